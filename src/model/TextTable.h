@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The program's texts by entry number. Entries 0..63 are the brake-frequency figures; from 64
+// on, message n is Japanese and n + 1 English, fetched as n + Language. All texts are UTF-8.
+class TextTable {
+public:
+    static constexpr int kFirstMessage = 64;
+    static constexpr int kLastEntry = 121;
+
+    // Message numbers (the Japanese entry; add Language for the text to show).
+    enum Msg : int {
+        kAutomaticBrake = 64,
+        kBrakeFreq = 66,
+        kTimingAdjust = 68,
+        kLowVoltCut = 70,
+        kDriveFreq = 72,
+        kWriteModelNumber = 74,
+        kOkay = 76,
+        kReadSuccessful = 78,
+        kReadFailed = 80,
+        kWriteSuccessful = 82,
+        kWriteFailed = 84,
+        kReadModelNumber = 86,
+        kReadModel = 88,
+        kWriteModel = 90,
+        kCopyModel = 92,
+        kNoConnection = 94,
+        kPortOk = 96,
+        kPortMissing = 98,
+        kUnsaved = 100,
+        kMemo = 102,
+        kFirstHint = 104,
+    };
+
+    // Entry n (0..121); empty for any other n.
+    static std::string Entry(int n);
+    // Message n in the given language (0 Japanese, 1 English).
+    static std::string Message(int n, int language);
+    // Hint of the tool button with this tag (0..8).
+    static std::string Hint(int tag, int language) { return Entry(kFirstHint + 2 * tag + (language == 0 ? 0 : 1)); }
+    // The first "*" replaced by the number in decimal; the rest unchanged.
+    static std::string ReplaceStar(std::string text, int64_t number);
+};
