@@ -1,0 +1,101 @@
+#include "MessageDialog.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr std::array<std::array<const char*, 4>, 2> kCaptions = {{
+    {"警告", "情報", "確認", "エラー"},
+    {"Warning", "Information", "Question", "Error"},
+}};
+constexpr std::array<uint32_t, 4> kIcons = {0x30, 0x40, 0x20, 0x10};
+constexpr std::array<uint32_t, 7> kButtonStyles = {2, 0x4000, 0, 1, 5, 4, 3};
+
+class MessageBoxPresenter : public MessagePresenter {
+public:
+    int32_t Present(const MessageRequest& r) override
+    {
+        QWidget* owner = QApplication::activeWindow();
+        QMessageBox box(owner);
+        box.setWindowTitle(QString::fromStdString(r.caption));
+        box.setText(QString::fromStdString(r.text));
+        switch (r.style & 0xF0) {
+        case 0x30: box.setIcon(QMessageBox::Warning); break;
+        case 0x40: box.setIcon(QMessageBox::Information); break;
+        case 0x20: box.setIcon(QMessageBox::Question); break;
+        case 0x10: box.setIcon(QMessageBox::Critical); break;
+        default: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        using SB = QMessageBox::StandardButton;
+        std::vector<std::pair<SB, int32_t>> buttons;
+        switch (r.style & ~0xF0u) {
+        case 2: buttons = {{SB::Abort, DialogResult::Abort}, {SB::Retry, DialogResult::Retry}, {SB::Ignore, DialogResult::Ignore}}; break;
+        case 0x4000: buttons = {{SB::Ok, DialogResult::Ok}, {SB::Help, DialogResult::Ok}}; break;
+        case 1: buttons = {{SB::Ok, DialogResult::Ok}, {SB::Cancel, DialogResult::Cancel}}; break;
+        case 5: buttons = {{SB::Retry, DialogResult::Retry}, {SB::Cancel, DialogResult::Cancel}}; break;
+        case 4: buttons = {{SB::Yes, DialogResult::Yes}, {SB::No, DialogResult::No}}; break;
+        case 3: buttons = {{SB::Yes, DialogResult::Yes}, {SB::No, DialogResult::No}, {SB::Cancel, DialogResult::Cancel}}; break;
+        default: buttons = {{SB::Ok, DialogResult::Ok}}; break;
+        }
+        QMessageBox::StandardButtons set;
+        for (auto& b : buttons)
+            set |= b.first;
+        box.setStandardButtons(set);
+        box.setDefaultButton(buttons.front().first);  // the first button is the default
+        // The Help button of MB_HELP only asks for help; it does not close the box.
+        if (QAbstractButton* help = box.button(SB::Help))
+            help->disconnect();
+        box.exec();
+        const auto clicked = box.standardButton(box.clickedButton());
+        for (auto& b : buttons)
+            if (b.first == clicked)
+                return b.second;
+        // Closed by Escape or the close box: the answer a Windows box gives for it.
+        for (auto& b : buttons)
+            if (b.second == DialogResult::Cancel)
+                return DialogResult::Cancel;
+        for (auto& b : buttons)
+            if (b.second == DialogResult::No || b.second == DialogResult::Ok)
+                return b.second;
+        return DialogResult::None;
+    }
+};
+
+MessageBoxPresenter gMessageBox;
+MessagePresenter* gPresenter = &gMessageBox;
+
+}  // namespace
+
+MessagePresenter* SetMessagePresenter(MessagePresenter* presenter)
+{
+    MessagePresenter* previous = gPresenter == &gMessageBox ? nullptr : gPresenter;
+    gPresenter = presenter ? presenter : &gMessageBox;
+    return previous;
+}
+
+MessageRequest MakeMessageRequest(uint8_t kind, uint8_t buttons, const std::string& text, int language)
+{
+    MessageRequest r;
+    r.kind = kind;
+    r.buttons = buttons;
+    r.text = text;
+    const uint32_t icon = kind < kIcons.size() ? kIcons[kind] : 0;
+    if (kind < kIcons.size())
+        r.caption = kCaptions[language == 0 ? 0 : 1][kind];
+    const uint32_t buttonStyle = buttons < kButtonStyles.size() ? kButtonStyles[buttons] : 0;
+    r.style = icon + buttonStyle;
+    return r;
+}
+
+int32_t MessageDialog(uint8_t kind, uint8_t buttons, const std::string& text, int language)
+{
+    return gPresenter->Present(MakeMessageRequest(kind, buttons, text, language));
+}
