@@ -1,0 +1,124 @@
+#include "AtomicFileWriter.h"
+
+#include "IniFileError.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits.h>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void Fail(const QString& path, const char* what, int err)
+{
+    throw IniFileError("Cannot write file " + path.toStdString() + ": " + what + " (" +
+                       std::strerror(err) + ")");
+}
+
+std::string FolderOf(const std::string& file)
+{
+    const auto slash = file.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& file)
+{
+    const auto slash = file.rfind('/');
+    return slash == std::string::npos ? file : file.substr(slash + 1);
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Created like any new file (0666 less the umask), under a name no other writer uses.
+int CreateTemporary(const std::string& target, std::string& tmp)
+{
+    const std::string stem = FolderOf(target) + "/." + BaseOf(target) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmp = stem + QString::number(QRandomGenerator::global()->generate64(), 36).toStdString() +
+              ".tmp";
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void AtomicFileWriter::Write(const QString& path, const QByteArray& data)
+{
+    if (path.isEmpty())
+        throw IniFileError("Cannot write file: no file name");
+    std::string target = QFile::encodeName(path).toStdString();
+
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(target.c_str(), resolved) != nullptr)
+            target = resolved;
+    }
+    bool keepMode = false;
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            Fail(path, "it is a folder", EISDIR);
+        keepMode = true;
+        mode = st.st_mode & 07777;
+    }
+
+    std::string tmp;
+    const int fd = CreateTemporary(target, tmp);
+    if (fd < 0)
+        Fail(path, "cannot create a file in its folder", errno);
+
+    const auto discard = [&](const char* what) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        Fail(path, what, err);
+    };
+    if (!WriteAll(fd, data.constData(), static_cast<size_t>(data.size())))
+        discard("writing failed");
+    if (keepMode && ::fchmod(fd, mode) != 0)
+        discard("cannot set its permissions");
+    if (::fsync(fd) != 0)
+        discard("cannot flush it to disk");
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        Fail(path, "writing failed", err);
+    }
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        Fail(path, "cannot replace it", err);
+    }
+    // The rename itself must reach the disk too, or a power cut could bring back the old name.
+    const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}

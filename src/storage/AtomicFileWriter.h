@@ -1,0 +1,13 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// Replaces a file's content so that a failed or interrupted write leaves the previous file
+// whole: the data goes to a temporary file in the same folder, is synced to disk and renamed
+// over the target. A symbolic link is followed, so the link stays and its target is replaced.
+// A new file gets the usual permissions (0666 less the umask); an existing one keeps its mode.
+class AtomicFileWriter {
+public:
+    // Throws IniFileError naming the file and the reason.
+    static void Write(const QString& path, const QByteArray& data);
+};

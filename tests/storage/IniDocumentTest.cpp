@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "IniDocument.h"
+#include "IniFileError.h"
+#include "StorageTestFiles.h"
+
+namespace {
+
+IniDocument Doc(const char* utf8)
+{
+    return IniDocument::FromText(QString::fromUtf8(utf8));
+}
+
+}  // namespace
+
+TEST(IniDocumentRead, TrimsSkipsCommentsAndDropsLinesBeforeTheFirstSection)
+{
+    const IniDocument d = Doc("orphan=1\r\n"
+                              "  [ Main ]  \r\n"
+                              "; a=9\r\n"
+                              "\t a \t=\t 1 \r\n"
+                              "\r\n"
+                              "b = x = y\n"
+                              "c=\r"
+                              "d=4");
+    EXPECT_EQ(d.ReadString("main", "orphan", "none"), "none");
+    EXPECT_EQ(d.ReadInteger("MAIN", "a", 0), 1);
+    EXPECT_EQ(d.ReadString("Main", "b", "-"), "x = y");
+    EXPECT_EQ(d.ReadString("Main", "c", "-"), "");
+    EXPECT_EQ(d.ReadString("Main", "d", "-"), "4");
+    EXPECT_EQ(d.ReadString("Main", ";", "-"), "-");
+    EXPECT_EQ(d.ReadString("Other", "a", "-"), "-");
+}
+
+TEST(IniDocumentRead, NamesMatchWithoutCaseAndTheFirstOfTwinsWins)
+{
+    const IniDocument d = Doc("[VxrManager]\nmdl1_nbrk = 12\nMDL1_NBRK=13\n[vxrmanager]\nSYS_CUR=3\n");
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL1_NBRK", 0), 12);
+    // A repeated section header starts a second section that lookups never reach.
+    EXPECT_EQ(d.ReadInteger("VXRMANAGER", "SYS_CUR", 15), 15);
+}
+
+TEST(IniDocumentRead, LineWithoutEqualsIsKeptButNeverFound)
+{
+    IniDocument d = Doc("[S]\njust words\nx=1\n");
+    EXPECT_EQ(d.ReadString("S", "just words", "-"), "-");
+    EXPECT_EQ(d.LineCount("S"), 2);
+    d.WriteString("S", "y", "2");
+    EXPECT_EQ(d.Text(), QString("[S]\r\njust words\r\nx=1\r\ny=2\r\n\r\n"));
+}
+
+TEST(IniDocumentIntegers, DecimalAndHexadecimalForms)
+{
+    const IniDocument d = Doc("[S]\n"
+                              "a=-17\nb=+5\nc=0x1F\nd=0X1f\ne=$ff\nf=007\n"
+                              "g=2147483647\nh=-2147483648\ni=$FFFFFFFF\n");
+    EXPECT_EQ(d.ReadInteger("S", "a", 0), -17);
+    EXPECT_EQ(d.ReadInteger("S", "b", 0), 5);
+    EXPECT_EQ(d.ReadInteger("S", "c", 0), 31);
+    EXPECT_EQ(d.ReadInteger("S", "d", 0), 31);
+    EXPECT_EQ(d.ReadInteger("S", "e", 0), 255);
+    EXPECT_EQ(d.ReadInteger("S", "f", 0), 7);
+    EXPECT_EQ(d.ReadInteger("S", "g", 0), 2147483647);
+    EXPECT_EQ(d.ReadInteger("S", "h", 0), -2147483648);
+    EXPECT_EQ(d.ReadInteger("S", "i", 0), -1);
+}
+
+TEST(IniDocumentIntegers, UnconvertibleOrTooLargeGiveTheDefault)
+{
+    const IniDocument d = Doc("[S]\n"
+                              "a=\nb=12a\nc=1 2\nd=-\ne=0x\nf=$\ng=2147483648\nh=-2147483649\n"
+                              "i=$100000000\nj=99999999999999999999999\nk=1.5\nl=0xG1\nm=--1\n");
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "absent"})
+        EXPECT_EQ(d.ReadInteger("S", name, -77), -77) << name;
+}
+
+TEST(IniDocumentWrite, ReplacesInPlaceAppendsAndAddsMissingSections)
+{
+    IniDocument d = Doc("[A]\nx=1\ny=2\n[B]\nz=3\n");
+    d.WriteInteger("a", "X", -5);
+    d.WriteString("B", "new", "v=w");
+    d.WriteInteger("C", "n", 0);
+    EXPECT_EQ(d.Text(), QString("[A]\r\nx=-5\r\ny=2\r\n\r\n"
+                                "[B]\r\nz=3\r\nnew=v=w\r\n\r\n"
+                                "[C]\r\nn=0\r\n\r\n"));
+    d.Clear();
+    EXPECT_EQ(d.Text(), QString());
+    EXPECT_EQ(d.ReadInteger("A", "y", 9), 9);
+}
+
+TEST(IniDocumentFile, AbsentFileGivesEmptyDocumentAndUpdateCreatesIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new.ini");
+    IniDocument d(path);
+    EXPECT_EQ(d.Text(), QString());
+    d.UpdateFile();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(ReadBytes(path), QByteArray());
+
+    d.WriteString("Käse", "名前", "値");
+    d.UpdateFile();
+    // UTF-8 without a byte-order mark, CR LF line ends, one empty line after the section.
+    EXPECT_EQ(ReadBytes(path), QByteArray("[K\xC3\xA4se]\r\n\xE5\x90\x8D\xE5\x89\x8D=\xE5\x80\xA4\r\n\r\n"));
+    EXPECT_EQ(IniDocument(path).ReadString("käse", "名前", ""), "値");
+    // An absent folder is just another absent file.
+    EXPECT_EQ(IniDocument(dir.filePath("no/such/file.ini")).Text(), QString());
+}
+
+TEST(IniDocumentFile, ByteOrderMarkIsSkipped)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bom.ini");
+    ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF[S]\r\nk=\xE3\x81\x82\r\n"));
+    EXPECT_EQ(IniDocument(path).ReadString("S", "k", ""), "あ");
+}
+
+TEST(IniDocumentFile, TextThatIsNotUtf8IsReadAsCp932)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sjis.ini");
+    // 日本 ～ ① 髙 ｶﾅ in CP932; "～", "①" and "髙" exist only in the Windows form of Shift-JIS.
+    ASSERT_TRUE(WriteBytes(path, "[S]\r\nmemo=\x93\xFA\x96\x7B \x81\x60 \x87\x40 \xFB\xFC \xB6\xC5\r\n"
+                                 "\x83\x5C=\x95\x5C\r\n"));
+    const IniDocument d(path);
+    EXPECT_EQ(d.ReadString("S", "memo", ""), QString::fromUtf8("日本 ～ ① 髙 ｶﾅ"));
+    // 0x5C as a second byte is part of the character, not a backslash.
+    EXPECT_EQ(d.ReadString("S", "ソ", ""), "表");
+}
+
+TEST(IniDocumentFile, ExistingButUnreadablePathsThrow)
+{
+    QTemporaryDir dir;
+    EXPECT_THROW(IniDocument{dir.path()}, IniFileError);
+    EXPECT_THROW(IniDocument{"/dev/null"}, IniFileError);
+}
+
+TEST(IniDocumentFile, UpdateFailuresThrowAndLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain");
+    ASSERT_TRUE(WriteBytes(plain, "x"));
+    IniDocument d = IniDocument::FromText("[S]\nk=v\n", plain + "/inside.ini");
+    EXPECT_THROW(d.UpdateFile(), IniFileError);
+    d = IniDocument::FromText("[S]\nk=v\n", dir.filePath("absent/inside.ini"));
+    EXPECT_THROW(d.UpdateFile(), IniFileError);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+    d = IniDocument::FromText("[S]\nk=v\n", dir.filePath("sub"));
+    try {
+        d.UpdateFile();
+        ADD_FAILURE() << "writing over a folder succeeded";
+    } catch (const IniFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("sub"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"plain", "sub"}));
+    EXPECT_EQ(ReadBytes(plain), "x");
+}
+
+TEST(IniDocumentFile, UpdateKeepsAnExistingFilesModeAndFollowsLinks)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real.ini");
+    const QString link = dir.filePath("link.ini");
+    ASSERT_TRUE(WriteBytes(real, "[S]\r\nk=1\r\n"));
+    ASSERT_TRUE(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::link(real, link));
+    IniDocument d(link);
+    d.WriteInteger("S", "k", 2);
+    d.UpdateFile();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadBytes(real), "[S]\r\nk=2\r\n\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+// A writer killed at any moment leaves the target either as it was or as it was meant to be.
+TEST(IniDocumentFile, InterruptedUpdateLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("target.ini");
+    IniDocument oldDoc = IniDocument::FromText("[Old]\nkeep=1\n", path);
+    oldDoc.UpdateFile();
+    const QByteArray oldBytes = ReadBytes(path);
+
+    IniDocument newDoc = IniDocument::FromText("", path);
+    for (int i = 0; i < 60000; ++i)
+        newDoc.WriteString("New", QString("entry%1").arg(i), QString(40, QChar('a' + i % 26)));
+    const QByteArray newBytes = newDoc.Text().toUtf8();
+    ASSERT_GT(newBytes.size(), 2 * 1000 * 1000);
+
+    std::mt19937 rng(12345);
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int trial = 0; trial < 30; ++trial) {
+        ASSERT_TRUE(WriteBytes(path, oldBytes));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                newDoc.UpdateFile();
+            } catch (...) {
+                _exit(2);
+            }
+            _exit(0);
+        }
+        usleep(std::uniform_int_distribution<useconds_t>(0, 40000)(rng));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const QByteArray now = ReadBytes(path);
+        ASSERT_TRUE(now == oldBytes || now == newBytes) << "trial " << trial << ", size " << now.size();
+        (now == oldBytes ? sawOld : sawNew)++;
+    }
+    // Both outcomes should occur; otherwise the timing above does not test anything.
+    EXPECT_GT(sawOld, 0);
+    EXPECT_GT(sawNew, 0);
+}
+
+TEST(IniDocumentLimits, MalformedFilesLoadQuicklyOrAreRefused)
+{
+    QTemporaryDir dir;
+    QElapsedTimer timer;
+
+    // One 50 MB line inside a section.
+    const QString longLine = dir.filePath("long.ini");
+    ASSERT_TRUE(WriteBytes(longLine, "[S]\nk=" + QByteArray(50 * 1000 * 1000, 'x') + "\n"));
+    timer.start();
+    {
+        const IniDocument d(longLine);
+        EXPECT_EQ(d.ReadString("S", "k", "").size(), 50 * 1000 * 1000);
+    }
+    EXPECT_LT(timer.elapsed(), 30000);
+
+    // Random binary data: it loads (as CP932 with replacements) or is refused, never more.
+    QByteArray noise(8 * 1000 * 1000, '\0');
+    std::mt19937 rng(7);
+    for (char& c : noise)
+        c = static_cast<char>(rng());
+    const QString binary = dir.filePath("binary.ini");
+    ASSERT_TRUE(WriteBytes(binary, "[S]\n" + noise));
+    timer.restart();
+    EXPECT_NO_THROW(IniDocument{binary});
+    EXPECT_LT(timer.elapsed(), 30000);
+
+    // Many short lines up to the line limit load; beyond it the file is refused.
+    QByteArray many = "[S]\n";
+    for (int i = 0; i < IniDocument::kMaxLines - 1; ++i)
+        many += "k=1\n";
+    const QString manyPath = dir.filePath("many.ini");
+    ASSERT_TRUE(WriteBytes(manyPath, many));
+    timer.restart();
+    EXPECT_EQ(IniDocument(manyPath).LineCount("S"), IniDocument::kMaxLines - 1);
+    ASSERT_TRUE(WriteBytes(manyPath, many + "k=1\n"));
+    EXPECT_THROW(IniDocument{manyPath}, IniFileError);
+    // Empty lines and comments cost nothing to keep, so they do not count.
+    ASSERT_TRUE(WriteBytes(manyPath, "[S]\n" + QByteArray(3 * 1000 * 1000, '\n') + QByteArray(";\n").repeated(500000)));
+    EXPECT_EQ(IniDocument(manyPath).LineCount("S"), 0);
+    EXPECT_LT(timer.elapsed(), 30000);
+
+    const QString huge = dir.filePath("huge.ini");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(IniDocument::kMaxFileSize + 1));
+    }
+    EXPECT_THROW(IniDocument{huge}, IniFileError);
+}

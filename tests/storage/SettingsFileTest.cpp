@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include "IniDocument.h"
+#include "IniFileError.h"
+#include "SettingsFile.h"
+#include "StorageTestFiles.h"
+
+namespace {
+
+ModelBank DefaultBank()
+{
+    ModelBank bank;
+    bank.Initialise();
+    return bank;
+}
+
+// A bank where every field differs from its default and from the other models.
+ModelBank DistinctBank()
+{
+    ModelBank bank;
+    for (int m = 0; m < ModelBank::kModels; ++m) {
+        ModelSettings& s = bank.models[static_cast<size_t>(m)];
+        s.NBRK = 10 + m;
+        s.BFREQ = 40 + m;
+        s.VLT = 150 + m;
+        s.PROG = m;
+        for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
+            s.FRQ[static_cast<size_t>(k)] = 12 + (k + m) % 52;
+    }
+    bank.ModelNumber = 120;
+    bank.SYS_CUR = 9;
+    return bank;
+}
+
+ModelBank LoadText(const QTemporaryDir& dir, const QByteArray& bytes, ModelBank bank = DistinctBank())
+{
+    const QString path = dir.filePath("in.VXS");
+    EXPECT_TRUE(WriteBytes(path, bytes));
+    SettingsFile::Load(path, bank);
+    return bank;
+}
+
+QByteArray ModelLines(int m, int memoLines)
+{
+    const QByteArray p = "MDL" + QByteArray::number(m) + "_";
+    QByteArray out = p + "NBRK=128\r\n" + p + "BFREQ=32\r\n" + p + "VLT=100\r\n" + p + "PROG=1\r\n";
+    for (int k = 1; k <= 32; ++k)
+        out += p + "FRQ" + QByteArray::number(k) + "=16\r\n";
+    out += p + "MEMO0=" + QByteArray::number(memoLines) + "\r\n";
+    return out;
+}
+
+}  // namespace
+
+TEST(SettingsFileSave, WritesTheBankInTheDocumentedLayoutByteForByte)
+{
+    QTemporaryDir dir;
+    ModelBank bank = DefaultBank();
+    // Two lines: "abc" and an empty one; the final line end adds no third line.
+    bank.models[1].MEMO = "abc\r\n\r\n";
+    const QString path = dir.filePath("set1.VXS");
+    ASSERT_EQ(SettingsFile::Save(bank, path), SettingsFile::SaveResult::Saved);
+
+    const QByteArray expected = "[VxrManager]\r\nSYS_MDL=0\r\nSYS_CUR=15\r\n" + ModelLines(1, 0) +
+                                ModelLines(2, 2) + "MDL2_MEMO1=abc\r\nMDL2_MEMO2=\r\n" + ModelLines(3, 0) +
+                                ModelLines(4, 0) + ModelLines(5, 0) + "\r\n";
+    const QByteArray written = ReadBytes(path);
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(written.count("\r\n"), 191);
+    EXPECT_EQ(written.count('\n'), 191);
+}
+
+TEST(SettingsFileSave, ForcedNameFollowsTheChosenFilter)
+{
+    EXPECT_EQ(SettingsFile::ForcedSaveName("set1.txt", 0), "set1.VXS");
+    EXPECT_EQ(SettingsFile::ForcedSaveName("set1", 0), "set1.VXS");
+    EXPECT_EQ(SettingsFile::ForcedSaveName("set1.vxs", 0), "set1.VXS");
+    EXPECT_EQ(SettingsFile::ForcedSaveName("/a/set1.tar.gz", 0), "/a/set1.tar.VXS");
+    EXPECT_EQ(SettingsFile::ForcedSaveName("/home/u/dir.with.dots/set1", 0), "/home/u/dir.with.dots/set1.VXS");
+    EXPECT_EQ(SettingsFile::ForcedSaveName("set1.txt", 1), "set1.txt");
+    EXPECT_EQ(SettingsFile::ForcedSaveName("/a/set1", 1), "/a/set1");
+}
+
+TEST(SettingsFileSave, ReplacesEverythingAnExistingFileHeld)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("old.VXS");
+    ASSERT_TRUE(WriteBytes(path, "[Other]\r\nx=1\r\n[VxrManager]\r\nEXTRA=5\r\nMDL1_NBRK=3\r\n"));
+    ASSERT_EQ(SettingsFile::Save(DefaultBank(), path), SettingsFile::SaveResult::Saved);
+    const IniDocument d(path);
+    EXPECT_EQ(d.ReadString("Other", "x", "gone"), "gone");
+    EXPECT_EQ(d.ReadString("VxrManager", "EXTRA", "gone"), "gone");
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL1_NBRK", 0), 128);
+    EXPECT_TRUE(ReadBytes(path).startsWith("[VxrManager]\r\nSYS_MDL=0\r\n"));
+}
+
+TEST(SettingsFileSave, UnwritablePlaceReportsNotWritableAndWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain");
+    ASSERT_TRUE(WriteBytes(plain, "x"));
+    for (const QString& path : {plain + "/set1.VXS", dir.filePath("absent/set1.VXS"), QString("/proc/set1.VXS")})
+        EXPECT_EQ(SettingsFile::Save(DefaultBank(), path), SettingsFile::SaveResult::NotWritable) << path.toStdString();
+    EXPECT_EQ(ReadBytes(plain), "x");
+    // A folder by that name exists but cannot be read as a file.
+    EXPECT_THROW(SettingsFile::Save(DefaultBank(), dir.path()), IniFileError);
+}
+
+TEST(SettingsFileRoundTrip, EveryFieldAndMemoComesBack)
+{
+    QTemporaryDir dir;
+    ModelBank bank = DistinctBank();
+    bank.models[0].MEMO = "one\r\ntwo";
+    bank.models[1].MEMO = "one\r\ntwo\r\n";
+    bank.models[2].MEMO = "日本語のメモ～①髙\n  padded  \rlast";
+    bank.models[3].MEMO = "\r\n\r\n";
+    bank.models[4].MEMO = "";
+    const QString path = dir.filePath("trip.VXS");
+    ASSERT_EQ(SettingsFile::Save(bank, path), SettingsFile::SaveResult::Saved);
+
+    const IniDocument d(path);
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL1_MEMO0", -1), 2);
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL2_MEMO0", -1), 2);
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL3_MEMO0", -1), 3);
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL4_MEMO0", -1), 2);
+    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL5_MEMO0", -1), 0);
+    EXPECT_EQ(d.ReadString("VxrManager", "MDL5_MEMO1", "none"), "none");
+
+    ModelBank loaded = DefaultBank();
+    SettingsFile::Load(path, loaded);
+    ModelBank expected = bank;
+    expected.models[0].MEMO = "one\r\ntwo\r\n";
+    expected.models[2].MEMO = "日本語のメモ～①髙\r\npadded\r\nlast\r\n";
+    EXPECT_EQ(loaded, expected);
+}
+
+TEST(SettingsFileLoad, FileWithoutTheSectionGivesEveryDefault)
+{
+    QTemporaryDir dir;
+    ModelBank bank = DistinctBank();
+    bank.models[2].MEMO = "kept?";
+    EXPECT_EQ(LoadText(dir, "just some text\r\n[Else]\r\nMDL1_NBRK=3\r\n", bank), DefaultBank());
+
+    ModelBank absent = DistinctBank();
+    SettingsFile::Load(dir.filePath("missing.VXS"), absent);
+    EXPECT_EQ(absent, DefaultBank());
+}
+
+TEST(SettingsFileLoad, NamesWithoutCaseAndBlanksAroundEquals)
+{
+    QTemporaryDir dir;
+    const ModelBank b = LoadText(dir, "[vxrmanager]\r\nmdl1_nbrk = 77\r\n  Sys_Mdl\t=\t2  \r\nTAG_DATA=\r\n"
+                                      "mdl5_frq32=0x3F\r\nMDL2_BFREQ=oops\r\n");
+    EXPECT_EQ(b.models[0].NBRK, 77);
+    EXPECT_EQ(b.ModelNumber, 80);
+    EXPECT_EQ(b.models[4].FRQ[31], 63);
+    EXPECT_EQ(b.models[1].BFREQ, 32);
+}
+
+TEST(SettingsFileLoad, OutOfRangeValuesAreKeptButTheModelIndexIsHeldToTheFive)
+{
+    QTemporaryDir dir;
+    ModelBank b = LoadText(dir, "[VxrManager]\r\nSYS_MDL=2147483647\r\nMDL1_NBRK=999\r\nMDL1_FRQ1=-4\r\n");
+    EXPECT_EQ(b.ModelNumber, 160);
+    EXPECT_EQ(b.models[0].NBRK, 999);
+    EXPECT_EQ(b.models[0].FRQ[0], -4);
+    b = LoadText(dir, "[VxrManager]\r\nSYS_MDL=-2147483648\r\n");
+    EXPECT_EQ(b.ModelNumber, 0);
+    b = LoadText(dir, "[VxrManager]\r\nSYS_MDL=5\r\n");
+    EXPECT_EQ(b.ModelNumber, 160);
+}
+
+TEST(SettingsFileLoad, MemoLineCountsBeyondWhatTheFileHolds)
+{
+    QTemporaryDir dir;
+    // Missing lines within the count read as empty lines.
+    ModelBank b = LoadText(dir, "[VxrManager]\r\nMDL1_MEMO0=3\r\nMDL1_MEMO1=a\r\nMDL1_MEMO3=c\r\nMDL2_MEMO0=-1\r\n"
+                                "MDL2_MEMO1=x\r\n");
+    EXPECT_EQ(b.models[0].MEMO, "a\r\n\r\nc\r\n");
+    EXPECT_EQ(b.models[1].MEMO, "");
+
+    // A damaged count cannot make the load loop or allocate without end.
+    QElapsedTimer timer;
+    timer.start();
+    b = LoadText(dir, "[VxrManager]\r\nMDL1_MEMO0=2147483647\r\nMDL1_MEMO1=a\r\n");
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_TRUE(b.models[0].MEMO.starts_with("a\r\n"));
+    EXPECT_LE(b.models[0].MEMO.size(), 3u * 2);
+}
+
+TEST(SettingsFileLoad, UnreadableFileThrowsAndLeavesTheBankUnchanged)
+{
+    QTemporaryDir dir;
+    ModelBank bank = DistinctBank();
+    bank.models[1].MEMO = "stay";
+    const ModelBank before = bank;
+    EXPECT_THROW(SettingsFile::Load(dir.path(), bank), IniFileError);
+    EXPECT_EQ(bank, before);
+}
+
+TEST(SettingsFileLoad, Cp932FileKeepsItsJapaneseMemo)
+{
+    QTemporaryDir dir;
+    // "設定①" and "髙橋～" in CP932.
+    const ModelBank b = LoadText(dir, "[VxrManager]\r\nMDL3_MEMO0=2\r\nMDL3_MEMO1=\x90\xDD\x92\xE8\x87\x40\r\n"
+                                      "MDL3_MEMO2=\xFB\xFC\x8B\xB4\x81\x60\r\n");
+    EXPECT_EQ(b.models[2].MEMO, "設定①\r\n髙橋～\r\n");
+}
+
+TEST(SettingsFileLegacy, ModelNumberAndFieldsFromTheHexTexts)
+{
+    QTemporaryDir dir;
+    ModelBank before = DistinctBank();
+    before.models[0].MEMO = "old memo";
+    QByteArray model1 = "00C82A000000000000";  // NBRK C8, BFREQ 2A
+    for (int k = 0; k < 32; ++k)
+        model1 += QByteArray::number(63 - (12 + k), 16).rightJustified(2, '0').toUpper();
+    const ModelBank b = LoadText(dir,
+                                 "[VxrManager]\r\nTAG_DATA=00000000000000500000\r\n"
+                                 "FRQ_DATA0=" + model1 + "\r\n"
+                                 "FRQ_DATA1=00G0zz\r\n"
+                                 "FRQ_DATA3=00AB1F0000\r\n"
+                                 "FRQ_DATA4=00ab1f000000000000ff0\r\n",
+                                 before);
+    EXPECT_EQ(b.ModelNumber, 80);
+    EXPECT_EQ(b.SYS_CUR, before.SYS_CUR);
+    EXPECT_EQ(b.models[0].NBRK, 200);
+    EXPECT_EQ(b.models[0].BFREQ, 42);
+    for (int k = 0; k < 32; ++k)
+        EXPECT_EQ(b.models[0].FRQ[static_cast<size_t>(k)], 12 + k);
+    // "G0" and "zz" are not hexadecimal; the curve lies beyond the short text.
+    EXPECT_EQ(b.models[1].NBRK, 128);
+    EXPECT_EQ(b.models[1].BFREQ, 32);
+    EXPECT_EQ(b.models[1].FRQ, ModelSettings::MakeDefaultCurve());
+    // A missing model text has its own default.
+    EXPECT_EQ(b.models[2].NBRK, 0);
+    EXPECT_EQ(b.models[2].BFREQ, 16);
+    for (int v : b.models[2].FRQ)
+        EXPECT_EQ(v, 47);
+    // Ten characters: brake fields read, every point defaults.
+    EXPECT_EQ(b.models[3].NBRK, 0xAB);
+    EXPECT_EQ(b.models[3].BFREQ, 0x1F);
+    EXPECT_EQ(b.models[3].FRQ, ModelSettings::MakeDefaultCurve());
+    // Lower-case digits count; a pair cut by the end of the text does not.
+    EXPECT_EQ(b.models[4].NBRK, 0xAB);
+    EXPECT_EQ(b.models[4].FRQ[0], 63 - 0xFF);
+    EXPECT_EQ(b.models[4].FRQ[1], 16);
+    for (int m = 0; m < ModelBank::kModels; ++m) {
+        EXPECT_EQ(b.models[static_cast<size_t>(m)].PROG, 1);
+        EXPECT_EQ(b.models[static_cast<size_t>(m)].VLT, before.models[static_cast<size_t>(m)].VLT);
+        EXPECT_EQ(b.models[static_cast<size_t>(m)].MEMO, before.models[static_cast<size_t>(m)].MEMO);
+    }
+}
+
+TEST(SettingsFileLegacy, ShortOrBrokenTagGivesModelOne)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000000000\r\n").ModelNumber, 0);
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=123456789012345\r\n").ModelNumber, 0);
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000x5\r\n").ModelNumber, 0);
+    // Kept unchanged, even when not a multiple of 40.
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000FF\r\n").ModelNumber, 255);
+}
+
+TEST(SettingsFileParseHex, DigitsOrTheDefault)
+{
+    EXPECT_EQ(SettingsFile::ParseHex(u"50", -1), 0x50);
+    EXPECT_EQ(SettingsFile::ParseHex(u"fF", -1), 255);
+    EXPECT_EQ(SettingsFile::ParseHex(u"", -1), 0);
+    EXPECT_EQ(SettingsFile::ParseHex(u"G0", -1), -1);
+    EXPECT_EQ(SettingsFile::ParseHex(u"0g", -1), -1);
+    EXPECT_EQ(SettingsFile::ParseHex(u" 1", 9), 9);
+    EXPECT_EQ(SettingsFile::ParseHex(u"FFFFFFFF", 0), -1);
+    EXPECT_EQ(SettingsFile::ParseHex(u"123456789", 0), 0x23456789);
+}
+
+TEST(SettingsFileMemo, LineEndsOfEveryKind)
+{
+    using L = std::vector<std::string>;
+    EXPECT_EQ(SettingsFile::SplitMemoLines(""), L{});
+    EXPECT_EQ(SettingsFile::SplitMemoLines("a"), L{"a"});
+    EXPECT_EQ(SettingsFile::SplitMemoLines("a\r\n"), L{"a"});
+    EXPECT_EQ(SettingsFile::SplitMemoLines("\r\n"), L{""});
+    EXPECT_EQ(SettingsFile::SplitMemoLines("a\rb\nc\r\nd"), (L{"a", "b", "c", "d"}));
+    EXPECT_EQ(SettingsFile::SplitMemoLines("a\n\rb"), (L{"a", "", "b"}));
+    EXPECT_EQ(SettingsFile::SplitMemoLines("a\r\r\n"), (L{"a", ""}));
+}
