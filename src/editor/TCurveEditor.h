@@ -1,0 +1,105 @@
+#pragma once
+#include <QImage>
+#include <QObject>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "EditorContext.h"
+#include "ModelSettings.h"
+
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+class QWidget;
+
+// Kind of a scroll event, as the handlers see it; scEndScroll ends a thumb drag.
+enum TScrollCode {
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scPosition,
+    scTrack,
+    scTop,
+    scBottom,
+    scEndScroll,
+};
+
+// The drive-frequency curve of the shown model: 32 bars, the average bar, the value fields of the
+// point in focus and the gauge that marks the selected range. Every edit goes straight into the
+// model of the selected tab. The selection belongs to the editor and survives a change of model.
+class TCurveEditor : public QObject {
+public:
+    static constexpr int kBars = ModelSettings::kFrqPoints;
+    static constexpr int kMaxPosition = 51;
+    static constexpr int kGaugeWidth = 551;
+    static constexpr int kGaugeHeight = 7;
+
+    // Creates the controls as children of page, at page coordinates.
+    TCurveEditor(QWidget* page, EditorContext& ctx);
+    ~TCurveEditor() override;
+
+    // Each bar to the position of its point, limited to the bar's range; writes nothing back.
+    void ShowCurve(const ModelSettings& model);
+    // AVG_BAR from the mean of the values the bars show.
+    void UpdateAvgBar();
+    // Value fields for bar index (0..31), or for the average (any other index, -1 by convention).
+    void ShowFrqValue(int index);
+    // Gauge cells of the range between a and b lime, the rest navy; nothing lime when either end is -1.
+    void DrawSelectGauge(int a, int b);
+    void ClearFrqSelection();
+
+    void SpeedButton1Click();
+    void LinearAdjust();
+
+    // Event handlers, shared by the bars; the sender tells them apart.
+    void FRQEnter(QScrollBar* Sender);
+    // Returns true when the key is swallowed.
+    bool FRQKeyDown(QScrollBar* Sender, int Key);
+    void FRQKeyUp(QScrollBar* Sender, int Key);
+    void FRQScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& ScrollPos);
+    void AVG_BARScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& ScrollPos);
+
+    int SelStart() const { return selStart_; }
+    int SelEnd() const { return selEnd_; }
+    // Bar i (0..31), nullptr for any other index.
+    QScrollBar* Bar(int i) const { return i >= 0 && i < kBars ? FrqBars[static_cast<size_t>(i)] : nullptr; }
+    QScrollBar* AvgBar() const { return AVG_BAR; }
+    const QImage& GaugeImage() const { return gauge_; }
+    // Index of a curve bar, -1 for anything else (AVG_BAR included).
+    int IndexOf(const QObject* bar) const;
+
+    // Where the Shift state comes from when no input event of ours is being handled. The default
+    // asks the platform; tests may replace it. An empty function restores the default.
+    void SetShiftQuery(std::function<bool()> query);
+    bool ShiftHeld() const;
+
+    std::array<QScrollBar*, kBars> FrqBars{};
+    QScrollBar* AVG_BAR = nullptr;
+    QLineEdit* FRQ_NUM = nullptr;
+    QLineEdit* FRQ_F = nullptr;
+    QLineEdit* FRQ_VAL = nullptr;
+    QLabel* Select_Gage1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ModelSettings& Selected();
+    void BarAction(QScrollBar* bar, int action);
+    void BuildGauge();
+    void ShowGauge();
+    // Moves the focus along the page's focus order from w; false when there is nowhere to go.
+    static bool MoveFocus(QWidget* w, bool next);
+
+    EditorContext& ctx_;
+    int selStart_ = -1;
+    int selEnd_ = -1;
+    QImage gauge_;
+    std::function<bool()> shiftQuery_;
+    // Modifiers of the key or mouse event of a bar being handled; the Shift state comes from them.
+    std::optional<bool> eventShift_;
+    // A bar given the focus by a mouse press, entered once the press arrives.
+    QScrollBar* pendingEnter_ = nullptr;
+};
