@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Why the last command was not accepted, kept for messages that name the cause (the window
+// only says "Read failed"; the command line says why).
+struct ExchangeFailure {
+    enum class Cause {
+        None,          // the command was accepted
+        NoPort,        // no port open: nothing was sent
+        PortError,     // the port failed or went away during the read
+        TimeOut,       // nothing came back within the receive time-out
+        ShortReply,    // some bytes came back, fewer than the reply's length
+        Checksum,      // a model image whose checksum byte does not match its bytes
+        Refused,       // the last reply byte is not the acknowledgement 0x06
+        Unequal,       // the two model-number bytes of the reply differ
+    };
+
+    Cause cause = Cause::None;
+    int32_t received = 0;    // bytes that arrived
+    int32_t expected = 0;    // bytes the reply should have had
+    int32_t timeoutMs = 0;   // the receive time-out in force
+    uint8_t got = 0;         // Checksum: the received sum; Refused: the last byte; Unequal: byte 1
+    uint8_t want = 0;        // Checksum: the computed sum; Unequal: byte 2
+
+    bool Failed() const { return cause != Cause::None; }
+    // English text for the command line, e.g. "short reply: 12 of 50 bytes".
+    std::string Describe() const;
+
+    bool operator==(const ExchangeFailure&) const = default;
+};

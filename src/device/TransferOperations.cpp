@@ -1,0 +1,165 @@
+#include "TransferOperations.h"
+
+#include "DeviceBank.h"
+#include "DeviceExchange.h"
+#include "ModelBank.h"
+#include "TextTable.h"
+#include "TransferReporter.h"
+
+TransferOperations::TransferOperations(DeviceExchange& exchange, ModelBank& bank, DeviceBank& staging,
+                                       TransferReporter& reporter, int language)
+    : exchange_(exchange), bank_(bank), staging_(staging), reporter_(reporter), language_(language)
+{
+}
+
+std::string TransferOperations::Label(int msg) const
+{
+    return TextTable::Message(msg, language_);
+}
+
+std::string TransferOperations::ModelLabel(int msg, int index) const
+{
+    return TextTable::ReplaceStar(Label(msg), index + 1);
+}
+
+bool TransferOperations::Fail(TransferResult::Step step, int model)
+{
+    result_.ok = false;
+    result_.step = step;
+    result_.model = model;
+    result_.failure = exchange_.LastFailure();
+    return false;
+}
+
+TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int successMsg, int failureMsg,
+                                       const std::function<bool()>& body)
+{
+    result_ = TransferResult{};
+    bankChanged_ = false;
+
+    reporter_.FocusPanel4();
+    reporter_.SetWindowEnabled(false);
+    if (pauseFirst)
+        reporter_.Pause(kPauseMs);
+    reporter_.StartProgress(steps);
+
+    if (body()) {
+        reporter_.HideProgress();
+        reporter_.Message(TransferReporter::Kind::Information, Label(successMsg));
+    } else {
+        // The bank may already hold the values read (read all whose model-number write-back
+        // failed): show them, so the controls do not display values the bank no longer has.
+        if (bankChanged_)
+            reporter_.ShowBank();
+        reporter_.HideProgress();
+        reporter_.Message(TransferReporter::Kind::Error, Label(failureMsg));
+    }
+    reporter_.SetWindowEnabled(true);
+    return result_;
+}
+
+bool TransferOperations::ReadAllModels()
+{
+    reporter_.SetLabel(Label(TextTable::kReadModelNumber));
+    const int32_t n = exchange_.ReadModelNumber();
+    if (n < 0)
+        return Fail(TransferResult::Step::ReadModelNumber, -1);
+    reporter_.Step();
+
+    std::array<DeviceImage, DeviceBank::kModels> images{};
+    for (int i = 0; i < DeviceBank::kModels; ++i) {
+        reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
+        auto image = exchange_.ReadModel(i);
+        if (!image)
+            return Fail(TransferResult::Step::ReadModel, i);
+        images[static_cast<size_t>(i)] = *image;
+        reporter_.Step();
+    }
+    staging_.Fill(images, n);
+    return true;
+}
+
+bool TransferOperations::WriteAllModels()
+{
+    for (int i = 0; i < DeviceBank::kModels; ++i) {
+        reporter_.SetLabel(ModelLabel(TextTable::kWriteModel, i));
+        if (!exchange_.WriteModel(i, staging_.ImageForWriteAll(i)))
+            return Fail(TransferResult::Step::WriteModel, i);
+        reporter_.Step();
+    }
+    return true;
+}
+
+TransferResult TransferOperations::ReadAll()
+{
+    return Run(kReadAllSteps, true, TextTable::kReadSuccessful, TextTable::kReadFailed, [this] {
+        if (!ReadAllModels())
+            return false;
+        staging_.StagingToBank(bank_);
+        bankChanged_ = true;
+        reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
+        if (!exchange_.WriteModelNumber(LowByte(bank_.ModelNumber)))
+            return Fail(TransferResult::Step::WriteModelNumber, -1);
+        reporter_.Step();
+        reporter_.Pause(kPauseMs);
+        reporter_.ShowBank();
+        return true;
+    });
+}
+
+TransferResult TransferOperations::ReadShown(int shown)
+{
+    const int i = ModelBank::ClampIndex(shown);
+    return Run(kReadShownSteps, false, TextTable::kReadSuccessful, TextTable::kReadFailed, [this, i] {
+        reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
+        auto image = exchange_.ReadModel(i);
+        if (!image)
+            return Fail(TransferResult::Step::ReadModel, i);
+        reporter_.Step();
+        ApplyImage(*image, bank_.Model(i));
+        reporter_.ShowBank();
+        reporter_.Pause(kPauseMs);
+        return true;
+    });
+}
+
+TransferResult TransferOperations::WriteAll()
+{
+    return Run(kWriteAllSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, [this] {
+        if (!ReadAllModels())
+            return false;
+        staging_.BankToStaging(bank_);
+        if (!WriteAllModels())
+            return false;
+        reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
+        if (!exchange_.WriteModelNumber(LowByte(bank_.ModelNumber)))
+            return Fail(TransferResult::Step::WriteModelNumber, -1);
+        reporter_.Step();
+        reporter_.Pause(kPauseMs);
+        return true;
+    });
+}
+
+TransferResult TransferOperations::WriteShown(int shown)
+{
+    const int i = ModelBank::ClampIndex(shown);
+    return Run(kWriteShownSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, [this, i] {
+        reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
+        auto image = exchange_.ReadModel(i);
+        if (!image)
+            return Fail(TransferResult::Step::ReadModel, i);
+        reporter_.Step();
+
+        reporter_.SetLabel(ModelLabel(TextTable::kWriteModel, i));
+        if (!exchange_.WriteModel(i, ImageForWriteShown(*image, bank_.Model(i))))
+            return Fail(TransferResult::Step::WriteModel, i);
+        reporter_.Step();
+
+        reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
+        if (!exchange_.WriteModelNumber(LowByte(bank_.ModelNumber)))
+            return Fail(TransferResult::Step::WriteModelNumber, -1);
+        reporter_.Step();
+        reporter_.Pause(kPauseMs);
+        return true;
+    });
+}

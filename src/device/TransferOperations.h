@@ -1,0 +1,61 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "DeviceImage.h"
+#include "TransferResult.h"
+
+class DeviceExchange;
+class TransferReporter;
+struct DeviceBank;
+struct ModelBank;
+
+// The four transfers between the bank and the controller, each with its progress and final
+// message. Written once for the window, the command line and the tests.
+class TransferOperations {
+public:
+    static constexpr int32_t kReadAllSteps = 7;
+    static constexpr int32_t kReadShownSteps = 1;
+    static constexpr int32_t kWriteAllSteps = 12;
+    static constexpr int32_t kWriteShownSteps = 3;
+    static constexpr int32_t kPauseMs = 100;
+
+    TransferOperations(DeviceExchange& exchange, ModelBank& bank, DeviceBank& staging, TransferReporter& reporter,
+                       int language);
+
+    void SetLanguage(int language) { language_ = language; }
+
+    // Read all models; the controller's current model is shown afterwards.
+    TransferResult ReadAll();
+    // Read model `shown` (0..4) into its record.
+    TransferResult ReadShown(int shown);
+    // Write all models, then make the bank's ModelNumber the controller's current model.
+    TransferResult WriteAll();
+    // Write model `shown` (0..4), then the bank's ModelNumber.
+    TransferResult WriteShown(int shown);
+
+    // The model number and all five models into the staging bank (six bar steps). The staging
+    // bank changes only when every read succeeded.
+    bool ReadAllModels();
+    // All five models from the staging bank (five bar steps); stops at the first refusal.
+    bool WriteAllModels();
+
+    // How the last operation ended.
+    const TransferResult& LastResult() const { return result_; }
+
+private:
+    TransferResult Run(int32_t steps, bool pauseFirst, int successMsg, int failureMsg,
+                       const std::function<bool()>& body);
+    bool Fail(TransferResult::Step step, int model);
+    std::string Label(int msg) const;
+    std::string ModelLabel(int msg, int index) const;
+
+    DeviceExchange& exchange_;
+    ModelBank& bank_;
+    DeviceBank& staging_;
+    TransferReporter& reporter_;
+    int language_;
+    TransferResult result_;
+    bool bankChanged_ = false;
+};
