@@ -1,0 +1,73 @@
+#include "FileDialogs.h"
+
+#include <QFileDialog>
+
+namespace {
+
+class QtFileDialogPresenter : public FileDialogPresenter {
+public:
+    std::optional<FileChoice> ChooseOpen(QWidget* owner, const QString& initialName) override
+    {
+        return Run(owner, initialName, QFileDialog::AcceptOpen);
+    }
+    std::optional<FileChoice> ChooseSave(QWidget* owner, const QString& initialName) override
+    {
+        return Run(owner, initialName, QFileDialog::AcceptSave);
+    }
+
+private:
+    static std::optional<FileChoice> Run(QWidget* owner, const QString& initialName, QFileDialog::AcceptMode mode)
+    {
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(mode);
+        // Open: the file must exist. Save: any name; an existing one is confirmed before overwriting.
+        dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setNameFilters(FileDialogs::Filters());
+        dialog.selectNameFilter(FileDialogs::Filters().front());
+        dialog.setSizeGripEnabled(true);
+        if (!initialName.isEmpty())
+            dialog.selectFile(initialName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        FileChoice choice;
+        choice.path = dialog.selectedFiles().front();
+        choice.filterIndex = static_cast<int>(FileDialogs::Filters().indexOf(dialog.selectedNameFilter()));
+        if (choice.filterIndex < 0)
+            choice.filterIndex = 0;
+        return choice;
+    }
+};
+
+QtFileDialogPresenter gQtDialogs;
+FileDialogPresenter* gPresenter = &gQtDialogs;
+
+}  // namespace
+
+QStringList FileDialogs::Filters()
+{
+    // Linux names are case-sensitive: the first choice also lists lower-case names.
+    return {QStringLiteral("*.VXS (*.VXS *.vxs)"), QStringLiteral("*.* (*)")};
+}
+
+FileDialogPresenter* FileDialogs::SetPresenter(FileDialogPresenter* presenter)
+{
+    FileDialogPresenter* previous = gPresenter == &gQtDialogs ? nullptr : gPresenter;
+    gPresenter = presenter ? presenter : &gQtDialogs;
+    return previous;
+}
+
+std::optional<FileChoice> FileDialogs::OpenDialog1(QWidget* owner)
+{
+    auto choice = gPresenter->ChooseOpen(owner, openName_);
+    if (choice)
+        openName_ = choice->path;
+    return choice;
+}
+
+std::optional<FileChoice> FileDialogs::SaveDialog1(QWidget* owner)
+{
+    auto choice = gPresenter->ChooseSave(owner, saveName_);
+    if (choice)
+        saveName_ = choice->path;
+    return choice;
+}
