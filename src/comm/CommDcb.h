@@ -10,6 +10,7 @@ struct CommDcb {
     static constexpr uint32_t kOutxCtsFlow = 0x0004;
     static constexpr uint32_t kOutxDsrFlow = 0x0008;
     static constexpr uint32_t kDtrControlMask = 0x0030;  // 0 disable, 1 enable, 2 handshake
+    static constexpr uint32_t kDtrEnable = 0x0010;
     static constexpr uint32_t kDtrHandshake = 0x0020;
     static constexpr uint32_t kOutX = 0x0100;
     static constexpr uint32_t kInX = 0x0200;

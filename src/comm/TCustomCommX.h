@@ -101,7 +101,7 @@ public:
     int32_t PendingBytes() const;
     int32_t PendingChunks() const;
     // Transmit worker's pause around half-duplex batches: one character time plus 1 ms.
-    static int32_t CharTimeFor(int32_t bitRate) { return 1000 / (bitRate / 10) + 1; }
+    static int32_t CharTimeFor(int32_t bitRate);
     // The flag word and thresholds the flow-control setting gives the port.
     static uint32_t FlowCtrlFlags(int32_t flowCtrl);
     // The configuration last written to the port (or to be written by the next Open).

@@ -1,0 +1,88 @@
+#include "TCommNotifyWindow.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <memory>
+
+struct TCommNotifyWindow::Delivery {
+    uint64_t session;
+    uint32_t message;
+    int32_t param;
+    bool handled = false;
+};
+
+class TCommNotifyWindow::DeliveryEvent : public QEvent {
+public:
+    static QEvent::Type Kind()
+    {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+    explicit DeliveryEvent(std::shared_ptr<Delivery> d) : QEvent(Kind()), delivery(std::move(d)) {}
+    std::shared_ptr<Delivery> delivery;
+};
+
+TCommNotifyWindow::TCommNotifyWindow(Handler handler) : FHandler(std::move(handler))
+{
+    DeliveryEvent::Kind();  // registered on the user-interface thread, before any worker runs
+}
+
+TCommNotifyWindow::~TCommNotifyWindow() = default;
+
+void TCommNotifyWindow::Send(uint64_t session, uint32_t message, int32_t param)
+{
+    auto delivery = std::make_shared<Delivery>(Delivery{session, message, param});
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        ++FOutstanding;
+    }
+    QCoreApplication::postEvent(this, new DeliveryEvent(delivery));
+    std::unique_lock<std::mutex> lock(FLock);
+    FHandled.wait(lock, [&] { return delivery->handled || FPauses > 0; });
+}
+
+void TCommNotifyWindow::BeginPause()
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        ++FPauses;
+    }
+    FHandled.notify_all();
+}
+
+void TCommNotifyWindow::EndPause()
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    --FPauses;
+}
+
+int TCommNotifyWindow::Outstanding() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FOutstanding;
+}
+
+bool TCommNotifyWindow::event(QEvent* e)
+{
+    if (e->type() != DeliveryEvent::Kind())
+        return QObject::event(e);
+    const auto delivery = static_cast<DeliveryEvent*>(e)->delivery;
+    // Released even if the handler throws, so the worker never waits for ever.
+    struct Release {
+        TCommNotifyWindow* self;
+        Delivery* d;
+        ~Release()
+        {
+            {
+                std::lock_guard<std::mutex> lock(self->FLock);
+                d->handled = true;
+                --self->FOutstanding;
+            }
+            self->FHandled.notify_all();
+        }
+    } release{this, delivery.get()};
+    if (FHandler)
+        FHandler(delivery->session, delivery->message, delivery->param);
+    return true;
+}
