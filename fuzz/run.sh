@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer),
+# writes the seed corpora and runs every target for the given number of seconds.
+#   fuzz/run.sh [seconds-per-target] [target...]
+# Corpora grow in $FUZZ_DIR/corpus/<target>; crashes land in $FUZZ_DIR/crashes/<target>.
+# Exit status 1 when any target found a crash.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+SECONDS_PER_TARGET=${1:-60}
+shift || true
+FUZZ_DIR=${FUZZ_DIR:-build-fuzz}
+ALL_TARGETS=(fuzz_ini_document fuzz_settings_file fuzz_controller_reply fuzz_sim_frames)
+TARGETS=("$@")
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=("${ALL_TARGETS[@]}")
+
+CC=clang CXX=clang++ cmake -S fuzz -B "$FUZZ_DIR" ${CMAKE_ARGS:-} >/dev/null
+cmake --build "$FUZZ_DIR" -j"$(nproc)" --target vxr-fuzz-seeds "${TARGETS[@]}"
+
+# Seeds are regenerated each run; what the fuzzer found before stays beside them.
+SEEDS="$FUZZ_DIR/seeds"
+rm -rf "$SEEDS"
+ASAN_OPTIONS=detect_leaks=0 "$FUZZ_DIR/bin/vxr-fuzz-seeds" "$SEEDS"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+failed=()
+for t in "${TARGETS[@]}"; do
+  corpus="$FUZZ_DIR/corpus/$t"
+  crashes="$FUZZ_DIR/crashes/$t"
+  mkdir -p "$corpus" "$crashes"
+  max_len=4096
+  case "$t" in
+    fuzz_settings_file|fuzz_ini_document) max_len=65536 ;;
+  esac
+  echo "== $t for ${SECONDS_PER_TARGET}s"
+  if ! "$FUZZ_DIR/bin/$t" "$corpus" "$SEEDS/$t" \
+        -max_total_time="$SECONDS_PER_TARGET" -max_len="$max_len" -timeout=10 -rss_limit_mb=4096 \
+        -artifact_prefix="$crashes/" -print_final_stats=1 2>"$FUZZ_DIR/$t.log"; then
+    failed+=("$t")
+    tail -n 40 "$FUZZ_DIR/$t.log"
+  else
+    grep -E "^(stat::number_of_executed_units|Done)" "$FUZZ_DIR/$t.log" || true
+  fi
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz: crashes in ${failed[*]} (inputs in $FUZZ_DIR/crashes/)" >&2
+  exit 1
+fi
+echo "fuzz: no crashes"
