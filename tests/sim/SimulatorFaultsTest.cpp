@@ -178,31 +178,6 @@ TEST_F(SimulatorFaultsTest, HangUpBeforeTheFirstByte)
     EXPECT_TRUE(p.revents & POLLHUP);
 }
 
-TEST_F(SimulatorFaultsTest, FaultsCanBeArmedWhileTheControllerIsBusy)
-{
-    // Several threads arm and clear faults while the line is in use: every reply is still
-    // one of the two possible shapes, never a mix.
-    std::atomic<bool> done{false};
-    std::thread arming([&] {
-        while (!done) {
-            sim.StrayBytes(0xD6, {0x99});
-            sim.ClearFaults();
-        }
-    });
-    for (int i = 0; i < 50; ++i) {
-        const Bytes reply = port.Exchange({0xD6}, 3, 2s);
-        ASSERT_EQ(reply.size(), 3u);
-        if (reply[0] == 0x99) {
-            EXPECT_EQ(reply, (Bytes{0x99, 0xD6, 0x00}));
-            EXPECT_EQ(port.Receive(1, 2s), Bytes{0x00});
-        } else {
-            EXPECT_EQ(reply, (Bytes{0xD6, 0x00, 0x00}));
-        }
-    }
-    done = true;
-    arming.join();
-}
-
 class PacingTest : public ::testing::Test {
 protected:
     ControllerSimulator sim{[] {
