@@ -32,10 +32,10 @@ std::pair<int, long> Rank(const std::string& path)
 
 // The kernel registers placeholder ttyS ports whether or not a UART is there; only those with
 // a driver bound and a known UART type are real.
-bool RealSerialHardware(const std::string& name)
+bool RealSerialHardware(const std::string& sysClassTty, const std::string& name)
 {
     std::error_code ec;
-    const fs::path sys = fs::path("/sys/class/tty") / name;
+    const fs::path sys = fs::path(sysClassTty) / name;
     if (!fs::exists(sys / "device" / "driver", ec))
         return false;
     std::ifstream type(sys / "type");
@@ -97,17 +97,16 @@ void PortTable::SortDevices(std::vector<std::string>& paths)
                      [](const std::string& a, const std::string& b) { return Rank(a) < Rank(b); });
 }
 
-std::vector<std::string> PortTable::PresentDevices()
+std::vector<std::string> PortTable::PresentDevices(const std::string& devDir, const std::string& sysClassTty)
 {
     std::vector<std::string> found;
     std::error_code ec;
-    for (fs::directory_iterator it("/dev", ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(devDir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        const auto [family, number] = Rank(name);
-        (void)number;
+        const int family = Rank(name).first;
         if (family > 2)
             continue;
-        if (family == 2 && !RealSerialHardware(name))
+        if (family == 2 && !RealSerialHardware(sysClassTty, name))
             continue;
         found.push_back(it->path().string());
     }

@@ -19,8 +19,9 @@ public:
     std::string DeviceFor(int portNo) const;                   // "" when unassigned
     std::vector<std::pair<int, std::string>> Mapping() const;  // 1..20 with their devices
 
-    // The serial devices of this machine, in table order.
-    static std::vector<std::string> PresentDevices();
+    // The serial devices of this machine, in table order (the folders are for tests).
+    static std::vector<std::string> PresentDevices(const std::string& devDir = "/dev",
+                                                   const std::string& sysClassTty = "/sys/class/tty");
     // Orders device names: ttyUSB, then ttyACM, then ttyS, each by number; others last.
     static void SortDevices(std::vector<std::string>& paths);
 

@@ -295,3 +295,20 @@ TEST(CommOverPty, ReopenAfterCloseAndDestroyWhileOpen)
     again.Open();
     EXPECT_TRUE(again.IsOpen());
 }
+
+TEST(CommOverPtyDeathTest, ProgramExitWithThePortOpenIsClean)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Static: destroyed by exit() itself, with both workers running and output queued.
+    EXPECT_EXIT(
+        {
+            static PtyPair pty;
+            static TCommX comm;
+            comm.SetTimeOutTrans(0);
+            comm.SetPortResolver([](int32_t) { return pty.SlavePath(); });
+            comm.Open();
+            comm.SendString(std::string(64 * 1024, 'q'));
+            std::exit(comm.IsOpen() ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
+}

@@ -167,17 +167,6 @@ TEST(CommOpen, FlowControlFlagWords)
     EXPECT_EQ(TCustomCommX::FlowCtrlFlags(77), 0x1013u);
 }
 
-TEST(CommOpen, SecondOpenThrowsAndKeepsTheFirst)
-{
-    Scripted s;
-    s.comm.Open();
-    EXPECT_EQ(ErrorOfOpen(s.comm), "ポートは、すでにオープンされています");
-    EXPECT_TRUE(s.comm.IsOpen());
-    EXPECT_EQ(s.script->layersCreated, 1);
-    EXPECT_TRUE(s.comm.SendString("ok"));
-    EXPECT_TRUE(s.script->WaitFor([&] { return s.script->written == "ok"; }));
-}
-
 TEST(CommOpen, NoDeviceForThePortNumber)
 {
     Scripted s;

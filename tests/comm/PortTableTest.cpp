@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "PortTable.h"
 
 TEST(PortTable, PresentDevicesFillTheNumbersInOrder)
@@ -40,14 +45,27 @@ TEST(PortTable, SortOrdersFamiliesThenNumbers)
                                                "/dev/ttyS0", "/dev/ttyS1"}));
 }
 
-TEST(PortTable, ThisMachinesDevicesAreSerialOnesInOrder)
+TEST(PortTable, PlaceholderSerialPortsAreLeftOut)
 {
-    const auto present = PortTable::PresentDevices();
-    auto sorted = present;
-    PortTable::SortDevices(sorted);
-    EXPECT_EQ(present, sorted);
-    for (const auto& path : present) {
-        EXPECT_EQ(path.rfind("/dev/tty", 0), 0u) << path;
-        EXPECT_EQ(path.find("ptmx"), std::string::npos);
-    }
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("vxr-ports-" + std::to_string(::getpid()));
+    const fs::path dev = root / "dev", sys = root / "sys";
+    fs::create_directories(dev);
+    for (const char* name : {"ttyS0", "ttyS1", "ttyS2", "ttyS3", "ttyACM1", "ttyUSB0", "tty1", "ttyprintk", "ptmx"})
+        std::ofstream(dev / name).put('\n');
+    auto uart = [&](const char* name, const char* type, bool driver) {
+        fs::create_directories(sys / name / "device");
+        std::ofstream(sys / name / "type") << type << "\n";
+        if (driver)
+            fs::create_directories(sys / name / "device" / "driver");
+    };
+    uart("ttyS0", "0", true);   // placeholder: unknown UART type
+    uart("ttyS1", "4", true);   // a 16550A
+    uart("ttyS2", "4", false);  // no driver bound
+    // ttyS3: nothing in sysfs at all
+
+    EXPECT_EQ(PortTable::PresentDevices(dev.string(), sys.string()),
+              (std::vector<std::string>{(dev / "ttyUSB0").string(), (dev / "ttyACM1").string(),
+                                        (dev / "ttyS1").string()}));
+    fs::remove_all(root);
 }
