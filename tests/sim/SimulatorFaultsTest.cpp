@@ -194,7 +194,7 @@ TEST_F(PacingTest, FiftyBytesTakeAboutFiftyCharacterTimes)
     ASSERT_TRUE(port.Send({0xD1}));
     // A quarter of the way in, only part of the reply can have arrived.
     const Bytes early = port.ReceiveFor(100ms);
-    EXPECT_LT(early.size(), 25u);
+    EXPECT_LT(early.size(), 40u);  // 12 are due by then; the margin allows for a slow reader
     Bytes rest = port.Receive(50 - early.size(), 5s);
     const auto took = Clock::now() - start;
     EXPECT_EQ(early.size() + rest.size(), 50u);
@@ -205,10 +205,11 @@ TEST_F(PacingTest, FiftyBytesTakeAboutFiftyCharacterTimes)
 
 TEST_F(PacingTest, SwitchingPacingOffSendsAtOnce)
 {
+    // Five paced model reads take over two seconds; unpaced they are as fast as the pty.
     sim.SetPaced(false);
     const auto start = Clock::now();
-    EXPECT_EQ(port.Exchange({0xD1}, 50).size(), 50u);
-    EXPECT_LT(Clock::now() - start, 350ms);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(port.Exchange({static_cast<uint8_t>(0xD1 + i)}, 50).size(), 50u);
+    EXPECT_LT(Clock::now() - start, 1500ms);
 }
 
 TEST_F(PacingTest, AnIdleLineIsNotCaughtUpAsABurst)
@@ -218,7 +219,7 @@ TEST_F(PacingTest, AnIdleLineIsNotCaughtUpAsABurst)
     const auto start = Clock::now();
     ASSERT_TRUE(port.Send({0xD2}));
     const Bytes early = port.ReceiveFor(100ms);
-    EXPECT_LT(early.size(), 25u);
+    EXPECT_LT(early.size(), 40u);
     EXPECT_EQ(port.Receive(50 - early.size(), 5s).size(), 50 - early.size());
     EXPECT_GE(Clock::now() - start, 400ms);
 }

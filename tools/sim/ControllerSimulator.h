@@ -49,7 +49,7 @@ public:
         std::chrono::milliseconds frameTimeout{500};
         // After a hang-up fault has sent its bytes, how long the reader may take to fetch them
         // before the master is closed (a hang-up discards whatever the slave has not read).
-        std::chrono::milliseconds hangUpGrace{1000};
+        std::chrono::milliseconds hangUpGrace{2000};
         // Frames received, one hex line each; empty for none.
         std::string transcriptPath;
         ControllerState state;
