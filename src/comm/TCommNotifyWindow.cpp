@@ -30,14 +30,18 @@ TCommNotifyWindow::TCommNotifyWindow(Handler handler) : FHandler(std::move(handl
 
 TCommNotifyWindow::~TCommNotifyWindow() = default;
 
-void TCommNotifyWindow::Send(uint64_t session, uint32_t message, int32_t param)
+void TCommNotifyWindow::Send(uint64_t session, uint32_t message, int32_t param) noexcept
 {
-    auto delivery = std::make_shared<Delivery>(Delivery{session, message, param});
-    {
-        std::lock_guard<std::mutex> lock(FLock);
-        ++FOutstanding;
+    // Workers must never see an exception; a notification that cannot be built is dropped.
+    std::shared_ptr<Delivery> delivery;
+    QEvent* event = nullptr;
+    try {
+        delivery = std::make_shared<Delivery>(Delivery{session, message, param});
+        event = new DeliveryEvent(delivery);
+    } catch (...) {
+        return;
     }
-    QCoreApplication::postEvent(this, new DeliveryEvent(delivery));
+    QCoreApplication::postEvent(this, event);
     std::unique_lock<std::mutex> lock(FLock);
     FHandled.wait(lock, [&] { return delivery->handled || FPauses > 0; });
 }
@@ -57,12 +61,6 @@ void TCommNotifyWindow::EndPause()
     --FPauses;
 }
 
-int TCommNotifyWindow::Outstanding() const
-{
-    std::lock_guard<std::mutex> lock(FLock);
-    return FOutstanding;
-}
-
 bool TCommNotifyWindow::event(QEvent* e)
 {
     if (e->type() != DeliveryEvent::Kind())
@@ -77,7 +75,6 @@ bool TCommNotifyWindow::event(QEvent* e)
             {
                 std::lock_guard<std::mutex> lock(self->FLock);
                 d->handled = true;
-                --self->FOutstanding;
             }
             self->FHandled.notify_all();
         }

@@ -20,14 +20,11 @@ public:
 
     // From a worker: hand the notification over and wait until it has been handled (or until
     // the user-interface thread enters a pause without events).
-    void Send(uint64_t session, uint32_t message, int32_t param);
+    void Send(uint64_t session, uint32_t message, int32_t param) noexcept;
 
     // User-interface thread: brackets a pause that handles no events.
     void BeginPause();
     void EndPause();
-
-    // Notifications posted and not yet handled.
-    int Outstanding() const;
 
 protected:
     bool event(QEvent* e) override;
@@ -40,5 +37,4 @@ private:
     mutable std::mutex FLock;
     std::condition_variable FHandled;
     int FPauses = 0;
-    int FOutstanding = 0;
 };
