@@ -1,8 +1,7 @@
 #pragma once
-// A small model page for the curve editor and the model tabs: a window with the MDL_SEL widget
-// (tab bar of five tabs on top, the curve controls below), Panel4 as the neutral focus target,
-// one number field that commits into the selected model when it loses the focus (as the scalar
-// editors do), the bank, and a presenter that answers questions.
+// A model page for the curve editor and the model tabs: MDL_SEL (five tabs on top, the curve
+// below), Panel4 as the neutral focus target, a number field that commits into the selected
+// model when it loses the focus (as the scalar editors do), the bank and an answering presenter.
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
@@ -12,7 +11,6 @@
 #include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTest>
-#include <QWidget>
 #include <memory>
 
 #include "EditorContext.h"
@@ -23,51 +21,43 @@
 
 struct CurveHarness {
     QWidget window;
-    QWidget* page = nullptr;  // MDL_SEL
-    QTabBar* tabs = nullptr;
-    QFrame* panel4 = nullptr;
-    QLineEdit* numberEdit = nullptr;
+    QWidget* page = new QWidget(&window);  // MDL_SEL
+    QTabBar* tabs = new QTabBar(page);
+    QFrame* panel4 = new QFrame(&window);
+    QLineEdit* numberEdit = new QLineEdit(page);
     ModelBank bank;
     EditorContext ctx{bank, 1, {}, {}, {}};
     RecordingPresenter presenter;
-    int shows = 0;
+    int shows = 0;        // calls of showModel
+    bool active = false;  // the window has the focus, so focus changes are delivered
     std::unique_ptr<TCurveEditor> curve;
     std::unique_ptr<TModelTabs> modelTabs;
 
     explicit CurveHarness(int language = 1)
     {
-        window.resize(601, 452);
-        page = new QWidget(&window);
         page->setGeometry(0, 0, 601, 410);
-        tabs = new QTabBar(page);
         tabs->setGeometry(2, 0, 597, 24);
         tabs->setExpanding(false);
         for (int i = 1; i <= ModelBank::kModels; ++i)
             tabs->addTab(QStringLiteral("MODEL%1").arg(i));
-        numberEdit = new QLineEdit(page);
         numberEdit->setGeometry(242, 46, 48, 21);
-        QObject::connect(numberEdit, &QLineEdit::editingFinished, numberEdit, [this] {
-            bank.Model(tabs->currentIndex()).NBRK = numberEdit->text().toInt();
-        });
-        panel4 = new QFrame(&window);
+        QObject::connect(numberEdit, &QLineEdit::editingFinished, numberEdit,
+                         [this] { bank.Model(tabs->currentIndex()).NBRK = numberEdit->text().toInt(); });
         panel4->setGeometry(0, 410, 601, 42);
         panel4->setFocusPolicy(Qt::StrongFocus);
-
         ctx.language = language;
         ctx.selectedTab = [this] { return tabs->currentIndex(); };
         ctx.focusPanel4 = [this] { panel4->setFocus(); };
         ctx.showModel = [this] { ShowModel(); };
         curve = std::make_unique<TCurveEditor>(page, ctx);
         modelTabs = std::make_unique<TModelTabs>(tabs, page, ctx, *curve);
-
-        bank.Initialise();
         ShowModel();
         curve->ClearFrqSelection();
+        window.resize(601, 452);
         window.show();
         window.activateWindow();
         active = QTest::qWaitForWindowActive(&window);
     }
-
     ~CurveHarness()
     {
         modelTabs.reset();
@@ -77,55 +67,35 @@ struct CurveHarness {
     void ShowModel()
     {
         ++shows;
-        const int m = bank.ShownIndex();
-        {
-            const QSignalBlocker block(tabs);
-            tabs->setCurrentIndex(m);
-        }
-        curve->ShowCurve(bank.Model(m));
+        const QSignalBlocker block(tabs);
+        tabs->setCurrentIndex(bank.ShownIndex());
+        curve->ShowCurve(bank.Model(bank.ShownIndex()));
         curve->UpdateAvgBar();
     }
-
-    QScrollBar* Bar(int i) const { return curve->Bar(i); }
-    int Pos(int i) const { return curve->Bar(i)->value(); }
-    ModelSettings& Shown() { return bank.Model(bank.ShownIndex()); }
-
-    // Puts a curve (FRQ values) into the shown model and onto the bars.
-    void SetCurve(const std::array<int32_t, ModelSettings::kFrqPoints>& frq)
+    void SetCurve(const std::array<int32_t, 32>& frq)
     {
         Shown().FRQ = frq;
         ShowModel();
     }
 
-    static QStyleOptionSlider SliderOption(QScrollBar* bar)
+    QScrollBar* Bar(int i) const { return curve->Bar(i); }
+    int Pos(int i) const { return curve->Bar(i)->value(); }
+    ModelSettings& Shown() { return bank.Model(bank.ShownIndex()); }
+    QPoint TabCentre(int i) const { return tabs->tabRect(i).center(); }
+
+    // Centre of a part of a vertical bar (its thumb, its down arrow) as the style lays it out.
+    static QPoint Part(QScrollBar* bar, QStyle::SubControl part)
     {
         QStyleOptionSlider opt;
         opt.initFrom(bar);
         opt.subControls = QStyle::SC_All;
-        opt.activeSubControls = QStyle::SC_None;
-        opt.orientation = bar->orientation();
+        opt.orientation = Qt::Vertical;
         opt.minimum = bar->minimum();
         opt.maximum = bar->maximum();
-        opt.sliderPosition = bar->sliderPosition();
-        opt.sliderValue = bar->value();
-        opt.singleStep = bar->singleStep();
-        opt.pageStep = bar->pageStep();
-        opt.upsideDown = bar->invertedAppearance();
-        if (bar->orientation() == Qt::Horizontal)
-            opt.state |= QStyle::State_Horizontal;
-        return opt;
+        opt.sliderPosition = opt.sliderValue = bar->value();
+        opt.singleStep = opt.pageStep = 1;
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center();
     }
-
-    static QRect PartRect(QScrollBar* bar, QStyle::SubControl part)
-    {
-        const QStyleOptionSlider opt = SliderOption(bar);
-        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
-    }
-
-    static QPoint Thumb(QScrollBar* bar) { return PartRect(bar, QStyle::SC_ScrollBarSlider).center(); }
-    static QPoint DownArrow(QScrollBar* bar) { return PartRect(bar, QStyle::SC_ScrollBarAddLine).center(); }
-
-    QPoint TabCentre(int i) const { return tabs->tabRect(i).center(); }
-
-    bool active = false;
+    static QPoint Thumb(QScrollBar* bar) { return Part(bar, QStyle::SC_ScrollBarSlider); }
+    static QPoint DownArrow(QScrollBar* bar) { return Part(bar, QStyle::SC_ScrollBarAddLine); }
 };
