@@ -121,6 +121,7 @@ TModelEditor::TModelEditor(EditorContext& ctx, QWidget* parent)
         b->setRange(0, max);
         b->setSingleStep(1);
         b->setPageStep(1);
+        b->setInvertedControls(false);  // Right and Up raise the value, as the bar shows it
         b->setGeometry(r);
         connect(b, &QAbstractSlider::actionTriggered, this, [this, b](int) { MDL_BARScroll(b, b->sliderPosition()); });
         connect(b, &QAbstractSlider::sliderReleased, this, [this, b] { MDL_BARScroll(b, b->sliderPosition()); });
@@ -150,6 +151,7 @@ TModelEditor::TModelEditor(EditorContext& ctx, QWidget* parent)
     CUTOFF_COMB->setObjectName("CUTOFF_COMB");
     CUTOFF_COMB->setEditable(true);
     CUTOFF_COMB->setInsertPolicy(QComboBox::NoInsert);
+    CUTOFF_COMB->setCompleter(nullptr);  // a completed guess must not count as a choice
     CUTOFF_COMB->setGeometry(kCutoffCmb);
     CUTOFF_COMB->installEventFilter(this);
     CUTOFF_COMB->lineEdit()->installEventFilter(this);

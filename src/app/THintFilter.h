@@ -1,0 +1,22 @@
+#pragma once
+#include <QObject>
+#include <functional>
+
+// The application-wide hint handler: only the nine tool buttons show a hint, and its text comes
+// from the text table at the moment it shows (tag and language decide it).
+class THintFilter : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kTagProperty = "vxrTag";
+
+    explicit THintFilter(std::function<int()> language, QObject* parent = nullptr);
+
+    // The hint text of a control: entry 104 + 2 * tag + Language; empty for a control without a tag.
+    QString AppShowHint(const QObject* control) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<int()> language_;
+};

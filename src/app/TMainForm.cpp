@@ -1,0 +1,362 @@
+#include "TMainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QScreen>
+#include <QToolButton>
+
+#include <exception>
+
+#include "DeviceExchange.h"
+#include "MessageDialog.h"
+#include "PortTable.h"
+#include "SettingsFile.h"
+#include "TApplication.h"
+#include "TCurveEditor.h"
+#include "TPortComboBox.h"
+#include "TWindowReporter.h"
+#include "TextTable.h"
+#include "TransferOperations.h"
+#include "THintFilter.h"
+#include "TModelEditor.h"
+#include "TMonForm.h"
+#include "ToolIcons.h"
+
+namespace {
+constexpr int kPanelTop = TModelEditor::kHeight;
+constexpr int kPanelHeight = TMainForm::kClientHeight - kPanelTop;
+constexpr int kButtonSize = 32;
+constexpr int kButtonStep = 34;
+}  // namespace
+
+TMainForm::TMainForm(Options options, QWidget* parent)
+    : QWidget(parent),
+      ctx_{Bank, 1, {}, {}, {}},
+      appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath))
+{
+    // The controller's line: 1200 bit/s, 8N1, no flow control.
+    CommX1.SetBitRate(1200);
+    CommX1.SetFlowCtrl(cfcNone);
+    CommX1.SetTimeOutTrans(500);
+    CommX1.SetTimeOutReceive(7000);
+    CommX1.SetPortResolver([this](int32_t portNo) { return DeviceOfPort(portNo); });
+    exchange_ = std::make_unique<DeviceExchange>(CommX1);
+    // The first exchange with the controller drops the version from the caption.
+    exchange_->SetCaptionHook([this] { setWindowTitle(QString::fromUtf8(kAppTitle)); });
+
+    setObjectName("MainForm");
+    setFixedSize(kClientWidth, kClientHeight);
+    ctx_.selectedTab = [this] { return MDL_SEL->SelectedTab(); };
+    ctx_.focusPanel4 = [this] { FocusPanel4(); };
+    ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
+
+    MDL_SEL = new TModelEditor(ctx_, this);
+    MDL_SEL->move(0, 0);
+    BuildPanel4();
+    FormCreate(options);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->availableGeometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+}
+
+TMainForm::~TMainForm() = default;
+
+bool TMainForm::SystemLocaleIsJapanese()
+{
+    const QLocale locale = QLocale::system();
+    return locale.language() == QLocale::Japanese && locale.territory() == QLocale::Japan;
+}
+
+void TMainForm::BuildPanel4()
+{
+    Panel4 = new QFrame(this);
+    Panel4->setObjectName("Panel4");
+    Panel4->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel4->setGeometry(0, kPanelTop, kClientWidth, kPanelHeight);
+    Panel4->setFocusPolicy(Qt::StrongFocus);  // the neutral focus target
+
+    int x = 6;
+    auto next = [&x] { const int at = x; x += kButtonStep; return at; };
+    PROGRAM_BTN = AddToolButton("PROGRAM_BTN", 0, next(), ToolIcons::Make(ToolIcons::WriteAll), &TMainForm::PROGRAM_BTNClick);
+    READ_BTN = AddToolButton("READ_BTN", 1, next(), ToolIcons::Make(ToolIcons::ReadAll), &TMainForm::READ_BTNClick);
+    OpenBtn = AddToolButton("OpenBtn", 2, next(), ToolIcons::Make(ToolIcons::Open), &TMainForm::OpenBtnClick);
+    SaveBtn = AddToolButton("SaveBtn", 3, next(), ToolIcons::Make(ToolIcons::Save), &TMainForm::SaveBtnClick);
+    EXIT_BTN = AddToolButton("EXIT_BTN", 4, next(), ToolIcons::Make(ToolIcons::Exit), &TMainForm::EXIT_BTNClick);
+    x += 10;  // the single-model buttons form a group of their own
+    PROG2_BTN = AddToolButton("PROG2_BTN", 5, next(), ToolIcons::Make(ToolIcons::WriteShown), &TMainForm::PROG2_BTNClick);
+    READ2_BTN = AddToolButton("READ2_BTN", 6, next(), ToolIcons::Make(ToolIcons::ReadShown), &TMainForm::READ2_BTNClick);
+    RESET_BTN = AddToolButton("RESET_BTN", 7, next(), ToolIcons::Make(ToolIcons::Reset), &TMainForm::RESET_BTNClick);
+    x += 10;
+    SpeedButton1 = AddToolButton("SpeedButton1", 8, next(), ToolIcons::Make(ToolIcons::LinearAdjust),
+                                 &TMainForm::SpeedButton1Click);
+
+    Label28 = new QLabel(QStringLiteral("COMM"), Panel4);
+    Label28->setObjectName("Label28");
+    Label28->setGeometry(436, 13, 40, 16);
+
+    CommPort = new TPortComboBox(Panel4);
+    CommPort->setObjectName("CommPort");
+    CommPort->setGeometry(480, 9, 110, 24);
+    CommPort->setMaxVisibleItems(30);
+    connect(CommPort, &TPortComboBox::closedUp, this, [this] { RunHandler([this] { CommPortCloseUp(); }); });
+}
+
+QToolButton* TMainForm::AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)())
+{
+    auto* b = new QToolButton(Panel4);
+    b->setObjectName(name);
+    b->setProperty(THintFilter::kTagProperty, tag);
+    b->setAutoRaise(true);  // flat until the mouse is over it
+    b->setIcon(icon);
+    b->setIconSize(QSize(24, 24));
+    b->setGeometry(x, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
+    b->setFocusPolicy(Qt::NoFocus);
+    if (handler)
+        connect(b, &QToolButton::clicked, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
+    return b;
+}
+
+void TMainForm::FormCreate(const Options& options)
+{
+    // 1. The language of the system locale.
+    Language = options.japaneseLocale ? 0 : 1;
+    // 2., 3. Application title and caption.
+    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    setWindowTitle(QString::fromUtf8(kCaption));
+    // 4. Hints, through one application-wide handler.
+    hints_ = std::make_unique<THintFilter>([this] { return Language; });
+    qApp->installEventFilter(hints_.get());
+    // 5. Only the first argument counts.
+    const QString arg = options.arguments.isEmpty() ? QString() : options.arguments.front().toUpper();
+    if (arg == "-V")
+        setWindowTitle(QString::fromUtf8(kDateCaption));
+    else if (arg == "-J")
+        Language = 0;
+    else if (arg == "-E")
+        Language = 1;
+    ctx_.language = Language;
+    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
+        app->SetLanguage(Language);
+    // 6. The curve bars are built by the curve editor in index order with their tags.
+    // 7. Pair the number fields with their bars.
+    MDL_SEL->PairControls();
+    // 8. Every model to its defaults.
+    Bank.Initialise();
+    // 9., 10. The lists and their first selections (ShowModel replaces both).
+    MDL_SEL->FillLists();
+    MDL_SEL->BFREQ_CMB->setCurrentIndex(32);
+    MDL_SEL->CUTOFF_COMB->setCurrentIndex(4);
+    // 11. MODEL1 shown, SYS_CUR 15.
+    Bank.ModelNumber = 0;
+    Bank.SYS_CUR = ModelBank::kDefaultSysCur;
+    // 12. Titles.
+    MDL_SEL->SetLabelTexts(Language);
+    // 13. The shown model into the editors.
+    MDL_SEL->ShowModel();
+    // 14. The steps the curve editor and the port selection contribute, in this order.
+    MDL_SEL->Curve().ClearFrqSelection();
+    FillPortList();
+    LoadAppSettings();
+    RunHandler([this] { CommPortCloseUp(); });
+}
+
+void TMainForm::SetMonForm(TMonForm* monForm)
+{
+    monForm_ = monForm;
+    if (monForm_)
+        monForm_->SetLanguage(Language);
+}
+
+void TMainForm::RunHandler(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        TApplication::ShowException(e.what(), Language);
+    } catch (...) {
+        TApplication::ShowException("Unknown error", Language);
+    }
+}
+
+void TMainForm::FocusPanel4()
+{
+    // Commit explicitly: a window that is not active gets no focus-out event from setFocus.
+    MDL_SEL->CommitPendingEdit();
+    Panel4->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm::EXIT_BTNClick()
+{
+    close();
+}
+
+void TMainForm::RESET_BTNClick()
+{
+    FocusPanel4();
+    MDL_SEL->ResetShownModel();
+    MDL_SEL->ShowModel();
+    MDL_SEL->Curve().ClearFrqSelection();
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    MDL_SEL->Curve().SpeedButton1Click();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    SaveAppSettings();
+    CommX1.Close();
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // A transfer in progress owns the port and the bank until it has reported its result.
+    if (transferRunning_) {
+        event->ignore();
+        return;
+    }
+    bool close = true;
+    RunHandler([this, &close] { close = FormCloseQuery(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---- Settings files ----
+
+void TMainForm::SaveBtnClick()
+{
+    FocusPanel4();
+    const auto choice = fileDialogs_.SaveDialog1(this);
+    if (!choice)
+        return;
+    const QString name = SettingsFile::ForcedSaveName(choice->path, choice->filterIndex);
+    fileDialogs_.SetSaveName(name);
+    if (SettingsFile::Save(Bank, name) == SettingsFile::SaveResult::NotWritable)
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kUnsaved, Language), Language);
+}
+
+void TMainForm::OpenBtnClick()
+{
+    FocusPanel4();
+    const auto choice = fileDialogs_.OpenDialog1(this);
+    if (!choice)
+        return;
+    SettingsFile::Load(choice->path, Bank);  // throws, leaving the bank as it was
+    MDL_SEL->ShowModel();
+    MDL_SEL->Curve().ClearFrqSelection();
+}
+
+// ---- Port selection ----
+
+std::string TMainForm::DeviceOfPort(int32_t portNo) const
+{
+    if (portNo < 1 || portNo > static_cast<int32_t>(portDevices_.size()))
+        return {};
+    return portDevices_[static_cast<size_t>(portNo - 1)];
+}
+
+void TMainForm::FillPortList()
+{
+    CommPort->clear();
+    CommPort->addItem(QStringLiteral("OFF"));
+    for (int n = 1; n <= PortTable::kPorts; ++n)
+        CommPort->addItem(QStringLiteral("COM%1").arg(n));
+    // The devices present now, with the numbers pinned in the settings file.
+    const PortTable table(appSettings_.LoadPortTable());
+    portDevices_.clear();
+    for (int n = 1; n <= PortTable::kPorts; ++n)
+        portDevices_.push_back(table.DeviceFor(n));
+}
+
+void TMainForm::LoadAppSettings()
+{
+    const int index = appSettings_.LoadAppSettings();
+    // An index outside the list leaves it without a choice, which the close-up turns into OFF.
+    CommPort->setCurrentIndex(index >= 0 && index < CommPort->count() ? index : -1);
+}
+
+void TMainForm::SaveAppSettings()
+{
+    appSettings_.SaveAppSettings(CommPort->currentIndex());
+}
+
+void TMainForm::CommPortCloseUp()
+{
+    if (CommPort->currentIndex() < 0)
+        CommPort->setCurrentIndex(0);
+    const int n = CommPort->currentIndex();
+    if (n == 0) {
+        CommX1.Close();
+        MessageDialog(DialogKind::Information, DialogButtons::Ok, TextTable::Message(TextTable::kNoConnection, Language),
+                      Language);
+        return;
+    }
+    try {
+        CommX1.Close();
+        CommX1.SetPortNo(n);
+        CommX1.Open();
+        CommX1.SetDtr(true);
+        CommX1.SetDtr(false);
+        CommX1.PurgeReceive();
+        CommX1.PurgeTrans();
+        MessageDialog(DialogKind::Information, DialogButtons::Ok,
+                      TextTable::ReplaceStar(TextTable::Message(TextTable::kPortOk, Language), CommX1.PortNo()), Language);
+    } catch (...) {
+        // The reason itself is not shown; the list keeps the choice although the port is closed.
+        MessageDialog(DialogKind::Error, DialogButtons::Ok,
+                      TextTable::ReplaceStar(TextTable::Message(TextTable::kPortMissing, Language), CommX1.PortNo()),
+                      Language);
+        CommX1.Close();
+    }
+}
+
+// ---- Transfers ----
+
+void TMainForm::RunTransfer(const std::function<void(TransferOperations&)>& transfer)
+{
+    if (transferRunning_)
+        return;
+    if (!monForm_) {
+        ownMonForm_ = std::make_unique<TMonForm>();
+        SetMonForm(ownMonForm_.get());
+    }
+    transferRunning_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{transferRunning_};
+    TWindowReporter reporter(*this, *monForm_);
+    TransferOperations operations(*exchange_, Bank, Staging, reporter, Language);
+    transfer(operations);
+}
+
+void TMainForm::READ_BTNClick()
+{
+    RunTransfer([](TransferOperations& t) { t.ReadAll(); });
+}
+
+void TMainForm::READ2_BTNClick()
+{
+    RunTransfer([this](TransferOperations& t) { t.ReadShown(MDL_SEL->SelectedTab()); });
+}
+
+void TMainForm::PROGRAM_BTNClick()
+{
+    RunTransfer([](TransferOperations& t) { t.WriteAll(); });
+}
+
+void TMainForm::PROG2_BTNClick()
+{
+    RunTransfer([this](TransferOperations& t) { t.WriteShown(MDL_SEL->SelectedTab()); });
+}

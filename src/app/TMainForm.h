@@ -1,0 +1,117 @@
+#pragma once
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppSettings.h"
+#include "DeviceBank.h"
+#include "EditorContext.h"
+#include "FileDialogs.h"
+#include "ModelBank.h"
+#include "TCommX.h"
+
+class DeviceExchange;
+class QFrame;
+class TPortComboBox;
+class TransferOperations;
+class TWindowReporter;
+class QLabel;
+class QToolButton;
+class THintFilter;
+class TModelEditor;
+class TMonForm;
+
+// The main window: the model editor on its tab control, the tool buttons and the port list.
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 601;
+    static constexpr int kClientHeight = 452;
+    static inline const char* kAppTitle = "VXR Manager for ZavidEzedu";
+    static inline const char* kCaption = "VXR Manager for ZavidEzedu Ver1.54";
+    static inline const char* kDateCaption = "VXR Manager for ZavidEzedu 100428";
+
+    struct Options {
+        QStringList arguments;        // the program's arguments, without the program name
+        bool japaneseLocale = false;  // the system locale is Japanese/Japan
+        QString appSettingsPath;      // empty: VXRMGR.ini where the program keeps it
+    };
+
+    explicit TMainForm(Options options, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    static bool SystemLocaleIsJapanese();
+
+    int Language = 1;
+    ModelBank Bank;
+    DeviceBank Staging;  // the controller's bytes of the last read of all models
+    TCommX CommX1;
+
+    TModelEditor* MDL_SEL = nullptr;
+    QFrame* Panel4 = nullptr;
+    QToolButton* PROGRAM_BTN = nullptr;
+    QToolButton* READ_BTN = nullptr;
+    QToolButton* OpenBtn = nullptr;
+    QToolButton* SaveBtn = nullptr;
+    QToolButton* EXIT_BTN = nullptr;
+    QToolButton* PROG2_BTN = nullptr;
+    QToolButton* READ2_BTN = nullptr;
+    QToolButton* RESET_BTN = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QLabel* Label28 = nullptr;
+    TPortComboBox* CommPort = nullptr;
+
+    THintFilter& Hints() { return *hints_; }
+
+    // The progress window is created after the main window and handed over.
+    void SetMonForm(TMonForm* monForm);
+
+    // Handlers.
+    void EXIT_BTNClick();
+    void RESET_BTNClick();
+    void SpeedButton1Click();
+    void OpenBtnClick();
+    void SaveBtnClick();
+    void CommPortCloseUp();
+    void READ_BTNClick();
+    void READ2_BTNClick();
+    void PROGRAM_BTNClick();
+    void PROG2_BTNClick();
+    bool FormCloseQuery();
+
+    FileDialogs& Dialogs() { return fileDialogs_; }
+    const AppSettings& Settings() const { return appSettings_; }
+    // The device each port number opens, as of the last filling of the port list.
+    std::string DeviceOfPort(int32_t portNo) const;
+
+    // Moves the keyboard focus to the button panel; a number being typed commits first.
+    void FocusPanel4();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate(const Options& options);
+    void BuildPanel4();
+    void FillPortList();
+    void LoadAppSettings();
+    void SaveAppSettings();
+    // Runs one transfer with the window's progress and messages; no second one can start inside.
+    void RunTransfer(const std::function<void(TransferOperations&)>& transfer);
+    QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
+    // Runs a handler; an exception it throws is shown in a message box and the program goes on.
+    void RunHandler(const std::function<void()>& handler);
+
+    EditorContext ctx_;
+    std::unique_ptr<THintFilter> hints_;
+    TMonForm* monForm_ = nullptr;
+    std::unique_ptr<TMonForm> ownMonForm_;  // used when the program entry hands none over
+    FileDialogs fileDialogs_;
+    AppSettings appSettings_;
+    std::vector<std::string> portDevices_;  // index n - 1: the device of COMn
+    std::unique_ptr<DeviceExchange> exchange_;
+    bool transferRunning_ = false;
+};

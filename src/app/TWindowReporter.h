@@ -1,0 +1,25 @@
+#pragma once
+#include "TransferReporter.h"
+
+class TMainForm;
+class TMonForm;
+
+// The window's side of a transfer: the progress window, the message dialog and the editors.
+class TWindowReporter : public TransferReporter {
+public:
+    TWindowReporter(TMainForm& form, TMonForm& monForm) : form_(form), monForm_(monForm) {}
+
+    void FocusPanel4() override;
+    void SetWindowEnabled(bool enabled) override;
+    void Pause(int32_t ms) override;
+    void StartProgress(int32_t maximum) override;
+    void SetLabel(const std::string& text) override;
+    void Step() override;
+    void HideProgress() override;
+    void ShowBank() override;
+    void Message(Kind kind, const std::string& text) override;
+
+private:
+    TMainForm& form_;
+    TMonForm& monForm_;
+};

@@ -1,0 +1,9 @@
+#pragma once
+#include <QIcon>
+
+// Small painted pictograms for the tool buttons (no image files to ship).
+class ToolIcons {
+public:
+    enum Kind { WriteAll, ReadAll, Open, Save, Exit, WriteShown, ReadShown, Reset, LinearAdjust };
+    static QIcon Make(Kind kind);
+};

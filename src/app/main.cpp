@@ -1,0 +1,25 @@
+#include <QFont>
+#include <QStringList>
+
+#include "TApplication.h"
+#include "TMainForm.h"
+#include "TMonForm.h"
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    QCoreApplication::setApplicationName("vxrmgr");
+    // One Japanese-capable interface font of 12 pixels for every text.
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    TMainForm::Options options;
+    options.arguments = app.arguments().mid(1);
+    options.japaneseLocale = TMainForm::SystemLocaleIsJapanese();
+    TMainForm mainForm(options);
+    TMonForm monForm;
+    mainForm.SetMonForm(&monForm);
+    mainForm.show();
+    return app.exec();
+}

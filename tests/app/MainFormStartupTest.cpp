@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QToolButton>
+
+#include "MainFormHarness.h"
+#include "RecordingPresenter.h"
+#include "TCurveEditor.h"
+#include "THintFilter.h"
+#include "TPortComboBox.h"
+#include "TModelEditor.h"
+
+namespace {
+QString U(const char* s) { return QString::fromUtf8(s); }
+}
+
+TEST(MainFormStartup, LanguageFromLocaleAndFirstArgument)
+{
+    RecordingPresenter answers;
+    struct Case {
+        QStringList args;
+        bool japaneseLocale;
+        int language;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {{}, true, 0, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{}, false, 1, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{"-e"}, true, 1, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{"-J"}, false, 0, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{"-j"}, false, 0, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{"-v"}, true, 0, "VXR Manager for ZavidEzedu 100428"},
+        {{"-V"}, false, 1, "VXR Manager for ZavidEzedu 100428"},
+        {{"-J", "-V"}, false, 0, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{"-x", "-J"}, false, 1, "VXR Manager for ZavidEzedu Ver1.54"},
+        {{"-JE"}, true, 0, "VXR Manager for ZavidEzedu Ver1.54"},
+    };
+    for (const Case& c : cases) {
+        auto form = MakeMainForm(c.args, c.japaneseLocale);
+        EXPECT_EQ(form->Language, c.language) << c.args.join(' ').toStdString();
+        EXPECT_EQ(form->windowTitle(), QString(c.caption)) << c.args.join(' ').toStdString();
+    }
+}
+
+TEST(MainFormStartup, LabelsAndHintsInEachLanguage)
+{
+    RecordingPresenter answers;
+    auto ja = MakeMainForm({}, true);
+    EXPECT_EQ(ja->MDL_SEL->Label1->text(), U("ニュートラルブレーキの状態"));
+    EXPECT_EQ(ja->MDL_SEL->Label9->text(), "LowVoltCut");
+    EXPECT_EQ(ja->MDL_SEL->Label2->text(), U("メモ"));
+    EXPECT_EQ(ja->Hints().AppShowHint(ja->EXIT_BTN), U("終了"));
+    EXPECT_EQ(ja->Hints().AppShowHint(ja->SpeedButton1), U("直線補間"));
+
+    auto en = MakeMainForm({}, false);
+    EXPECT_EQ(en->MDL_SEL->Label1->text(), "AutomaticBrake");
+    EXPECT_EQ(en->MDL_SEL->Label6->text(), "BrakeFreq");
+    EXPECT_EQ(en->MDL_SEL->Label8->text(), "TimingAdjust");
+    EXPECT_EQ(en->MDL_SEL->Label9->text(), "LowVoltCut");
+    EXPECT_EQ(en->MDL_SEL->Label18->text(), "DriveFreq");
+    EXPECT_EQ(en->MDL_SEL->Label2->text(), "Memo");
+    const std::pair<QToolButton*, const char*> hints[] = {
+        {en->PROGRAM_BTN, "Write All"}, {en->READ_BTN, "Read All"}, {en->OpenBtn, "Open"},
+        {en->SaveBtn, "Save"}, {en->EXIT_BTN, "Exit"}, {en->PROG2_BTN, "Write"},
+        {en->READ2_BTN, "Read"}, {en->RESET_BTN, "Reset"}, {en->SpeedButton1, "LinerAdjust"}};
+    for (auto [button, hint] : hints)
+        EXPECT_EQ(en->Hints().AppShowHint(button), QString(hint)) << hint;
+    // No other control has a hint.
+    EXPECT_TRUE(en->Hints().AppShowHint(en->MDL_SEL->NBRK_BAR).isEmpty());
+    EXPECT_TRUE(en->Hints().AppShowHint(en->CommPort).isEmpty());
+}
+
+TEST(MainFormStartup, ShowsModel1AtItsDefaults)
+{
+    RecordingPresenter answers;
+    auto form = MakeMainForm({"-E"});
+    TModelEditor& e = *form->MDL_SEL;
+    EXPECT_EQ(form->size(), QSize(601, 452));
+    EXPECT_EQ(e.MDL_SEL_Tabs->count(), 5);
+    EXPECT_EQ(e.MDL_SEL_Tabs->tabText(0), "MODEL1");
+    EXPECT_EQ(e.MDL_SEL_Tabs->tabText(4), "MODEL5");
+    EXPECT_EQ(e.MDL_SEL_Tabs->currentIndex(), 0);
+    EXPECT_EQ(e.NBRK_EDIT->text(), "128");
+    EXPECT_EQ(e.NBRK_BAR->value(), 128);
+    EXPECT_EQ(e.PROG_EDIT->text(), "1");
+    EXPECT_EQ(e.PROG_BAR->value(), 1);
+    EXPECT_EQ(e.BFREQ_CMB->count(), 52);
+    EXPECT_EQ(e.BFREQ_CMB->itemText(0), "2.44kHz");
+    EXPECT_EQ(e.BFREQ_CMB->itemText(22), "0,908kHz");
+    EXPECT_EQ(e.BFREQ_CMB->currentIndex(), 20);
+    EXPECT_EQ(e.BFREQ_CMB->currentText(), "0.964kHz");
+    EXPECT_EQ(e.CUTOFF_COMB->count(), 7);
+    EXPECT_EQ(e.CUTOFF_COMB->currentIndex(), 4);
+    EXPECT_EQ(e.CUTOFF_COMB->currentText(), "NiMH   5-6cell  3.2V");
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(e.Curve().Bar(i)->value(), 47) << i;
+    EXPECT_EQ(e.Curve().AvgBar()->value(), 47);
+    EXPECT_EQ(e.Curve().SelStart(), -1);
+    EXPECT_EQ(e.Curve().SelEnd(), -1);
+    EXPECT_EQ(form->Bank.ModelNumber, 0);
+    EXPECT_EQ(form->Bank.SYS_CUR, 15);
+}
+
+TEST(MainFormStartup, CurveBarsStandAtTheirCoordinates)
+{
+    RecordingPresenter answers;
+    auto form = MakeMainForm();
+    TCurveEditor& c = form->MDL_SEL->Curve();
+    for (int i = 0; i < 32; ++i) {
+        const QScrollBar* bar = form->MDL_SEL->findChild<QScrollBar*>(QStringLiteral("FRQ_%1").arg(i));
+        ASSERT_NE(bar, nullptr) << i;
+        EXPECT_EQ(bar, c.Bar(i));
+        EXPECT_EQ(bar->geometry(), QRect(20 + 17 * i + 2 * (i / 8), 128, 16, 170)) << i;
+        EXPECT_EQ(bar->orientation(), Qt::Vertical);
+        EXPECT_EQ(bar->maximum(), 51);
+    }
+}
