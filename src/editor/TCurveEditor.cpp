@@ -92,6 +92,9 @@ QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry)
     bar->setPageStep(1);
     bar->setGeometry(geometry);
     bar->setFocusPolicy(Qt::StrongFocus);
+    // The scroll bar's own menu sets positions without a scroll action, so the model would not
+    // follow; every move must pass through the handlers.
+    bar->setContextMenuPolicy(Qt::NoContextMenu);
     return bar;
 }
 
