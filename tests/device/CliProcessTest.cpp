@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "ControllerSimulator.h"
+#include "ModelBank.h"
+#include "SettingsFile.h"
+#include "SimulatorTestState.h"
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
+    CliRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = "did not finish";
+        return r;
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    QString PathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    ModelBank Load(const QString& path) const
+    {
+        ModelBank bank;
+        bank.Initialise();
+        SettingsFile::Load(path, bank);
+        return bank;
+    }
+    void Save(const ModelBank& bank, const QString& path) const
+    {
+        ASSERT_EQ(SettingsFile::Save(bank, path), SettingsFile::SaveResult::Saved);
+    }
+    static ModelBank Defaults()
+    {
+        ModelBank bank;
+        bank.Initialise();
+        return bank;
+    }
+};
+
+class CliDeviceTest : public CliTest {
+protected:
+    ControllerSimulator sim{Options()};
+    QString port = QString::fromStdString(sim.DevicePath());
+
+    static ControllerSimulator::Options Options()
+    {
+        ControllerSimulator::Options o;
+        o.state = DistinctControllerState(40);
+        return o;
+    }
+};
+
+TEST_F(CliDeviceTest, ReadSavesEveryModelAndTheControllersCurrentModel)
+{
+    ModelBank existing = Defaults();
+    existing.models[3].MEMO = "keep me\r\n";
+    Save(existing, PathOf("all.VXS"));
+
+    const CliRun r = Cli({"read", port, PathOf("all.VXS"), "--timeout", "2000"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Read successful\n");
+    EXPECT_EQ(r.err, "");  // no progress when stderr is not a terminal
+
+    const ModelBank bank = Load(PathOf("all.VXS"));
+    EXPECT_EQ(bank.ModelNumber, 40);
+    EXPECT_EQ(bank.models[3].MEMO, "keep me\r\n");
+    for (int i = 0; i < 5; ++i) {
+        const auto image = sim.ImageOf(i);
+        EXPECT_EQ(bank.models[static_cast<size_t>(i)].NBRK, image[8]);
+        EXPECT_EQ(bank.models[static_cast<size_t>(i)].FRQ[31], image[47]);
+    }
+    EXPECT_EQ(sim.Transcript().back(), (ControllerSimulator::Bytes{0xE6, 40, 40}));
+}
+
+TEST_F(CliDeviceTest, ReadOfOneModelMergesItIntoTheFile)
+{
+    ModelBank existing = Defaults();
+    existing.ModelNumber = 160;
+    existing.models[0].NBRK = 1;
+    existing.models[3].MEMO = "memo\r\n";
+    Save(existing, PathOf("one.VXS"));
+
+    const CliRun r = Cli({"read", port, PathOf("one.VXS"), "--model", "4", "--timeout", "2000"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const ModelBank bank = Load(PathOf("one.VXS"));
+    EXPECT_EQ(bank.models[0].NBRK, 1);
+    EXPECT_EQ(bank.models[3].NBRK, sim.ImageOf(3)[8]);
+    EXPECT_EQ(bank.models[3].MEMO, "memo\r\n");
+    EXPECT_EQ(bank.ModelNumber, 160);
+    ASSERT_EQ(sim.Transcript().size(), 1u);
+    EXPECT_EQ(sim.Transcript()[0], ControllerSimulator::Bytes{0xD4});
+
+    // A file that does not exist yet gets the defaults around the model read.
+    ASSERT_EQ(Cli({"read", port, PathOf("new.VXS"), "--model", "2", "--timeout", "2000"}).status, 0);
+    const ModelBank fresh = Load(PathOf("new.VXS"));
+    EXPECT_EQ(fresh.models[1].PROG, sim.ImageOf(1)[13]);
+    EXPECT_EQ(fresh.models[0], Defaults().models[0]);
+}
+
+TEST_F(CliDeviceTest, WriteSendsTheFileAndItsCurrentModel)
+{
+    ModelBank bank = Defaults();
+    bank.ModelNumber = 120;
+    for (auto& m : bank.models)
+        m.BFREQ = 50;
+    Save(bank, PathOf("w.VXS"));
+
+    const CliRun r = Cli({"write", port, PathOf("w.VXS"), "--timeout", "2000"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Write successful\n");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(sim.ImageOf(i)[9], 50);
+    EXPECT_EQ(sim.ModelNumber(), 120);
+
+    bank.models[1].BFREQ = 13;
+    Save(bank, PathOf("w.VXS"));
+    ASSERT_EQ(Cli({"write", port, PathOf("w.VXS"), "--model", "2", "--timeout", "2000"}).status, 0);
+    EXPECT_EQ(sim.ImageOf(1)[9], 13);
+    EXPECT_EQ(sim.ModelNumber(), 40);  // the model written becomes the current one
+}
+
+TEST_F(CliDeviceTest, AFailedTransferSaysWhichStepAndWhy)
+{
+    Save(Defaults(), PathOf("f.VXS"));
+    sim.RefuseWrite(2);
+    CliRun r = Cli({"write", port, PathOf("f.VXS"), "--timeout", "2000"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "Write failed")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "writing MODEL3")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "refused")) << r.err;
+
+    sim.SilenceAfter(ControllerSimulator::kAnyCommand, ControllerSimulator::Shots::Always);
+    const QByteArray before = [&] {
+        QFile f(PathOf("f.VXS"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    r = Cli({"read", port, PathOf("f.VXS"), "--timeout", "300"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "Read failed")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "reading the model number: time-out")) << r.err;
+    QFile f(PathOf("f.VXS"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);  // a failed read leaves the file as it was
+}
+
+TEST_F(CliDeviceTest, PortsListsThePinnedDevices)
+{
+    QFile ini(PathOf("VXRMGR.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Ports]\r\nCOM3=" + port.toUtf8() + "\r\n");
+    ini.close();
+
+    const CliRun r = Cli({"ports", "--settings", PathOf("VXRMGR.ini")});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_TRUE(Contains(r.out, "COM3   " + port.toStdString() + "\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "COM20 ")) << r.out;
+
+    // And COM3 then opens that device.
+    Save(Defaults(), PathOf("p.VXS"));
+    const CliRun w = Cli({"write", "com3", PathOf("p.VXS"), "--model", "1", "--settings", PathOf("VXRMGR.ini"),
+                       "--timeout", "2000"});
+    EXPECT_EQ(w.status, 0) << w.err;
+    EXPECT_EQ(sim.Transcript().size(), 3u);
+}
+
+TEST_F(CliTest, ADeviceThatCannotBeOpenedIsNamedWithTheReason)
+{
+    Save(Defaults(), PathOf("d.VXS"));
+    CliRun r = Cli({"write", PathOf("no-such-device"), PathOf("d.VXS")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "No such file or directory")) << r.err;
+
+    r = Cli({"write", PathOf("d.VXS"), PathOf("d.VXS")});  // a plain file is no serial device
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "not a serial device")) << r.err;
+
+    r = Cli({"write", "COM7", PathOf("d.VXS"), "--settings", PathOf("none.ini")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "COM7 is not assigned")) << r.err;
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageText)
+{
+    for (const QStringList& args : {QStringList{}, QStringList{"frobnicate"}, QStringList{"read", "COM1"},
+                                    QStringList{"write", "COM1", "x", "--model", "6"},
+                                    QStringList{"read", "COM1", "x", "--timeout", "soon"},
+                                    QStringList{"show", "x", "--model", "1"}, QStringList{"read", "COM21", "x"}}) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(Contains(r.err, "Usage: vxrmgr-cli")) << args.join(' ').toStdString();
+    }
+    const CliRun help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.out, "0 the files hold the same settings, 1 they differ"));
+}
+
+TEST_F(CliTest, ShowPrintsTheModelsReadably)
+{
+    ModelBank bank = Defaults();
+    bank.ModelNumber = 80;
+    bank.models[2].BFREQ = 34;
+    bank.models[2].VLT = 90;
+    bank.models[2].FRQ[0] = 63;
+    bank.models[2].MEMO = "first\r\nsecond\r\n";
+    Save(bank, PathOf("s.VXS"));
+
+    const CliRun r = Cli({"show", PathOf("s.VXS")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Current model: MODEL3")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "BFREQ  32  0.964kHz")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "BFREQ  34  0,908kHz")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "VLT    100  NiMH   5-6cell  3.2V")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "VLT    90  (not a cut-off code)")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "FRQ    steps 52 5 5")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "MEMO   first\n         second\n")) << r.out;
+
+    EXPECT_EQ(Cli({"show", PathOf("missing.VXS")}).status, 1);
+}
+
+TEST_F(CliTest, ConvertWritesALegacyFileInTheCurrentLayout)
+{
+    QFile legacy(PathOf("old.VXS"));
+    ASSERT_TRUE(legacy.open(QIODevice::WriteOnly));
+    // Model number 0x50 at characters 15 and 16; MODEL1: NBRK 0x40, BFREQ 0x21, points 63 - 0x20.
+    legacy.write("[VxrManager]\r\nTAG_DATA=00000000000000500000\r\n"
+                 "FRQ_DATA0=0040210A030500FF20202020202020202020202020202020202020202020202020202020202020202020\r\n");
+    legacy.close();
+
+    const CliRun r = Cli({"convert", PathOf("old.VXS"), PathOf("new.VXS")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    QFile converted(PathOf("new.VXS"));
+    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+    const QByteArray text = converted.readAll();
+    EXPECT_FALSE(text.contains("TAG_DATA"));
+    EXPECT_TRUE(text.contains("SYS_MDL=2\r\n"));
+    const ModelBank bank = Load(PathOf("new.VXS"));
+    EXPECT_EQ(bank.models[0].NBRK, 0x40);
+    EXPECT_EQ(bank.models[0].BFREQ, 0x21);
+    EXPECT_EQ(bank.models[0].FRQ[5], 63 - 0x20);
+    EXPECT_EQ(bank.models[2].BFREQ, 16);  // a missing model reads the legacy default text
+}
+
+TEST_F(CliTest, DiffListsTheDifferencesModelByModel)
+{
+    ModelBank a = Defaults();
+    Save(a, PathOf("a.VXS"));
+    Save(a, PathOf("b.VXS"));
+    CliRun r = Cli({"diff", PathOf("a.VXS"), PathOf("b.VXS")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+
+    ModelBank b = a;
+    b.models[1].NBRK = 7;
+    b.models[4].FRQ[31] = 40;
+    b.models[4].MEMO = "x\r\n";
+    Save(b, PathOf("b.VXS"));
+    r = Cli({"diff", PathOf("a.VXS"), PathOf("b.VXS")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "MODEL2 NBRK: 128 -> 7\nMODEL5 FRQ32: 16 -> 40\nMODEL5 MEMO: \"\" -> \"x\\n\"\n");
+
+    EXPECT_EQ(Cli({"diff", PathOf("a.VXS"), PathOf("nothing.VXS")}).status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "DeviceExchange.h"
+#include "ScriptedComm.h"
+
+namespace {
+
+using Cause = ExchangeFailure::Cause;
+
+class DeviceExchangeTest : public ::testing::Test {
+protected:
+    ScriptedComm comm;
+    DeviceExchange exchange{comm};
+    int captions = 0;
+
+    void SetUp() override { exchange.SetCaptionHook([this] { ++captions; }); }
+
+    void Reply(const std::string& bytes)
+    {
+        comm.responder = [bytes](const std::string&) { return bytes; };
+    }
+    static std::string ModelReply(uint8_t cmd, const DeviceImage& image, uint8_t first = 0)
+    {
+        std::string r(1, static_cast<char>(first ? first : cmd));
+        for (uint8_t b : image)
+            r += static_cast<char>(b);
+        r += static_cast<char>(ImageChecksum(image));
+        return r;
+    }
+    static DeviceImage Sample()
+    {
+        DeviceImage image;
+        for (size_t b = 0; b < image.size(); ++b)
+            image[b] = static_cast<uint8_t>(7 * b + 3);
+        return image;
+    }
+};
+
+TEST_F(DeviceExchangeTest, ReadModelNumberTakesByteTwoWhenBytesOneAndTwoAgree)
+{
+    Reply(Bytes({0xD6, 0x50, 0x50}));
+    EXPECT_EQ(exchange.ReadModelNumber(), 80);
+    EXPECT_EQ(comm.sent, std::vector<std::string>{Bytes({0xD6})});
+    EXPECT_FALSE(exchange.LastFailure().Failed());
+
+    Reply(Bytes({0x00, 0xF0, 0xF0}));  // byte 0 is not examined
+    EXPECT_EQ(exchange.ReadModelNumber(), 0xF0);
+
+    Reply(Bytes({0xD6, 0x50, 0x51}));
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::Unequal);
+}
+
+TEST_F(DeviceExchangeTest, WriteModelNumberSendsTheNumberTwiceAndNeedsTheAcknowledgement)
+{
+    Reply(Bytes({0xE6, 0x78, 0x78, 0x06}));
+    EXPECT_TRUE(exchange.WriteModelNumber(120));
+    EXPECT_EQ(comm.sent.back(), Bytes({0xE6, 0x78, 0x78}));
+
+    Reply(Bytes({0xE6, 0x78, 0x78, 0x15}));
+    EXPECT_FALSE(exchange.WriteModelNumber(120));
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::Refused);
+    EXPECT_EQ(exchange.LastFailure().got, 0x15);
+}
+
+TEST_F(DeviceExchangeTest, ReadModelAcceptsAnyFirstByteAndChecksTheSum)
+{
+    const DeviceImage image = Sample();
+    Reply(ModelReply(0xD1, image, 0x99));
+    auto got = exchange.ReadModel(0);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, image);
+    EXPECT_EQ(comm.sent.back(), Bytes({0xD1}));
+
+    for (size_t b : {1u, 24u, 48u}) {
+        std::string reply = ModelReply(0xD3, image);
+        reply[b] = static_cast<char>(reply[b] + 1);
+        Reply(reply);
+        EXPECT_FALSE(exchange.ReadModel(2).has_value()) << "reply byte " << b << " changed";
+        EXPECT_EQ(exchange.LastFailure().cause, Cause::Checksum);
+    }
+    EXPECT_EQ(comm.sent.back(), Bytes({0xD3}));
+}
+
+TEST_F(DeviceExchangeTest, ReadModelFailsOnAShortReplyEvenWithARightSum)
+{
+    std::string reply = ModelReply(0xD1, Sample());
+    reply.erase(1, 1);  // 49 bytes
+    Reply(reply);
+    EXPECT_FALSE(exchange.ReadModel(0).has_value());
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::ShortReply);
+    EXPECT_EQ(exchange.LastFailure().received, 49);
+    EXPECT_EQ(exchange.LastFailure().expected, 50);
+    EXPECT_EQ(exchange.LastFailure().Describe().rfind("short reply: 49 of 50 bytes", 0), 0u);
+}
+
+TEST_F(DeviceExchangeTest, ReadModelLeavesBytesBeyondTheReplyUnread)
+{
+    Reply(ModelReply(0xD2, Sample()) + "xyz");
+    EXPECT_TRUE(exchange.ReadModel(1).has_value());
+    EXPECT_EQ(comm.waiting, "xyz");
+}
+
+TEST_F(DeviceExchangeTest, WriteModelSendsCommandImageAndSumAndNeedsTheAcknowledgementLast)
+{
+    const DeviceImage image = Sample();
+    std::string ok(50, '\x55');
+    ok += '\x06';
+    Reply(ok);
+    EXPECT_TRUE(exchange.WriteModel(2, image));
+    const std::string& frame = comm.sent.back();
+    ASSERT_EQ(frame.size(), 50u);
+    EXPECT_EQ(static_cast<uint8_t>(frame[0]), 0xE3);
+    EXPECT_EQ(frame.substr(1, 48), std::string(image.begin(), image.end()));
+    EXPECT_EQ(static_cast<uint8_t>(frame[49]), ImageChecksum(image));
+
+    std::string refused(50, '\x06');
+    refused += '\x00';
+    Reply(refused);
+    EXPECT_FALSE(exchange.WriteModel(2, image));
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::Refused);
+
+    Reply(std::string(50, '\x06'));  // the acknowledgement never came
+    EXPECT_FALSE(exchange.WriteModel(2, image));
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::ShortReply);
+}
+
+TEST_F(DeviceExchangeTest, AReplyArrivingInPiecesIsCollectedWhole)
+{
+    comm.chunk = 7;
+    Reply(ModelReply(0xD5, Sample()));
+    auto got = exchange.ReadModel(4);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, Sample());
+    EXPECT_EQ(comm.receiveCalls, 8);  // 7 * 7 + 1
+}
+
+TEST_F(DeviceExchangeTest, SilenceAndAFailedPortAreToldApart)
+{
+    Reply({});
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::TimeOut);
+    EXPECT_EQ(comm.receiveCalls, 1);  // a read that got nothing waited its whole time-out
+
+    comm.readFails = true;
+    Reply(Bytes({0xD6, 1, 1}));
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
+    // The component was never opened, so the read fails for want of a port.
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::NoPort);
+}
+
+TEST_F(DeviceExchangeTest, TheCaptionHookRunsAfterEveryExchangeAcceptedOrNot)
+{
+    Reply(Bytes({0xD6, 0x50, 0x50}));
+    exchange.ReadModelNumber();
+    Reply({});
+    exchange.ReadModelNumber();
+    exchange.WriteModel(0, Sample());
+    comm.readFails = true;
+    exchange.WriteModelNumber(0);
+    EXPECT_EQ(captions, 4);
+}
+
+TEST_F(DeviceExchangeTest, ExchangeReturnsExactlyTheExpectedLengthOrNothing)
+{
+    Reply("abcdef");
+    EXPECT_EQ(exchange.Exchange("x", 4), "abcd");
+    EXPECT_EQ(exchange.Exchange("x", 7), "");
+    EXPECT_EQ(exchange.Exchange("x", 0), "");
+    EXPECT_EQ(exchange.Exchange("x", 257), "");
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "ControllerSimulator.h"
+#include "DeviceBank.h"
+#include "DeviceExchange.h"
+#include "ModelBank.h"
+#include "RecordingReporter.h"
+#include "SimulatorTestState.h"
+#include "TCommX.h"
+#include "TransferOperations.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = ControllerSimulator::Bytes;
+using Cause = ExchangeFailure::Cause;
+
+// The real serial component on the slave side of a pty, with the simulator on the master side.
+class SimulatorTest : public ::testing::Test {
+protected:
+    ControllerSimulator sim{Options()};
+    TCommX comm;
+    DeviceExchange exchange{comm};
+    ModelBank bank;
+    DeviceBank staging;
+    RecordingReporter reporter;
+    TransferOperations ops{exchange, bank, staging, reporter, 1};
+    int captions = 0;
+
+    static ControllerSimulator::Options Options()
+    {
+        ControllerSimulator::Options o;
+        o.state = DistinctControllerState(80);
+        return o;
+    }
+
+    void SetUp() override
+    {
+        bank.Initialise();
+        exchange.SetCaptionHook([this] { ++captions; });
+        const std::string device = sim.DevicePath();
+        comm.SetPortResolver([device](int32_t) { return device; });
+        comm.SetBitRate(1200);
+        comm.SetFlowCtrl(cfcNone);
+        comm.SetTimeOutTrans(500);
+        comm.SetTimeOutReceive(2000);
+        comm.Open();
+    }
+    void TearDown() override { comm.Close(); }
+
+    std::vector<uint8_t> Commands() const
+    {
+        std::vector<uint8_t> out;
+        for (const auto& f : sim.Transcript())
+            out.push_back(f.at(0));
+        return out;
+    }
+};
+
+TEST_F(SimulatorTest, ReadAllEndsWithTheControllersModelShownAndItsNumberWrittenBack)
+{
+    const TransferResult r = ops.ReadAll();
+    ASSERT_TRUE(r.ok) << r.Describe();
+
+    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE6}));
+    EXPECT_EQ(sim.Transcript().back(), (Bytes{0xE6, 0x50, 0x50}));
+    EXPECT_EQ(bank.ShownIndex(), 2);
+    EXPECT_EQ(reporter.position, 7);
+    EXPECT_EQ(reporter.Count("show"), 1);
+    for (int i = 0; i < 5; ++i) {
+        ModelSettings expected;
+        const auto image = sim.ImageOf(i);
+        ApplyImage(DeviceImage(image), expected);
+        EXPECT_EQ(bank.models[static_cast<size_t>(i)], expected) << "model " << i;
+    }
+    EXPECT_EQ(bank.SYS_CUR, sim.ImageOf(0)[6]);
+    EXPECT_EQ(captions, 7);
+}
+
+TEST_F(SimulatorTest, ReadAllFailingAtTheThirdModelLeavesTheBankAlone)
+{
+    comm.SetTimeOutReceive(300);
+    sim.SilenceAfter(0xD3);
+    const ModelBank before = bank;
+
+    const TransferResult r = ops.ReadAll();
+
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.model, 2);
+    EXPECT_EQ(r.failure.cause, Cause::TimeOut);
+    EXPECT_EQ(bank, before);
+    EXPECT_EQ(reporter.position, 3);
+    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Read failed");
+    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD6, 0xD1, 0xD2, 0xD3}));
+}
+
+TEST_F(SimulatorTest, WriteAllRefusedAtTheThirdModelLeavesTheFirstTwoWrittenAndNoModelNumber)
+{
+    const ControllerState old = sim.State();
+    bank.ModelNumber = 160;
+    for (auto& m : bank.models)
+        m.NBRK = 77;
+    sim.RefuseWrite(2);
+
+    const TransferResult r = ops.WriteAll();
+
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.step, TransferResult::Step::WriteModel);
+    EXPECT_EQ(r.failure.cause, Cause::Refused);
+    EXPECT_EQ(sim.ImageOf(0)[8], 77);
+    EXPECT_EQ(sim.ImageOf(1)[8], 77);
+    for (int i = 2; i < 5; ++i)
+        EXPECT_EQ(sim.ImageOf(i), old.ImageOf(i)) << "model " << i;
+    EXPECT_EQ(sim.ModelNumber(), old.ModelNumber());
+    EXPECT_EQ(Commands().back(), 0xE3);
+    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Write failed");
+}
+
+TEST_F(SimulatorTest, WriteShownOnModelTwoSendsReadWriteAndModelNumber)
+{
+    bank.ModelNumber = 40;
+    bank.models[1].PROG = 9;
+    const TransferResult r = ops.WriteShown(1);
+    ASSERT_TRUE(r.ok) << r.Describe();
+
+    const auto t = sim.Transcript();
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0], Bytes{0xD2});
+    ASSERT_EQ(t[1].size(), 50u);
+    EXPECT_EQ(t[1][0], 0xE2);
+    EXPECT_EQ(t[1][1 + 7], 0x00);
+    EXPECT_EQ(t[2], (Bytes{0xE6, 0x28, 0x28}));
+    EXPECT_EQ(sim.ImageOf(1)[13], 9);
+    EXPECT_EQ(sim.ModelNumber(), 40);
+}
+
+TEST_F(SimulatorTest, ReadShownAtLineSpeedCollectsTheWholeReply)
+{
+    // Paced at 1200 bit/s the reply trickles in while the read is already waiting.
+    sim.SetPaced(true);
+    const auto start = std::chrono::steady_clock::now();
+    const TransferResult r = ops.ReadShown(4);
+    ASSERT_TRUE(r.ok) << r.Describe();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);  // 51 characters at 8.3 ms each
+    EXPECT_EQ(bank.models[4].VLT, 195);
+    EXPECT_EQ(sim.Transcript(), std::vector<Bytes>{Bytes{0xD5}});
+}
+
+TEST_F(SimulatorTest, ALateReplyIsNotTakenForTheNextCommands)
+{
+    comm.SetTimeOutReceive(400);
+    sim.DelayReply(0xD6, 800ms);
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::TimeOut);
+
+    sim.SetModelNumber(120);
+    std::this_thread::sleep_for(600ms);  // the late reply, still saying 80, is waiting now
+    EXPECT_EQ(exchange.ReadModelNumber(), 120);
+
+    sim.ShortReply(0xD1, 30);
+    EXPECT_FALSE(exchange.ReadModel(0).has_value());
+    EXPECT_EQ(exchange.LastFailure().received, 30);
+    // The component's own time-out is back after exchanges that shortened it.
+    EXPECT_EQ(comm.TimeOutReceive(), 400);
+}
+
+TEST_F(SimulatorTest, AReplyCutByAnUnpluggedDeviceFailsWithoutWaitingOutTheTimeOut)
+{
+    comm.SetTimeOutReceive(5000);
+    sim.HangUpDuring(0xD2, 10);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(exchange.ReadModel(1).has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms);
+    EXPECT_NE(exchange.LastFailure().cause, Cause::None);
+}
+
+TEST_F(SimulatorTest, WithThePortClosedTheCommandFailsAtOnce)
+{
+    comm.Close();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::NoPort);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
+    EXPECT_EQ(captions, 1);
+    EXPECT_TRUE(sim.Transcript().empty());
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+#include "ControllerState.h"
+
+// A controller whose models are all different from the tool's defaults and from each other,
+// so a value taken from the wrong model or byte shows.
+inline ControllerState DistinctControllerState(uint8_t modelNumber)
+{
+    ControllerState state;
+    for (int i = 0; i < ControllerState::kModels; ++i) {
+        ControllerState::Image image = ControllerState::FactoryImage(i);
+        image[8] = static_cast<uint8_t>(10 + i);   // NBRK
+        image[9] = static_cast<uint8_t>(20 + i);   // BFREQ
+        image[12] = static_cast<uint8_t>(i == 4 ? 195 : 88);
+        image[13] = static_cast<uint8_t>(2 + i);   // PROG
+        for (int k = 0; k < 32; ++k)
+            image[static_cast<size_t>(16 + k)] = static_cast<uint8_t>(12 + (k + i) % 52);
+        state.SetImage(i, image);
+    }
+    state.SetModelNumber(modelNumber);
+    return state;
+}

@@ -1,0 +1,135 @@
+#include "BankReport.h"
+
+#include <cstdio>
+
+#include "BrakeFreqTable.h"
+#include "CutOffTable.h"
+#include "DriveFreqTable.h"
+#include "ModelBank.h"
+
+namespace {
+
+std::string BrakeText(int32_t v)
+{
+    if (v < BrakeFreqTable::kMin || v > BrakeFreqTable::kMax)
+        return "(out of range)";
+    return BrakeFreqTable::KHz(v);
+}
+
+std::string CutOffText(int32_t v)
+{
+    for (int k = 0; k < CutOffTable::kItems; ++k)
+        if (CutOffTable::kCodes[static_cast<size_t>(k)] == v)
+            return std::string(CutOffTable::kTexts[static_cast<size_t>(k)]);
+    return "(not a cut-off code)";
+}
+
+std::string StepText(int32_t v)
+{
+    if (v < DriveFreqTable::kMin || v > DriveFreqTable::kMax)
+        return "?" + std::to_string(v);
+    return std::to_string(DriveFreqTable::Step(v));
+}
+
+std::string Line(const char* name, const std::string& value)
+{
+    if (value.empty())
+        return std::string("  ") + name + "\n";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "  %-7s", name);
+    return buf + value + "\n";
+}
+
+}  // namespace
+
+std::string BankReport::Escape(const std::string& text)
+{
+    std::string out;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const auto c = static_cast<unsigned char>(text[k]);
+        if (c == '\r' && k + 1 < text.size() && text[k + 1] == '\n') {
+            out += "\\n";
+            ++k;
+        } else if (c == '\n' || c == '\r') {
+            out += "\\n";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string BankReport::Show(const ModelBank& bank)
+{
+    std::string out = "Current model: MODEL" + std::to_string(bank.ShownIndex() + 1) +
+                      " (model number " + std::to_string(bank.ModelNumber) + ")\n" +
+                      "SYS_CUR: " + std::to_string(bank.SYS_CUR) + "\n";
+    for (size_t i = 0; i < bank.models.size(); ++i) {
+        const ModelSettings& m = bank.models[i];
+        out += "\nMODEL" + std::to_string(i + 1) + "\n";
+        out += Line("NBRK", std::to_string(m.NBRK));
+        out += Line("BFREQ", std::to_string(m.BFREQ) + "  " + BrakeText(m.BFREQ));
+        out += Line("VLT", std::to_string(m.VLT) + "  " + CutOffText(m.VLT));
+        out += Line("PROG", std::to_string(m.PROG));
+        std::string steps;
+        for (int32_t v : m.FRQ)
+            steps += (steps.empty() ? "" : " ") + StepText(v);
+        out += Line("FRQ", "steps " + steps);
+        // Memo lines as they are, each on its own indented line.
+        if (m.MEMO.empty()) {
+            out += Line("MEMO", "");
+        } else {
+            std::string line;
+            bool first = true;
+            auto flush = [&] {
+                out += Line(first ? "MEMO" : "", Escape(line));
+                first = false;
+                line.clear();
+            };
+            for (size_t k = 0; k < m.MEMO.size(); ++k) {
+                const char c = m.MEMO[k];
+                if (c == '\r' || c == '\n') {
+                    if (c == '\r' && k + 1 < m.MEMO.size() && m.MEMO[k + 1] == '\n')
+                        ++k;
+                    flush();
+                } else {
+                    line += c;
+                }
+            }
+            if (!line.empty())
+                flush();
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> BankReport::Diff(const ModelBank& a, const ModelBank& b)
+{
+    std::vector<std::string> out;
+    auto num = [&out](const std::string& where, int32_t x, int32_t y) {
+        if (x != y)
+            out.push_back(where + ": " + std::to_string(x) + " -> " + std::to_string(y));
+    };
+    num("SYS_MDL", a.ModelNumber / ModelBank::kModelStep, b.ModelNumber / ModelBank::kModelStep);
+    num("SYS_CUR", a.SYS_CUR, b.SYS_CUR);
+    for (size_t i = 0; i < a.models.size(); ++i) {
+        const ModelSettings& x = a.models[i];
+        const ModelSettings& y = b.models[i];
+        const std::string p = "MODEL" + std::to_string(i + 1) + " ";
+        num(p + "NBRK", x.NBRK, y.NBRK);
+        num(p + "BFREQ", x.BFREQ, y.BFREQ);
+        num(p + "VLT", x.VLT, y.VLT);
+        num(p + "PROG", x.PROG, y.PROG);
+        for (size_t k = 0; k < x.FRQ.size(); ++k)
+            num(p + "FRQ" + std::to_string(k + 1), x.FRQ[k], y.FRQ[k]);
+        if (x.MEMO != y.MEMO)
+            out.push_back(p + "MEMO: \"" + Escape(x.MEMO) + "\" -> \"" + Escape(y.MEMO) + "\"");
+    }
+    return out;
+}

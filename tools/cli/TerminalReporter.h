@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "TransferReporter.h"
+
+// Progress of a transfer as one rewritten line on stderr, only when stderr is a terminal, so
+// scripts and logs see the result and nothing else. The final message is kept for the caller.
+class TerminalReporter : public TransferReporter {
+public:
+    explicit TerminalReporter(std::FILE* out = stderr);
+
+    void FocusPanel4() override {}
+    void SetWindowEnabled(bool) override {}
+    void Pause(int32_t ms) override;
+    void StartProgress(int32_t maximum) override;
+    void SetLabel(const std::string& text) override;
+    void Step() override;
+    void HideProgress() override;
+    void ShowBank() override {}
+    void Message(Kind kind, const std::string& text) override;
+
+    Kind LastKind() const { return kind_; }
+    const std::string& LastMessage() const { return message_; }
+
+private:
+    void Draw();
+
+    std::FILE* out_;
+    bool live_;
+    int32_t position_ = 0;
+    int32_t maximum_ = 0;
+    std::string label_;
+    Kind kind_ = Kind::Information;
+    std::string message_;
+};
