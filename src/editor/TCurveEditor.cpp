@@ -22,8 +22,8 @@
 #include "ModelBank.h"
 #include "TextTable.h"
 
-// The interpolation must round exactly as the controller's original tool did, in x87 extended
-// precision; a platform without it would put some bars one step off.
+// The interpolation rounds products computed in x87 extended precision; with a narrower format
+// some bars of a long range would land one step off (10/28 * 21 must stay below 7.5).
 static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended long double required");
 
 namespace {
