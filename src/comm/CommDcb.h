@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-// The line configuration the component keeps and writes to the port as a whole, in the
-// fields and codes of the Windows device control block the controller tools were built on.
+// The line configuration the component keeps and writes to the port as a whole. Fields and
+// codes follow the Windows DCB, so the flow-control flag words keep their established values.
 struct CommDcb {
     // Bits of Flags.
     static constexpr uint32_t kBinary = 0x0001;

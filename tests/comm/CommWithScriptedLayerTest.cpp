@@ -190,6 +190,11 @@ struct RefusedStep {
     const char* message;
 };
 
+void PrintTo(const RefusedStep& step, std::ostream* os)
+{
+    *os << step.name;
+}
+
 class CommOpenRefused : public ::testing::TestWithParam<RefusedStep> {};
 
 TEST_P(CommOpenRefused, ThrowsThatStepsMessageAndLeavesNothingRunning)
