@@ -216,9 +216,10 @@ TEST(CommOverPty, PurgeTransWhenTheOtherEndDoesNotRead)
 {
     OverPty p;
     p.comm.SetTimeOutTrans(0);  // no write limit: only the purge frees the worker
+    p.comm.SetBufLenTrans(16 * 1024);
     p.comm.Open();
-    // More than the pseudo-terminal buffers: the worker ends up waiting for room.
-    EXPECT_TRUE(p.comm.SendString(std::string(64 * 1024, 'x')));
+    // Far more than the pseudo-terminal buffers: the worker ends up waiting for room.
+    EXPECT_TRUE(p.comm.SendString(std::string(32 * 16 * 1024, 'x')));
     EXPECT_GT(p.comm.PendingChunks(), 0);
     p.comm.PurgeTrans();
     EXPECT_EQ(p.comm.PendingBytes(), 0);
