@@ -161,13 +161,4 @@ TEST_F(DeviceExchangeTest, TheCaptionHookRunsAfterEveryExchangeAcceptedOrNot)
     EXPECT_EQ(captions, 4);
 }
 
-TEST_F(DeviceExchangeTest, ExchangeReturnsExactlyTheExpectedLengthOrNothing)
-{
-    Reply("abcdef");
-    EXPECT_EQ(exchange.Exchange("x", 4), "abcd");
-    EXPECT_EQ(exchange.Exchange("x", 7), "");
-    EXPECT_EQ(exchange.Exchange("x", 0), "");
-    EXPECT_EQ(exchange.Exchange("x", 257), "");
-}
-
 }  // namespace

@@ -136,18 +136,6 @@ TEST_F(SimulatorTest, WriteShownOnModelTwoSendsReadWriteAndModelNumber)
     EXPECT_EQ(sim.ModelNumber(), 40);
 }
 
-TEST_F(SimulatorTest, ReadShownAtLineSpeedCollectsTheWholeReply)
-{
-    // Paced at 1200 bit/s the reply trickles in while the read is already waiting.
-    sim.SetPaced(true);
-    const auto start = std::chrono::steady_clock::now();
-    const TransferResult r = ops.ReadShown(4);
-    ASSERT_TRUE(r.ok) << r.Describe();
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);  // 51 characters at 8.3 ms each
-    EXPECT_EQ(bank.models[4].VLT, 195);
-    EXPECT_EQ(sim.Transcript(), std::vector<Bytes>{Bytes{0xD5}});
-}
-
 TEST_F(SimulatorTest, ALateReplyIsNotTakenForTheNextCommands)
 {
     comm.SetTimeOutReceive(400);

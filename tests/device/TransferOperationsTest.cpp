@@ -151,18 +151,6 @@ TEST_F(TransferTest, ReadShownReadsOnlyThatModelIntoOnlyThatRecord)
     ExpectClosedWith("info Read successful");
 }
 
-TEST_F(TransferTest, ReadShownWithABadChecksumChangesNothing)
-{
-    controller.corruptModels = {0};
-    const ModelBank before = bank;
-    const TransferResult r = ops.ReadShown(0);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.failure.cause, ExchangeFailure::Cause::Checksum);
-    EXPECT_EQ(bank, before);
-    EXPECT_EQ(reporter.position, 0);
-    ExpectClosedWith("error Read failed");
-}
-
 TEST_F(TransferTest, WriteAllSendsTheBankWithTheControllersOwnBytes)
 {
     bank.ModelNumber = 160;
@@ -217,16 +205,6 @@ TEST_F(TransferTest, WriteAllRefusedAtTheThirdModelLeavesTheFirstTwoWritten)
     ExpectClosedWith("error Write failed");
 }
 
-TEST_F(TransferTest, WriteAllWhoseFirstReadFailsReportsAWriteFailure)
-{
-    controller.silentModels = {4};
-    const TransferResult r = ops.WriteAll();
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.step, Step::ReadModel);
-    EXPECT_EQ(controller.written, (std::array<bool, 5>{}));
-    ExpectClosedWith("error Write failed");
-}
-
 TEST_F(TransferTest, WriteShownReadsWritesAndSetsTheModelNumber)
 {
     bank.ModelNumber = 40;
@@ -261,15 +239,6 @@ TEST_F(TransferTest, WriteShownStopsAtARefusedModel)
     EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD5, 0xE5}));
     EXPECT_EQ(reporter.position, 1);
     ExpectClosedWith("error Write failed");
-}
-
-TEST_F(TransferTest, WithoutAPortEveryOperationFailsAtItsFirstCommand)
-{
-    comm.readFails = true;
-    EXPECT_EQ(ops.ReadAll().failure.cause, ExchangeFailure::Cause::NoPort);
-    EXPECT_EQ(ops.WriteShown(0).step, Step::ReadModel);
-    EXPECT_EQ(comm.sent.size(), 2u);
-    EXPECT_TRUE(reporter.enabled);
 }
 
 TEST_F(TransferTest, LabelsFollowTheLanguage)
