@@ -10,5 +10,6 @@ public:
     static QString Decode(const QByteArray& bytes);
     static QByteArray Encode(const QString& text) { return text.toUtf8(); }
 
+    static bool IsValidUtf8(const QByteArray& bytes);
     static QString DecodeCp932(const QByteArray& bytes);
 };
