@@ -165,8 +165,8 @@ TModelEditor::TModelEditor(EditorContext& ctx, QWidget* parent)
     Memo1->setTabChangesFocus(true);
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
 
-    curve_ = std::make_unique<TCurveEditor>(this, ctx_);
-    tabs_ = std::make_unique<TModelTabs>(MDL_SEL_Tabs, this, ctx_, *curve_);
+    curve_ = new TCurveEditor(this, ctx_);
+    tabs_ = new TModelTabs(MDL_SEL_Tabs, this, ctx_, *curve_);
 }
 
 TModelEditor::~TModelEditor() = default;

@@ -1,7 +1,6 @@
 #pragma once
 #include <QWidget>
 #include <map>
-#include <memory>
 
 #include "EditorContext.h"
 #include "ModelSettings.h"
@@ -78,8 +77,8 @@ private:
     void ShowCutOffItem(int item);
 
     EditorContext& ctx_;
-    std::unique_ptr<TCurveEditor> curve_;
-    std::unique_ptr<TModelTabs> tabs_;
+    TCurveEditor* curve_ = nullptr;  // owned by this widget, as the parent of its controls
+    TModelTabs* tabs_ = nullptr;     // owned by the tab bar it watches
     std::map<QObject*, QObject*> partners_;
     bool showing_ = false;  // controls set from code write nothing back
 };
