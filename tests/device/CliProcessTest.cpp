@@ -207,6 +207,11 @@ TEST_F(CliTest, ADeviceThatCannotBeOpenedIsNamedWithTheReason)
     r = Cli({"write", "COM7", PathOf("d.VXS"), "--settings", PathOf("none.ini")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "COM7 is not assigned")) << r.err;
+
+    // A read whose file could not be saved stops before the device is touched.
+    r = Cli({"read", PathOf("no-such-device"), PathOf("no-such-folder/x.VXS")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "no such folder")) << r.err;
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageText)

@@ -1,5 +1,6 @@
 #include "CliTool.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -157,6 +158,11 @@ int CliTool::Read()
     // survive a read of all models, and a read of one model changes only that model.
     if (QFileInfo::exists(FromLocal(file)) && !LoadExisting(file, bank))
         return kFailed;
+    // Refuse before talking to the controller rather than read and then fail to save.
+    if (!QFileInfo(FromLocal(file)).absoluteDir().exists()) {
+        Error(file + ": no such folder");
+        return kFailed;
+    }
     const int status = RunTransfer(options_.model ? Transfer::ReadShown : Transfer::ReadAll, bank);
     if (status != kOk)
         return status;
