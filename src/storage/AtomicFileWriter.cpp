@@ -79,13 +79,14 @@ void AtomicFileWriter::Write(const QString& path, const QByteArray& data)
         if (::realpath(target.c_str(), resolved) != nullptr)
             target = resolved;
     }
-    bool keepMode = false;
-    mode_t mode = 0;
+    bool replacing = false;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             Fail(path, "it is a folder", EISDIR);
-        keepMode = true;
-        mode = st.st_mode & 07777;
+        // Renaming would get past a file the user made read-only; honour it as a plain write would.
+        if (::access(target.c_str(), W_OK) != 0)
+            Fail(path, "it is read-only", errno);
+        replacing = true;
     }
 
     std::string tmp;
@@ -101,8 +102,12 @@ void AtomicFileWriter::Write(const QString& path, const QByteArray& data)
     };
     if (!WriteAll(fd, data.constData(), static_cast<size_t>(data.size())))
         discard("writing failed");
-    if (keepMode && ::fchmod(fd, mode) != 0)
-        discard("cannot set its permissions");
+    if (replacing) {
+        // The replacement keeps the owner (when we may set it) and the mode of the old file.
+        [[maybe_unused]] const int ownerKept = ::fchown(fd, st.st_uid, st.st_gid);
+        if (::fchmod(fd, st.st_mode & 07777) != 0)
+            discard("cannot set its permissions");
+    }
     if (::fsync(fd) != 0)
         discard("cannot flush it to disk");
     if (::close(fd) != 0) {

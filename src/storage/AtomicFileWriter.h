@@ -5,7 +5,9 @@
 // Replaces a file's content so that a failed or interrupted write leaves the previous file
 // whole: the data goes to a temporary file in the same folder, is synced to disk and renamed
 // over the target. A symbolic link is followed, so the link stays and its target is replaced.
-// A new file gets the usual permissions (0666 less the umask); an existing one keeps its mode.
+// A new file gets the usual permissions (0666 less the umask); an existing one keeps its owner
+// and mode, and one that may not be written is refused rather than replaced. A writer killed
+// midway can leave a hidden temporary file (".name.*.tmp") beside the target, never a torn one.
 class AtomicFileWriter {
 public:
     // Throws IniFileError naming the file and the reason.

@@ -117,27 +117,6 @@ TEST(IniDocumentFile, AbsentFileGivesEmptyDocumentAndUpdateCreatesIt)
     EXPECT_EQ(IniDocument(dir.filePath("no/such/file.ini")).Text(), QString());
 }
 
-TEST(IniDocumentFile, ByteOrderMarkIsSkipped)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("bom.ini");
-    ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF[S]\r\nk=\xE3\x81\x82\r\n"));
-    EXPECT_EQ(IniDocument(path).ReadString("S", "k", ""), "あ");
-}
-
-TEST(IniDocumentFile, TextThatIsNotUtf8IsReadAsCp932)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("sjis.ini");
-    // 日本 ～ ① 髙 ｶﾅ in CP932; "～", "①" and "髙" exist only in the Windows form of Shift-JIS.
-    ASSERT_TRUE(WriteBytes(path, "[S]\r\nmemo=\x93\xFA\x96\x7B \x81\x60 \x87\x40 \xFB\xFC \xB6\xC5\r\n"
-                                 "\x83\x5C=\x95\x5C\r\n"));
-    const IniDocument d(path);
-    EXPECT_EQ(d.ReadString("S", "memo", ""), QString::fromUtf8("日本 ～ ① 髙 ｶﾅ"));
-    // 0x5C as a second byte is part of the character, not a backslash.
-    EXPECT_EQ(d.ReadString("S", "ソ", ""), "表");
-}
-
 TEST(IniDocumentFile, ExistingButUnreadablePathsThrow)
 {
     QTemporaryDir dir;
@@ -183,6 +162,34 @@ TEST(IniDocumentFile, UpdateKeepsAnExistingFilesModeAndFollowsLinks)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+// A rename would get past the read-only mark; the write must refuse like a plain write would.
+TEST(IniDocumentFile, ReadOnlyFileIsNotReplaced)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("locked.ini");
+    ASSERT_TRUE(WriteBytes(path, "[S]\r\nk=1\r\n"));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    // Root may write anything, so the attempt runs as an ordinary user.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        try {
+            IniDocument::FromText("[S]\nk=2\n", path).UpdateFile();
+        } catch (const IniFileError&) {
+            _exit(0);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nk=1\r\n");
 }
 
 // A writer killed at any moment leaves the target either as it was or as it was meant to be.

@@ -22,7 +22,9 @@ TEST(IniTextCodec, Cp932MarksBrokenSequencesAndGoesOn)
 TEST(IniTextCodec, DecodeChoosesUtf8OrCp932ByValidity)
 {
     EXPECT_EQ(IniTextCodec::Decode("\xEF\xBB\xBF\xE6\x97\xA5"), "日");
-    EXPECT_EQ(IniTextCodec::Decode("\x93\xFA"), "日");
+    // "～", "①" and "髙" exist only in the Windows form of Shift-JIS; 0x5C as a second byte is
+    // part of "ソ", not a backslash.
+    EXPECT_EQ(IniTextCodec::Decode("\x93\xFA\x81\x60\x87\x40\xFB\xFC\x83\x5C\xB6"), "日～①髙ソｶ");
     // One stray byte makes the whole file CP932, as a Japanese Windows file would be.
     EXPECT_EQ(IniTextCodec::Decode("abc\xB1"), QString::fromUtf8("abcｱ"));
     EXPECT_EQ(IniTextCodec::Encode("日"), "\xE6\x97\xA5");
