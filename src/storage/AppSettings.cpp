@@ -28,6 +28,8 @@ QString AppSettings::DefaultPath()
     if (!appDir.isEmpty() && QFileInfo(appDir).isWritable())
         return appDir + u'/' + kFileName;
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (configDir.isEmpty())
+        return appDir + u'/' + kFileName;  // nowhere better; writing it will fail silently
     QDir().mkpath(configDir);
     return configDir + u'/' + kFileName;
 }

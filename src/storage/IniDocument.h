@@ -6,7 +6,8 @@
 #include <vector>
 
 // The INI-style text document behind the settings files. Sections and entries keep their order;
-// names are matched without regard to case; lines are written with CR LF, text as UTF-8.
+// names are matched without regard to case; lines are written with CR LF, text as UTF-8, and
+// read as UTF-8 or, failing that, CP932 (IniTextCodec).
 //
 // Reading is bounded: a file larger than kMaxFileSize, or one holding more than kMaxLines
 // section and entry lines, is refused with IniFileError like a file that cannot be read, so a

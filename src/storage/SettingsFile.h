@@ -22,8 +22,9 @@ public:
 
     // Replaces bank with the file's content; a file that does not exist gives every default.
     // Throws IniFileError, leaving bank unchanged, when the file cannot be read.
-    // A current model index outside 0..4 is held to the nearest model, so ModelNumber always
-    // names one of the five; other values are kept as read (displays and tables clamp them).
+    // A current model index (SYS_MDL) outside 0..4 is held to the nearest model; the older
+    // layout's model number and all other values are kept as read (ModelBank::ShownIndex,
+    // displays and tables clamp them).
     // A memo line count beyond the number of lines in the section is cut to that number, so a
     // damaged count cannot make the load run for long or build a huge memo of empty lines.
     static void Load(const QString& path, ModelBank& bank);
