@@ -95,6 +95,21 @@ QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry)
     // The scroll bar's own menu sets positions without a scroll action, so the model would not
     // follow; every move must pass through the handlers.
     bar->setContextMenuPolicy(Qt::NoContextMenu);
+    // A dark thumb on a light groove: the curve must be readable at a glance.
+    bar->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: #ececec; width: 16px; margin: 15px 0 15px 0;"
+        " border: 1px solid #a8a8a8; }"
+        "QScrollBar::handle:vertical { background: #3f6aa6; min-height: 9px; border: 1px solid #2b4c7a; }"
+        "QScrollBar::handle:vertical:focus { background: #d05a2a; border: 1px solid #8a3a1a; }"
+        "QScrollBar::sub-line:vertical { height: 15px; subcontrol-position: top; subcontrol-origin: margin;"
+        " background: #dcdcdc; border: 1px solid #a8a8a8; }"
+        "QScrollBar::add-line:vertical { height: 15px; subcontrol-position: bottom; subcontrol-origin: margin;"
+        " background: #dcdcdc; border: 1px solid #a8a8a8; }"
+        "QScrollBar::up-arrow:vertical { width: 0; height: 0; border-left: 4px solid transparent;"
+        " border-right: 4px solid transparent; border-bottom: 5px solid #505050; }"
+        "QScrollBar::down-arrow:vertical { width: 0; height: 0; border-left: 4px solid transparent;"
+        " border-right: 4px solid transparent; border-top: 5px solid #505050; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
     return bar;
 }
 
