@@ -1,0 +1,454 @@
+// Every transfer of the window against every line fault the controller can show, through the
+// real serial component on a pseudo-terminal: how each ends, what it leaves in the bank and on
+// the controller, that no thread stays behind, and that the next transfer works again.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "ControllerSimulator.h"
+#include "MainFormHarness.h"
+#include "RecordingPresenter.h"
+#include "TModelEditor.h"
+#include "TMonForm.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = ControllerSimulator::Bytes;
+using Image = ControllerSimulator::Image;
+
+constexpr int kTimeOutMs = 400;
+// A late reply comes this long after the time-out has ended the wait for it.
+constexpr auto kLateBy = 400ms;
+constexpr size_t kKeptBytes = 20;  // of a short reply, and before a hang-up
+constexpr int kShown = 3;          // the single-model transfers work on MODEL4
+
+enum class Fault { Silence, ShortReply, BadChecksum, RefusedWrite, RefusedModelNumber, StrayBytes, HangUp, LateReply };
+enum class Transfer { ReadAll, ReadShown, WriteAll, WriteShown };
+
+const char* Name(Fault f)
+{
+    switch (f) {
+    case Fault::Silence: return "Silence";
+    case Fault::ShortReply: return "ShortReply";
+    case Fault::BadChecksum: return "BadChecksum";
+    case Fault::RefusedWrite: return "RefusedWrite";
+    case Fault::RefusedModelNumber: return "RefusedModelNumber";
+    case Fault::StrayBytes: return "StrayBytes";
+    case Fault::HangUp: return "HangUp";
+    case Fault::LateReply: return "LateReply";
+    }
+    return "?";
+}
+
+const char* Name(Transfer t)
+{
+    switch (t) {
+    case Transfer::ReadAll: return "ReadAll";
+    case Transfer::ReadShown: return "ReadShown";
+    case Transfer::WriteAll: return "WriteAll";
+    case Transfer::WriteShown: return "WriteShown";
+    }
+    return "?";
+}
+
+bool IsRead(Transfer t) { return t == Transfer::ReadAll || t == Transfer::ReadShown; }
+
+// The command a fault is aimed at: one in the middle of the transfer where it can do harm.
+// Zero when the transfer sends no command the fault applies to.
+uint8_t StruckCommand(Fault f, Transfer t)
+{
+    const bool refusal = f == Fault::RefusedWrite || f == Fault::RefusedModelNumber;
+    switch (t) {
+    case Transfer::ReadAll:
+        // Its only write is the model number going back.
+        return refusal ? 0xE6 : 0xD3;
+    case Transfer::ReadShown:
+        return refusal ? 0 : static_cast<uint8_t>(0xD1 + kShown);
+    case Transfer::WriteAll:
+        if (f == Fault::RefusedModelNumber)
+            return 0xE6;
+        return f == Fault::BadChecksum ? 0xD3 : 0xE3;  // only a read reply carries a checksum
+    case Transfer::WriteShown:
+        if (f == Fault::RefusedModelNumber)
+            return 0xE6;
+        return static_cast<uint8_t>(f == Fault::BadChecksum ? 0xD1 + kShown : 0xE1 + kShown);
+    }
+    return 0;
+}
+
+// The commands each transfer sends when nothing goes wrong.
+std::vector<uint8_t> FullSequence(Transfer t)
+{
+    switch (t) {
+    case Transfer::ReadAll: return {0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE6};
+    case Transfer::ReadShown: return {0xD1 + kShown};
+    case Transfer::WriteAll: return {0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6};
+    case Transfer::WriteShown: return {0xD1 + kShown, 0xE1 + kShown, 0xE6};
+    }
+    return {};
+}
+
+int StepCount(Transfer t)
+{
+    switch (t) {
+    case Transfer::ReadAll: return 7;
+    case Transfer::ReadShown: return 1;
+    case Transfer::WriteAll: return 12;
+    case Transfer::WriteShown: return 3;
+    }
+    return 0;
+}
+
+// The commands up to and including the struck one: nothing is sent after a failure.
+std::vector<uint8_t> SequenceUntil(Transfer t, uint8_t struck)
+{
+    std::vector<uint8_t> out;
+    for (uint8_t c : FullSequence(t)) {
+        out.push_back(c);
+        if (c == struck)
+            break;
+    }
+    return out;
+}
+
+// Whether the controller took the struck write in although the tool saw it fail: the
+// controller answered (badly, partly or late) after storing it.
+bool ControllerStoredStruckWrite(Fault f)
+{
+    return f == Fault::ShortReply || f == Fault::StrayBytes || f == Fault::HangUp || f == Fault::LateReply;
+}
+
+void Arm(ControllerSimulator& sim, Fault f, uint8_t command)
+{
+    switch (f) {
+    case Fault::Silence: sim.SilenceAfter(command); break;
+    case Fault::ShortReply: sim.ShortReply(command, kKeptBytes); break;
+    case Fault::BadChecksum: sim.BadChecksum(command - ControllerSimulator::kReadModel); break;
+    case Fault::RefusedWrite:
+    case Fault::RefusedModelNumber:
+        if (command == ControllerSimulator::kWriteModelNumber) {
+            sim.RefuseModelNumberWrite();
+        } else if (command == 0) {
+            // Nothing to strike: armed for every write, so a stray write would show.
+            for (int i = 0; i < 5; ++i)
+                sim.RefuseWrite(i, ControllerSimulator::Shots::Always);
+            sim.RefuseModelNumberWrite(ControllerSimulator::Shots::Always);
+        } else {
+            sim.RefuseWrite(command - ControllerSimulator::kWriteModel);
+        }
+        break;
+    case Fault::StrayBytes: sim.StrayBytes(command, {0x00, 0x5A}); break;
+    case Fault::HangUp: sim.HangUpDuring(command, kKeptBytes); break;
+    case Fault::LateReply:
+        sim.DelayReply(command, std::chrono::milliseconds(kTimeOutMs) + kLateBy);
+        break;
+    }
+}
+
+// Threads of this process, leaving out the workers of Qt's global pool, which Qt starts and
+// retires on its own schedule (the program itself runs nothing there).
+int ThreadCount()
+{
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/task")) {
+        QFile comm(QString::fromStdString((e.path() / "comm").string()));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "Thread (pooled)")
+            continue;
+        ++n;
+    }
+    return n;
+}
+
+// A controller whose models all differ from the tool's defaults and from each other.
+ControllerState DistinctState()
+{
+    ControllerState state;
+    for (int i = 0; i < 5; ++i) {
+        Image image = ControllerState::FactoryImage(i);
+        image[8] = static_cast<uint8_t>(10 + i);
+        image[9] = static_cast<uint8_t>(20 + i);
+        image[12] = static_cast<uint8_t>(80 + i);
+        image[13] = static_cast<uint8_t>(2 + i);
+        for (size_t k = 0; k < 32; ++k)
+            image[16 + k] = static_cast<uint8_t>(30 + (k + static_cast<size_t>(i)) % 20);
+        state.SetImage(i, image);
+    }
+    state.SetModelNumber(80);
+    return state;
+}
+
+// Whether the controller's image of a model carries the record's settings.
+bool ImageHolds(const Image& image, const ModelSettings& m)
+{
+    if (image[8] != m.NBRK || image[9] != m.BFREQ || image[12] != m.VLT || image[13] != m.PROG)
+        return false;
+    for (size_t k = 0; k < 32; ++k)
+        if (image[16 + k] != m.FRQ[k])
+            return false;
+    return true;
+}
+
+void PumpFor(std::chrono::milliseconds span)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < span.count()) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+// The window on COM1; COM1 is pinned to a link that points at the simulated controller, so a
+// fresh controller can take its place as a re-plugged device would.
+class WindowFaults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        baseThreads = ThreadCount();
+        StartSimulator();
+        const QString ini = dir.filePath("VXRMGR.ini");
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[VxrManager]\r\nCommPort=1\r\n[Ports]\r\nCOM1=%1\r\n").arg(LinkPath()).toUtf8());
+        f.close();
+        form = MakeMainForm({"-E"}, false, ini);
+        ASSERT_EQ(Texts(), std::vector<std::string>{"COM1 OK"});
+        form->CommX1.SetTimeOutReceive(kTimeOutMs);
+        form->SetMonForm(&mon);
+        // The bank differs from every controller model, so a model written or read shows.
+        for (int i = 0; i < 5; ++i) {
+            ModelSettings& m = form->Bank.models[static_cast<size_t>(i)];
+            m.NBRK = 60 + i;
+            m.BFREQ = 5 + i;
+            m.VLT = 150 + i;
+            m.PROG = 9 - i;
+            for (size_t k = 0; k < 32; ++k)
+                m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);
+            m.MEMO = "memo " + std::to_string(i);
+        }
+        form->Bank.ModelNumber = kShown * 40;
+        form->MDL_SEL->ShowModel();
+        messages.requests.clear();
+        messages.onPresent = [this](const MessageRequest&) {
+            hiddenAtMessage = !mon.isVisible();
+            barAtMessage = mon.PG_BAR->value();
+        };
+        sim->ClearTranscript();
+        openThreads = ThreadCount();
+    }
+
+    void TearDown() override
+    {
+        form.reset();  // closes the port: its workers end
+        sim.reset();
+        EXPECT_EQ(ThreadCount(), baseThreads) << "a thread outlived the window and the controller";
+    }
+
+    QString LinkPath() const { return dir.filePath("ttyVXR"); }
+
+    void StartSimulator(const ControllerState& state = DistinctState())
+    {
+        ControllerSimulator::Options o;
+        o.state = state;
+        sim = std::make_unique<ControllerSimulator>(o);
+        const std::string link = LinkPath().toStdString();
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(sim->DevicePath(), link);
+    }
+
+    void Click(Transfer t)
+    {
+        switch (t) {
+        case Transfer::ReadAll: form->READ_BTN->click(); break;
+        case Transfer::ReadShown: form->READ2_BTN->click(); break;
+        case Transfer::WriteAll: form->PROGRAM_BTN->click(); break;
+        case Transfer::WriteShown: form->PROG2_BTN->click(); break;
+        }
+    }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> t;
+        for (const auto& r : messages.requests)
+            t.push_back(r.text);
+        return t;
+    }
+
+    std::vector<uint8_t> Commands() const
+    {
+        std::vector<uint8_t> out;
+        for (const auto& f : sim->Transcript())
+            out.push_back(f.at(0));
+        return out;
+    }
+
+    QTemporaryDir dir;
+    RecordingPresenter messages;
+    std::unique_ptr<ControllerSimulator> sim;
+    TMonForm mon;
+    std::unique_ptr<TMainForm> form;
+    int baseThreads = 0;
+    int openThreads = 0;
+    bool hiddenAtMessage = false;
+    int barAtMessage = -1;
+};
+
+struct MatrixCase {
+    Fault fault;
+    Transfer transfer;
+};
+
+class WindowFaultMatrix : public WindowFaults, public ::testing::WithParamInterface<MatrixCase> {};
+
+TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
+{
+    const auto [fault, transfer] = GetParam();
+    const uint8_t struck = StruckCommand(fault, transfer);
+    const bool fails = struck != 0;
+    const ModelBank bankBefore = form->Bank;
+    const ControllerState controllerBefore = sim->State();
+    Arm(*sim, fault, struck);
+
+    Click(transfer);
+
+    const std::string failure = IsRead(transfer) ? "Read failed" : "Write failed";
+    const std::string success = IsRead(transfer) ? "Read successful" : "Write successful";
+    ASSERT_EQ(Texts(), std::vector<std::string>{fails ? failure : success});
+    EXPECT_EQ(messages.requests[0].kind, fails ? DialogKind::Error : DialogKind::Information);
+    EXPECT_TRUE(hiddenAtMessage);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_FALSE(mon.isVisible());
+    EXPECT_EQ(form->windowTitle(), "VXR Manager for ZavidEzedu");
+
+    // Nothing is sent after the failing command, and the bar counts the steps before it.
+    const std::vector<uint8_t> sent = fails ? SequenceUntil(transfer, struck) : FullSequence(transfer);
+    EXPECT_EQ(Commands(), sent);
+    EXPECT_EQ(barAtMessage, fails ? static_cast<int>(sent.size()) - 1 : StepCount(transfer));
+
+    // The bank.
+    if (transfer == Transfer::ReadAll && struck == 0xE6) {
+        // Every model was read before the write-back was refused: the bank holds them.
+        for (int i = 0; i < 5; ++i) {
+            const ModelSettings& m = form->Bank.models[static_cast<size_t>(i)];
+            EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(i), m)) << "model " << i;
+            EXPECT_EQ(m.MEMO, bankBefore.models[static_cast<size_t>(i)].MEMO);
+        }
+        EXPECT_EQ(form->Bank.ModelNumber, controllerBefore.ModelNumber());
+        EXPECT_EQ(form->MDL_SEL->MDL_SEL_Tabs->currentIndex(), controllerBefore.ModelNumber() / 40);
+    } else if (transfer == Transfer::ReadShown && !fails) {
+        EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(kShown), form->Bank.models[kShown]));
+    } else {
+        EXPECT_EQ(form->Bank, bankBefore);
+    }
+
+    // The controller: models before the failing write are written, none after; the model
+    // number never.
+    const ControllerState controllerAfter = sim->State();
+    EXPECT_EQ(controllerAfter.ModelNumber(), controllerBefore.ModelNumber());
+    for (int i = 0; i < 5; ++i) {
+        bool written = false;
+        if (transfer == Transfer::WriteAll) {
+            const int failedAt = struck == 0xE6 ? 5 : struck == 0xE3 ? 2 : 0;
+            written = i < failedAt || (i == failedAt && struck == 0xE3 && ControllerStoredStruckWrite(fault));
+        } else if (transfer == Transfer::WriteShown && i == kShown) {
+            written = struck == 0xE6 || (struck == 0xE1 + kShown && ControllerStoredStruckWrite(fault));
+        }
+        if (written) {
+            EXPECT_TRUE(ImageHolds(controllerAfter.ImageOf(i), bankBefore.models[static_cast<size_t>(i)]))
+                << "model " << i << " should have been written";
+        } else {
+            EXPECT_EQ(controllerAfter.ImageOf(i), controllerBefore.ImageOf(i)) << "model " << i << " was touched";
+        }
+    }
+
+    // No thread more than the port's two workers and the controller's own.
+    EXPECT_LE(ThreadCount(), openThreads);
+
+    // The next transfer on a healthy line.
+    sim->ClearFaults();
+    if (fault == Fault::HangUp) {
+        ASSERT_TRUE(sim->WaitForHangUp(5s));
+        StartSimulator(controllerAfter);
+        messages.requests.clear();
+        form->CommPortCloseUp();  // the user picks COM1 again
+        ASSERT_EQ(Texts(), std::vector<std::string>{"COM1 OK"});
+    } else if (fault == Fault::LateReply) {
+        // The late reply arrives while the line is idle; the next exchange's purge drops it.
+        PumpFor(std::chrono::duration_cast<std::chrono::milliseconds>(kLateBy) + 300ms);
+    }
+    sim->ClearTranscript();
+    messages.requests.clear();
+    Click(transfer);
+    ASSERT_EQ(Texts(), std::vector<std::string>{success});
+    EXPECT_EQ(Commands(), FullSequence(transfer));
+    EXPECT_EQ(barAtMessage, StepCount(transfer));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_FALSE(mon.isVisible());
+    EXPECT_EQ(ThreadCount(), openThreads);
+}
+
+std::vector<MatrixCase> AllCases()
+{
+    std::vector<MatrixCase> cases;
+    for (Fault f : {Fault::Silence, Fault::ShortReply, Fault::BadChecksum, Fault::RefusedWrite, Fault::RefusedModelNumber,
+                    Fault::StrayBytes, Fault::HangUp, Fault::LateReply})
+        for (Transfer t : {Transfer::ReadAll, Transfer::ReadShown, Transfer::WriteAll, Transfer::WriteShown})
+            cases.push_back({f, t});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, WindowFaultMatrix, ::testing::ValuesIn(AllCases()),
+                         [](const ::testing::TestParamInfo<MatrixCase>& info) {
+                             return std::string(Name(info.param.fault)) + "_" + Name(info.param.transfer);
+                         });
+
+}  // namespace
+
+namespace {
+
+// A reply that comes after its time-out, while the next transfer already waits for its own.
+// Disabled because it fails: an exchange takes whatever arrives after its input purge as its
+// reply and does not look at the echoed command byte, so read all takes the late model reply's
+// first bytes for the model number, reports success and writes that number to the controller.
+// Run with --gtest_also_run_disabled_tests.
+TEST_F(WindowFaults, DISABLED_ALateReplyIsNotTakenForTheNextCommandsReply)
+{
+    // The late reply's second and third bytes look like a model-number reply (0x28, MODEL2).
+    ControllerState state = DistinctState();
+    Image image = state.ImageOf(kShown);
+    image[0] = 0x28;
+    image[1] = 0x28;
+    state.SetImage(kShown, image);
+    sim->SetState(state);
+    ASSERT_EQ(sim->ModelNumber(), 80);
+
+    sim->DelayReply(0xD1 + kShown, std::chrono::milliseconds(kTimeOutMs) + 1000ms);
+    form->READ2_BTN->click();
+    ASSERT_EQ(Texts(), std::vector<std::string>{"Read failed"});
+
+    // The next transfer starts at once and waits long enough for the late bytes to reach it.
+    form->CommX1.SetTimeOutReceive(3000);
+    messages.requests.clear();
+    form->READ_BTN->click();
+    ASSERT_EQ(Texts().size(), 1u);
+    if (Texts()[0] == "Read successful") {
+        EXPECT_EQ(form->Bank.ModelNumber, 80) << "the model number came from the late reply";
+    }
+    EXPECT_EQ(sim->ModelNumber(), 80) << "the controller's current model was overwritten";
+}
+
+}  // namespace
