@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "ChildProcess.h"
+#include "ProcessProbe.h"
+#include "StartupRunner.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ProcessProbe, ReadsTheNamedStatusFieldOnly)
+{
+    const std::string status = "Name:\tx\nVmRSSPeak:\t9 kB\nVmRSS:\t   22420 kB\nRssAnon:\t2812 kB\nRssFile:\t19608 kB\n";
+    EXPECT_EQ(ProcessProbe::ParseStatusKiB(status, "VmRSS"), 22420);
+    EXPECT_EQ(ProcessProbe::ParseStatusKiB(status, "RssAnon"), 2812);
+    EXPECT_EQ(ProcessProbe::ParseStatusKiB(status, "RssShmem"), -1);
+    EXPECT_EQ(ProcessProbe::ParseStatusKiB("VmRSS:\t5 kB\n", "VmRSS"), 5);  // first line
+    EXPECT_EQ(ProcessProbe::ParseStatusKiB("VmRSS:\tmany kB\n", "VmRSS"), -1);
+    EXPECT_EQ(ProcessProbe::ParseStatusKiB("VmRSS:\t5 pages\n", "VmRSS"), -1);
+}
+
+TEST(ProcessProbe, ResidentMemoryFollowsPagesTouched)
+{
+    const int64_t before = ProcessProbe::ResidentKiB();
+    ASSERT_GT(before, 0);
+    constexpr size_t kBytes = 32u << 20;
+    std::unique_ptr<char[]> block(new char[kBytes]);
+    std::memset(block.get(), 1, kBytes);
+    const int64_t after = ProcessProbe::ResidentKiB();
+    EXPECT_GE(after - before, 24 * 1024) << before << " -> " << after;
+    EXPECT_EQ(block[kBytes - 1], 1);
+}
+
+TEST(ProcessProbe, CpuTimeGrowsWithWorkButNotWithSleep)
+{
+    const double start = ProcessProbe::CpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    volatile uint64_t sink = 0;
+    while (ProcessProbe::CpuSeconds() - start < 0.05 && std::chrono::steady_clock::now() - t0 < 20s)
+        for (int i = 0; i < 100000; ++i)
+            sink = sink + static_cast<uint64_t>(i);
+    EXPECT_GE(ProcessProbe::CpuSeconds() - start, 0.05);
+
+    const double beforeSleep = ProcessProbe::CpuSeconds();
+    usleep(300000);
+    EXPECT_LT(ProcessProbe::CpuSeconds() - beforeSleep, 0.2);
+}
+
+TEST(ChildProcess, HandsOverLinesEnvironmentAndExitStatus)
+{
+    ChildProcess child("/bin/sh", {"-c", "echo first; echo \"$VXR_PROBE\"; printf tail; exit 3"}, {"VXR_PROBE=seen"});
+    EXPECT_EQ(child.ReadLine(5s).value_or("<none>"), "first");
+    EXPECT_EQ(child.ReadLine(5s).value_or("<none>"), "seen");
+    EXPECT_FALSE(child.ReadLine(5s).has_value());  // no line end before the output ends
+    EXPECT_EQ(child.Wait(5s), 3);
+}
+
+TEST(ChildProcess, TerminateEndsALongRunningChildAsAnOrderlyStop)
+{
+    ChildProcess child("/bin/sleep", {"60"});
+    EXPECT_FALSE(child.ReadLine(50ms).has_value());
+    child.Terminate();
+    EXPECT_EQ(child.Wait(10s), 0);
+}
+
+TEST(ChildProcess, AMissingProgramIsReported)
+{
+    EXPECT_THROW(ChildProcess("/nonexistent/vxr-nothing", {}), std::runtime_error);
+}
+
+TEST(ChildProcess, TheSimulatorProgramNamesItsDeviceFirst)
+{
+    ChildProcess sim(VXR_BENCH_SIM, {"--paced"});
+    const auto device = sim.ReadLine(10s);
+    ASSERT_TRUE(device.has_value());
+    EXPECT_EQ(device->rfind("/dev/pts/", 0), 0u) << *device;
+    EXPECT_EQ(access(device->c_str(), R_OK | W_OK), 0) << *device;
+    sim.Terminate();
+    EXPECT_EQ(sim.Wait(10s), 0);
+}
+
+TEST(StartupRunner, ParsesResultLinesAndRefusesIncompleteOnes)
+{
+    StartupRunner::Sample s;
+    ASSERT_TRUE(StartupRunner::ParseResult(
+        "startup_ms=41.5 rss_kib=32000 rss_anon_kib=5000 rss_file_kib=27000 widgets=12 messages=No Connection", s));
+    EXPECT_DOUBLE_EQ(s.startupMs, 41.5);
+    EXPECT_EQ(s.rssKiB, 32000);
+    EXPECT_EQ(s.rssAnonKiB, 5000);
+    EXPECT_EQ(s.rssFileKiB, 27000);
+    EXPECT_EQ(s.rest, "widgets=12 messages=No Connection");
+
+    StartupRunner::Sample untouched;
+    untouched.rssKiB = 7;
+    EXPECT_FALSE(StartupRunner::ParseResult("startup_ms=41.5", untouched));
+    EXPECT_FALSE(StartupRunner::ParseResult("startup_ms=abc rss_kib=10", untouched));
+    EXPECT_FALSE(StartupRunner::ParseResult("startup_ms=1 rss_kib=-1", untouched));
+    EXPECT_EQ(untouched.rssKiB, 7);
+}
+
+// The window programs themselves: each reports a start-up time and its memory, and the tool's
+// window starts without opening a port.
+TEST(StartupRunner, BothWindowProgramsReportAndTheToolOpensNoPort)
+{
+    const StartupRunner::Sample bare = StartupRunner::RunOnce(VXR_BENCH_BARE, "offscreen");
+    EXPECT_GT(bare.startupMs, 0.0);
+    EXPECT_GT(bare.rssKiB, 1000);
+    EXPECT_GT(bare.rssAnonKiB, 0);
+    EXPECT_GT(bare.rssFileKiB, 0);
+    EXPECT_GE(bare.rssKiB, bare.rssAnonKiB + bare.rssFileKiB);
+
+    const StartupRunner::Sample tool = StartupRunner::RunOnce(VXR_BENCH_TOOL, "offscreen");
+    EXPECT_GT(tool.startupMs, 0.0);
+    EXPECT_GT(tool.rssKiB, bare.rssKiB);
+    EXPECT_NE(tool.rest.find("messages=No Connection"), std::string::npos) << tool.rest;
+}
+
+}  // namespace
