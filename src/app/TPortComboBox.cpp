@@ -15,7 +15,9 @@ void TPortComboBox::hidePopup()
     if (!dropped_)
         return;
     dropped_ = false;
-    emit closedUp();
+    // The list takes the clicked or entered item only after its popup has closed: report the
+    // close once that has happened, so the handler sees the new choice.
+    QMetaObject::invokeMethod(this, &TPortComboBox::closedUp, Qt::QueuedConnection);
 }
 
 void TPortComboBox::keyPressEvent(QKeyEvent* event)
@@ -35,6 +37,12 @@ void TPortComboBox::keyPressEvent(QKeyEvent* event)
         }
         break;
     default:
+        // Typing a letter would search the closed list and change the choice unapplied.
+        if (!event->text().isEmpty() && event->text().front().isPrint()) {
+            showPopup();
+            event->accept();
+            return;
+        }
         break;
     }
     QComboBox::keyPressEvent(event);

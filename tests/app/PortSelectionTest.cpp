@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QFile>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -36,11 +38,13 @@ struct Pty {
     std::string path;
 };
 
-// Drops the list down and closes it again, as a user does.
+// Drops the list down and closes it again, as a user does; the close is reported once the
+// event loop has run.
 void CloseUp(TMainForm& form)
 {
     form.CommPort->showPopup();
     form.CommPort->hidePopup();
+    QCoreApplication::processEvents();
 }
 
 class PortSelection : public ::testing::Test {
@@ -156,4 +160,42 @@ TEST_F(PortSelection, ClosingTheWindowSavesTheChoiceThenClosesThePort)
     form->close();
     EXPECT_FALSE(form->CommX1.IsOpen());
     EXPECT_TRUE(ReadSettings().contains("CommPort=1"));
+}
+
+TEST_F(PortSelection, AnItemChosenInTheDropDownIsTheOneApplied)
+{
+    ASSERT_FALSE(pty.path.empty());
+    const QString path =
+        WriteSettings(QStringLiteral("[Ports]\r\nCOM2=%1\r\n").arg(QString::fromStdString(pty.path)));
+    auto form = MakeMainForm({"-E"}, false, path);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_EQ(Texts(), std::vector<std::string>{"No Connection"});
+
+    // A click on COM2 in the dropped-down list.
+    form->CommPort->showPopup();
+    QAbstractItemView* view = form->CommPort->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    const QRect item = view->visualRect(form->CommPort->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.requests.size() == 2; }, 2000));
+    EXPECT_EQ(Texts().back(), "COM2 OK");
+    EXPECT_TRUE(form->CommX1.IsOpen());
+    EXPECT_EQ(form->CommX1.PortNo(), 2);
+
+    // Enter on OFF.
+    form->CommPort->showPopup();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    view->setCurrentIndex(form->CommPort->model()->index(0, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.requests.size() == 3; }, 2000));
+    EXPECT_EQ(Texts().back(), "No Connection");
+    EXPECT_FALSE(form->CommX1.IsOpen());
+
+    // Typing on the closed list does not change the choice behind the user's back.
+    form->CommPort->setFocus();
+    QTest::keyClick(form->CommPort, Qt::Key_C);
+    form->CommPort->hidePopup();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->CommPort->currentIndex(), 0);
 }
