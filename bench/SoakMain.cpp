@@ -174,7 +174,7 @@ int main(int argc, char** argv)
         if (!ok || !heapOk)
             status = 1;
     } else {
-        std::printf("soak: rss not judged (sanitizer build)\n");
+        std::printf("soak: memory not judged (sanitizer build: shadow memory and its own allocator)\n");
     }
     return status;
 }

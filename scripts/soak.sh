@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 TSAN_BUILD_DIR=${TSAN_BUILD_DIR:-build-tsan}
-TSAN_CYCLES=${TSAN_CYCLES:-50}
+TSAN_CYCLES=${TSAN_CYCLES:-500}
 
 echo "== soak: plain build ($BUILD_DIR)"
 BUILD_DIR="$BUILD_DIR" scripts/build.sh --target vxr-soak >/dev/null
