@@ -127,8 +127,8 @@ void TMainForm::FormCreate(const Options& options)
 {
     // 1. The language of the system locale.
     Language = options.japaneseLocale ? 0 : 1;
-    // 2., 3. Application title and caption.
-    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    // 2., 3. Application title and caption. On Linux the task bar shows the window's caption;
+    // an application display name would be appended to every caption, so none is set.
     setWindowTitle(QString::fromUtf8(kCaption));
     // 4. Hints, through one application-wide handler.
     hints_ = std::make_unique<THintFilter>([this] { return Language; });

@@ -1,5 +1,6 @@
 #include "MessageDialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,6 +20,19 @@ constexpr std::array<std::array<const char*, 4>, 2> kCaptions = {{
 constexpr std::array<uint32_t, 4> kIcons = {0x30, 0x40, 0x20, 0x10};
 constexpr std::array<uint32_t, 7> kButtonStyles = {2, 0x4000, 0, 1, 5, 4, 3};
 
+// The button texts of a Japanese system's message box.
+void NameButtonsInJapanese(QMessageBox& box)
+{
+    using SB = QMessageBox::StandardButton;
+    const std::pair<SB, const char*> names[] = {
+        {SB::Ok, "OK"},           {SB::Cancel, "キャンセル"}, {SB::Abort, "中止(&A)"}, {SB::Retry, "再試行(&R)"},
+        {SB::Ignore, "無視(&I)"}, {SB::Yes, "はい(&Y)"},      {SB::No, "いいえ(&N)"}, {SB::Help, "ヘルプ"},
+    };
+    for (const auto& [button, name] : names)
+        if (QAbstractButton* b = box.button(button))
+            b->setText(QString::fromUtf8(name));
+}
+
 class MessageBoxPresenter : public MessagePresenter {
 public:
     int32_t Present(const MessageRequest& r) override
@@ -26,6 +40,7 @@ public:
         QWidget* owner = QApplication::activeWindow();
         QMessageBox box(owner);
         box.setWindowTitle(QString::fromStdString(r.caption));
+        box.setTextFormat(Qt::PlainText);  // a file name with "<b>" in it is shown as it is
         box.setText(QString::fromStdString(r.text));
         switch (r.style & 0xF0) {
         case 0x30: box.setIcon(QMessageBox::Warning); break;
@@ -50,6 +65,8 @@ public:
             set |= b.first;
         box.setStandardButtons(set);
         box.setDefaultButton(buttons.front().first);  // the first button is the default
+        if (r.language == 0)
+            NameButtonsInJapanese(box);
         // The Help button of MB_HELP only asks for help; it does not close the box.
         if (QAbstractButton* help = box.button(SB::Help))
             help->disconnect();
@@ -87,6 +104,7 @@ MessageRequest MakeMessageRequest(uint8_t kind, uint8_t buttons, const std::stri
     r.kind = kind;
     r.buttons = buttons;
     r.text = text;
+    r.language = language == 0 ? 0 : 1;
     const uint32_t icon = kind < kIcons.size() ? kIcons[kind] : 0;
     if (kind < kIcons.size())
         r.caption = kCaptions[language == 0 ? 0 : 1][kind];

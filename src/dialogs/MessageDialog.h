@@ -43,6 +43,7 @@ struct MessageRequest {
     std::string text;      // UTF-8
     std::string caption;   // UTF-8, empty for an unknown kind
     uint32_t style = 0;    // icon value + button value, as MessageBoxA's uType
+    int language = 1;      // the button texts follow it too
 };
 
 // Shows a request and returns the pressed button. The application uses a QMessageBox;

@@ -1,5 +1,6 @@
 #include "TMonForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -51,7 +52,21 @@ void TMonForm::FormShow()
     if (!screen)
         return;
     const QRect s = screen->geometry();
-    const QRect frame = frameGeometry();
+    QRect frame = frameGeometry();
+    // Before the first show the window manager has not told us the frame yet: take the frame
+    // of another window of ours that is shown, so the first show is centred by the outer size too.
+    if (frame.size() == size()) {
+        for (const QWidget* w : QApplication::topLevelWidgets()) {
+            if (w == this || !w->isVisible())
+                continue;
+            const QRect f = w->frameGeometry();
+            const QRect g = w->geometry();
+            if (f.size() != g.size()) {
+                frame.setSize(size() + (f.size() - g.size()));
+                break;
+            }
+        }
+    }
     const int left = s.x() + (s.width() - frame.width()) / 2;
     const int top = s.y() + (s.height() - frame.height()) / 2;
     move(left, top);  // move() places the outer frame's top-left corner

@@ -105,10 +105,8 @@ QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry)
         " background: #dcdcdc; border: 1px solid #a8a8a8; }"
         "QScrollBar::add-line:vertical { height: 15px; subcontrol-position: bottom; subcontrol-origin: margin;"
         " background: #dcdcdc; border: 1px solid #a8a8a8; }"
-        "QScrollBar::up-arrow:vertical { width: 0; height: 0; border-left: 4px solid transparent;"
-        " border-right: 4px solid transparent; border-bottom: 5px solid #505050; }"
-        "QScrollBar::down-arrow:vertical { width: 0; height: 0; border-left: 4px solid transparent;"
-        " border-right: 4px solid transparent; border-top: 5px solid #505050; }"
+        "QScrollBar::up-arrow:vertical { image: url(:/editor/curve-up.xpm); width: 8px; height: 5px; }"
+        "QScrollBar::down-arrow:vertical { image: url(:/editor/curve-down.xpm); width: 8px; height: 5px; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
     return bar;
 }
@@ -132,8 +130,15 @@ QLineEdit* MakeField(QWidget* page, const char* name, const QRect& geometry)
 
 }  // namespace
 
+// The arrow pictures live in this static library's resources, which must be registered by hand.
+static void InitEditorResources()
+{
+    Q_INIT_RESOURCE(EditorResources);
+}
+
 TCurveEditor::TCurveEditor(QWidget* page, EditorContext& ctx) : QObject(page), ctx_(ctx)
 {
+    InitEditorResources();
     for (int i = 0; i < kBars; ++i) {
         QScrollBar* bar = MakeBar(page, QStringLiteral("FRQ_%1").arg(i), QRect(BarX(i), kBarTop, kBarWidth, kBarHeight));
         bar->setProperty("tag", i);

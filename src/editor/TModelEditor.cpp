@@ -122,6 +122,8 @@ TModelEditor::TModelEditor(EditorContext& ctx, QWidget* parent)
         b->setSingleStep(1);
         b->setPageStep(1);
         b->setInvertedControls(false);  // Right and Up raise the value, as the bar shows it
+        // The bar's own menu moves it without a scroll action, so the record would not follow.
+        b->setContextMenuPolicy(Qt::NoContextMenu);
         b->setGeometry(r);
         connect(b, &QAbstractSlider::actionTriggered, this, [this, b](int) { MDL_BARScroll(b, b->sliderPosition()); });
         connect(b, &QAbstractSlider::sliderReleased, this, [this, b] { MDL_BARScroll(b, b->sliderPosition()); });
@@ -143,6 +145,7 @@ TModelEditor::TModelEditor(EditorContext& ctx, QWidget* parent)
     BFREQ_CMB->setObjectName("BFREQ_CMB");
     BFREQ_CMB->setGeometry(kBfreqCmb);
     BFREQ_CMB->setMaxVisibleItems(16);
+    BFREQ_CMB->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));  // a list of 16 rows, not the screen
     // Written back on every choice the user makes, also with the list closed (keys, wheel),
     // so the record never differs from what the list shows.
     connect(BFREQ_CMB, &QComboBox::activated, this, [this](int) { BFREQ_CMBCloseUp(); });

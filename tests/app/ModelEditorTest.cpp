@@ -8,6 +8,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
@@ -92,6 +93,24 @@ TEST_F(ModelEditorTest, BarScrollUpdatesFieldAndModelAtEveryStep)
     }
     e->NBRK_BAR->setSliderDown(false);
     EXPECT_EQ(Shown().NBRK, 30);
+}
+
+TEST_F(ModelEditorTest, EveryWayOfMovingABarStoresItsValue)
+{
+    // A click on the groove right of the thumb steps it by one.
+    QTest::mouseClick(e->NBRK_BAR, Qt::LeftButton, {}, QPoint(e->NBRK_BAR->width() - 30, e->NBRK_BAR->height() / 2));
+    EXPECT_EQ(Shown().NBRK, 129);
+    EXPECT_EQ(e->NBRK_EDIT->text(), "129");
+    // The wheel.
+    QWheelEvent wheel(QPointF(5, 5), e->PROG_BAR->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(e->PROG_BAR, &wheel);
+    EXPECT_EQ(e->PROG_EDIT->text(), QString::number(e->PROG_BAR->value()));
+    EXPECT_EQ(Shown().PROG, e->PROG_BAR->value());
+    EXPECT_NE(Shown().PROG, 1);
+    // No menu of its own can move it behind the record's back.
+    EXPECT_EQ(e->NBRK_BAR->contextMenuPolicy(), Qt::NoContextMenu);
+    EXPECT_EQ(e->PROG_BAR->contextMenuPolicy(), Qt::NoContextMenu);
 }
 
 TEST_F(ModelEditorTest, ValuesTheControlsCannotShowStayInTheModel)
@@ -181,7 +200,7 @@ TEST_F(ModelEditorTest, ResetRestoresDefaultsKeepsMemoAndTouchesNoOtherModel)
     e->ShowModel();
     e->Curve().ClearFrqSelection();
 
-    Type(e->NBRK_EDIT, "77");  // typed, not yet committed
+    Type(e->NBRK_EDIT, "77");  // typed, not yet committed: the reset overwrites it
     form->RESET_BTN->click();
     EXPECT_EQ(m.NBRK, 128);
     EXPECT_EQ(m.BFREQ, 32);

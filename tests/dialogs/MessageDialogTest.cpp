@@ -87,3 +87,19 @@ TEST(MessageDialog, RealBoxShowsCaptionIconButtonsAndReturnsWindowsIds)
     PressWhenShown(QMessageBox::Ignore);
     EXPECT_EQ(MessageDialog(DialogKind::Warning, DialogButtons::AbortRetryIgnore, "x", 0), DialogResult::Ignore);
 }
+
+TEST(MessageDialog, TextIsShownAsItIsAndJapaneseButtonsAreNamedInJapanese)
+{
+    Qt::TextFormat format{};
+    QString yes;
+    QString no;
+    PressWhenShown(QMessageBox::No, [&](QMessageBox* box) {
+        format = box->textFormat();
+        yes = box->button(QMessageBox::Yes)->text();
+        no = box->button(QMessageBox::No)->text();
+    });
+    EXPECT_EQ(MessageDialog(DialogKind::Question, DialogButtons::YesNo, "/tmp/<b>x</b>.VXS", 0), DialogResult::No);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(yes, QString::fromUtf8("はい(&Y)"));
+    EXPECT_EQ(no, QString::fromUtf8("いいえ(&N)"));
+}
