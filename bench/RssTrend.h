@@ -9,6 +9,8 @@ class RssTrend {
 public:
     RssTrend(int warmUpTransfers, int64_t boundKiB) : warmUp_(warmUpTransfers), bound_(boundKiB) {}
 
+    // Room for all samples up front, so keeping them does not show as growth of the heap.
+    void Reserve(size_t samples) { samples_.reserve(samples); }
     void Add(int transfers, int64_t kib) { samples_.emplace_back(transfers, kib); }
 
     // The first sample taken at or after the warm-up; -1 before there is one.
