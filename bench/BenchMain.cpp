@@ -102,9 +102,9 @@ public:
     }
     void Print() const
     {
-        std::printf("%-46s %10s %9s %7s  %s\n", "figure (median)", "value", "goal", "result", "detail");
+        std::printf("%-58s %10s %9s %7s  %s\n", "figure (median)", "value", "goal", "result", "detail");
         for (const auto& r : rows_)
-            std::printf("%-46s %10s %9s %7s  %s\n", r[0].c_str(), r[1].c_str(), r[2].c_str(), r[3].c_str(),
+            std::printf("%-58s %10s %9s %7s  %s\n", r[0].c_str(), r[1].c_str(), r[2].c_str(), r[3].c_str(),
                         r[4].c_str());
     }
     int Missed() const { return missed_; }
@@ -220,9 +220,9 @@ bool BenchStartup(const Settings& s, Table& table, std::vector<std::string>& not
         table.Row("idle RSS after 1 s, tool / bare [" + platform + "]", Format("%.3f", tk / bk),
                   Format("<= %.1f", kStartupGoal), tk / bk <= kStartupGoal,
                   tool.Memory("tool") + ", " + bare.Memory("bare") + runs);
-        table.Info("  reference: start-up, tool / bare with one label [" + platform + "]", Format("%.3f", t / l),
+        table.Info("  start-up, tool / bare with a label [" + platform + "]", Format("%.3f", t / l),
                    Format("bare with one label in the tool's font %.1f ms", l));
-        table.Info("  reference: idle RSS, tool / bare with one label [" + platform + "]", Format("%.3f", tk / lk),
+        table.Info("  idle RSS, tool / bare with a label [" + platform + "]", Format("%.3f", tk / lk),
                    labelled.Memory("bare with one label"));
         notes.push_back("tool start-up [" + platform + "] reported: " + tool.rest);
     }
