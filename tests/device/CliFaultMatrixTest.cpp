@@ -9,6 +9,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -155,6 +159,24 @@ bool ImageHolds(const Image& image, const ModelSettings& m)
     return true;
 }
 
+// Until the device's input queue holds count bytes (the controller has sent them); false after
+// a few seconds.
+bool WaitForPendingInput(const std::string& device, int count)
+{
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int pending = 0;
+    for (int k = 0; k < 500 && pending < count; ++k) {
+        if (::ioctl(fd, FIONREAD, &pending) != 0)
+            break;
+        if (pending < count)
+            std::this_thread::sleep_for(10ms);
+    }
+    ::close(fd);
+    return pending == count;
+}
+
 struct CliRun {
     int status = -1;  // -1: crashed or did not finish
     std::string out;
@@ -299,7 +321,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
         StartSimulator(controllerAfter);  // plugged in again
     } else if (fault == Fault::LateReply) {
         // The late reply lands while no one has the port open; the next opening drops it.
-        std::this_thread::sleep_for(kLateBy + 300ms);
+        ASSERT_TRUE(WaitForPendingInput(sim->DevicePath(), struck >= 0xE1 ? 51 : 50));
     }
     sim->ClearTranscript();
     const CliRun next = Run(transfer);
