@@ -41,8 +41,10 @@ void TCommNotifyWindow::Send(uint64_t session, uint32_t message, int32_t param) 
     } catch (...) {
         return;
     }
-    QCoreApplication::postEvent(this, event);
+    // Posted under the lock that event() takes before reading it: the hand-over is then ordered
+    // in a way a race detector can see (Qt's own queue lock is invisible to it).
     std::unique_lock<std::mutex> lock(FLock);
+    QCoreApplication::postEvent(this, event);
     FHandled.wait(lock, [&] { return delivery->handled || FPauses > 0; });
 }
 
@@ -65,7 +67,11 @@ bool TCommNotifyWindow::event(QEvent* e)
 {
     if (e->type() != DeliveryEvent::Kind())
         return QObject::event(e);
-    const auto delivery = static_cast<DeliveryEvent*>(e)->delivery;
+    std::shared_ptr<Delivery> delivery;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        delivery = static_cast<DeliveryEvent*>(e)->delivery;
+    }
     // Released even if the handler throws, so the worker never waits for ever.
     struct Release {
         TCommNotifyWindow* self;

@@ -34,8 +34,9 @@ const char* const kMsgXoff = "Ｘｏｆｆ文字の設定でエラーが発生�
 const char* const kMsgTransThread = "送信用スレッドを生成できませんでした";
 const char* const kMsgReceiveThread = "受信用スレッドを生成できませんでした";
 
-// Slice of the event-handling waits: short enough that notifications are taken promptly.
-constexpr int32_t kSliceMs = 5;
+// Slice of the event-handling waits: longer than a character at 1200 bit/s, so a wait ends on
+// the byte rather than the clock, and short enough that notifications and repaints stay prompt.
+constexpr int32_t kSliceMs = 20;
 
 // Brackets a wait of the user-interface thread that handles no events.
 class PauseScope {

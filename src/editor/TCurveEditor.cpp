@@ -1,5 +1,7 @@
 #include "TCurveEditor.h"
 
+#include "TCurveBarStyle.h"
+
 #include <QAbstractSlider>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -83,9 +85,10 @@ bool SelectedRange(int start, int end, int& lo, int& hi)
     return true;
 }
 
-QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry)
+QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry, QStyle* style)
 {
     auto* bar = new QScrollBar(Qt::Vertical, page);
+    bar->setStyle(style);
     bar->setObjectName(name);
     bar->setRange(0, TCurveEditor::kMaxPosition);
     bar->setSingleStep(1);
@@ -95,19 +98,6 @@ QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry)
     // The scroll bar's own menu sets positions without a scroll action, so the model would not
     // follow; every move must pass through the handlers.
     bar->setContextMenuPolicy(Qt::NoContextMenu);
-    // A dark thumb on a light groove: the curve must be readable at a glance.
-    bar->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: #ececec; width: 16px; margin: 15px 0 15px 0;"
-        " border: 1px solid #a8a8a8; }"
-        "QScrollBar::handle:vertical { background: #3f6aa6; min-height: 9px; border: 1px solid #2b4c7a; }"
-        "QScrollBar::handle:vertical:focus { background: #d05a2a; border: 1px solid #8a3a1a; }"
-        "QScrollBar::sub-line:vertical { height: 15px; subcontrol-position: top; subcontrol-origin: margin;"
-        " background: #dcdcdc; border: 1px solid #a8a8a8; }"
-        "QScrollBar::add-line:vertical { height: 15px; subcontrol-position: bottom; subcontrol-origin: margin;"
-        " background: #dcdcdc; border: 1px solid #a8a8a8; }"
-        "QScrollBar::up-arrow:vertical { image: url(:/editor/curve-up.xpm); width: 8px; height: 5px; }"
-        "QScrollBar::down-arrow:vertical { image: url(:/editor/curve-down.xpm); width: 8px; height: 5px; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
     return bar;
 }
 
@@ -130,21 +120,16 @@ QLineEdit* MakeField(QWidget* page, const char* name, const QRect& geometry)
 
 }  // namespace
 
-// The arrow pictures live in this static library's resources, which must be registered by hand.
-static void InitEditorResources()
-{
-    Q_INIT_RESOURCE(EditorResources);
-}
-
 TCurveEditor::TCurveEditor(QWidget* page, EditorContext& ctx) : QObject(page), ctx_(ctx)
 {
-    InitEditorResources();
+    auto* barStyle = new TCurveBarStyle;
+    barStyle->setParent(page);
     for (int i = 0; i < kBars; ++i) {
-        QScrollBar* bar = MakeBar(page, QStringLiteral("FRQ_%1").arg(i), QRect(BarX(i), kBarTop, kBarWidth, kBarHeight));
+        QScrollBar* bar = MakeBar(page, QStringLiteral("FRQ_%1").arg(i), QRect(BarX(i), kBarTop, kBarWidth, kBarHeight), barStyle);
         bar->setProperty("tag", i);
         FrqBars[static_cast<size_t>(i)] = bar;
     }
-    AVG_BAR = MakeBar(page, QStringLiteral("AVG_BAR"), kAvgBar);
+    AVG_BAR = MakeBar(page, QStringLiteral("AVG_BAR"), kAvgBar, barStyle);
 
     for (QScrollBar* bar : FrqBars) {
         bar->installEventFilter(this);
