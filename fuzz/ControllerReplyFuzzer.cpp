@@ -1,5 +1,5 @@
 // Whatever the controller sends back, the exchange accepts exactly the replies the protocol
-// accepts, hands out exactly the bytes it was sent, and sends exactly the expected frame.
+// accepts (its own command echoed first), hands out exactly the bytes it was sent, and sends exactly the expected frame.
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -68,21 +68,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     switch (in.op) {
     case ReplyFuzzInput::kReadModelNumber: {
         const int32_t n = exchange.ReadModelNumber();
-        const bool accept = r.size() >= 3 && r[1] == r[2];
+        const bool accept = r.size() >= 3 && At(r, 0) == 0xD6 && r[1] == r[2];
         Check(n == (accept ? At(r, 2) : -1));
         Check(comm.sent == std::vector<std::string>{std::string(1, '\xD6')});
         break;
     }
     case ReplyFuzzInput::kWriteModelNumber: {
         const bool ok = exchange.WriteModelNumber(in.argument);
-        Check(ok == (r.size() >= 4 && At(r, 3) == 0x06));
+        Check(ok == (r.size() >= 4 && At(r, 0) == 0xE6 && At(r, 3) == 0x06));
         const char n = static_cast<char>(in.argument);
         Check(comm.sent == std::vector<std::string>{std::string{'\xE6', n, n}});
         break;
     }
     case ReplyFuzzInput::kReadModel: {
         const auto image = exchange.ReadModel(model);
-        bool accept = r.size() >= 50;
+        bool accept = r.size() >= 50 && At(r, 0) == 0xD1 + model;
         unsigned sum = 0;
         for (size_t k = 1; accept && k <= 48; ++k) sum += At(r, k);
         accept = accept && (sum & 0xFF) == At(r, 49);
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case ReplyFuzzInput::kWriteModel: {
         const auto image = ReplyFuzzInput::WriteImage(model);
         const bool ok = exchange.WriteModel(model, image);
-        Check(ok == (r.size() >= 51 && At(r, 50) == 0x06));
+        Check(ok == (r.size() >= 51 && At(r, 0) == 0xE1 + model && At(r, 50) == 0x06));
         std::string frame(1, static_cast<char>(0xE1 + model));
         unsigned sum = 0;
         for (uint8_t b : image) {

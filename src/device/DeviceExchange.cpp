@@ -84,7 +84,15 @@ std::string DeviceExchange::Exchange(const std::string& frame, int32_t expected)
         comm_.SendString(frame);  // a frame that was not queued shows up as a missing reply
         std::array<char, kMaxReply> buffer{};
         const int32_t n = ReceiveReply(buffer.data(), expected);
-        if (n == expected) {
+        if (n == expected && buffer[0] != frame[0]) {
+            // The line echoes the command before the answer. A reply led by another command's
+            // byte is the late answer to an earlier command (one that timed out) and must not be
+            // taken for this one's. The rest of the echo is not examined.
+            failure_.received = n;
+            failure_.cause = ExchangeFailure::Cause::OtherCommand;
+            failure_.got = static_cast<uint8_t>(buffer[0]);
+            failure_.want = static_cast<uint8_t>(frame[0]);
+        } else if (n == expected) {
             reply.assign(buffer.data(), static_cast<size_t>(n));
         } else if (n < 0) {
             failure_.cause = wasOpen ? ExchangeFailure::Cause::PortError : ExchangeFailure::Cause::NoPort;

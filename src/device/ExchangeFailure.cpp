@@ -31,6 +31,8 @@ std::string ExchangeFailure::Describe() const
         return "refused: reply ended in " + Hex(got) + ", not 0x06";
     case Cause::Unequal:
         return "model number bytes unequal: " + Hex(got) + " and " + Hex(want);
+    case Cause::OtherCommand:
+        return "reply does not begin with the command's echo: it began with " + Hex(got) + ", not " + Hex(want);
     }
     return "unknown failure";
 }

@@ -14,14 +14,17 @@ struct ExchangeFailure {
         Checksum,      // a model image whose checksum byte does not match its bytes
         Refused,       // the last reply byte is not the acknowledgement 0x06
         Unequal,       // the two model-number bytes of the reply differ
+        OtherCommand,  // the reply does not start with the command's echo: a late reply to an earlier
+                       // command, or stray bytes
     };
 
     Cause cause = Cause::None;
     int32_t received = 0;    // bytes that arrived
     int32_t expected = 0;    // bytes the reply should have had
     int32_t timeoutMs = 0;   // the receive time-out in force
-    uint8_t got = 0;         // Checksum: the received sum; Refused: the last byte; Unequal: byte 1
-    uint8_t want = 0;        // Checksum: the computed sum; Unequal: byte 2
+    uint8_t got = 0;         // Checksum: the received sum; Refused: the last byte; Unequal: byte 1;
+                             // OtherCommand: the reply's first byte
+    uint8_t want = 0;        // Checksum: the computed sum; Unequal: byte 2; OtherCommand: the command
 
     bool Failed() const { return cause != Cause::None; }
     // English text for the command line, e.g. "short reply: 12 of 50 bytes".

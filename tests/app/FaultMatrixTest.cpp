@@ -456,7 +456,7 @@ namespace {
 // reply and does not look at the echoed command byte, so read all takes the late model reply's
 // first bytes for the model number, reports success and writes that number to the controller.
 // Run with --gtest_also_run_disabled_tests.
-TEST_F(WindowFaults, DISABLED_ALateReplyIsNotTakenForTheNextCommandsReply)
+TEST_F(WindowFaults, ALateReplyIsNotTakenForTheNextCommandsReply)
 {
     // The late reply's second and third bytes look like a model-number reply (0x28, MODEL2).
     ControllerState state = DistinctState();

@@ -103,6 +103,12 @@ std::string StepText(uint8_t struck)
 }
 
 // How the tool names the cause.
+std::string Hex(uint8_t b)
+{
+    static const char* digits = "0123456789ABCDEF";
+    return {digits[b >> 4], digits[b & 15]};
+}
+
 std::string CauseText(Fault f, uint8_t struck)
 {
     const bool modelWrite = struck >= 0xE1 && struck <= 0xE5;
@@ -113,8 +119,8 @@ std::string CauseText(Fault f, uint8_t struck)
     case Fault::BadChecksum: return "checksum mismatch";
     case Fault::RefusedWrite:
     case Fault::RefusedModelNumber: return "refused: reply ended in 0x15";
-    // The reply is shifted by the stray bytes: a sum or an acknowledgement in the wrong place.
-    case Fault::StrayBytes: return modelWrite ? "refused: reply ended in" : "checksum mismatch";
+    // The stray bytes stand where the command's echo belongs.
+    case Fault::StrayBytes: return "reply does not begin with the command's echo: it began with 0x00, not 0x" + Hex(struck);
     case Fault::HangUp: return "the port failed while waiting for the reply";
     }
     return {};
@@ -354,7 +360,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
 // Disabled because it fails: an exchange takes whatever arrives after its input purge as its
 // reply and does not look at the echoed command byte, so the late MODEL4 reply, checksum and
 // all, is saved as MODEL2 and the run reports success. Run with --gtest_also_run_disabled_tests.
-TEST_F(CliFaults, DISABLED_ALateReplyIsNotTakenForTheNextRunsReply)
+TEST_F(CliFaults, ALateReplyIsNotTakenForTheNextRunsReply)
 {
     sim->DelayReply(0xD1 + kShown, std::chrono::milliseconds(kTimeOutMs) + 1500ms);
     ASSERT_EQ(Run(Transfer::ReadShown).status, 1);

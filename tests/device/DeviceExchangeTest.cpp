@@ -43,8 +43,11 @@ TEST_F(DeviceExchangeTest, ReadModelNumberTakesByteTwoWhenBytesOneAndTwoAgree)
     EXPECT_EQ(comm.sent, std::vector<std::string>{Bytes({0xD6})});
     EXPECT_FALSE(exchange.LastFailure().Failed());
 
-    Reply(Bytes({0x00, 0xF0, 0xF0}));  // byte 0 is not examined
-    EXPECT_EQ(exchange.ReadModelNumber(), 0xF0);
+    // A reply led by another command's byte is a late answer to an earlier command.
+    Reply(Bytes({0xD4, 0xF0, 0xF0}));
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::OtherCommand);
+    EXPECT_EQ(exchange.LastFailure().Describe(), "reply does not begin with the command's echo: it began with 0xD4, not 0xD6");
 
     Reply(Bytes({0xD6, 0x50, 0x51}));
     EXPECT_EQ(exchange.ReadModelNumber(), -1);
@@ -63,14 +66,18 @@ TEST_F(DeviceExchangeTest, WriteModelNumberSendsTheNumberTwiceAndNeedsTheAcknowl
     EXPECT_EQ(exchange.LastFailure().got, 0x15);
 }
 
-TEST_F(DeviceExchangeTest, ReadModelAcceptsAnyFirstByteAndChecksTheSum)
+TEST_F(DeviceExchangeTest, ReadModelNeedsItsOwnEchoAndChecksTheSum)
 {
     const DeviceImage image = Sample();
-    Reply(ModelReply(0xD1, image, 0x99));
+    Reply(ModelReply(0xD1, image));
     auto got = exchange.ReadModel(0);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(*got, image);
     EXPECT_EQ(comm.sent.back(), Bytes({0xD1}));
+
+    Reply(ModelReply(0xD1, image, 0xD4));  // model 4's late reply, sum right
+    EXPECT_FALSE(exchange.ReadModel(0).has_value());
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::OtherCommand);
 
     for (size_t b : {1u, 24u, 48u}) {
         std::string reply = ModelReply(0xD3, image);
@@ -104,7 +111,8 @@ TEST_F(DeviceExchangeTest, ReadModelLeavesBytesBeyondTheReplyUnread)
 TEST_F(DeviceExchangeTest, WriteModelSendsCommandImageAndSumAndNeedsTheAcknowledgementLast)
 {
     const DeviceImage image = Sample();
-    std::string ok(50, '\x55');
+    std::string ok(1, '\xE3');  // the echo's other bytes are not examined
+    ok += std::string(49, '\x55');
     ok += '\x06';
     Reply(ok);
     EXPECT_TRUE(exchange.WriteModel(2, image));
@@ -114,13 +122,14 @@ TEST_F(DeviceExchangeTest, WriteModelSendsCommandImageAndSumAndNeedsTheAcknowled
     EXPECT_EQ(frame.substr(1, 48), std::string(image.begin(), image.end()));
     EXPECT_EQ(static_cast<uint8_t>(frame[49]), ImageChecksum(image));
 
-    std::string refused(50, '\x06');
+    std::string refused(1, '\xE3');
+    refused += std::string(49, '\x06');
     refused += '\x00';
     Reply(refused);
     EXPECT_FALSE(exchange.WriteModel(2, image));
     EXPECT_EQ(exchange.LastFailure().cause, Cause::Refused);
 
-    Reply(std::string(50, '\x06'));  // the acknowledgement never came
+    Reply('\xE3' + std::string(49, '\x06'));  // the acknowledgement never came
     EXPECT_FALSE(exchange.WriteModel(2, image));
     EXPECT_EQ(exchange.LastFailure().cause, Cause::ShortReply);
 }
