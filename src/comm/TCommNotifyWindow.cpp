@@ -65,13 +65,17 @@ void TCommNotifyWindow::EndPause()
 
 bool TCommNotifyWindow::event(QEvent* e)
 {
-    if (e->type() != DeliveryEvent::Kind())
-        return QObject::event(e);
     std::shared_ptr<Delivery> delivery;
+    bool ours = false;
     {
+        // A worker posts under this lock: taking it before the event is read orders the two.
         std::lock_guard<std::mutex> lock(FLock);
-        delivery = static_cast<DeliveryEvent*>(e)->delivery;
+        ours = e->type() == DeliveryEvent::Kind();
+        if (ours)
+            delivery = static_cast<DeliveryEvent*>(e)->delivery;
     }
+    if (!ours)
+        return QObject::event(e);
     // Released even if the handler throws, so the worker never waits for ever.
     struct Release {
         TCommNotifyWindow* self;

@@ -303,9 +303,10 @@ void TCustomCommX::PurgeTrans()
         FLayer->PurgeOutput();
         return;
     }
-    // The worker may be waiting to hand over an error; it must not wait for us now.
-    PauseScope pause(*NotifyWindow);
+    // Dropping starts before a worker waiting to hand over an error is let go (it must not wait
+    // for us now), so the chunks it goes on to are dropped, not written.
     TransThread->Purging = true;
+    PauseScope pause(*NotifyWindow);
     FLayer->WakeWriter();
     for (;;) {
         {
