@@ -17,8 +17,7 @@ BUILD_DIR="$BUILD_DIR" scripts/build.sh --target vxr-soak >/dev/null
 echo "== soak: ThreadSanitizer build ($TSAN_BUILD_DIR), $TSAN_CYCLES read all + $TSAN_CYCLES write all"
 BUILD_DIR="$TSAN_BUILD_DIR" CMAKE_ARGS="-DVXR_SANITIZE=thread -DVXR_WERROR=ON -DCMAKE_BUILD_TYPE=Debug" \
     scripts/build.sh --target vxr-soak >/dev/null
-# Memory is not judged here: the sanitizer's shadow memory swamps it. The suppressions cover only
-# the hand-over of worker notifications through Qt's (uninstrumented) event queue.
-TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/bench/tsan.supp ${TSAN_OPTIONS:-}" "$TSAN_BUILD_DIR/bin/vxr-soak" \
+# Memory is not judged here: the sanitizer's shadow memory swamps it.
+TSAN_OPTIONS="halt_on_error=1 ${TSAN_OPTIONS:-}" "$TSAN_BUILD_DIR/bin/vxr-soak" \
     --cycles "$TSAN_CYCLES" --warm-up 0 --no-rss-check
 echo "== soak: passed"
