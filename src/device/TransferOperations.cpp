@@ -6,6 +6,18 @@
 #include "TextTable.h"
 #include "TransferReporter.h"
 
+namespace {
+// The shown model as the controller numbers it. A number loaded from a file that names none of
+// the five models (outside 0..199) would make the controller's current model one it does not
+// have; the model shown for it goes instead.
+uint8_t ShownModelNumber(const ModelBank& bank)
+{
+    const int32_t n = bank.ModelNumber;
+    const bool names = n >= 0 && n < ModelBank::kModels * ModelBank::kModelStep;
+    return static_cast<uint8_t>(names ? n : bank.ShownIndex() * ModelBank::kModelStep);
+}
+}  // namespace
+
 TransferOperations::TransferOperations(DeviceExchange& exchange, ModelBank& bank, DeviceBank& staging,
                                        TransferReporter& reporter, int language)
     : exchange_(exchange), bank_(bank), staging_(staging), reporter_(reporter), language_(language)
@@ -132,7 +144,7 @@ TransferResult TransferOperations::WriteAll()
         if (!WriteAllModels())
             return false;
         reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
-        if (!exchange_.WriteModelNumber(LowByte(bank_.ModelNumber)))
+        if (!exchange_.WriteModelNumber(ShownModelNumber(bank_)))
             return Fail(TransferResult::Step::WriteModelNumber, -1);
         reporter_.Step();
         reporter_.Pause(kPauseMs);
@@ -156,7 +168,7 @@ TransferResult TransferOperations::WriteShown(int shown)
         reporter_.Step();
 
         reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
-        if (!exchange_.WriteModelNumber(LowByte(bank_.ModelNumber)))
+        if (!exchange_.WriteModelNumber(ShownModelNumber(bank_)))
             return Fail(TransferResult::Step::WriteModelNumber, -1);
         reporter_.Step();
         reporter_.Pause(kPauseMs);

@@ -230,6 +230,16 @@ TEST_F(TransferTest, WriteShownReadsWritesAndSetsTheModelNumber)
     ExpectClosedWith("info Write successful");
 }
 
+TEST_F(TransferTest, AModelNumberNamingNoModelIsWrittenAsTheShownModel)
+{
+    bank.ModelNumber = 255;  // e.g. from an older file: shows MODEL5
+    ASSERT_TRUE(ops.WriteShown(bank.ShownIndex()).ok);
+    EXPECT_EQ(comm.sent.back(), Bytes({0xE6, 0xA0, 0xA0}));
+    bank.ModelNumber = 81;  // names MODEL3 and goes out as it is
+    ASSERT_TRUE(ops.WriteAll().ok);
+    EXPECT_EQ(comm.sent.back(), Bytes({0xE6, 0x51, 0x51}));
+}
+
 TEST_F(TransferTest, WriteShownStopsAtARefusedModel)
 {
     controller.refusedWrites = {4};
