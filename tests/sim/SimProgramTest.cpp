@@ -20,7 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<uint8_t>;
-using Kind = SimCommandLine::FaultSpec::Kind;
+using Kind = SimCommandLine::FaultOption::Kind;
 
 std::optional<SimCommandLine> Parse(std::vector<std::string> args, std::string* error = nullptr)
 {

@@ -7,8 +7,8 @@
 
 namespace {
 
-using FaultSpec = SimCommandLine::FaultSpec;
-using Kind = FaultSpec::Kind;
+using FaultOption = SimCommandLine::FaultOption;
+using Kind = FaultOption::Kind;
 
 // "D1", "0xD1" or "any".
 std::optional<int> ParseCommand(const std::string& text)
@@ -37,12 +37,12 @@ bool SplitPair(const std::string& text, std::string& left, std::string& right)
     return true;
 }
 
-std::optional<FaultSpec> ParseFault(const std::string& option, std::string value, std::string& why)
+std::optional<FaultOption> ParseFault(const std::string& option, std::string value, std::string& why)
 {
-    FaultSpec spec;
+    FaultOption fault;
     const std::string onceSuffix = ",once";
     if (value.size() > onceSuffix.size() && value.compare(value.size() - onceSuffix.size(), onceSuffix.size(), onceSuffix) == 0) {
-        spec.once = true;
+        fault.once = true;
         value.resize(value.size() - onceSuffix.size());
     }
     std::string left, right;
@@ -52,26 +52,26 @@ std::optional<FaultSpec> ParseFault(const std::string& option, std::string value
             why = "a command byte in hex (D1) or \"any\"";
             return std::nullopt;
         }
-        spec.command = *command;
+        fault.command = *command;
     } else if (option == "--bad-checksum") {
         const auto model = ParseModel(value);
         if (!model) {
             why = "a model 1..5";
             return std::nullopt;
         }
-        spec.kind = Kind::BadChecksum;
-        spec.model = *model;
+        fault.kind = Kind::BadChecksum;
+        fault.model = *model;
     } else if (option == "--refuse-write") {
         if (value == "number") {
-            spec.kind = Kind::RefuseModelNumber;
+            fault.kind = Kind::RefuseModelNumber;
         } else {
             const auto model = ParseModel(value);
             if (!model) {
                 why = "a model 1..5 or \"number\"";
                 return std::nullopt;
             }
-            spec.kind = Kind::RefuseWrite;
-            spec.model = *model;
+            fault.kind = Kind::RefuseWrite;
+            fault.model = *model;
         }
     } else if (option == "--stray") {
         const auto command = SplitPair(value, left, right) ? ParseCommand(left) : std::nullopt;
@@ -80,9 +80,9 @@ std::optional<FaultSpec> ParseFault(const std::string& option, std::string value
             why = "CMD:HEXBYTES, e.g. D6:55AA";
             return std::nullopt;
         }
-        spec.kind = Kind::Stray;
-        spec.command = *command;
-        spec.bytes = *bytes;
+        fault.kind = Kind::Stray;
+        fault.command = *command;
+        fault.bytes = *bytes;
     } else {
         // The options that take CMD:NUMBER.
         const auto command = SplitPair(value, left, right) ? ParseCommand(left) : std::nullopt;
@@ -91,20 +91,20 @@ std::optional<FaultSpec> ParseFault(const std::string& option, std::string value
             why = "CMD:NUMBER, e.g. D1:10";
             return std::nullopt;
         }
-        spec.command = *command;
+        fault.command = *command;
         if (option == "--short-reply") {
-            spec.kind = Kind::Short;
-            spec.count = static_cast<size_t>(*number);
+            fault.kind = Kind::Short;
+            fault.count = static_cast<size_t>(*number);
         } else if (option == "--delay") {
-            spec.kind = Kind::Delay;
-            spec.delay = std::chrono::milliseconds(*number);
+            fault.kind = Kind::Delay;
+            fault.delay = std::chrono::milliseconds(*number);
         } else {
-            spec.kind = Kind::HangUp;
-            spec.count = static_cast<size_t>(*number);
-            spec.once = true;
+            fault.kind = Kind::HangUp;
+            fault.count = static_cast<size_t>(*number);
+            fault.once = true;
         }
     }
-    return spec;
+    return fault;
 }
 
 }  // namespace
@@ -165,9 +165,9 @@ std::optional<SimCommandLine> SimCommandLine::Parse(const std::vector<std::strin
             line.frameTimeout = std::chrono::milliseconds(*n);
         } else {
             std::string why;
-            const auto spec = ParseFault(option, value, why);
-            if (!spec) return fail(option + " takes " + why);
-            line.faults.push_back(*spec);
+            const auto fault = ParseFault(option, value, why);
+            if (!fault) return fail(option + " takes " + why);
+            line.faults.push_back(*fault);
         }
     }
     return line;
@@ -176,7 +176,7 @@ std::optional<SimCommandLine> SimCommandLine::Parse(const std::vector<std::strin
 void SimCommandLine::ApplyFaults(ControllerSimulator& simulator) const
 {
     using Shots = ControllerSimulator::Shots;
-    for (const FaultSpec& f : faults) {
+    for (const FaultOption& f : faults) {
         const Shots shots = f.once ? Shots::Once : Shots::Always;
         switch (f.kind) {
         case Kind::Silence: simulator.SilenceAfter(f.command, shots); break;

@@ -11,7 +11,7 @@ class ControllerSimulator;
 // on their own.
 class SimCommandLine {
 public:
-    struct FaultSpec {
+    struct FaultOption {
         enum class Kind { Silence, Short, BadChecksum, RefuseWrite, RefuseModelNumber, Stray, Delay, HangUp };
         Kind kind = Kind::Silence;
         int command = -1;    // command byte, or -1 for any
@@ -29,7 +29,7 @@ public:
     std::string linkPath;
     std::optional<uint8_t> modelNumber;
     std::chrono::milliseconds frameTimeout{500};
-    std::vector<FaultSpec> faults;
+    std::vector<FaultOption> faults;
 
     // args without the program name. Nothing and a reason on a bad option.
     static std::optional<SimCommandLine> Parse(const std::vector<std::string>& args, std::string* error);
