@@ -19,22 +19,17 @@
 #include <thread>
 
 #include "ControllerSimulator.h"
+#include "FaultCases.h"
 #include "ModelBank.h"
 #include "SettingsFile.h"
 #include "SimulatorTestState.h"
 
 namespace {
 
+using namespace faultcases;
+
 using namespace std::chrono_literals;
 using Image = ControllerSimulator::Image;
-
-constexpr int kTimeOutMs = 400;
-constexpr auto kLateBy = 400ms;   // a late reply comes this long after the time-out
-constexpr size_t kKeptBytes = 20; // of a short reply, and before a hang-up
-constexpr int kShown = 3;         // the single-model transfers work on MODEL4
-
-enum class Fault { Silence, ShortReply, BadChecksum, RefusedWrite, RefusedModelNumber, StrayBytes, HangUp, LateReply };
-enum class Transfer { ReadAll, ReadShown, WriteAll, WriteShown };
 
 struct MatrixCase {
     Fault fault;
@@ -43,53 +38,7 @@ struct MatrixCase {
 
 std::string Name(const MatrixCase& c)
 {
-    static const char* const faults[] = {"Silence",     "ShortReply", "BadChecksum", "RefusedWrite",
-                                         "RefusedModelNumber", "StrayBytes", "HangUp", "LateReply"};
-    static const char* const transfers[] = {"ReadAll", "ReadShown", "WriteAll", "WriteShown"};
-    return std::string(faults[static_cast<int>(c.fault)]) + "_" + transfers[static_cast<int>(c.transfer)];
-}
-
-bool IsRead(Transfer t) { return t == Transfer::ReadAll || t == Transfer::ReadShown; }
-
-// The command a fault is aimed at; zero when the transfer sends none it applies to.
-uint8_t StruckCommand(Fault f, Transfer t)
-{
-    const bool refusal = f == Fault::RefusedWrite || f == Fault::RefusedModelNumber;
-    switch (t) {
-    case Transfer::ReadAll: return refusal ? 0xE6 : 0xD3;  // its only write: the model number
-    case Transfer::ReadShown: return refusal ? 0 : static_cast<uint8_t>(0xD1 + kShown);
-    case Transfer::WriteAll:
-        if (f == Fault::RefusedModelNumber)
-            return 0xE6;
-        return f == Fault::BadChecksum ? 0xD3 : 0xE3;  // only a read reply carries a checksum
-    case Transfer::WriteShown:
-        if (f == Fault::RefusedModelNumber)
-            return 0xE6;
-        return static_cast<uint8_t>(f == Fault::BadChecksum ? 0xD1 + kShown : 0xE1 + kShown);
-    }
-    return 0;
-}
-
-std::vector<uint8_t> FullSequence(Transfer t)
-{
-    switch (t) {
-    case Transfer::ReadAll: return {0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE6};
-    case Transfer::ReadShown: return {0xD1 + kShown};
-    case Transfer::WriteAll: return {0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6};
-    case Transfer::WriteShown: return {0xD1 + kShown, 0xE1 + kShown, 0xE6};
-    }
-    return {};
-}
-
-std::vector<uint8_t> SequenceUntil(Transfer t, uint8_t struck)
-{
-    std::vector<uint8_t> out;
-    for (uint8_t c : FullSequence(t)) {
-        out.push_back(c);
-        if (c == struck)
-            break;
-    }
-    return out;
+    return std::string(FaultName(c.fault)) + "_" + TransferName(c.transfer);
 }
 
 // How the tool names the step it failed at.
@@ -124,35 +73,6 @@ std::string CauseText(Fault f, uint8_t struck)
     case Fault::HangUp: return "the port failed while waiting for the reply";
     }
     return {};
-}
-
-bool ControllerStoredStruckWrite(Fault f)
-{
-    return f == Fault::ShortReply || f == Fault::StrayBytes || f == Fault::HangUp || f == Fault::LateReply;
-}
-
-void Arm(ControllerSimulator& sim, Fault f, uint8_t command)
-{
-    switch (f) {
-    case Fault::Silence: sim.SilenceAfter(command); break;
-    case Fault::ShortReply: sim.ShortReply(command, kKeptBytes); break;
-    case Fault::BadChecksum: sim.BadChecksum(command - ControllerSimulator::kReadModel); break;
-    case Fault::RefusedWrite:
-    case Fault::RefusedModelNumber:
-        if (command == ControllerSimulator::kWriteModelNumber) {
-            sim.RefuseModelNumberWrite();
-        } else if (command == 0) {
-            for (int i = 0; i < 5; ++i)
-                sim.RefuseWrite(i, ControllerSimulator::Shots::Always);
-            sim.RefuseModelNumberWrite(ControllerSimulator::Shots::Always);
-        } else {
-            sim.RefuseWrite(command - ControllerSimulator::kWriteModel);
-        }
-        break;
-    case Fault::StrayBytes: sim.StrayBytes(command, {0x00, 0x5A}); break;
-    case Fault::HangUp: sim.HangUpDuring(command, kKeptBytes); break;
-    case Fault::LateReply: sim.DelayReply(command, std::chrono::milliseconds(kTimeOutMs) + kLateBy); break;
-    }
 }
 
 bool ImageHolds(const Image& image, const ModelSettings& m)

@@ -1,0 +1,130 @@
+#pragma once
+// The fault matrix shared by the window's and the command line's end-to-end tests: which faults,
+// which transfers, where each fault strikes and how the simulator is armed for it.
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "ControllerSimulator.h"
+
+namespace faultcases {
+
+using namespace std::chrono_literals;
+
+constexpr int kTimeOutMs = 400;
+// A late reply comes this long after the time-out has ended the wait for it.
+constexpr auto kLateBy = 400ms;
+constexpr size_t kKeptBytes = 20;  // of a short reply, and before a hang-up
+constexpr int kShown = 3;          // the single-model transfers work on MODEL4
+
+enum class Fault { Silence, ShortReply, BadChecksum, RefusedWrite, RefusedModelNumber, StrayBytes, HangUp, LateReply };
+enum class Transfer { ReadAll, ReadShown, WriteAll, WriteShown };
+
+inline const char* FaultName(Fault f)
+{
+    switch (f) {
+    case Fault::Silence: return "Silence";
+    case Fault::ShortReply: return "ShortReply";
+    case Fault::BadChecksum: return "BadChecksum";
+    case Fault::RefusedWrite: return "RefusedWrite";
+    case Fault::RefusedModelNumber: return "RefusedModelNumber";
+    case Fault::StrayBytes: return "StrayBytes";
+    case Fault::HangUp: return "HangUp";
+    case Fault::LateReply: return "LateReply";
+    }
+    return "?";
+}
+
+inline const char* TransferName(Transfer t)
+{
+    switch (t) {
+    case Transfer::ReadAll: return "ReadAll";
+    case Transfer::ReadShown: return "ReadShown";
+    case Transfer::WriteAll: return "WriteAll";
+    case Transfer::WriteShown: return "WriteShown";
+    }
+    return "?";
+}
+
+inline bool IsRead(Transfer t) { return t == Transfer::ReadAll || t == Transfer::ReadShown; }
+
+// The command a fault is aimed at: one in the middle of the transfer where it can do harm.
+// Zero when the transfer sends no command the fault applies to.
+inline uint8_t StruckCommand(Fault f, Transfer t)
+{
+    const bool refusal = f == Fault::RefusedWrite || f == Fault::RefusedModelNumber;
+    switch (t) {
+    case Transfer::ReadAll:
+        // Its only write is the model number going back.
+        return refusal ? 0xE6 : 0xD3;
+    case Transfer::ReadShown:
+        return refusal ? 0 : static_cast<uint8_t>(0xD1 + kShown);
+    case Transfer::WriteAll:
+        if (f == Fault::RefusedModelNumber)
+            return 0xE6;
+        return f == Fault::BadChecksum ? 0xD3 : 0xE3;  // only a read reply carries a checksum
+    case Transfer::WriteShown:
+        if (f == Fault::RefusedModelNumber)
+            return 0xE6;
+        return static_cast<uint8_t>(f == Fault::BadChecksum ? 0xD1 + kShown : 0xE1 + kShown);
+    }
+    return 0;
+}
+
+// The commands each transfer sends when nothing goes wrong.
+inline std::vector<uint8_t> FullSequence(Transfer t)
+{
+    switch (t) {
+    case Transfer::ReadAll: return {0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE6};
+    case Transfer::ReadShown: return {0xD1 + kShown};
+    case Transfer::WriteAll: return {0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6};
+    case Transfer::WriteShown: return {0xD1 + kShown, 0xE1 + kShown, 0xE6};
+    }
+    return {};
+}
+
+// The commands up to and including the struck one: nothing is sent after a failure.
+inline std::vector<uint8_t> SequenceUntil(Transfer t, uint8_t struck)
+{
+    std::vector<uint8_t> out;
+    for (uint8_t c : FullSequence(t)) {
+        out.push_back(c);
+        if (c == struck)
+            break;
+    }
+    return out;
+}
+
+// Whether the controller took the struck write in although the tool saw it fail: the
+// controller answered (badly, partly or late) after storing it.
+inline bool ControllerStoredStruckWrite(Fault f)
+{
+    return f == Fault::ShortReply || f == Fault::StrayBytes || f == Fault::HangUp || f == Fault::LateReply;
+}
+
+inline void Arm(ControllerSimulator& sim, Fault f, uint8_t command)
+{
+    switch (f) {
+    case Fault::Silence: sim.SilenceAfter(command); break;
+    case Fault::ShortReply: sim.ShortReply(command, kKeptBytes); break;
+    case Fault::BadChecksum: sim.BadChecksum(command - ControllerSimulator::kReadModel); break;
+    case Fault::RefusedWrite:
+    case Fault::RefusedModelNumber:
+        if (command == ControllerSimulator::kWriteModelNumber) {
+            sim.RefuseModelNumberWrite();
+        } else if (command == 0) {
+            // Nothing to strike: armed for every write, so a stray write would show.
+            for (int i = 0; i < 5; ++i)
+                sim.RefuseWrite(i, ControllerSimulator::Shots::Always);
+            sim.RefuseModelNumberWrite(ControllerSimulator::Shots::Always);
+        } else {
+            sim.RefuseWrite(command - ControllerSimulator::kWriteModel);
+        }
+        break;
+    case Fault::StrayBytes: sim.StrayBytes(command, {0x00, 0x5A}); break;
+    case Fault::HangUp: sim.HangUpDuring(command, kKeptBytes); break;
+    case Fault::LateReply: sim.DelayReply(command, std::chrono::milliseconds(kTimeOutMs) + kLateBy); break;
+    }
+}
+
+}  // namespace faultcases
