@@ -34,7 +34,10 @@ for t in "${TARGETS[@]}"; do
     fuzz_settings_file|fuzz_ini_document) max_len=65536 ;;
   esac
   echo "== $t for ${SECONDS_PER_TARGET}s"
-  if ! "$FUZZ_DIR/bin/$t" "$corpus" "$SEEDS/$t" \
+  # Inputs of past findings run first, every time.
+  regressions=()
+  [ -d "fuzz/regressions/$t" ] && regressions+=("fuzz/regressions/$t")
+  if ! "$FUZZ_DIR/bin/$t" "$corpus" "$SEEDS/$t" "${regressions[@]}" \
         -max_total_time="$SECONDS_PER_TARGET" -max_len="$max_len" -timeout=10 -rss_limit_mb=4096 \
         -artifact_prefix="$crashes/" -print_final_stats=1 2>"$FUZZ_DIR/$t.log"; then
     failed+=("$t")

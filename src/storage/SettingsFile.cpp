@@ -59,7 +59,11 @@ void ReadCurrent(const IniDocument& doc, ModelBank& bank)
 
 void ReadLegacy(const IniDocument& doc, const QString& tag, ModelBank& bank)
 {
-    bank.ModelNumber = LegacyPair(tag, 15, 0);
+    // Taken as it is (81 still shows MODEL3), except a number beyond the five models (200..255),
+    // which is held to the last one, as the current layout's model index is.
+    const int32_t number = LegacyPair(tag, 15, 0);
+    const int32_t beyond = ModelBank::kModels * ModelBank::kModelStep;
+    bank.ModelNumber = number < beyond ? number : (ModelBank::kModels - 1) * ModelBank::kModelStep;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
         const QString text = doc.ReadString(kSection, QStringLiteral("FRQ_DATA%1").arg(m), kLegacyDefaultModel);

@@ -227,6 +227,10 @@ TEST(SettingsFileLegacy, ModelNumberAndFieldsFromTheHexTexts)
                                  before);
     EXPECT_EQ(b.ModelNumber, 80);
     EXPECT_EQ(b.SYS_CUR, before.SYS_CUR);
+    // Other numbers stay as they are while they name a model; beyond the five, the last one.
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000510000\r\n", before).ModelNumber, 0x51);
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000C70000\r\n", before).ModelNumber, 199);
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000F20000\r\n", before).ModelNumber, 160);
     EXPECT_EQ(b.models[0].NBRK, 200);
     EXPECT_EQ(b.models[0].BFREQ, 42);
     for (int k = 0; k < 32; ++k)
@@ -261,8 +265,8 @@ TEST(SettingsFileLegacy, ShortOrBrokenTagGivesModelOne)
     EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000000000\r\n").ModelNumber, 0);
     EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=123456789012345\r\n").ModelNumber, 0);
     EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000x5\r\n").ModelNumber, 0);
-    // Kept unchanged, even when not a multiple of 40.
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000FF\r\n").ModelNumber, 255);
+    // Beyond the five models: the last one.
+    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000FF\r\n").ModelNumber, 160);
 }
 
 TEST(SettingsFileParseHex, DigitsOrTheDefault)
