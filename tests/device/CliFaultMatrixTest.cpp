@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "CliRunner.h"
 #include "ControllerSimulator.h"
 #include "FaultCases.h"
 #include "ModelBank.h"
@@ -101,29 +102,6 @@ bool WaitForPendingInput(const std::string& device, int count)
     }
     ::close(fd);
     return pending == count;
-}
-
-struct CliRun {
-    int status = -1;  // -1: crashed or did not finish
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "did not finish";
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
 }
 
 QByteArray FileBytes(const QString& path)

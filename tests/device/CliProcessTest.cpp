@@ -6,35 +6,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "CliRunner.h"
 #include "ControllerSimulator.h"
 #include "ModelBank.h"
 #include "SettingsFile.h"
 #include "SimulatorTestState.h"
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "did not finish";
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
 
 bool Contains(const std::string& text, const std::string& part)
 {
