@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+#include "OpenError.h"
 #include "EventPump.h"
 #include "PtyPair.h"
 #include "TCommX.h"
@@ -34,16 +35,6 @@ struct OverPty {
         comm.SetPortResolver([this](int32_t) { return pty.SlavePath(); });
     }
 };
-
-std::string OpenError(TCommX& comm)
-{
-    try {
-        comm.Open();
-    } catch (const ECommError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <thread>
 
+#include "OpenError.h"
 #include "EventPump.h"
 #include "ScriptedSerialLayer.h"
 #include "TCommX.h"
@@ -68,16 +69,6 @@ private:
     bool FStop = false;
     std::thread FThread;
 };
-
-std::string ErrorOfOpen(TCommX& comm)
-{
-    try {
-        comm.Open();
-    } catch (const ECommError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 }  // namespace
 
@@ -171,14 +162,14 @@ TEST(CommOpen, NoDeviceForThePortNumber)
 {
     Scripted s;
     s.comm.SetPortResolver([](int32_t) { return std::string(); });
-    EXPECT_EQ(ErrorOfOpen(s.comm), "ポートをオープンできませんでした");
+    EXPECT_EQ(OpenError(s.comm), "ポートをオープンできませんでした");
     EXPECT_EQ(s.comm.Handle(), 0xFFFFFFFFu);
     s.comm.SetPortResolver(nullptr);
     s.comm.SetPortNo(99);  // beyond the port table
-    EXPECT_EQ(ErrorOfOpen(s.comm), "ポートをオープンできませんでした");
+    EXPECT_EQ(OpenError(s.comm), "ポートをオープンできませんでした");
     s.script->refuseOpen = true;
     s.comm.SetPortResolver([](int32_t) { return std::string("/dev/busy"); });
-    EXPECT_EQ(ErrorOfOpen(s.comm), "ポートをオープンできませんでした");
+    EXPECT_EQ(OpenError(s.comm), "ポートをオープンできませんでした");
     EXPECT_FALSE(s.comm.IsOpen());
     EXPECT_FALSE(s.script->layerAlive);
 }
@@ -202,7 +193,7 @@ TEST_P(CommOpenRefused, ThrowsThatStepsMessageAndLeavesNothingRunning)
     Scripted s;
     GetParam().prepare(s.comm);
     GetParam().refuse(*s.script);
-    EXPECT_EQ(ErrorOfOpen(s.comm), GetParam().message);
+    EXPECT_EQ(OpenError(s.comm), GetParam().message);
     EXPECT_FALSE(s.comm.IsOpen());
     EXPECT_EQ(s.comm.Handle(), 0xFFFFFFFFu);
     std::lock_guard<std::mutex> l(s.script->lock);

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "ControllerSimulator.h"
+#include "ModelBank.h"
 
 namespace faultcases {
 
@@ -124,6 +127,40 @@ inline void Arm(ControllerSimulator& sim, Fault f, uint8_t command)
     case Fault::StrayBytes: sim.StrayBytes(command, {0x00, 0x5A}); break;
     case Fault::HangUp: sim.HangUpDuring(command, kKeptBytes); break;
     case Fault::LateReply: sim.DelayReply(command, std::chrono::milliseconds(kTimeOutMs) + kLateBy); break;
+    }
+}
+
+// Whether a controller image carries the settings of a model record.
+inline bool ImageHolds(const ControllerSimulator::Image& image, const ModelSettings& m)
+{
+    if (image[8] != m.NBRK || image[9] != m.BFREQ || image[12] != m.VLT || image[13] != m.PROG)
+        return false;
+    for (size_t k = 0; k < 32; ++k)
+        if (image[16 + k] != m.FRQ[k])
+            return false;
+    return true;
+}
+
+// The controller after a failed transfer: models before the failing write are written (from
+// bank), none after; the model number never.
+inline void ExpectControllerAfterFailure(Fault fault, Transfer transfer, uint8_t struck, const ControllerState& before,
+                                         const ControllerState& after, const ModelBank& bank)
+{
+    EXPECT_EQ(after.ModelNumber(), before.ModelNumber());
+    for (int i = 0; i < 5; ++i) {
+        bool written = false;
+        if (transfer == Transfer::WriteAll) {
+            const int failedAt = struck == 0xE6 ? 5 : struck == 0xE3 ? 2 : 0;
+            written = i < failedAt || (i == failedAt && struck == 0xE3 && ControllerStoredStruckWrite(fault));
+        } else if (transfer == Transfer::WriteShown && i == kShown) {
+            written = struck == 0xE6 || (struck == 0xE1 + kShown && ControllerStoredStruckWrite(fault));
+        }
+        if (written) {
+            EXPECT_TRUE(ImageHolds(after.ImageOf(i), bank.models[static_cast<size_t>(i)]))
+                << "model " << i << " should have been written";
+        } else {
+            EXPECT_EQ(after.ImageOf(i), before.ImageOf(i)) << "model " << i << " was touched";
+        }
     }
 }
 

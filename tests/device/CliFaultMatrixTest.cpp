@@ -76,16 +76,6 @@ std::string CauseText(Fault f, uint8_t struck)
     return {};
 }
 
-bool ImageHolds(const Image& image, const ModelSettings& m)
-{
-    if (image[8] != m.NBRK || image[9] != m.BFREQ || image[12] != m.VLT || image[13] != m.PROG)
-        return false;
-    for (size_t k = 0; k < 32; ++k)
-        if (image[16 + k] != m.FRQ[k])
-            return false;
-    return true;
-}
-
 // Until the device's input queue holds count bytes (the controller has sent them); false after
 // a few seconds.
 bool WaitForPendingInput(const std::string& device, int count)
@@ -198,25 +188,8 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
         EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(kShown), LoadFile().models[kShown]));
     }
 
-    // The controller: models before the failing write are written, none after; the model
-    // number never.
     const ControllerState controllerAfter = sim->State();
-    EXPECT_EQ(controllerAfter.ModelNumber(), controllerBefore.ModelNumber());
-    for (int i = 0; i < 5; ++i) {
-        bool written = false;
-        if (transfer == Transfer::WriteAll) {
-            const int failedAt = struck == 0xE6 ? 5 : struck == 0xE3 ? 2 : 0;
-            written = i < failedAt || (i == failedAt && struck == 0xE3 && ControllerStoredStruckWrite(fault));
-        } else if (transfer == Transfer::WriteShown && i == kShown) {
-            written = struck == 0xE6 || (struck == 0xE1 + kShown && ControllerStoredStruckWrite(fault));
-        }
-        if (written) {
-            EXPECT_TRUE(ImageHolds(controllerAfter.ImageOf(i), bank.models[static_cast<size_t>(i)]))
-                << "model " << i << " should have been written";
-        } else {
-            EXPECT_EQ(controllerAfter.ImageOf(i), controllerBefore.ImageOf(i)) << "model " << i << " was touched";
-        }
-    }
+    ExpectControllerAfterFailure(fault, transfer, struck, controllerBefore, controllerAfter, bank);
 
     // The next run on a healthy line.
     sim->ClearFaults();
