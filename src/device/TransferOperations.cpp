@@ -70,6 +70,36 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
     return result_;
 }
 
+std::optional<DeviceImage> TransferOperations::ReadModelStep(int i)
+{
+    reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
+    auto image = exchange_.ReadModel(i);
+    if (!image) {
+        Fail(TransferResult::Step::ReadModel, i);
+        return std::nullopt;
+    }
+    reporter_.Step();
+    return image;
+}
+
+bool TransferOperations::WriteModelStep(int i, const DeviceImage& image)
+{
+    reporter_.SetLabel(ModelLabel(TextTable::kWriteModel, i));
+    if (!exchange_.WriteModel(i, image))
+        return Fail(TransferResult::Step::WriteModel, i);
+    reporter_.Step();
+    return true;
+}
+
+bool TransferOperations::WriteModelNumberStep(uint8_t n)
+{
+    reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
+    if (!exchange_.WriteModelNumber(n))
+        return Fail(TransferResult::Step::WriteModelNumber, -1);
+    reporter_.Step();
+    return true;
+}
+
 bool TransferOperations::ReadAllModels()
 {
     reporter_.SetLabel(Label(TextTable::kReadModelNumber));
@@ -80,12 +110,10 @@ bool TransferOperations::ReadAllModels()
 
     std::array<DeviceImage, DeviceBank::kModels> images{};
     for (int i = 0; i < DeviceBank::kModels; ++i) {
-        reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
-        auto image = exchange_.ReadModel(i);
+        auto image = ReadModelStep(i);
         if (!image)
-            return Fail(TransferResult::Step::ReadModel, i);
+            return false;
         images[static_cast<size_t>(i)] = *image;
-        reporter_.Step();
     }
     staging_.Fill(images, n);
     return true;
@@ -93,12 +121,9 @@ bool TransferOperations::ReadAllModels()
 
 bool TransferOperations::WriteAllModels()
 {
-    for (int i = 0; i < DeviceBank::kModels; ++i) {
-        reporter_.SetLabel(ModelLabel(TextTable::kWriteModel, i));
-        if (!exchange_.WriteModel(i, staging_.ImageForWriteAll(i)))
-            return Fail(TransferResult::Step::WriteModel, i);
-        reporter_.Step();
-    }
+    for (int i = 0; i < DeviceBank::kModels; ++i)
+        if (!WriteModelStep(i, staging_.ImageForWriteAll(i)))
+            return false;
     return true;
 }
 
@@ -109,10 +134,8 @@ TransferResult TransferOperations::ReadAll()
             return false;
         staging_.StagingToBank(bank_);
         bankChanged_ = true;
-        reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
-        if (!exchange_.WriteModelNumber(LowByte(bank_.ModelNumber)))
-            return Fail(TransferResult::Step::WriteModelNumber, -1);
-        reporter_.Step();
+        if (!WriteModelNumberStep(LowByte(bank_.ModelNumber)))
+            return false;
         reporter_.Pause(kPauseMs);
         reporter_.ShowBank();
         return true;
@@ -123,11 +146,9 @@ TransferResult TransferOperations::ReadShown(int shown)
 {
     const int i = ModelBank::ClampIndex(shown);
     return Run(kReadShownSteps, false, TextTable::kReadSuccessful, TextTable::kReadFailed, [this, i] {
-        reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
-        auto image = exchange_.ReadModel(i);
+        auto image = ReadModelStep(i);
         if (!image)
-            return Fail(TransferResult::Step::ReadModel, i);
-        reporter_.Step();
+            return false;
         ApplyImage(*image, bank_.Model(i));
         reporter_.ShowBank();
         reporter_.Pause(kPauseMs);
@@ -141,12 +162,8 @@ TransferResult TransferOperations::WriteAll()
         if (!ReadAllModels())
             return false;
         staging_.BankToStaging(bank_);
-        if (!WriteAllModels())
+        if (!WriteAllModels() || !WriteModelNumberStep(ShownModelNumber(bank_)))
             return false;
-        reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
-        if (!exchange_.WriteModelNumber(ShownModelNumber(bank_)))
-            return Fail(TransferResult::Step::WriteModelNumber, -1);
-        reporter_.Step();
         reporter_.Pause(kPauseMs);
         return true;
     });
@@ -156,21 +173,10 @@ TransferResult TransferOperations::WriteShown(int shown)
 {
     const int i = ModelBank::ClampIndex(shown);
     return Run(kWriteShownSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, [this, i] {
-        reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
-        auto image = exchange_.ReadModel(i);
-        if (!image)
-            return Fail(TransferResult::Step::ReadModel, i);
-        reporter_.Step();
-
-        reporter_.SetLabel(ModelLabel(TextTable::kWriteModel, i));
-        if (!exchange_.WriteModel(i, ImageForWriteShown(*image, bank_.Model(i))))
-            return Fail(TransferResult::Step::WriteModel, i);
-        reporter_.Step();
-
-        reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
-        if (!exchange_.WriteModelNumber(ShownModelNumber(bank_)))
-            return Fail(TransferResult::Step::WriteModelNumber, -1);
-        reporter_.Step();
+        auto image = ReadModelStep(i);
+        if (!image || !WriteModelStep(i, ImageForWriteShown(*image, bank_.Model(i))) ||
+            !WriteModelNumberStep(ShownModelNumber(bank_)))
+            return false;
         reporter_.Pause(kPauseMs);
         return true;
     });

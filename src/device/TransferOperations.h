@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "DeviceImage.h"
 #include "TransferResult.h"
@@ -50,6 +51,10 @@ private:
     bool Fail(TransferResult::Step step, int model);
     std::string Label(int msg) const;
     std::string ModelLabel(int msg, int index) const;
+    // One labelled step each: the command, and a bar step when it was accepted.
+    std::optional<DeviceImage> ReadModelStep(int i);
+    bool WriteModelStep(int i, const DeviceImage& image);
+    bool WriteModelNumberStep(uint8_t n);
 
     DeviceExchange& exchange_;
     ModelBank& bank_;
