@@ -4,6 +4,7 @@
 #include <map>
 
 #include "SerialPortOpener.h"
+#include "SettingSheet.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool ToInt(const std::string& text, int& value)
 const std::map<std::string, size_t>& OperandCounts()
 {
     static const std::map<std::string, size_t> counts = {
-        {"ports", 0}, {"read", 2}, {"write", 2}, {"show", 1}, {"convert", 2}, {"diff", 2}, {"help", 0},
+        {"ports", 0}, {"read", 2}, {"write", 2}, {"show", 1}, {"convert", 2}, {"diff", 2}, {"sheet", 2}, {"help", 0},
     };
     return counts;
 }
@@ -47,6 +48,13 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
         } else if (a == "-h" || a == "--help") {
             options.command = "help";
             return true;
+        } else if (a == "--lang") {
+            if (k + 1 >= args.size())
+                return fail(a + " needs a value");
+            const std::string& v = args[++k];
+            if (v != "ja" && v != "en")
+                return fail("--lang must be ja or en");
+            options.language = v == "ja" ? 0 : 1;
         } else if (a == "--model" || a == "--timeout" || a == "--settings") {
             if (k + 1 >= args.size())
                 return fail(a + " needs a value");
@@ -84,6 +92,10 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
     const bool transfer = options.command == "read" || options.command == "write";
     if (options.model && !transfer)
         return fail("--model applies to read and write only");
+    if (options.language && options.command != "sheet")
+        return fail("--lang applies to sheet only");
+    if (options.command == "sheet" && SettingSheet::FormatOf(options.operands[1]) == SettingSheet::Format::kNone)
+        return fail(options.operands[1] + ": OUT must end in .pdf or .png");
     if (transfer && SerialPortOpener::ComNumber(options.operands[0]) < 0)
         return fail(options.operands[0] + ": PORT must be COM1..COM20 or a device path");
     return true;
@@ -105,6 +117,8 @@ std::string CliOptions::Usage()
            "  show FILE                 print the five models of a settings file\n"
            "  convert IN OUT            read IN (either layout) and save it in the current layout\n"
            "  diff A B                  print the settings that differ between two files\n"
+           "  sheet FILE OUT            draw the five models of FILE on one A4 page: OUT.pdf or\n"
+           "                            OUT.png (150 dpi); --lang ja|en, default the locale's\n"
            "\n"
            "PORT is COM1..COM20 (as listed by 'ports') or a device path such as /dev/ttyUSB0.\n"
            "\n"
@@ -113,6 +127,7 @@ std::string CliOptions::Usage()
            "  --timeout MS     wait at most MS milliseconds for each reply (default 7000)\n"
            "  --settings INI   application settings file naming the devices of COM1..COM20\n"
            "                   (section [Ports], entries COMn=/dev/...; default: VXRMGR.ini)\n"
+           "  --lang ja|en     language of the sheet's texts\n"
            "  -h, --help       this text\n"
            "\n"
            "Exit status: 0 success, 1 the operation failed, 2 usage error.\n"

@@ -14,6 +14,7 @@
 #include "ModelBank.h"
 #include "PortTable.h"
 #include "SerialPortOpener.h"
+#include "SettingSheet.h"
 #include "SettingsFile.h"
 #include "TCommX.h"
 #include "TerminalReporter.h"
@@ -60,6 +61,8 @@ int CliTool::Run()
         return Convert();
     if (c == "diff")
         return Diff();
+    if (c == "sheet")
+        return Sheet();
     std::fputs(CliOptions::Usage().c_str(), err_);
     return kUsage;
 }
@@ -206,4 +209,22 @@ int CliTool::Diff()
     for (const auto& l : lines)
         std::fprintf(out_, "%s\n", l.c_str());
     return lines.empty() ? kOk : kFailed;
+}
+
+int CliTool::Sheet()
+{
+    const std::string& file = options_.operands[0];
+    const std::string& sheet = options_.operands[1];
+    ModelBank bank;
+    if (!LoadExisting(file, bank))
+        return kFailed;
+    try {
+        SettingSheet::Write(FromLocal(sheet), SettingSheet::FormatOf(sheet), bank,
+                            options_.language.value_or(SettingSheet::DefaultLanguage()),
+                            QFileInfo(FromLocal(file)).fileName());
+    } catch (const std::exception& e) {
+        Error(e.what());
+        return kFailed;
+    }
+    return kOk;
 }

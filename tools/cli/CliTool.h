@@ -25,6 +25,7 @@ private:
     int Show();
     int Convert();
     int Diff();
+    int Sheet();
 
     // Loads a settings file that must exist; false with a message on stderr.
     bool LoadExisting(const std::string& path, ModelBank& bank);

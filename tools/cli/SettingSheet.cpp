@@ -1,0 +1,106 @@
+#include "SettingSheet.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cctype>
+
+#include "AtomicFileWriter.h"
+#include "IniFileError.h"
+#include "ModelBank.h"
+#include "SettingSheetLayout.h"
+#include "SettingSheetPainter.h"
+
+namespace {
+
+bool EndsWith(const std::string& path, const char* suffix)
+{
+    const std::string s(suffix);
+    if (path.size() <= s.size())
+        return false;
+    for (size_t k = 0; k < s.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - s.size() + k])) != s[k])
+            return false;
+    return true;
+}
+
+}  // namespace
+
+SettingSheet::Format SettingSheet::FormatOf(const std::string& path)
+{
+    if (EndsWith(path, ".pdf"))
+        return Format::kPdf;
+    if (EndsWith(path, ".png"))
+        return Format::kPng;
+    return Format::kNone;
+}
+
+int SettingSheet::DefaultLanguage()
+{
+    const QLocale locale = QLocale::system();
+    return locale.language() == QLocale::Japanese && locale.territory() == QLocale::Japan ? 0 : 1;
+}
+
+std::unique_ptr<QCoreApplication> SettingSheet::MakeApplication(int& argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+QByteArray SettingSheet::RenderPdf(const ModelBank& bank, int language, const QString& title)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        pdf.setTitle(title);
+        pdf.setCreator(QStringLiteral("vxrmgr-cli"));
+        QPainter painter(&pdf);
+        const SettingSheetLayout layout(bank, language, title, QSizeF(pdf.width(), pdf.height()), pdf.resolution());
+        SettingSheetPainter::Paint(painter, layout);
+        if (!painter.end())
+            throw IniFileError("Cannot make the PDF page");
+    }
+    return data;
+}
+
+QImage SettingSheet::RenderImage(const ModelBank& bank, int language, const QString& title, double dpi)
+{
+    const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+    QImage image(qRound(mm.width() / 25.4 * dpi), qRound(mm.height() / 25.4 * dpi), QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&image);
+    const SettingSheetLayout layout(bank, language, title, QSizeF(image.size()), dpi);
+    SettingSheetPainter::Paint(painter, layout);
+    painter.end();
+    return image;
+}
+
+QByteArray SettingSheet::Render(Format format, const ModelBank& bank, int language, const QString& title)
+{
+    if (format == Format::kPdf)
+        return RenderPdf(bank, language, title);
+    if (format != Format::kPng)
+        throw IniFileError("A setting sheet is a .pdf or a .png file");
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!RenderImage(bank, language, title).save(&buffer, "PNG"))
+        throw IniFileError("Cannot make the PNG image");
+    return data;
+}
+
+void SettingSheet::Write(const QString& path, Format format, const ModelBank& bank, int language,
+                         const QString& title)
+{
+    AtomicFileWriter::Write(path, Render(format, bank, language, title));
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class QCoreApplication;
+struct ModelBank;
+
+// The five models on one A4 page, as a PDF or a PNG image, for showing a setup to someone.
+class SettingSheet {
+public:
+    enum class Format { kNone, kPdf, kPng };
+    static constexpr double kPngDpi = 150.0;
+
+    // The format an output file's name asks for (".pdf" or ".png", any case).
+    static Format FormatOf(const std::string& path);
+    // 0 Japanese on a Japanese (Japan) system locale, else 1 English, as the window chooses.
+    static int DefaultLanguage();
+    // Painting text needs a QGuiApplication; the sheet never shows a window, so it needs no
+    // display either and always uses the offscreen platform.
+    static std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv);
+
+    static QByteArray RenderPdf(const ModelBank& bank, int language, const QString& title);
+    static QImage RenderImage(const ModelBank& bank, int language, const QString& title, double dpi = kPngDpi);
+    static QByteArray Render(Format format, const ModelBank& bank, int language, const QString& title);
+
+    // Renders and replaces path whole (never a half-written file); throws IniFileError naming
+    // the file and the reason when it cannot be written.
+    static void Write(const QString& path, Format format, const ModelBank& bank, int language, const QString& title);
+};

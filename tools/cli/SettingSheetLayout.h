@@ -1,0 +1,82 @@
+#pragma once
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+#include "ModelBank.h"
+
+// Where everything of the setting sheet goes on the page, and what it says: the five models
+// one below the other, each with its settings and memo on the left and its drive-frequency
+// curve on the right. Rectangles are in the paint device's units (dpi given), so the painter
+// draws them as they are and a test can find each one in a rendered image.
+class SettingSheetLayout {
+public:
+    // The curve's kHz axis; fixed, so that sheets compare at a glance.
+    static constexpr double kAxisMinKHz = 1.0;
+    static constexpr double kAxisMaxKHz = 13.0;
+    static constexpr double kAxisStepKHz = 2.0;
+
+    enum Row { kBrake, kBrakeFreq, kCutOff, kTiming, kRows };
+
+    struct TextBox {
+        QRectF rect;
+        QString text;
+    };
+    struct Setting {
+        TextBox label;
+        TextBox value;
+    };
+    struct Plot {
+        QRectF frame;  // the whole cell, axis texts included
+        QRectF area;   // the data area: points 1..32 across, kAxisMinKHz..kAxisMaxKHz up
+        TextBox title;
+        std::array<QPointF, ModelSettings::kFrqPoints> points;  // each curve point on the page
+    };
+    struct ModelBox {
+        QRectF frame;
+        QRectF header;
+        TextBox name;   // "MODEL1"
+        bool current = false;
+        TextBox mark;   // the current model's mark in its header; empty for the others
+        std::array<Setting, kRows> settings;
+        TextBox memoLabel;
+        TextBox memo;   // the memo wraps within rect and is cut off at its bottom
+        Plot plot;
+    };
+
+    // A page of the given size in device units at dpi dots per inch; language 0 Japanese,
+    // 1 English; title names the sheet (the settings file).
+    SettingSheetLayout(const ModelBank& bank, int language, const QString& title, QSizeF page, double dpi);
+
+    double Mm(double mm) const { return mm * dpi_ / 25.4; }
+    double Dpi() const { return dpi_; }
+    QRectF Page() const { return page_; }
+    const TextBox& Title() const { return title_; }
+    const TextBox& Subtitle() const { return subtitle_; }
+    const std::array<ModelBox, ModelBank::kModels>& Models() const { return models_; }
+
+    // The drive frequency of a curve value in kHz, as its table text says.
+    static double KHzOf(int32_t frq);
+    // Height of a kHz value in a plot's data area.
+    static double YOf(const QRectF& area, double khz);
+    static double XOf(const QRectF& area, int point);
+
+    // The texts shown for the settings (the window's, with a note for values it cannot show).
+    static QString BrakeFreqText(int32_t bfreq);
+    static QString CutOffText(int32_t vlt);
+    // The memo with its line ends as '\n' and other control characters as blanks.
+    static QString MemoText(const std::string& memo);
+
+private:
+    ModelBox MakeModel(const ModelBank& bank, int index, int language, const QRectF& frame) const;
+
+    double dpi_;
+    QRectF page_;
+    TextBox title_;
+    TextBox subtitle_;
+    std::array<ModelBox, ModelBank::kModels> models_;
+};

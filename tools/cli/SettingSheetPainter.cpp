@@ -1,0 +1,197 @@
+#include "SettingSheetPainter.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QStringList>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <algorithm>
+#include <vector>
+
+#include "SettingSheetLayout.h"
+
+namespace {
+
+const QColor kText(0x20, 0x20, 0x20);
+const QColor kLabel(0x50, 0x50, 0x50);
+const QColor kFrame(0x90, 0x90, 0x90);
+const QColor kGrid(0xDD, 0xDD, 0xDD);
+const QColor kHeader(0xEE, 0xEE, 0xEE);
+const QColor kCurrentHeader(0xFC, 0xE9, 0xD6);
+
+// The window's Japanese-capable font; sizes in points, so they hold on any device.
+QFont SheetFont(double points, bool bold = false)
+{
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    // Without shaping the PDF maps every glyph back to its character: the font's contextual
+    // digit forms (after "." or "-") would otherwise be lost to copying and searching.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+// One line of text within rect, elided at its right end when it does not fit.
+void DrawLine(QPainter& p, const QRectF& rect, const QString& text, const QFont& font, const QColor& color,
+              Qt::Alignment align = Qt::AlignLeft)
+{
+    const QFontMetricsF fm(font, p.device());
+    p.setFont(font);
+    p.setPen(color);
+    p.drawText(rect, static_cast<int>(align | Qt::AlignVCenter) | Qt::TextSingleLine,
+               fm.elidedText(text, Qt::ElideRight, rect.width()));
+}
+
+// The memo: its own lines, each wrapped to the box's width (anywhere when a word is longer
+// than a line); when the box is full the last line shown ends in "…".
+void DrawMemo(QPainter& p, const QRectF& rect, const QString& text, const QFont& font)
+{
+    if (text.isEmpty() || rect.height() <= 0)
+        return;
+    const QFontMetricsF fm(font, p.device());
+    const int fits = std::max(1, static_cast<int>(rect.height() / fm.lineSpacing()));
+
+    struct Line {
+        QString text;
+        QString rest;  // from this line's start to its paragraph's end
+    };
+    std::vector<Line> lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QStringList paragraphs = text.split(QLatin1Char('\n'));
+    while (!paragraphs.isEmpty() && paragraphs.last().isEmpty())
+        paragraphs.removeLast();
+    for (const QString& para : paragraphs) {
+        if (para.isEmpty()) {
+            lines.push_back({});
+            continue;
+        }
+        QTextLayout layout(para, font, p.device());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(rect.width());
+            lines.push_back({para.mid(l.textStart(), l.textLength()), para.mid(l.textStart())});
+        }
+        layout.endLayout();
+        if (static_cast<int>(lines.size()) > fits)
+            break;
+    }
+
+    p.save();
+    p.setClipRect(rect);
+    p.setFont(font);
+    p.setPen(kText);
+    const int shown = std::min(fits, static_cast<int>(lines.size()));
+    for (int k = 0; k < shown; ++k) {
+        QString line = lines[static_cast<size_t>(k)].text;
+        if (k == shown - 1 && static_cast<int>(lines.size()) > shown)
+            line = fm.elidedText(lines[static_cast<size_t>(k)].rest + QChar(0x2026), Qt::ElideRight, rect.width());
+        // Trailing blanks of a wrapped line are no ink; the line starts at the box's left edge.
+        p.drawText(QPointF(rect.left(), rect.top() + k * fm.lineSpacing() + fm.ascent()), line);
+    }
+    p.restore();
+}
+
+void DrawPlot(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::Plot& plot)
+{
+    const QRectF& area = plot.area;
+    const QFont tickFont = SheetFont(6.5);
+
+    DrawLine(p, QRectF(area.left(), plot.title.rect.top(), area.width(), plot.title.rect.height()), plot.title.text,
+             SheetFont(7.0), kLabel);
+
+    // kHz grid with its figures left of the area.
+    p.setPen(QPen(kGrid, layout.Mm(0.15)));
+    for (double khz = SettingSheetLayout::kAxisMinKHz + 1.0; khz < SettingSheetLayout::kAxisMaxKHz;
+         khz += SettingSheetLayout::kAxisStepKHz) {
+        const double y = SettingSheetLayout::YOf(area, khz);
+        p.setPen(QPen(kGrid, layout.Mm(0.15)));
+        p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        const QRectF figure(plot.frame.left(), y - layout.Mm(2), area.left() - plot.frame.left() - layout.Mm(1),
+                            layout.Mm(4));
+        DrawLine(p, figure, QString::number(khz), tickFont, kLabel, Qt::AlignRight);
+    }
+    // The groups of eight points, as the window's curve bars are grouped, and their numbers.
+    for (int group = 1; group < 4; ++group) {
+        const double x = (SettingSheetLayout::XOf(area, group * 8 - 1) + SettingSheetLayout::XOf(area, group * 8)) / 2;
+        p.setPen(QPen(kGrid, layout.Mm(0.15)));
+        p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+    }
+    for (int number : {1, 8, 16, 24, 32}) {
+        const double x = SettingSheetLayout::XOf(area, number - 1);
+        const QRectF figure(x - layout.Mm(2), area.bottom() + layout.Mm(0.5), layout.Mm(4),
+                            plot.frame.bottom() - area.bottom() - layout.Mm(0.5));
+        DrawLine(p, figure, QString::number(number), tickFont, kLabel, Qt::AlignHCenter);
+    }
+    p.setPen(QPen(kFrame, layout.Mm(0.2)));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(area);
+
+    // The curve itself, its points as dots.
+    QPolygonF curve;
+    for (const QPointF& point : plot.points)
+        curve << point;
+    p.setPen(QPen(SettingSheetPainter::CurveColor(), layout.Mm(0.45), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(curve);
+    p.setPen(Qt::NoPen);
+    p.setBrush(SettingSheetPainter::CurveColor());
+    for (const QPointF& point : plot.points)
+        p.drawEllipse(point, layout.Mm(0.6), layout.Mm(0.6));
+    p.setBrush(Qt::NoBrush);
+}
+
+void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::ModelBox& box)
+{
+    p.fillRect(box.header, box.current ? kCurrentHeader : kHeader);
+    DrawLine(p, box.name.rect, box.name.text, SheetFont(9.5, true), kText);
+    if (box.current) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(SettingSheetPainter::MarkColor());
+        p.drawRoundedRect(box.mark.rect, layout.Mm(1.0), layout.Mm(1.0));
+        p.setBrush(Qt::NoBrush);
+        DrawLine(p, box.mark.rect, box.mark.text, SheetFont(8.0, true), Qt::white, Qt::AlignHCenter);
+    }
+
+    for (const auto& setting : box.settings) {
+        DrawLine(p, setting.label.rect, setting.label.text, SheetFont(7.5), kLabel);
+        DrawLine(p, setting.value.rect, setting.value.text, SheetFont(8.5), kText);
+        p.setPen(QPen(kGrid, layout.Mm(0.15)));
+        const double y = setting.label.rect.bottom();
+        p.drawLine(QPointF(setting.label.rect.left(), y), QPointF(setting.value.rect.right(), y));
+    }
+    DrawLine(p, box.memoLabel.rect, box.memoLabel.text, SheetFont(7.5), kLabel);
+    DrawMemo(p, box.memo.rect, box.memo.text, SheetFont(7.5));
+
+    DrawPlot(p, layout, box.plot);
+
+    // The frame last, so that nothing covers it; the current model's stands out.
+    p.setBrush(Qt::NoBrush);
+    if (box.current)
+        p.setPen(QPen(SettingSheetPainter::MarkColor(), layout.Mm(0.6)));
+    else
+        p.setPen(QPen(kFrame, layout.Mm(0.25)));
+    p.drawRect(box.frame);
+    p.setPen(QPen(box.current ? SettingSheetPainter::MarkColor() : kFrame, layout.Mm(0.2)));
+    p.drawLine(box.header.bottomLeft(), box.header.bottomRight());
+}
+
+}  // namespace
+
+void SettingSheetPainter::Paint(QPainter& painter, const SettingSheetLayout& layout)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(layout.Page(), Background());
+
+    DrawLine(painter, layout.Title().rect, layout.Title().text, SheetFont(13.0, true), kText);
+    DrawLine(painter, layout.Subtitle().rect, layout.Subtitle().text, SheetFont(8.0), kLabel, Qt::AlignRight);
+    for (const auto& box : layout.Models())
+        DrawModel(painter, layout, box);
+    painter.restore();
+}
