@@ -175,8 +175,10 @@ void TMainForm::FormCreate(const Options& options)
 void TMainForm::SetMonForm(TMonForm* monForm)
 {
     monForm_ = monForm;
-    if (monForm_)
+    if (monForm_) {
         monForm_->SetLanguage(Language);
+        monForm_->SetOwner(this);
+    }
 }
 
 void TMainForm::RunHandler(const std::function<void()>& handler)
