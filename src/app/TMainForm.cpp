@@ -23,6 +23,7 @@
 #include "TextTable.h"
 #include "TransferOperations.h"
 #include "THintFilter.h"
+#include "TInputGuard.h"
 #include "TModelEditor.h"
 #include "TMonForm.h"
 #include "ToolIcons.h"
@@ -133,6 +134,10 @@ void TMainForm::FormCreate(const Options& options)
     // 4. Hints, through one application-wide handler.
     hints_ = std::make_unique<THintFilter>([this] { return Language; });
     qApp->installEventFilter(hints_.get());
+    // While a transfer has the window disabled, no input reaches it, hints included. Installed
+    // after the hint handler, so it comes first.
+    inputGuard_ = std::make_unique<TInputGuard>(this);
+    qApp->installEventFilter(inputGuard_.get());
     // 5. Only the first argument counts.
     const QString arg = options.arguments.isEmpty() ? QString() : options.arguments.front().toUpper();
     if (arg == "-V")
@@ -170,8 +175,10 @@ void TMainForm::FormCreate(const Options& options)
 void TMainForm::SetMonForm(TMonForm* monForm)
 {
     monForm_ = monForm;
-    if (monForm_)
+    if (monForm_) {
         monForm_->SetLanguage(Language);
+        monForm_->SetOwner(this);
+    }
 }
 
 void TMainForm::RunHandler(const std::function<void()>& handler)

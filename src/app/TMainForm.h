@@ -21,6 +21,7 @@ class TWindowReporter;
 class QLabel;
 class QToolButton;
 class THintFilter;
+class TInputGuard;
 class TModelEditor;
 class TMonForm;
 
@@ -107,6 +108,7 @@ private:
 
     EditorContext ctx_;
     std::unique_ptr<THintFilter> hints_;
+    std::unique_ptr<TInputGuard> inputGuard_;
     TMonForm* monForm_ = nullptr;
     std::unique_ptr<TMonForm> ownMonForm_;  // used when the program entry hands none over
     FileDialogs fileDialogs_;

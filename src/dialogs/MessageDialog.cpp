@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
@@ -31,6 +33,29 @@ void NameButtonsInJapanese(QMessageBox& box)
     for (const auto& [button, name] : names)
         if (QAbstractButton* b = box.button(button))
             b->setText(QString::fromUtf8(name));
+}
+
+// The window manager draws the caption in its own title bar, beside an icon and its buttons, and
+// cuts it short when the box is narrower ("Inf…ion"). Qt sizes the box for its text alone, so a
+// spacer across the layout keeps it wide enough for the caption in a bold title font up to a
+// quarter larger than the box's own.
+constexpr int kTitleBarDecorations = 128;  // the window's icon and three buttons, with spacing
+
+void WidenForCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid || box.windowTitle().isEmpty())
+        return;
+    QFont title = box.font();
+    title.setBold(true);
+    if (title.pixelSize() > 0)
+        title.setPixelSize(title.pixelSize() * 5 / 4);
+    else
+        title.setPointSizeF(title.pointSizeF() * 1.25);
+    const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) + kTitleBarDecorations;
+    const QMargins m = grid->contentsMargins();
+    grid->addItem(new QSpacerItem(width - m.left() - m.right(), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 class MessageBoxPresenter : public MessagePresenter {
@@ -70,6 +95,7 @@ public:
         // The Help button of MB_HELP only asks for help; it does not close the box.
         if (QAbstractButton* help = box.button(SB::Help))
             help->disconnect();
+        WidenForCaption(box);
         box.exec();
         const auto clicked = box.standardButton(box.clickedButton());
         for (auto& b : buttons)

@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QWindow>
+
+#include <vector>
 
 namespace {
 constexpr int kClientWidth = 268;
@@ -47,29 +50,48 @@ void TMonForm::showEvent(QShowEvent* event)
 void TMonForm::FormShow()
 {
     setWindowTitle(CaptionFor(language_));
+    // In front of the owner while shown: the window manager keeps a transient window above it.
+    if (owner_ && windowHandle()) {
+        if (QWindow* ownerWindow = owner_->window()->windowHandle())
+            windowHandle()->setTransientParent(ownerWindow);
+    }
     // Centred by the outer size, afresh at every show, even if the user moved it.
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect s = screen->geometry();
-    QRect frame = frameGeometry();
-    // Before the first show the window manager has not told us the frame yet: take the frame
-    // of another window of ours that is shown, so the first show is centred by the outer size too.
-    if (frame.size() == size()) {
-        for (const QWidget* w : QApplication::topLevelWidgets()) {
-            if (w == this || !w->isVisible())
-                continue;
-            const QRect f = w->frameGeometry();
-            const QRect g = w->geometry();
-            if (f.size() != g.size()) {
-                frame.setSize(size() + (f.size() - g.size()));
-                break;
-            }
-        }
+    const QMargins frame = FrameMargins();
+    const QSize outer = size().grownBy(frame);
+    const int left = s.x() + (s.width() - outer.width()) / 2;
+    const int top = s.y() + (s.height() - outer.height()) / 2;
+    // Placed by the client area: a position given for the outer frame before the window system
+    // knows the frame would put the client area there instead, a title bar too high.
+    setGeometry(QRect(QPoint(left + frame.left(), top + frame.top()), size()));
+}
+
+QMargins TMonForm::FrameMargins() const
+{
+    auto margins = [](const QWidget* w) {
+        const QRect f = w->frameGeometry();
+        const QRect g = w->geometry();
+        return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+    };
+    const QMargins own = margins(this);
+    if (!own.isNull())
+        return own;
+    std::vector<const QWidget*> others;
+    if (owner_)
+        others.push_back(owner_->window());
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        others.push_back(w);
+    for (const QWidget* w : others) {
+        if (w == this || !w->isVisible())
+            continue;
+        const QMargins m = margins(w);
+        if (!m.isNull())
+            return m;
     }
-    const int left = s.x() + (s.width() - frame.width()) / 2;
-    const int top = s.y() + (s.height() - frame.height()) / 2;
-    move(left, top);  // move() places the outer frame's top-left corner
+    return {};
 }
 
 void TMonForm::closeEvent(QCloseEvent* event)

@@ -20,6 +20,8 @@ TModelTabs::TModelTabs(QTabBar* tabs, QWidget* mdlSel, EditorContext& ctx, TCurv
     // without passing through a press.
     tabs_->setFocusPolicy(Qt::NoFocus);
     tabs_->installEventFilter(this);
+    // A press on the page body (beside every control) is a press on the tab control as well.
+    mdlSel_->installEventFilter(this);
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (!selecting_ && index >= 0 && index < ModelBank::kModels && index != ctx_.bank.ShownIndex())
             FollowTab(index);
@@ -159,6 +161,14 @@ void TModelTabs::SetCursor(Qt::CursorShape shape)
 
 bool TModelTabs::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == mdlSel_) {
+        // It hits no tab: a number being typed commits, and the shown model stays.
+        if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+            return false;
+        const auto* me = static_cast<QMouseEvent*>(event);
+        MDL_SELMouseDown(me->button(), tabs_->mapFrom(mdlSel_, me->position().toPoint()));
+        return true;
+    }
     if (watched != tabs_)
         return false;
     switch (event->type()) {

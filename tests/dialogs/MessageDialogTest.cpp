@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -102,4 +103,30 @@ TEST(MessageDialog, TextIsShownAsItIsAndJapaneseButtonsAreNamedInJapanese)
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(yes, QString::fromUtf8("はい(&Y)"));
     EXPECT_EQ(no, QString::fromUtf8("いいえ(&N)"));
+}
+
+// A window manager draws the caption beside the window's icon and its title-bar buttons and cuts
+// it short ("Inf…ion") when the box is narrower; the box leaves room for it in a bold title font
+// a quarter larger than its own, whatever the language and kind.
+TEST(MessageDialog, BoxIsWideEnoughForItsCaption)
+{
+    constexpr int kIconAndThreeButtons = 4 * 24;
+    for (int language : {0, 1}) {
+        for (uint8_t kind : {DialogKind::Warning, DialogKind::Information, DialogKind::Question, DialogKind::Error}) {
+            int width = 0;
+            int needed = 0;
+            PressWhenShown(QMessageBox::Ok, [&](QMessageBox* box) {
+                QFont title = box->font();
+                title.setBold(true);
+                if (title.pixelSize() > 0)
+                    title.setPixelSize(title.pixelSize() * 5 / 4);
+                else
+                    title.setPointSizeF(title.pointSizeF() * 1.25);
+                needed = QFontMetrics(title).horizontalAdvance(box->windowTitle()) + kIconAndThreeButtons;
+                width = box->width();
+            });
+            MessageDialog(kind, DialogButtons::Ok, "x", language);
+            EXPECT_GE(width, needed) << MakeMessageRequest(kind, DialogButtons::Ok, "x", language).caption;
+        }
+    }
 }

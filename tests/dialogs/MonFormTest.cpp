@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <cstring>
 
 #include "TMonForm.h"
 
@@ -68,4 +73,123 @@ TEST(MonForm, KeepsLabelAndBarWhenHiddenAndShownAgain)
     EXPECT_EQ(form.PG_BAR->value(), 3);
     EXPECT_EQ(form.PG_BAR->maximum(), 7);
     EXPECT_EQ(form.MSG_LB->text(), "Read MODEL3");
+}
+
+namespace {
+
+QString XTool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(5000))
+        return {};
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+// An X server with a window manager, and the X utilities to look at it from outside.
+bool OnRealDesktop(std::string& why)
+{
+    if (QGuiApplication::platformName() != "xcb") {
+        why = "needs an X server (this is " + QGuiApplication::platformName().toStdString() + ")";
+        return false;
+    }
+    if (QStandardPaths::findExecutable("xprop").isEmpty() || QStandardPaths::findExecutable("xwininfo").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        why = "needs xprop, xwininfo and xdotool";
+        return false;
+    }
+    if (!XTool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id")) {
+        why = "needs a window manager";
+        return false;
+    }
+    return true;
+}
+
+QString XId(const QWidget& w)
+{
+    return "0x" + QString::number(w.winId(), 16);
+}
+
+// Client windows from the bottom of the stack to its top, as the window manager keeps them.
+QStringList Stacking()
+{
+    const QString out = XTool("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+    const qsizetype at = out.indexOf('#');
+    if (at < 0)
+        return {};
+    QStringList ids = out.mid(at + 1).split(',', Qt::SkipEmptyParts);
+    for (QString& id : ids)
+        id = id.trimmed();
+    return ids;
+}
+
+// The outer frame the window manager has drawn around a window, as the X server reports it;
+// empty until it has framed the window.
+QRect OuterFrame(const QWidget& w)
+{
+    for (int i = 0; i < 150; ++i) {
+        const QString extents = XTool("xprop", {"-id", XId(w), "_NET_FRAME_EXTENTS"});
+        const qsizetype at = extents.indexOf('=');
+        const QStringList m = at < 0 ? QStringList() : extents.mid(at + 1).split(',');
+        if (m.size() == 4 && m[2].trimmed().toInt() > 0) {
+            const QString info = XTool("xwininfo", {"-id", XId(w)});
+            auto field = [&info](const char* name) {
+                const qsizetype f = info.indexOf(QLatin1String(name));
+                return f < 0 ? -1 : info.mid(f + qsizetype(strlen(name))).section('\n', 0, 0).trimmed().toInt();
+            };
+            const int left = m[0].trimmed().toInt(), right = m[1].trimmed().toInt();
+            const int top = m[2].trimmed().toInt(), bottom = m[3].trimmed().toInt();
+            return QRect(field("Absolute upper-left X:") - left, field("Absolute upper-left Y:") - top,
+                         field("Width:") + left + right, field("Height:") + top + bottom);
+        }
+        QTest::qWait(20);
+    }
+    return {};
+}
+
+}  // namespace
+
+// The main window is greyed while the progress window shows; a click on it must not bury the
+// progress window, and the very first show is centred by the frame the window manager draws.
+TEST(MonFormOnDesktop, StaysInFrontOfItsOwnerAndIsCentredByItsFrameFromTheFirstShow)
+{
+    std::string why;
+    if (!OnRealDesktop(why))
+        GTEST_SKIP() << why;
+    QWidget owner;
+    owner.setFixedSize(601, 452);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    ASSERT_FALSE(OuterFrame(owner).isNull());
+    owner.setEnabled(false);
+
+    TMonForm mon;
+    mon.SetOwner(&owner);
+    mon.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mon));
+    const QRect f = OuterFrame(mon);
+    ASSERT_FALSE(f.isNull());
+    EXPECT_TRUE(mon.isEnabled());
+    const QRect s = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(f.left(), s.x() + (s.width() - f.width()) / 2);
+    EXPECT_EQ(f.top(), s.y() + (s.height() - f.height()) / 2);
+    EXPECT_TRUE(XTool("xprop", {"-id", XId(mon), "WM_TRANSIENT_FOR"}).contains(XId(owner)));
+
+    // A click on a part of the owner that the progress window does not cover.
+    QPoint click;
+    for (const QPoint p : {QPoint(10, 10), QPoint(590, 10), QPoint(10, 440), QPoint(590, 440)}) {
+        if (!f.contains(owner.mapToGlobal(p))) {
+            click = owner.mapToGlobal(p);
+            break;
+        }
+    }
+    ASSERT_FALSE(click.isNull());
+    XTool("xdotool", {"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"});
+    for (int i = 0; i < 50 && !XTool("xprop", {"-root", "_NET_ACTIVE_WINDOW"}).contains(XId(owner)); ++i)
+        QTest::qWait(20);
+    QTest::qWait(100);
+    const QStringList stack = Stacking();
+    ASSERT_TRUE(stack.contains(XId(owner)) && stack.contains(XId(mon))) << stack.join(' ').toStdString();
+    EXPECT_GT(stack.indexOf(XId(mon)), stack.indexOf(XId(owner))) << "the progress window went behind the main window";
+    EXPECT_TRUE(mon.isVisible());
 }

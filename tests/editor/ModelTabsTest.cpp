@@ -65,6 +65,17 @@ TEST_F(ModelTabsTest, PressCommitsATypedNumberIntoThePreviousModel)
     QTest::mouseClick(h.tabs, Qt::RightButton, {}, h.TabCentre(2));
     EXPECT_EQ(h.bank.Model(2).NBRK, 99);
     EXPECT_TRUE(h.panel4->hasFocus());
+    // And on the page body beside every control, where no tab is: the shown model stays.
+    h.numberEdit->setFocus();
+    h.numberEdit->setText("55");
+    const QPoint body = h.page->mapTo(&h.window, QPoint(560, 60));
+    ASSERT_EQ(h.window.childAt(body), h.page);
+    QTest::mouseClick(h.window.windowHandle(), Qt::LeftButton, {}, body);
+    EXPECT_EQ(h.bank.Model(2).NBRK, 55);
+    EXPECT_EQ(h.tabs->currentIndex(), 2);
+    EXPECT_EQ(h.bank.ModelNumber, 80);
+    EXPECT_TRUE(h.panel4->hasFocus());
+    EXPECT_TRUE(h.presenter.requests.empty());
 }
 
 TEST_F(ModelTabsTest, DragWithYesCopiesTheWholeModelAndShowsTheTarget)
