@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstring>
 #include <new>
-#include <thread>
 
 #include "CommTimeouts.h"
 #include "PortTable.h"
@@ -170,7 +169,7 @@ void TCustomCommX::StartThreads()
         ReceiveThread.reset();
         throw ECommError(kMsgReceiveThread);
     }
-    PauseWithoutEvents(100);
+    // No pause after the start: the transmit queue takes items from its construction on.
 }
 
 void TCustomCommX::Close()
@@ -183,7 +182,8 @@ void TCustomCommX::Close()
     SetRts(false);
     PurgeTrans();
     PurgeReceive();
-    std::this_thread::sleep_for(milliseconds(100));
+    // No pause before or after stopping the workers: they are joined here, and PurgeTrans has
+    // already emptied the queue.
     if (TransThread) {
         TransThread->Terminate();
         TransThread->Post(TCommTransThread::kWakeMsg, 0, nullptr);
@@ -200,7 +200,6 @@ void TCustomCommX::Close()
     FHandle = kInvalidHandle;
     FLayer->Close();
     FLayer.reset();
-    std::this_thread::sleep_for(milliseconds(200));
 }
 
 bool TCustomCommX::SendData(const void* data, int32_t length)
@@ -389,12 +388,6 @@ void TCustomCommX::WndProc(uint64_t session, uint32_t message, int32_t param)
     default:
         break;
     }
-}
-
-void TCustomCommX::PauseWithoutEvents(int ms)
-{
-    PauseScope pause(*NotifyWindow);
-    std::this_thread::sleep_for(milliseconds(ms));
 }
 
 // Configuration: each step changes its fields of PortDcb and writes the whole record.

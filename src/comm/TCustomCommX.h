@@ -125,8 +125,6 @@ private:
     // Fetches the line errors and, when any remain, hands them to WndProc (UI thread only).
     void ReportLineErrors();
     void WndProc(uint64_t session, uint32_t message, int32_t param);
-    // Pauses without handling events; workers do not wait for their notifications meanwhile.
-    void PauseWithoutEvents(int ms);
     void FinishChunk(int32_t length);
 
     int32_t FPortNo = 1;
