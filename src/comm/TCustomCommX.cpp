@@ -258,6 +258,7 @@ int32_t TCustomCommX::ReceiveData(void* buffer, int32_t count)
     // Held locally: a handler run inside the wait may close the port.
     const std::shared_ptr<SerialLayer> layer = FLayer;
     const uint64_t session = FSession;
+    const uint64_t purges = FInputPurges;
     auto* out = static_cast<uint8_t*>(buffer);
 
     int32_t got = layer->Read(out, count);
@@ -275,6 +276,11 @@ int32_t TCustomCommX::ReceiveData(void* buffer, int32_t count)
         QCoreApplication::processEvents();
         if (!IsOpen() || !ReceiveThread || FSession != session)
             return -1;
+        if (FInputPurges != purges) {
+            // A handler purged the input: the read is aborted, as a purge aborts a pending read.
+            ReportLineErrors();
+            return -1;
+        }
         int32_t slice = kSliceMs;
         if (limited) {
             const auto left = std::chrono::ceil<milliseconds>(deadline - steady_clock::now()).count();
@@ -321,8 +327,10 @@ void TCustomCommX::PurgeTrans()
 
 void TCustomCommX::PurgeReceive()
 {
-    if (IsOpen())
-        FLayer->PurgeInput();
+    if (!IsOpen())
+        return;
+    FLayer->PurgeInput();
+    ++FInputPurges;  // a ReceiveData waiting further up this thread's stack fails
 }
 
 int32_t TCustomCommX::ReceiveCount()

@@ -147,6 +147,7 @@ private:
     std::unique_ptr<TCommReceiveThread> ReceiveThread;
     std::unique_ptr<TCommNotifyWindow> NotifyWindow;
     uint64_t FSession = 0;  // one per Open; notifications of an earlier one are dropped
+    uint64_t FInputPurges = 0;  // counts PurgeReceive calls; a waiting read ends when it changes
 
     std::mutex WriteLock;
     mutable std::mutex QueueLock;
