@@ -47,6 +47,8 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
         } else if (a == "-h" || a == "--help") {
             options.command = "help";
             return true;
+        } else if (a == "--json") {
+            options.json = true;
         } else if (a == "--model" || a == "--timeout" || a == "--settings") {
             if (k + 1 >= args.size())
                 return fail(a + " needs a value");
@@ -84,6 +86,8 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
     const bool transfer = options.command == "read" || options.command == "write";
     if (options.model && !transfer)
         return fail("--model applies to read and write only");
+    if (options.json && options.command != "show")
+        return fail("--json applies to show only");
     if (transfer && SerialPortOpener::ComNumber(options.operands[0]) < 0)
         return fail(options.operands[0] + ": PORT must be COM1..COM20 or a device path");
     return true;
@@ -103,6 +107,12 @@ std::string CliOptions::Usage()
            "                            controller's current model\n"
            "  write PORT FILE --model N write MODEL N of FILE only; MODEL N becomes current\n"
            "  show FILE                 print the five models of a settings file\n"
+           "  show FILE --json          the same as JSON, for scripts: currentModel (1..5),\n"
+           "                            modelNumber, SYS_CUR and models[5], each with model,\n"
+           "                            NBRK, BFREQ, VLT, PROG, FRQ[32] and MEMO as stored, and the\n"
+           "                            texts shown for them: BFREQText (\"0.964kHz\"), VLTText,\n"
+           "                            FRQText[32] (\"9.05kHz\"), FRQSteps[32] (1..52); a value\n"
+           "                            outside its table has null there\n"
            "  convert IN OUT            read IN (either layout) and save it in the current layout\n"
            "  diff A B                  print the settings that differ between two files\n"
            "\n"
@@ -111,6 +121,7 @@ std::string CliOptions::Usage()
            "Options:\n"
            "  --model N        model 1..5 for read and write\n"
            "  --timeout MS     wait at most MS milliseconds for each reply (default 7000)\n"
+           "  --json           show: print JSON\n"
            "  --settings INI   application settings file naming the devices of COM1..COM20\n"
            "                   (section [Ports], entries COMn=/dev/...; default: VXRMGR.ini)\n"
            "  -h, --help       this text\n"

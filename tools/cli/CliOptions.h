@@ -12,6 +12,7 @@ struct CliOptions {
     std::optional<int> model;           // --model N, 1..5
     int timeoutMs = kDefaultTimeoutMs;  // --timeout MS
     std::string settingsPath;           // --settings INI ("" = the application settings file)
+    bool json = false;                  // --json: show prints the bank as JSON
 
     // Fills the options; on a usage error returns false with the reason in *error.
     static bool Parse(const std::vector<std::string>& args, CliOptions& options, std::string* error);
