@@ -1,8 +1,10 @@
 // vxr-bench: the transfers against the paced simulator in a process of its own, the tool's CPU
-// time meanwhile, and the window's start-up time and idle memory against a bare Qt window.
+// time meanwhile, vxrmgr-cli read and write timed as whole processes against the same
+// simulator, and the window's start-up time and idle memory against a bare Qt window.
 // Prints one table. Exit status 1 when something failed to run (or, with --strict, when a
 // figure misses its goal).
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <array>
@@ -17,6 +19,7 @@
 
 #include "BenchStats.h"
 #include "ChildProcess.h"
+#include "CliTransferRunner.h"
 #include "LineFloor.h"
 #include "StartupRunner.h"
 #include "TransferBench.h"
@@ -24,6 +27,7 @@
 namespace {
 
 constexpr double kTransferGoal = 1.03;
+constexpr double kCliGoal = 1.05;
 constexpr double kCpuGoalPercent = 1.0;
 constexpr double kStartupGoal = 1.3;
 
@@ -34,6 +38,7 @@ struct Settings {
     std::string sim = VXR_BENCH_SIM;
     std::string tool = VXR_BENCH_TOOL;
     std::string bare = VXR_BENCH_BARE;
+    std::string cli = VXR_BENCH_CLI;
     bool strict = false;
     bool transfers = true;
     bool startup = true;
@@ -54,7 +59,8 @@ void Usage()
 {
     std::printf(
         "usage: vxr-bench [--repeats N] [--startup-runs N] [--platforms offscreen,xcb]\n"
-        "                 [--only transfers|startup] [--strict] [--sim PATH] [--tool PATH] [--bare PATH]\n");
+        "                 [--only transfers|startup] [--strict] [--sim PATH] [--tool PATH] [--bare PATH]\n"
+        "                 [--cli PATH]\n");
 }
 
 bool Parse(int argc, char** argv, Settings& s)
@@ -74,6 +80,8 @@ bool Parse(int argc, char** argv, Settings& s)
             s.tool = argv[++i];
         else if (a == "--bare" && hasValue)
             s.bare = argv[++i];
+        else if (a == "--cli" && hasValue)
+            s.cli = argv[++i];
         else if (a == "--only" && hasValue) {
             const std::string what = argv[++i];
             s.transfers = what == "transfers";
@@ -121,18 +129,9 @@ std::string Format(const char* format, double value)
     return text;
 }
 
-// Returns false when the transfers could not be run.
-bool BenchTransfers(const Settings& s, Table& table, std::vector<std::string>& notes)
+// The transfers in this process, through the real component, as the window runs them.
+bool BenchInProcess(const Settings& s, TransferBench& bench, Table& table, std::vector<std::string>& notes)
 {
-    ChildProcess sim(s.sim, {"--paced"});
-    const auto device = sim.ReadLine(std::chrono::seconds(10));
-    if (!device || device->empty()) {
-        std::fprintf(stderr, "vxr-bench: %s printed no device path\n", s.sim.c_str());
-        return false;
-    }
-    notes.push_back("simulator: " + s.sim + " --paced (pid " + std::to_string(sim.Pid()) + ") on " + *device);
-
-    TransferBench bench(*device, BenchReporter::Pauses::Sleep);
     bench.Open();
     std::string failure;
     // Not counted: the first transfer also pays for the first use of every code path.
@@ -168,6 +167,59 @@ bool BenchTransfers(const Settings& s, Table& table, std::vector<std::string>& n
               Format("<= %.0f %%", kCpuGoalPercent), percent <= kCpuGoalPercent,
               Format("%.3f s CPU", cpu) + Format(" in %.3f s (getrusage of this process, not the simulator)", wall));
     return true;
+}
+
+// vxrmgr-cli read and write as whole processes, as a script runs them: everything the process
+// does beyond the line's floor counts against it.
+bool BenchCommandLine(const Settings& s, const std::string& device, Table& table, std::vector<std::string>& notes)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "vxr-bench: no temporary folder\n");
+        return false;
+    }
+    const CliTransferRunner cli(s.cli, device, dir.filePath(QStringLiteral("bench.VXS")).toStdString());
+    try {
+        // Not counted: makes the file that the writes send, and settles the page cache.
+        cli.RunOnce(LineFloor::Transfer::ReadAll);
+        for (const auto transfer : {LineFloor::Transfer::ReadAll, LineFloor::Transfer::WriteAll}) {
+            std::vector<double> walls;
+            for (int i = 0; i < s.repeats; ++i)
+                walls.push_back(cli.RunOnce(transfer));
+            const double floor = LineFloor::Seconds(transfer);
+            const double median = BenchStats::Median(walls) / floor;
+            const std::string command = transfer == LineFloor::Transfer::ReadAll ? "read" : "write";
+            table.Row("vxrmgr-cli " + command + " (process), wall time / " + LineFloor::Name(transfer) + " floor",
+                      Format("%.4f", median), Format("<= %.2f", kCliGoal), median <= kCliGoal,
+                      Format("median %.3f s", BenchStats::Median(walls)) + Format(", min %.3f s", BenchStats::Min(walls)) +
+                          Format(", max %.3f s", BenchStats::Max(walls)) + ", floor " + Format("%.3f s", floor) + ", " +
+                          std::to_string(walls.size()) + " runs");
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vxr-bench: %s\n", e.what());
+        return false;
+    }
+    notes.push_back("command line: " + s.cli + " read|write " + device + " FILE, from just before the start to the exit");
+    return true;
+}
+
+// Returns false when the transfers could not be run.
+bool BenchTransfers(const Settings& s, Table& table, std::vector<std::string>& notes)
+{
+    ChildProcess sim(s.sim, {"--paced"});
+    const auto device = sim.ReadLine(std::chrono::seconds(10));
+    if (!device || device->empty()) {
+        std::fprintf(stderr, "vxr-bench: %s printed no device path\n", s.sim.c_str());
+        return false;
+    }
+    notes.push_back("simulator: " + s.sim + " --paced (pid " + std::to_string(sim.Pid()) + ") on " + *device);
+
+    {
+        TransferBench bench(*device, BenchReporter::Pauses::Sleep);
+        if (!BenchInProcess(s, bench, table, notes))
+            return false;
+    }  // the port is released here: the command line opens it next
+    return BenchCommandLine(s, *device, table, notes);
 }
 
 struct StartupSeries {

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the benchmark programs with the normal flags and runs them, printing one table:
 # read all / write all against the simulator paced at 1200 bit/s (a process of its own) as
-# ratios to the line's floor, the tool's CPU share meanwhile, and the window's start-up time
+# ratios to the line's floor (in the benchmark's own process, and vxrmgr-cli read / write as
+# whole processes), the tool's CPU share meanwhile, and the window's start-up time
 # and idle memory against a bare Qt window, offscreen and, when xvfb-run exists, under Xvfb.
 # Extra arguments go to vxr-bench (e.g. --repeats 7, --strict to fail on a missed goal).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
-BUILD_DIR="$BUILD_DIR" scripts/build.sh --target vxr-bench vxr-sim vxr-bench-bare vxr-bench-tool >/dev/null
+BUILD_DIR="$BUILD_DIR" scripts/build.sh --target vxr-bench vxr-sim vxr-bench-bare vxr-bench-tool vxrmgr-cli >/dev/null
 
 bench="$BUILD_DIR/bin/vxr-bench"
 echo "vxrmgr benchmark: $(date -u +%Y-%m-%dT%H:%M:%SZ), $(nproc) cores, $(uname -r)"

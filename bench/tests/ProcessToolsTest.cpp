@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <unistd.h>
 
 #include <chrono>
@@ -8,6 +10,8 @@
 #include <stdexcept>
 
 #include "ChildProcess.h"
+#include "CliTransferRunner.h"
+#include "ControllerSimulator.h"
 #include "ProcessProbe.h"
 #include "StartupRunner.h"
 
@@ -120,6 +124,24 @@ TEST(StartupRunner, BothWindowProgramsReportAndTheToolOpensNoPort)
     EXPECT_GT(tool.startupMs, 0.0);
     EXPECT_GT(tool.rssKiB, bare.rssKiB);
     EXPECT_NE(tool.rest.find("messages=No Connection"), std::string::npos) << tool.rest;
+}
+
+// The command line as the benchmark times it: a run counts only when it ends in success.
+TEST(CliTransferRunner, TimesSuccessfulRunsAndRefusesFailedOnes)
+{
+    ControllerSimulator sim;
+    QTemporaryDir dir;
+    const std::string file = dir.filePath(QStringLiteral("b.VXS")).toStdString();
+    const CliTransferRunner cli(VXR_BENCH_CLI, sim.DevicePath(), file);
+    EXPECT_EQ(cli.Arguments(LineFloor::Transfer::WriteAll), (std::vector<std::string>{"write", sim.DevicePath(), file}));
+
+    EXPECT_GT(cli.RunOnce(LineFloor::Transfer::ReadAll), 0.0);
+    EXPECT_EQ(access(file.c_str(), R_OK), 0);
+    EXPECT_GT(cli.RunOnce(LineFloor::Transfer::WriteAll), 0.0);
+    EXPECT_EQ(sim.Transcript().back()[0], 0xE6);
+
+    const CliTransferRunner noDevice(VXR_BENCH_CLI, dir.filePath(QStringLiteral("no-device")).toStdString(), file);
+    EXPECT_THROW(noDevice.RunOnce(LineFloor::Transfer::ReadAll), std::runtime_error);
 }
 
 }  // namespace

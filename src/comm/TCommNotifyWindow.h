@@ -8,8 +8,8 @@
 
 // Carries worker notifications to the user-interface thread. A worker posts one and waits
 // until the user-interface thread has handled it, which happens in the event loop and in the
-// waits of SendData and ReceiveData. While that thread pauses without handling events (Open,
-// Close, PurgeTrans), workers post without waiting, so neither side can hold the other up;
+// waits of SendData and ReceiveData. While that thread waits without handling events (Close,
+// PurgeTrans), workers post without waiting, so neither side can hold the other up;
 // what they posted is still handled, in order, once events are handled again.
 class TCommNotifyWindow : public QObject {
 public:

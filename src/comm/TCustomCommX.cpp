@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstring>
 #include <new>
-#include <thread>
 
 #include "CommTimeouts.h"
 #include "PortTable.h"
@@ -170,7 +169,7 @@ void TCustomCommX::StartThreads()
         ReceiveThread.reset();
         throw ECommError(kMsgReceiveThread);
     }
-    PauseWithoutEvents(100);
+    // No pause after the start: the transmit queue takes items from its construction on.
 }
 
 void TCustomCommX::Close()
@@ -183,7 +182,8 @@ void TCustomCommX::Close()
     SetRts(false);
     PurgeTrans();
     PurgeReceive();
-    std::this_thread::sleep_for(milliseconds(100));
+    // No pause before or after stopping the workers: they are joined here, and PurgeTrans has
+    // already emptied the queue.
     if (TransThread) {
         TransThread->Terminate();
         TransThread->Post(TCommTransThread::kWakeMsg, 0, nullptr);
@@ -200,7 +200,6 @@ void TCustomCommX::Close()
     FHandle = kInvalidHandle;
     FLayer->Close();
     FLayer.reset();
-    std::this_thread::sleep_for(milliseconds(200));
 }
 
 bool TCustomCommX::SendData(const void* data, int32_t length)
@@ -259,6 +258,7 @@ int32_t TCustomCommX::ReceiveData(void* buffer, int32_t count)
     // Held locally: a handler run inside the wait may close the port.
     const std::shared_ptr<SerialLayer> layer = FLayer;
     const uint64_t session = FSession;
+    const uint64_t purges = FInputPurges;
     auto* out = static_cast<uint8_t*>(buffer);
 
     int32_t got = layer->Read(out, count);
@@ -276,6 +276,11 @@ int32_t TCustomCommX::ReceiveData(void* buffer, int32_t count)
         QCoreApplication::processEvents();
         if (!IsOpen() || !ReceiveThread || FSession != session)
             return -1;
+        if (FInputPurges != purges) {
+            // A handler purged the input: the read is aborted, as a purge aborts a pending read.
+            ReportLineErrors();
+            return -1;
+        }
         int32_t slice = kSliceMs;
         if (limited) {
             const auto left = std::chrono::ceil<milliseconds>(deadline - steady_clock::now()).count();
@@ -322,8 +327,10 @@ void TCustomCommX::PurgeTrans()
 
 void TCustomCommX::PurgeReceive()
 {
-    if (IsOpen())
-        FLayer->PurgeInput();
+    if (!IsOpen())
+        return;
+    FLayer->PurgeInput();
+    ++FInputPurges;  // a ReceiveData waiting further up this thread's stack fails
 }
 
 int32_t TCustomCommX::ReceiveCount()
@@ -389,12 +396,6 @@ void TCustomCommX::WndProc(uint64_t session, uint32_t message, int32_t param)
     default:
         break;
     }
-}
-
-void TCustomCommX::PauseWithoutEvents(int ms)
-{
-    PauseScope pause(*NotifyWindow);
-    std::this_thread::sleep_for(milliseconds(ms));
 }
 
 // Configuration: each step changes its fields of PortDcb and writes the whole record.

@@ -125,8 +125,6 @@ private:
     // Fetches the line errors and, when any remain, hands them to WndProc (UI thread only).
     void ReportLineErrors();
     void WndProc(uint64_t session, uint32_t message, int32_t param);
-    // Pauses without handling events; workers do not wait for their notifications meanwhile.
-    void PauseWithoutEvents(int ms);
     void FinishChunk(int32_t length);
 
     int32_t FPortNo = 1;
@@ -149,6 +147,7 @@ private:
     std::unique_ptr<TCommReceiveThread> ReceiveThread;
     std::unique_ptr<TCommNotifyWindow> NotifyWindow;
     uint64_t FSession = 0;  // one per Open; notifications of an earlier one are dropped
+    uint64_t FInputPurges = 0;  // counts PurgeReceive calls; a waiting read ends when it changes
 
     std::mutex WriteLock;
     mutable std::mutex QueueLock;

@@ -8,26 +8,32 @@
 #include "TCustomCommX.h"
 
 namespace {
-// Puts the component's receive time-out back however the read ends.
+// Puts the component's receive time-out back however the read ends, also when the port
+// refused the shorter value: the component keeps a refused value as its setting all the same.
 class TimeOutRestore {
 public:
     TimeOutRestore(TCustomCommX& comm, int32_t original) : comm_(comm), original_(original) {}
     ~TimeOutRestore()
     {
         if (changed_)
-            Set(original_);
+            Apply(original_);
     }
     void Set(int32_t ms)
     {
-        try {
-            comm_.SetTimeOutReceive(ms);
-            changed_ = true;
-        } catch (...) {
-            // The component keeps its own time-out; the read then waits at most that long.
-        }
+        changed_ = true;
+        Apply(ms);
     }
 
 private:
+    void Apply(int32_t ms) noexcept
+    {
+        try {
+            comm_.SetTimeOutReceive(ms);
+        } catch (...) {
+            // Stored all the same; the port keeps the value it last took.
+        }
+    }
+
     TCustomCommX& comm_;
     int32_t original_;
     bool changed_ = false;

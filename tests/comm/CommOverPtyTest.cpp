@@ -191,16 +191,27 @@ TEST(CommOverPty, TimeOutWithNothingAndWithPart)
     EXPECT_EQ(buf[0], 'A');
 }
 
-TEST(CommOverPty, PurgeReceiveDiscardsWaitingInput)
+TEST(CommOverPty, PurgeReceiveDiscardsWaitingInputAndAbortsAWaitingRead)
 {
     OverPty p;
+    p.comm.SetTimeOutReceive(3000);
     p.comm.Open();
     p.pty.Write("junk");
     ASSERT_TRUE(PumpUntil([&] { return p.comm.ReceiveCount() == 4; }));
     p.comm.PurgeReceive();
     EXPECT_EQ(p.comm.ReceiveCount(), 0);
+
+    // A handler run inside the wait purges: the read fails at once instead of waiting on.
     char buf[4];
-    EXPECT_EQ(p.comm.ReceiveData(buf, 4), 0);
+    QTimer::singleShot(50, [&] { p.comm.PurgeReceive(); });
+    auto start = Clock::now();
+    EXPECT_EQ(p.comm.ReceiveData(buf, 4), -1);
+    EXPECT_LT(MsSince(start), 2500);
+
+    // The next read is not affected.
+    QTimer::singleShot(50, [&] { p.pty.Write("ok"); });
+    EXPECT_EQ(p.comm.ReceiveData(buf, 2), 2);
+    EXPECT_EQ(std::string(buf, 2), "ok");
 }
 
 TEST(CommOverPty, PurgeTransWhenTheOtherEndDoesNotRead)

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -11,6 +15,8 @@
 #include "ModelBank.h"
 #include "SettingsFile.h"
 #include "SimulatorTestState.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -151,6 +157,19 @@ TEST_F(CliDeviceTest, AFailedTransferSaysWhichStepAndWhy)
     EXPECT_EQ(f.readAll(), before);  // a failed read leaves the file as it was
 }
 
+TEST_F(CliDeviceTest, AReadWhoseFileCannotBeSavedIsNoSuccess)
+{
+    // No file can be created in /sys, not even by root; the folder exists, so the read runs.
+    const CliRun r = Cli({"read", port, "/sys/vxrmgr-cli-test.VXS", "--timeout", "2000"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(Contains(r.err, "all five models and the current model (MODEL2) were read from the controller, but "
+                                "/sys/vxrmgr-cli-test.VXS was not saved: cannot be written: "))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, "Permission denied")) << r.err;
+    EXPECT_EQ(sim.Transcript().size(), 7u);  // the whole transfer ran
+}
+
 TEST_F(CliDeviceTest, PortsListsThePinnedDevices)
 {
     QFile ini(PathOf("VXRMGR.ini"));
@@ -214,6 +233,7 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     bank.models[2].BFREQ = 34;
     bank.models[2].VLT = 90;
     bank.models[2].FRQ[0] = 63;
+    bank.models[1].MEMO = "\r\n";
     bank.models[2].MEMO = "first\r\nsecond\r\n";
     Save(bank, PathOf("s.VXS"));
 
@@ -223,9 +243,106 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     EXPECT_TRUE(Contains(r.out, "BFREQ  34  0,908kHz")) << r.out;
     EXPECT_TRUE(Contains(r.out, "VLT    90  (not a cut-off code)")) << r.out;
     EXPECT_TRUE(Contains(r.out, "FRQ    steps 52 5 5")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "MEMO   first\n         second\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "MEMO   2 lines\n         first\n         second\n")) << r.out;
+    // An empty memo and a memo of one empty line are different memos.
+    EXPECT_TRUE(Contains(r.out, "MEMO   0 lines\n\nMODEL2")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "MEMO   1 line\n\n\nMODEL3")) << r.out;
 
-    EXPECT_EQ(Cli({"show", PathOf("missing.VXS")}).status, 1);
+    const CliRun missing = Cli({"show", PathOf("missing.VXS")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(Contains(missing.err, "missing.VXS: no such file")) << missing.err;
+}
+
+TEST_F(CliTest, ShowJsonGivesTheValuesAsNumbersTheShownTextsAndTheMemoAsStored)
+{
+    ModelBank bank = Defaults();
+    bank.ModelNumber = 80;
+    bank.models[1].MEMO = "\r\n";
+    bank.models[2].BFREQ = 34;
+    bank.models[2].VLT = 90;
+    bank.models[2].FRQ[0] = 63;
+    bank.models[2].FRQ[1] = 5;  // outside the table
+    bank.models[2].MEMO = "first \"1\"\r\n\xE3\x83\xA2\xE3\x83\x87\xE3\x83\xAB\r\n";
+    Save(bank, PathOf("j.VXS"));
+
+    const CliRun r = Cli({"show", PathOf("j.VXS"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+    const QJsonObject root = doc.object();
+    EXPECT_EQ(root["currentModel"].toInt(-1), 3);
+    EXPECT_EQ(root["modelNumber"].toInt(-1), 80);
+    EXPECT_EQ(root["SYS_CUR"].toInt(-1), 15);
+    const QJsonArray models = root["models"].toArray();
+    ASSERT_EQ(models.size(), 5);
+    EXPECT_EQ(models[0].toObject()["MEMO"].toString(QStringLiteral("?")), QString());
+    EXPECT_EQ(models[1].toObject()["MEMO"].toString(), QStringLiteral("\r\n"));
+
+    const QJsonObject m3 = models[2].toObject();
+    EXPECT_EQ(m3["model"].toInt(-1), 3);
+    EXPECT_TRUE(m3["NBRK"].isDouble());
+    EXPECT_EQ(m3["NBRK"].toInt(-1), 128);
+    EXPECT_EQ(m3["BFREQ"].toInt(-1), 34);
+    EXPECT_EQ(m3["BFREQText"].toString(), QStringLiteral("0,908kHz"));
+    EXPECT_EQ(m3["VLT"].toInt(-1), 90);
+    EXPECT_TRUE(m3["VLTText"].isNull());
+    EXPECT_EQ(models[0].toObject()["VLTText"].toString(), QStringLiteral("NiMH   5-6cell  3.2V"));
+    EXPECT_EQ(m3["PROG"].toInt(-1), 1);
+    const QJsonArray frq = m3["FRQ"].toArray();
+    const QJsonArray steps = m3["FRQSteps"].toArray();
+    const QJsonArray texts = m3["FRQText"].toArray();
+    ASSERT_EQ(frq.size(), 32);
+    ASSERT_EQ(steps.size(), 32);
+    ASSERT_EQ(texts.size(), 32);
+    EXPECT_EQ(frq[0].toInt(-1), 63);
+    EXPECT_EQ(steps[0].toInt(-1), 52);
+    EXPECT_EQ(texts[0].toString(), QStringLiteral("2.04kHz"));
+    EXPECT_EQ(frq[1].toInt(-1), 5);
+    EXPECT_TRUE(steps[1].isNull());
+    EXPECT_TRUE(texts[1].isNull());
+    EXPECT_EQ(texts[2].toString(), QStringLiteral("9.05kHz"));
+    EXPECT_EQ(m3["MEMO"].toString(), QString::fromUtf8("first \"1\"\r\nモデル\r\n"));
+
+    // For show only.
+    EXPECT_EQ(Cli({"diff", PathOf("j.VXS"), PathOf("j.VXS"), "--json"}).status, 2);
+}
+
+// Only a regular file is read: a folder, a FIFO or a device is named for what it is, and a
+// FIFO with no writer is refused at once instead of being waited on.
+TEST_F(CliTest, AnInputThatIsNoRegularFileIsNamedSo)
+{
+    Save(Defaults(), PathOf("ok.VXS"));
+    const QByteArray fifo = QFile::encodeName(PathOf("fifo.VXS"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.VXS")));
+    const QString folder = PathOf("folder.VXS");
+    const QString device = QStringLiteral("/dev/null");
+    const QString noDevice = PathOf("no-such-device");
+
+    struct Case {
+        QStringList args;
+        int status;
+        QString named;
+    };
+    const std::vector<Case> cases = {
+        {{"show", PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
+        {{"show", folder}, 1, folder},
+        {{"show", device}, 1, device},
+        {{"convert", PathOf("fifo.VXS"), PathOf("out.VXS")}, 1, PathOf("fifo.VXS")},
+        {{"diff", PathOf("ok.VXS"), PathOf("fifo.VXS")}, 2, PathOf("fifo.VXS")},
+        {{"write", noDevice, PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
+        {{"read", noDevice, PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
+        {{"read", noDevice, folder}, 1, folder},
+        {{"ports", "--settings", PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << what << "\n" << r.err;
+        EXPECT_TRUE(Contains(r.err, c.named.toStdString() + ": not a regular file")) << what << "\n" << r.err;
+    }
+    EXPECT_FALSE(QFile::exists(PathOf("out.VXS")));
 }
 
 TEST_F(CliTest, ConvertWritesALegacyFileInTheCurrentLayout)

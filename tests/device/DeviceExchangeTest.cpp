@@ -2,6 +2,7 @@
 
 #include "DeviceExchange.h"
 #include "ScriptedComm.h"
+#include "ScriptedSerialLayer.h"
 
 namespace {
 
@@ -142,6 +143,27 @@ TEST_F(DeviceExchangeTest, AReplyArrivingInPiecesIsCollectedWhole)
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(*got, Sample());
     EXPECT_EQ(comm.receiveCalls, 8);  // 7 * 7 + 1
+}
+
+TEST_F(DeviceExchangeTest, TheReceiveTimeOutIsRestoredAlsoWhenThePortRefusesTheShorterOne)
+{
+    // A reply in pieces shortens the time-out for each further read; here the port refuses
+    // every new value, which the component nevertheless keeps as its setting.
+    auto script = std::make_shared<ScriptedSerialLayer::Script>();
+    comm.SetSerialLayerFactory([script] { return std::make_unique<ScriptedSerialLayer>(script); });
+    comm.SetPortResolver([](int32_t) { return std::string("/dev/scripted"); });
+    comm.SetTimeOutReceive(3000);
+    comm.Open();
+    const size_t applied = script->timeouts.size();
+    script->refuseTimeouts = true;
+    comm.chunk = 7;
+    comm.readMs = 5;
+    Reply(ModelReply(0xD5, Sample()));
+    ASSERT_TRUE(exchange.ReadModel(4).has_value());
+    ASSERT_GT(script->timeouts.size(), applied + 1);
+    EXPECT_LT(script->timeouts[applied].ReadTotalTimeoutConstant, 3000u);  // shortened (refused)
+    EXPECT_EQ(comm.TimeOutReceive(), 3000);
+    EXPECT_EQ(script->timeouts.back().ReadTotalTimeoutConstant, 3000u);
 }
 
 TEST_F(DeviceExchangeTest, SilenceAndAFailedPortAreToldApart)

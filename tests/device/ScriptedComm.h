@@ -1,8 +1,10 @@
 #pragma once
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TCustomCommX.h"
@@ -16,6 +18,7 @@ public:
     std::string waiting;        // bytes ReceiveData hands out
     int32_t chunk = 0;          // > 0: at most this many bytes per ReceiveData
     bool readFails = false;     // ReceiveData returns -1
+    int32_t readMs = 0;         // each ReceiveData takes this long, as a line does
     int receiveCalls = 0;
 
     bool SendData(const void* data, int32_t length) override
@@ -33,6 +36,8 @@ public:
     int32_t ReceiveData(void* buffer, int32_t count) override
     {
         ++receiveCalls;
+        if (readMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(readMs));
         if (readFails)
             return -1;
         int32_t n = std::min<int32_t>(count, static_cast<int32_t>(waiting.size()));

@@ -1,40 +1,67 @@
 #include "BankReport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
 #include <cstdio>
+#include <optional>
 
 #include "BrakeFreqTable.h"
 #include "CutOffTable.h"
 #include "DriveFreqTable.h"
 #include "ModelBank.h"
+#include "SettingsFile.h"
 
 namespace {
 
-std::string BrakeText(int32_t v)
+// The texts the window shows for a value; nothing for a value outside its table.
+std::optional<std::string> BrakeKHz(int32_t v)
 {
     if (v < BrakeFreqTable::kMin || v > BrakeFreqTable::kMax)
-        return "(out of range)";
+        return std::nullopt;
     return BrakeFreqTable::KHz(v);
 }
 
-std::string CutOffText(int32_t v)
+std::optional<std::string> CutOff(int32_t v)
 {
     for (int k = 0; k < CutOffTable::kItems; ++k)
         if (CutOffTable::kCodes[static_cast<size_t>(k)] == v)
             return std::string(CutOffTable::kTexts[static_cast<size_t>(k)]);
-    return "(not a cut-off code)";
+    return std::nullopt;
+}
+
+bool InCurveRange(int32_t v)
+{
+    return v >= DriveFreqTable::kMin && v <= DriveFreqTable::kMax;
+}
+
+std::string BrakeText(int32_t v)
+{
+    return BrakeKHz(v).value_or("(out of range)");
+}
+
+std::string CutOffText(int32_t v)
+{
+    return CutOff(v).value_or("(not a cut-off code)");
 }
 
 std::string StepText(int32_t v)
 {
-    if (v < DriveFreqTable::kMin || v > DriveFreqTable::kMax)
+    if (!InCurveRange(v))
         return "?" + std::to_string(v);
     return std::to_string(DriveFreqTable::Step(v));
 }
 
+QJsonValue JsonText(const std::optional<std::string>& text)
+{
+    return text ? QJsonValue(QString::fromStdString(*text)) : QJsonValue(QJsonValue::Null);
+}
+
 std::string Line(const char* name, const std::string& value)
 {
-    if (value.empty())
-        return std::string("  ") + name + "\n";
     char buf[16];
     std::snprintf(buf, sizeof buf, "  %-7s", name);
     return buf + value + "\n";
@@ -81,32 +108,47 @@ std::string BankReport::Show(const ModelBank& bank)
         for (int32_t v : m.FRQ)
             steps += (steps.empty() ? "" : " ") + StepText(v);
         out += Line("FRQ", "steps " + steps);
-        // Memo lines as they are, each on its own indented line.
-        if (m.MEMO.empty()) {
-            out += Line("MEMO", "");
-        } else {
-            std::string line;
-            bool first = true;
-            auto flush = [&] {
-                out += Line(first ? "MEMO" : "", Escape(line));
-                first = false;
-                line.clear();
-            };
-            for (size_t k = 0; k < m.MEMO.size(); ++k) {
-                const char c = m.MEMO[k];
-                if (c == '\r' || c == '\n') {
-                    if (c == '\r' && k + 1 < m.MEMO.size() && m.MEMO[k + 1] == '\n')
-                        ++k;
-                    flush();
-                } else {
-                    line += c;
-                }
-            }
-            if (!line.empty())
-                flush();
-        }
+        // The number of lines first, as the file counts them, so that an empty memo and a memo
+        // of one empty line read differently; then each line as it is, indented.
+        const std::vector<std::string> lines = SettingsFile::SplitMemoLines(m.MEMO);
+        out += Line("MEMO", std::to_string(lines.size()) + (lines.size() == 1 ? " line" : " lines"));
+        for (const std::string& l : lines)
+            out += l.empty() ? "\n" : "         " + Escape(l) + "\n";
     }
     return out;
+}
+
+std::string BankReport::Json(const ModelBank& bank)
+{
+    QJsonArray models;
+    for (size_t i = 0; i < bank.models.size(); ++i) {
+        const ModelSettings& m = bank.models[i];
+        QJsonArray frq, steps, texts;
+        for (int32_t v : m.FRQ) {
+            frq.append(v);
+            steps.append(InCurveRange(v) ? QJsonValue(DriveFreqTable::Step(v)) : QJsonValue(QJsonValue::Null));
+            texts.append(InCurveRange(v) ? JsonText(DriveFreqTable::KHz(v)) : QJsonValue(QJsonValue::Null));
+        }
+        QJsonObject model;
+        model[QStringLiteral("model")] = static_cast<int>(i + 1);
+        model[QStringLiteral("NBRK")] = m.NBRK;
+        model[QStringLiteral("BFREQ")] = m.BFREQ;
+        model[QStringLiteral("BFREQText")] = JsonText(BrakeKHz(m.BFREQ));
+        model[QStringLiteral("VLT")] = m.VLT;
+        model[QStringLiteral("VLTText")] = JsonText(CutOff(m.VLT));
+        model[QStringLiteral("PROG")] = m.PROG;
+        model[QStringLiteral("FRQ")] = frq;
+        model[QStringLiteral("FRQSteps")] = steps;
+        model[QStringLiteral("FRQText")] = texts;
+        model[QStringLiteral("MEMO")] = QString::fromStdString(m.MEMO);
+        models.append(model);
+    }
+    QJsonObject root;
+    root[QStringLiteral("currentModel")] = bank.ShownIndex() + 1;
+    root[QStringLiteral("modelNumber")] = bank.ModelNumber;
+    root[QStringLiteral("SYS_CUR")] = bank.SYS_CUR;
+    root[QStringLiteral("models")] = models;
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }
 
 std::vector<std::string> BankReport::Diff(const ModelBank& a, const ModelBank& b)

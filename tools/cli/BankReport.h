@@ -4,10 +4,14 @@
 
 struct ModelBank;
 
-// The bank as text for a terminal: all five models, and the differences between two banks.
+// The bank as text for a terminal or as JSON for scripts: all five models, and the
+// differences between two banks.
 class BankReport {
 public:
     static std::string Show(const ModelBank& bank);
+    // The bank as one line of JSON (UTF-8): the stored values as numbers, the memo as
+    // text, and beside them the texts the window shows (null for a value outside its table).
+    static std::string Json(const ModelBank& bank);
     // One line per setting that differs, model by model ("MODEL2 NBRK: 128 -> 100").
     static std::vector<std::string> Diff(const ModelBank& a, const ModelBank& b);
     // A memo on one line, line ends shown as "\n" and other control characters escaped.

@@ -55,6 +55,8 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
             if (v != "ja" && v != "en")
                 return fail("--lang must be ja or en");
             options.language = v == "ja" ? 0 : 1;
+        } else if (a == "--json") {
+            options.json = true;
         } else if (a == "--model" || a == "--timeout" || a == "--settings") {
             if (k + 1 >= args.size())
                 return fail(a + " needs a value");
@@ -96,6 +98,8 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
         return fail("--lang applies to sheet only");
     if (options.command == "sheet" && SettingSheet::FormatOf(options.operands[1]) == SettingSheet::Format::kNone)
         return fail(options.operands[1] + ": OUT must end in .pdf or .png");
+    if (options.json && options.command != "show")
+        return fail("--json applies to show only");
     if (transfer && SerialPortOpener::ComNumber(options.operands[0]) < 0)
         return fail(options.operands[0] + ": PORT must be COM1..COM20 or a device path");
     return true;
@@ -115,6 +119,12 @@ std::string CliOptions::Usage()
            "                            controller's current model\n"
            "  write PORT FILE --model N write MODEL N of FILE only; MODEL N becomes current\n"
            "  show FILE                 print the five models of a settings file\n"
+           "  show FILE --json          the same as JSON, for scripts: currentModel (1..5),\n"
+           "                            modelNumber, SYS_CUR and models[5], each with model,\n"
+           "                            NBRK, BFREQ, VLT, PROG, FRQ[32] and MEMO as stored, and the\n"
+           "                            texts shown for them: BFREQText (\"0.964kHz\"), VLTText,\n"
+           "                            FRQText[32] (\"9.05kHz\"), FRQSteps[32] (1..52); a value\n"
+           "                            outside its table has null there\n"
            "  convert IN OUT            read IN (either layout) and save it in the current layout\n"
            "  diff A B                  print the settings that differ between two files\n"
            "  sheet FILE OUT            draw the five models of FILE on one A4 page: OUT.pdf or\n"
@@ -125,6 +135,7 @@ std::string CliOptions::Usage()
            "Options:\n"
            "  --model N        model 1..5 for read and write\n"
            "  --timeout MS     wait at most MS milliseconds for each reply (default 7000)\n"
+           "  --json           show: print JSON\n"
            "  --settings INI   application settings file naming the devices of COM1..COM20\n"
            "                   (section [Ports], entries COMn=/dev/...; default: VXRMGR.ini)\n"
            "  --lang ja|en     language of the sheet's texts\n"

@@ -13,6 +13,7 @@ struct CliOptions {
     int timeoutMs = kDefaultTimeoutMs;  // --timeout MS
     std::string settingsPath;           // --settings INI ("" = the application settings file)
     std::optional<int> language;        // --lang ja|en for sheet: 0 Japanese, 1 English (else the locale's)
+    bool json = false;                  // --json: show prints the bank as JSON
 
     // Fills the options; on a usage error returns false with the reason in *error.
     static bool Parse(const std::vector<std::string>& args, CliOptions& options, std::string* error);

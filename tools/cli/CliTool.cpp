@@ -5,6 +5,12 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 #include "AppSettings.h"
@@ -28,6 +34,46 @@ constexpr int kEnglish = 1;
 QString FromLocal(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// Why a path cannot be read as an input file; "" for a regular file (or a link to one).
+// Anything else is refused before it is opened: opening a FIFO waits for a writer, and a
+// device or a folder holds no settings.
+std::string InputProblem(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? "no such file" : std::strerror(errno);
+    if (S_ISREG(st.st_mode))
+        return "";
+    if (S_ISDIR(st.st_mode))
+        return "not a regular file (a folder)";
+    if (S_ISFIFO(st.st_mode))
+        return "not a regular file (a FIFO)";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "not a regular file (a device)";
+    return "not a regular file";
+}
+
+// Why a file cannot be written at path, as far as can be told without writing it: the first
+// obstacle found, "" when none is.
+std::string WhyNotWritable(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return "it is a folder";
+        if (::access(path.c_str(), W_OK) != 0)
+            return std::string("it is read-only (") + std::strerror(errno) + ")";
+    }
+    const QString folder = QFileInfo(FromLocal(path)).absolutePath();
+    std::string probe = QFile::encodeName(folder).toStdString() + "/.vxrmgr-cli-XXXXXX";
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return std::string("no file can be created in its folder (") + std::strerror(errno) + ")";
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return "";
 }
 
 }  // namespace
@@ -67,11 +113,27 @@ int CliTool::Run()
     return kUsage;
 }
 
+bool CliTool::LoadPins(std::map<int, std::string>& pins)
+{
+    const std::string& path = options_.settingsPath;
+    if (!path.empty() && QFileInfo::exists(FromLocal(path))) {
+        const std::string why = InputProblem(path);
+        if (!why.empty()) {
+            Error(path + ": " + why);
+            return false;
+        }
+    }
+    const AppSettings settings = path.empty() ? AppSettings() : AppSettings(FromLocal(path));
+    pins = settings.LoadPortTable();
+    return true;
+}
+
 int CliTool::Ports()
 {
-    const AppSettings settings =
-        options_.settingsPath.empty() ? AppSettings() : AppSettings(FromLocal(options_.settingsPath));
-    const PortTable table(settings.LoadPortTable());
+    std::map<int, std::string> pins;
+    if (!LoadPins(pins))
+        return kFailed;
+    const PortTable table(pins);
     for (const auto& [n, device] : table.Mapping())
         std::fprintf(out_, "COM%-3d %s\n", n, device.empty() ? "(none)" : device.c_str());
     return kOk;
@@ -79,8 +141,9 @@ int CliTool::Ports()
 
 bool CliTool::LoadExisting(const std::string& path, ModelBank& bank)
 {
-    if (!QFileInfo(FromLocal(path)).isFile()) {
-        Error(path + ": no such file");
+    const std::string why = InputProblem(path);
+    if (!why.empty()) {
+        Error(path + ": " + why);
         return false;
     }
     try {
@@ -93,25 +156,27 @@ bool CliTool::LoadExisting(const std::string& path, ModelBank& bank)
     return true;
 }
 
-bool CliTool::SaveTo(const std::string& path, const ModelBank& bank)
+std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
 {
     try {
         if (SettingsFile::Save(bank, FromLocal(path)) == SettingsFile::SaveResult::Saved)
-            return true;
-        Error(path + ": cannot be written");
+            return "";
+        // The file layer only says that the place cannot be written; find out why.
+        const std::string why = WhyNotWritable(path);
+        return why.empty() ? "cannot be written" : "cannot be written: " + why;
     } catch (const std::exception& e) {
-        Error(path + ": cannot be written: " + e.what());
+        return std::string("cannot be written: ") + e.what();
     }
-    return false;
 }
 
-int CliTool::RunTransfer(Transfer kind, ModelBank& bank)
+int CliTool::RunTransfer(Transfer kind, ModelBank& bank, std::string& said)
 {
-    const AppSettings settings =
-        options_.settingsPath.empty() ? AppSettings() : AppSettings(FromLocal(options_.settingsPath));
+    std::map<int, std::string> pins;
+    if (!LoadPins(pins))
+        return kFailed;
     std::string device;
     std::string why;
-    if (!SerialPortOpener::Resolve(options_.operands[0], settings.LoadPortTable(), device, &why)) {
+    if (!SerialPortOpener::Resolve(options_.operands[0], pins, device, &why)) {
         Error(why);
         return kFailed;
     }
@@ -148,7 +213,7 @@ int CliTool::RunTransfer(Transfer kind, ModelBank& bank)
         Error(reporter.LastMessage() + ": " + result.Describe());
         return kFailed;
     }
-    std::fprintf(out_, "%s\n", reporter.LastMessage().c_str());
+    said = reporter.LastMessage();
     return kOk;
 }
 
@@ -166,10 +231,21 @@ int CliTool::Read()
         Error(file + ": no such folder");
         return kFailed;
     }
-    const int status = RunTransfer(options_.model ? Transfer::ReadShown : Transfer::ReadAll, bank);
+    std::string said;
+    const int status = RunTransfer(options_.model ? Transfer::ReadShown : Transfer::ReadAll, bank, said);
     if (status != kOk)
         return status;
-    return SaveTo(file, bank) ? kOk : kFailed;
+    // Success only once the file holds what was read.
+    const std::string why = SaveTo(file, bank);
+    if (!why.empty()) {
+        const std::string what = options_.model ? "MODEL" + std::to_string(*options_.model) + " was"
+                                                : "all five models and the current model (MODEL" +
+                                                      std::to_string(bank.ShownIndex() + 1) + ") were";
+        Error(what + " read from the controller, but " + file + " was not saved: " + why);
+        return kFailed;
+    }
+    std::fprintf(out_, "%s\n", said.c_str());
+    return kOk;
 }
 
 int CliTool::Write()
@@ -179,7 +255,11 @@ int CliTool::Write()
         return kFailed;
     if (options_.model)
         bank.ModelNumber = (*options_.model - 1) * ModelBank::kModelStep;  // the shown model
-    return RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank);
+    std::string said;
+    const int status = RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank, said);
+    if (status == kOk)
+        std::fprintf(out_, "%s\n", said.c_str());
+    return status;
 }
 
 int CliTool::Show()
@@ -187,7 +267,7 @@ int CliTool::Show()
     ModelBank bank;
     if (!LoadExisting(options_.operands[0], bank))
         return kFailed;
-    std::fputs(BankReport::Show(bank).c_str(), out_);
+    std::fputs((options_.json ? BankReport::Json(bank) : BankReport::Show(bank)).c_str(), out_);
     return kOk;
 }
 
@@ -196,7 +276,11 @@ int CliTool::Convert()
     ModelBank bank;
     if (!LoadExisting(options_.operands[0], bank))
         return kFailed;
-    return SaveTo(options_.operands[1], bank) ? kOk : kFailed;
+    const std::string why = SaveTo(options_.operands[1], bank);
+    if (why.empty())
+        return kOk;
+    Error(options_.operands[1] + ": " + why);
+    return kFailed;
 }
 
 int CliTool::Diff()

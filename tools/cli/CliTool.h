@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "CliOptions.h"
@@ -29,10 +30,14 @@ private:
 
     // Loads a settings file that must exist; false with a message on stderr.
     bool LoadExisting(const std::string& path, ModelBank& bank);
-    bool SaveTo(const std::string& path, const ModelBank& bank);
-    // Opens PORT, runs the transfer, prints the outcome; the exit status.
+    // Saves the bank; "" when saved, else why not.
+    std::string SaveTo(const std::string& path, const ModelBank& bank);
+    // The devices pinned to COM numbers by the application settings; false with a message.
+    bool LoadPins(std::map<int, std::string>& pins);
+    // Opens PORT and runs the transfer; the exit status. A failure is reported on stderr; on
+    // success the success text goes to *said and is not printed yet.
     enum class Transfer { ReadAll, ReadShown, WriteAll, WriteShown };
-    int RunTransfer(Transfer kind, ModelBank& bank);
+    int RunTransfer(Transfer kind, ModelBank& bank, std::string& said);
     void Error(const std::string& text);
 
     CliOptions options_;
