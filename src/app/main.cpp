@@ -7,6 +7,11 @@
 
 int main(int argc, char** argv)
 {
+    // The language switch is the first argument as typed; QApplication takes its own options
+    // (-style fusion, -platform ...) out of argv.
+    QStringList typed;
+    for (int i = 1; i < argc; ++i)
+        typed << QString::fromLocal8Bit(argv[i]);
     TApplication app(argc, argv);
     QCoreApplication::setApplicationName("vxrmgr");
     // One Japanese-capable interface font of 12 pixels for every text.
@@ -14,8 +19,7 @@ int main(int argc, char** argv)
     font.setPixelSize(12);
     QApplication::setFont(font);
 
-    TMainForm::Options options;
-    options.arguments = app.arguments().mid(1);
+    TMainForm::Options options = TMainForm::Options::FromCommandLine(typed, app.arguments().mid(1));
     options.japaneseLocale = TMainForm::SystemLocaleIsJapanese();
     TMainForm mainForm(options);
     TMonForm monForm;
