@@ -1,4 +1,5 @@
 #include <QFont>
+#include <QIcon>
 #include <QStringList>
 
 #include "TApplication.h"
@@ -14,6 +15,9 @@ int main(int argc, char** argv)
         typed << QString::fromLocal8Bit(argv[i]);
     TApplication app(argc, argv);
     QCoreApplication::setApplicationName("vxrmgr");
+    // The installed menu entry and icon share this id; the desktop matches windows to the entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vxrmgr.VxrManager"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.vxrmgr.VxrManager")));
     // One Japanese-capable interface font of 12 pixels for every text.
     QFont font(QStringLiteral("Noto Sans CJK JP"));
     font.setPixelSize(12);
