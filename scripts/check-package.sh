@@ -19,7 +19,7 @@ desktop-file-validate "$root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 mkdir -p "$tmp/mime/packages"
 cp "$root/usr/share/mime/packages/$id.xml" "$tmp/mime/packages/"
-update-mime-database "$tmp/mime" >/dev/null
+XDG_DATA_DIRS="$tmp" update-mime-database "$tmp/mime"  # in the search path: no note about it
 grep -q '^50:application/x-vxrmgr-settings:\*\.vxs$' "$tmp/mime/globs2"
 grep -q ':application/x-vxrmgr-settings:\*\.VXS:cs$' "$tmp/mime/globs2"
 
@@ -43,7 +43,7 @@ export XDG_CONFIG_HOME="$tmp/config"
 # The start ends in the port's message, which waits for the user: the window is still running
 # when the time is up, and is ended then.
 rc=0
-QT_QPA_PLATFORM=offscreen timeout 5 "$bin/vxrmgr" -E >"$tmp/vxrmgr.log" 2>&1 || rc=$?
+QT_QPA_PLATFORM=offscreen timeout 10 "$bin/vxrmgr" -E >"$tmp/vxrmgr.log" 2>&1 || rc=$?
 if [ "$rc" -ne 124 ]; then
     cat "$tmp/vxrmgr.log" >&2
     echo "check-package: vxrmgr ended by itself (exit status $rc) instead of running" >&2
