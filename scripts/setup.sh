@@ -3,7 +3,8 @@
 set -euo pipefail
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-noto-cjk
-          clang libclang-rt-14-dev xvfb xauth openbox x11-utils xdotool)
+          clang libclang-rt-14-dev xvfb xauth openbox x11-utils xdotool
+          dpkg-dev lintian desktop-file-utils appstream librsvg2-bin shared-mime-info)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

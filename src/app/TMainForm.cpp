@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <exception>
 
 #include "DeviceExchange.h"
+#include "IniFileError.h"
 #include "MessageDialog.h"
 #include "PortTable.h"
 #include "SettingsFile.h"
@@ -68,6 +70,19 @@ TMainForm::TMainForm(Options options, QWidget* parent)
 }
 
 TMainForm::~TMainForm() = default;
+
+TMainForm::Options TMainForm::Options::FromCommandLine(const QStringList& typed, const QStringList& remaining)
+{
+    Options options;
+    options.arguments = typed;
+    for (const QString& arg : remaining) {
+        if (!arg.startsWith(u'-')) {
+            options.file = arg;
+            break;
+        }
+    }
+    return options;
+}
 
 bool TMainForm::SystemLocaleIsJapanese()
 {
@@ -170,6 +185,16 @@ void TMainForm::FormCreate(const Options& options)
     FillPortList();
     LoadAppSettings();
     RunHandler([this] { CommPortCloseUp(); });
+    // 15. A settings file named on the command line (a file manager's "open with") opens as
+    // Open opens it; one that cannot be loaded is reported and the defaults stay.
+    if (!options.file.isEmpty()) {
+        RunHandler([this, &options] {
+            // The open dialog offers only existing files; a mistyped name must not pass silently.
+            if (!QFileInfo::exists(options.file))
+                throw IniFileError("Cannot read file " + options.file.toStdString() + ": No such file or directory");
+            OpenSettingsFile(options.file);
+        });
+    }
 }
 
 void TMainForm::SetMonForm(TMonForm* monForm)
@@ -259,7 +284,12 @@ void TMainForm::OpenBtnClick()
     const auto choice = fileDialogs_.OpenDialog1(this);
     if (!choice)
         return;
-    SettingsFile::Load(choice->path, Bank);  // throws, leaving the bank as it was
+    OpenSettingsFile(choice->path);
+}
+
+void TMainForm::OpenSettingsFile(const QString& path)
+{
+    SettingsFile::Load(path, Bank);  // throws, leaving the bank as it was
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
 }

@@ -36,9 +36,16 @@ public:
     static inline const char* kDateCaption = "VXR Manager for ZavidEzedu 100428";
 
     struct Options {
-        QStringList arguments;        // the program's arguments, without the program name
+        QStringList arguments;        // the program's arguments as typed, without the program name
+        QString file;                 // a settings file to open once started; empty: none
         bool japaneseLocale = false;  // the system locale is Japanese/Japan
         QString appSettingsPath;      // empty: VXRMGR.ini where the program keeps it
+
+        // typed: the arguments before the toolkit took its own options out (-style fusion, ...);
+        // remaining: what it left. Only the first typed argument can be the switch, so
+        // "-style fusion -J" selects no language; the file is the first remaining argument
+        // that does not begin with "-".
+        static Options FromCommandLine(const QStringList& typed, const QStringList& remaining);
     };
 
     explicit TMainForm(Options options, QWidget* parent = nullptr);
@@ -75,6 +82,9 @@ public:
     void RESET_BTNClick();
     void SpeedButton1Click();
     void OpenBtnClick();
+    // Loads a settings file into the bank and shows it: Open after its dialog, and a file named
+    // on the command line. Throws, leaving the bank as it was, when the file cannot be loaded.
+    void OpenSettingsFile(const QString& path);
     void SaveBtnClick();
     void CommPortCloseUp();
     void READ_BTNClick();

@@ -1,35 +1,45 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 #include <map>
 #include <string>
 
 // The application settings file "VXRMGR.ini": the chosen serial port and the table that maps
-// port numbers to devices. Every failure here is silent; the defaults apply instead.
+// port numbers to devices. Users edit it by hand, so the program changes only the CommPort
+// value and keeps every other line, comment and blank line as written. Every failure here is
+// silent; the defaults apply instead.
 class AppSettings {
 public:
     static constexpr int kMaxPort = 20;
 
-    // The file beside the executable, or in the per-user configuration folder when the
-    // executable's folder cannot be written (a system-wide install).
+    // The file where the running program keeps it (DefaultPath).
     AppSettings();
     explicit AppSettings(QString path);
 
     const QString& Path() const { return path_; }
 
     // The remembered port index ("CommPort", default 0), as stored: the caller decides what an
-    // index outside 0..20 selects. Writes the file back so that it exists afterwards.
+    // index outside 0..20 selects. An absent file is created empty, so that the user finds it.
     int LoadAppSettings() const;
 
-    // Stores the port index; other sections and entries of the file stay as they are.
+    // Stores the port index by changing only the CommPort value of the file (adding the entry,
+    // or the section, when absent). Nothing is written when the stored value is already index.
     void SaveAppSettings(int index) const;
 
     // Section "Ports": port number n (1..20) -> the device named by entry "COMn", when present
     // and not empty.
     std::map<int, std::string> LoadPortTable() const;
 
+    // VXRMGR.ini beside the program when one is there (portable use); otherwise vxrmgr's folder
+    // in the user's configuration folder (XDG_CONFIG_HOME, by default ~/.config). A file is never
+    // created beside the program: that is the folder it was installed into.
     static QString DefaultPath();
+    static QString DefaultPath(const QString& programDir);
 
 private:
+    // Replaces the file whole (AtomicFileWriter); throws IniFileError.
+    void Write(const QByteArray& data) const;
+
     QString path_;
 };

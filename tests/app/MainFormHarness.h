@@ -12,16 +12,23 @@ inline QTemporaryDir& ScratchDir()
     return dir;
 }
 
-// A main window built as the program builds it, with the locale, arguments and application
-// settings file of a test (a fresh one unless given).
+// A main window built as the program builds it, with the options of a test and a fresh
+// application settings file unless one is given.
+inline std::unique_ptr<TMainForm> MakeMainForm(TMainForm::Options o)
+{
+    static int counter = 0;
+    if (o.appSettingsPath.isEmpty())
+        o.appSettingsPath = ScratchDir().filePath(QStringLiteral("VXRMGR-%1.ini").arg(++counter));
+    return std::make_unique<TMainForm>(o);
+}
+
+// The same with the locale, arguments and application settings file of a test.
 inline std::unique_ptr<TMainForm> MakeMainForm(QStringList args = {}, bool japaneseLocale = false,
                                                QString appSettingsPath = {})
 {
-    static int counter = 0;
     TMainForm::Options o;
     o.arguments = std::move(args);
     o.japaneseLocale = japaneseLocale;
-    o.appSettingsPath =
-        appSettingsPath.isEmpty() ? ScratchDir().filePath(QStringLiteral("VXRMGR-%1.ini").arg(++counter)) : appSettingsPath;
-    return std::make_unique<TMainForm>(o);
+    o.appSettingsPath = std::move(appSettingsPath);
+    return MakeMainForm(std::move(o));
 }

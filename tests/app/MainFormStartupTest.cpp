@@ -46,6 +46,34 @@ TEST(MainFormStartup, LanguageFromLocaleAndFirstArgument)
     }
 }
 
+// The toolkit takes its own options out of the arguments; the switch is still only the first
+// argument as the user typed it, and the file the first remaining one that is no option.
+TEST(MainFormStartup, CommandLineSwitchAsTypedAndFileArgument)
+{
+    RecordingPresenter answers;
+    struct Case {
+        QStringList typed;
+        QStringList remaining;
+        int language;
+        const char* file;
+    };
+    const Case cases[] = {
+        {{"-style", "fusion", "-J"}, {"-J"}, 1, ""},
+        {{"-J", "-style", "fusion"}, {"-J"}, 0, ""},
+        {{"-J", "a.VXS"}, {"-J", "a.VXS"}, 0, "a.VXS"},
+        {{"a.VXS"}, {"a.VXS"}, 1, "a.VXS"},
+        {{"a.VXS", "-J"}, {"a.VXS", "-J"}, 1, "a.VXS"},
+        {{"-platform", "offscreen", "-e", "b.vxs"}, {"-e", "b.vxs"}, 1, "b.vxs"},
+        {{"-x", "c.VXS", "d.VXS"}, {"-x", "c.VXS", "d.VXS"}, 1, "c.VXS"},
+    };
+    for (const Case& c : cases) {
+        TMainForm::Options o = TMainForm::Options::FromCommandLine(c.typed, c.remaining);
+        EXPECT_EQ(o.file, QString(c.file)) << c.typed.join(' ').toStdString();
+        o.file.clear();  // the opening itself is the settings-file commands' business
+        EXPECT_EQ(MakeMainForm(o)->Language, c.language) << c.typed.join(' ').toStdString();
+    }
+}
+
 TEST(MainFormStartup, LabelsAndHintsInEachLanguage)
 {
     RecordingPresenter answers;

@@ -116,6 +116,61 @@ TEST_F(SettingsFileCommands, AFileThatCannotBeReadIsReportedAndChangesNothing)
     EXPECT_FALSE(messages.requests[0].text.empty());
 }
 
+// "vxrmgr [-J] FILE", as a file manager starts it: the file opens once the start-up is done.
+TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineOpensOnceStarted)
+{
+    form->Bank.models[3].NBRK = 42;
+    form->Bank.ModelNumber = 120;
+    dialogs.next = FileChoice{Path("a.VXS"), 0};
+    form->SaveBtn->click();
+    const ModelBank saved = form->Bank;
+
+    for (const QStringList& args : {QStringList{Path("a.VXS")}, QStringList{"-J", Path("a.VXS")}}) {
+        messages.requests.clear();
+        auto started = MakeMainForm(TMainForm::Options::FromCommandLine(args, args));
+        EXPECT_EQ(started->Bank, saved);
+        EXPECT_EQ(started->MDL_SEL->MDL_SEL_Tabs->currentIndex(), 3);
+        EXPECT_EQ(started->MDL_SEL->NBRK_EDIT->text(), "42");
+        ASSERT_EQ(messages.requests.size(), 1u);  // the port's, nothing else
+        EXPECT_EQ(started->Language, args.size() == 2 ? 0 : 1);
+    }
+}
+
+TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineThatCannotBeLoadedIsReportedAsOpenReportsIt)
+{
+    QDir(dir.path()).mkdir("folder.VXS");
+    {
+        QFile text(Path("text.VXS"));
+        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+        text.write("just some notes\n");
+    }
+    ModelBank defaults;
+    defaults.Initialise();
+    for (const char* name : {"folder.VXS", "text.VXS"}) {
+        messages.requests.clear();
+        auto started = MakeMainForm(TMainForm::Options::FromCommandLine({"-E", Path(name)}, {"-E", Path(name)}));
+        EXPECT_EQ(started->Bank, defaults) << name;
+        const std::vector<MessageRequest> atStart(messages.requests.begin() + 1, messages.requests.end());
+
+        messages.requests.clear();
+        dialogs.next = FileChoice{Path(name), 0};
+        started->OpenBtn->click();
+        ASSERT_EQ(atStart.size(), messages.requests.size()) << name;
+        for (size_t i = 0; i < atStart.size(); ++i) {
+            EXPECT_EQ(atStart[i].kind, messages.requests[i].kind) << name;
+            EXPECT_EQ(atStart[i].text, messages.requests[i].text) << name;
+        }
+    }
+
+    // The open dialog offers only existing files; a mistyped name is reported.
+    messages.requests.clear();
+    auto started = MakeMainForm(TMainForm::Options::FromCommandLine({Path("typo.VXS")}, {Path("typo.VXS")}));
+    EXPECT_EQ(started->Bank, defaults);
+    ASSERT_EQ(messages.requests.size(), 2u);
+    EXPECT_EQ(messages.requests[1].kind, DialogKind::Error);
+    EXPECT_NE(messages.requests[1].text.find("typo.VXS: No such file"), std::string::npos);
+}
+
 TEST_F(SettingsFileCommands, CancelledDialogsChangeNothing)
 {
     form->Bank.models[0].NBRK = 9;

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Checks a built package (scripts/package.sh) with the ecosystem's own tools and starts it from an
+# unpacked copy: the desktop entry (desktop-file-validate), the metainfo (appstreamcli), the file
+# type (update-mime-database), the package (lintian, failing on errors); then vxrmgr-cli --help
+# and the window under the offscreen platform, which must keep running, keep its settings in
+# XDG_CONFIG_HOME and write nothing beside the program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+deb=${1:?usage: scripts/check-package.sh vxrmgr_VERSION_ARCH.deb}
+id=org.vxrmgr.VxrManager
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+root="$tmp/root"
+dpkg-deb -x "$deb" "$root"
+
+echo "check-package: desktop entry, metainfo, file type"
+desktop-file-validate "$root/usr/share/applications/$id.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
+mkdir -p "$tmp/mime/packages"
+cp "$root/usr/share/mime/packages/$id.xml" "$tmp/mime/packages/"
+XDG_DATA_DIRS="$tmp" update-mime-database "$tmp/mime"  # in the search path: no note about it
+grep -q '^50:application/x-vxrmgr-settings:\*\.vxs$' "$tmp/mime/globs2"
+grep -q ':application/x-vxrmgr-settings:\*\.VXS:cs$' "$tmp/mime/globs2"
+
+echo "check-package: lintian"
+rc=0
+lintian --fail-on error "$deb" >"$tmp/lintian.log" 2>&1 || rc=$?
+grep -v 'running with root privileges' "$tmp/lintian.log" || true
+if [ "$rc" -ne 0 ]; then
+    echo "check-package: lintian found errors" >&2
+    exit 1
+fi
+
+echo "check-package: the unpacked programs"
+bin="$root/usr/bin"
+"$bin/vxrmgr-cli" --help | grep -q '^Usage: vxrmgr-cli'
+"$bin/vxr-sim" --help | grep -q '^Usage: vxr-sim'
+
+listing() { (cd "$root" && find . -printf '%p %s %T@\n' | LC_ALL=C sort); }
+before=$(listing)
+export XDG_CONFIG_HOME="$tmp/config"
+# The start ends in the port's message, which waits for the user: the window is still running
+# when the time is up, and is ended then.
+rc=0
+QT_QPA_PLATFORM=offscreen timeout 10 "$bin/vxrmgr" -E >"$tmp/vxrmgr.log" 2>&1 || rc=$?
+if [ "$rc" -ne 124 ]; then
+    cat "$tmp/vxrmgr.log" >&2
+    echo "check-package: vxrmgr ended by itself (exit status $rc) instead of running" >&2
+    exit 1
+fi
+if [ ! -f "$XDG_CONFIG_HOME/vxrmgr/VXRMGR.ini" ]; then
+    echo "check-package: vxrmgr did not keep its settings in \$XDG_CONFIG_HOME/vxrmgr/" >&2
+    exit 1
+fi
+if [ "$(listing)" != "$before" ]; then
+    diff <(echo "$before") <(listing) >&2 || true
+    echo "check-package: vxrmgr wrote into the folder it was installed into" >&2
+    exit 1
+fi
+echo "check-package: passed"
