@@ -38,6 +38,8 @@ public:
         QStringList arguments;        // the program's arguments, without the program name
         bool japaneseLocale = false;  // the system locale is Japanese/Japan
         QString appSettingsPath;      // empty: VXRMGR.ini where the program keeps it
+
+        std::string devDir;  // empty: /dev; where the serial devices present are looked for
     };
 
     explicit TMainForm(Options options, QWidget* parent = nullptr);
@@ -84,7 +86,7 @@ public:
 
     FileDialogs& Dialogs() { return fileDialogs_; }
     const AppSettings& Settings() const { return appSettings_; }
-    // The device each port number opens, as of the last filling of the port list.
+    // The device each port number opens, as of the last port choice.
     std::string DeviceOfPort(int32_t portNo) const;
 
     // Moves the keyboard focus to the button panel; a number being typed commits first.
@@ -97,6 +99,8 @@ private:
     void FormCreate(const Options& options);
     void BuildPanel4();
     void FillPortList();
+    // Reads the pinned numbers and the devices present again, for the port about to be chosen.
+    void ReadPortTable();
     void LoadAppSettings();
     void SaveAppSettings();
     // Runs one transfer with the window's progress and messages; no second one can start inside.
@@ -112,6 +116,7 @@ private:
     FileDialogs fileDialogs_;
     AppSettings appSettings_;
     std::vector<std::string> portDevices_;  // index n - 1: the device of COMn
+    std::string devDir_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
 };
