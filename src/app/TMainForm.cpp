@@ -144,8 +144,7 @@ void TMainForm::FormCreate(const Options& options)
     else if (arg == "-E")
         Language = 1;
     ctx_.language = Language;
-    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
-        app->SetLanguage(Language);
+    TApplication::UseLanguage(Language);
     // 6. The curve bars are built by the curve editor in index order with their tags.
     // 7. Pair the number fields with their bars.
     MDL_SEL->PairControls();
