@@ -31,7 +31,8 @@ public:
     }
 
 private:
-    static QString Translate(const char* text) { return QCoreApplication::translate("QAbstractFileIconProvider", text); }
+    // Qt's Japanese translations hold these type names under the file dialog's context.
+    static QString Translate(const char* text) { return QCoreApplication::translate("QFileDialog", text); }
 };
 
 // One for every dialog, kept to the end of the program: a dialog's folder model and its worker
@@ -66,16 +67,4 @@ int TSettingsFileDialog::FilterIndex() const
 {
     const auto index = static_cast<int>(FileDialogs::Filters().indexOf(selectedNameFilter()));
     return index < 0 ? 0 : index;
-}
-
-void TSettingsFileDialog::accept()
-{
-    // A named pipe, a device or a socket is no settings file: loading or saving one would wait
-    // for the other end for good. The dialog does not list them; a typed name stays unchosen.
-    for (const QString& path : selectedFiles()) {
-        const QFileInfo info(path);
-        if (info.exists() && !info.isFile() && !info.isDir())
-            return;
-    }
-    QFileDialog::accept();
 }

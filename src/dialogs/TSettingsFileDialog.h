@@ -11,7 +11,4 @@ public:
 
     // The chosen filter: 0 "*.VXS", 1 "*.*".
     int FilterIndex() const;
-
-protected:
-    void accept() override;
 };

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -29,6 +31,10 @@ std::string DialogButtonTexts(QToolButton* button)
         for (QAbstractButton* b : dialog->findChild<QDialogButtonBox*>()->buttons())
             texts << b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(QLatin1Char('&'));
         texts.sort();
+        // The type column too: the dialog names types by itself, not by the desktop's database.
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        const QTemporaryDir folder;
+        texts << model->type(model->index(folder.path()));
         dialog->reject();
     });
     poll.start();
@@ -46,9 +52,9 @@ TEST(FileDialogLanguage, QtsOwnDialogsSpeakTheWindowsLanguage)
         std::string open;
         std::string save;
     } cases[] = {
-        {"-J", "キャンセル | 開く", "キャンセル | 保存"},
-        {"-E", "Cancel | Open", "Cancel | Save"},
-        {"-J", "キャンセル | 開く", "キャンセル | 保存"},  // again Japanese after an English window
+        {"-J", "キャンセル | 開く | フォルダ", "キャンセル | 保存 | フォルダ"},
+        {"-E", "Cancel | Open | Folder", "Cancel | Save | Folder"},
+        {"-J", "キャンセル | 開く | フォルダ", "キャンセル | 保存 | フォルダ"},  // again Japanese after an English window
     };
     for (const auto& c : cases) {
         auto form = MakeMainForm({c.argument});

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileSystemModel>
-#include <QApplication>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -138,36 +135,3 @@ TEST(SettingsFileDialog, BrowsingAndTypingNeverStopTheWindow)
     }
 }
 
-// Loading or saving a named pipe or a device would wait for its other end: neither can be chosen.
-TEST(SettingsFileDialog, SpecialFilesCannotBeChosen)
-{
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(QStringLiteral("pipe.VXS"));
-    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    const QString plain = dir.filePath(QStringLiteral("set1.VXS"));
-    std::ofstream(plain.toStdString()) << "[VxrManager]\r\n";
-
-    for (const auto mode : {QFileDialog::AcceptOpen, QFileDialog::AcceptSave}) {
-        for (const QString& name : {fifo, QStringLiteral("/dev/zero"), plain}) {
-            TSettingsFileDialog dialog(nullptr, mode, QString());
-            dialog.setDirectory(dir.path());
-            dialog.show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-            // The save dialog asks before replacing the plain file: answer yes.
-            QTimer answer;
-            QObject::connect(&answer, &QTimer::timeout, [&] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                    box->button(QMessageBox::Yes)->click();
-            });
-            answer.start(20);
-            Type(dialog, name);
-            QTest::keyClick(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
-            QTest::qWait(50);
-            const bool chosen = dialog.result() == QDialog::Accepted;
-            EXPECT_EQ(chosen, name == plain) << name.toStdString() << " mode " << mode;
-            if (chosen) {
-                EXPECT_EQ(dialog.selectedFiles(), QStringList{plain});
-            }
-        }
-    }
-}
