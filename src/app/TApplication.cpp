@@ -1,10 +1,43 @@
 #include "TApplication.h"
 
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
+
 #include <exception>
 
 #include "MessageDialog.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void TApplication::UseLanguage(int language)
+{
+    auto* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (auto* ours = qobject_cast<TApplication*>(app))
+        ours->SetLanguage(language);
+    // Qt's translations come from the system (Debian: qt6-translations-l10n); without them the
+    // dialogs stay English.
+    static QPointer<QTranslator> japanese;  // owned by the application object
+    static bool installed = false;
+    if (!japanese)
+        installed = false;  // a new application object
+    if (language == 0 && !installed) {
+        if (!japanese) {
+            auto* translator = new QTranslator(app);
+            if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                delete translator;
+                return;
+            }
+            japanese = translator;
+        }
+        installed = QCoreApplication::installTranslator(japanese);
+    } else if (language != 0 && installed) {
+        QCoreApplication::removeTranslator(japanese);
+        installed = false;
+    }
+}
 
 void TApplication::ShowException(const char* what, int language)
 {

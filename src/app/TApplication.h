@@ -14,6 +14,11 @@ public:
     // The language of the report's caption once the main window has chosen it.
     void SetLanguage(int language) { language_ = language; }
 
+    // The language chosen at start-up, for the whole application: Qt's own dialogs and buttons
+    // (file dialogs, their messages) speak Japanese with 0 and English otherwise. Works on any
+    // application object; the report's caption follows where it is ours.
+    static void UseLanguage(int language);
+
     static void ShowException(const char* what, int language);
 
 private:

@@ -16,6 +16,7 @@
 #include "DeviceExchange.h"
 #include "IniFileError.h"
 #include "MessageDialog.h"
+#include "PortCauseText.h"
 #include "PortTable.h"
 #include "SettingsFile.h"
 #include "TApplication.h"
@@ -40,7 +41,8 @@ constexpr int kButtonStep = 34;
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
       ctx_{Bank, 1, {}, {}, {}},
-      appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath))
+      appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath)),
+      devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir)
 {
     // The controller's line: 1200 bit/s, 8N1, no flow control.
     CommX1.SetBitRate(1200);
@@ -162,8 +164,7 @@ void TMainForm::FormCreate(const Options& options)
     else if (arg == "-E")
         Language = 1;
     ctx_.language = Language;
-    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
-        app->SetLanguage(Language);
+    TApplication::UseLanguage(Language);
     // 6. The curve bars are built by the curve editor in index order with their tags.
     // 7. Pair the number fields with their bars.
     MDL_SEL->PairControls();
@@ -309,8 +310,13 @@ void TMainForm::FillPortList()
     CommPort->addItem(QStringLiteral("OFF"));
     for (int n = 1; n <= PortTable::kPorts; ++n)
         CommPort->addItem(QStringLiteral("COM%1").arg(n));
-    // The devices present now, with the numbers pinned in the settings file.
-    const PortTable table(appSettings_.LoadPortTable());
+}
+
+void TMainForm::ReadPortTable()
+{
+    // Adapters come and go and the settings file may be edited while the program runs: the
+    // numbers follow what is plugged in and pinned at the moment of the choice.
+    const PortTable table(appSettings_.LoadPortTable(), PortTable::PresentDevices(devDir_));
     portDevices_.clear();
     for (int n = 1; n <= PortTable::kPorts; ++n)
         portDevices_.push_back(table.DeviceFor(n));
@@ -339,8 +345,19 @@ void TMainForm::CommPortCloseUp()
                       Language);
         return;
     }
+    // The list keeps the choice although the port is closed. The component's message itself
+    // is not shown; what Linux said about the device is, on a line of its own.
+    const auto failed = [this](const OpenCause& cause) {
+        std::string text = TextTable::ReplaceStar(TextTable::Message(TextTable::kPortMissing, Language), CommX1.PortNo());
+        const std::string line = PortCauseText::Line(cause, Language);
+        if (!line.empty())
+            text += "\n" + line;
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, text, Language);
+        CommX1.Close();
+    };
     try {
         CommX1.Close();
+        ReadPortTable();
         CommX1.SetPortNo(n);
         CommX1.Open();
         CommX1.SetDtr(true);
@@ -349,12 +366,10 @@ void TMainForm::CommPortCloseUp()
         CommX1.PurgeTrans();
         MessageDialog(DialogKind::Information, DialogButtons::Ok,
                       TextTable::ReplaceStar(TextTable::Message(TextTable::kPortOk, Language), CommX1.PortNo()), Language);
+    } catch (const ECommError& e) {
+        failed(e.Cause());
     } catch (...) {
-        // The reason itself is not shown; the list keeps the choice although the port is closed.
-        MessageDialog(DialogKind::Error, DialogButtons::Ok,
-                      TextTable::ReplaceStar(TextTable::Message(TextTable::kPortMissing, Language), CommX1.PortNo()),
-                      Language);
-        CommX1.Close();
+        failed(OpenCause{});
     }
 }
 

@@ -46,6 +46,7 @@ public:
         // "-style fusion -J" selects no language; the file is the first remaining argument
         // that does not begin with "-".
         static Options FromCommandLine(const QStringList& typed, const QStringList& remaining);
+        std::string devDir;  // empty: /dev; where the serial devices present are looked for
     };
 
     explicit TMainForm(Options options, QWidget* parent = nullptr);
@@ -95,7 +96,7 @@ public:
 
     FileDialogs& Dialogs() { return fileDialogs_; }
     const AppSettings& Settings() const { return appSettings_; }
-    // The device each port number opens, as of the last filling of the port list.
+    // The device each port number opens, as of the last port choice.
     std::string DeviceOfPort(int32_t portNo) const;
 
     // Moves the keyboard focus to the button panel; a number being typed commits first.
@@ -108,6 +109,8 @@ private:
     void FormCreate(const Options& options);
     void BuildPanel4();
     void FillPortList();
+    // Reads the pinned numbers and the devices present again, for the port about to be chosen.
+    void ReadPortTable();
     void LoadAppSettings();
     void SaveAppSettings();
     // Runs one transfer with the window's progress and messages; no second one can start inside.
@@ -124,6 +127,7 @@ private:
     FileDialogs fileDialogs_;
     AppSettings appSettings_;
     std::vector<std::string> portDevices_;  // index n - 1: the device of COMn
+    std::string devDir_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
 };

@@ -83,19 +83,26 @@ unsigned PosixSerialLayer::SpeedFor(uint32_t bitRate)
 bool PosixSerialLayer::Open(const std::string& path)
 {
     Close();
+    FOpenError = 0;
+    // Keeps the errno of the failing step: the port selection tells the user what it means.
+    const auto fail = [this](int fd) {
+        FOpenError = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    };
+    // Another program's exclusive mode (TIOCEXCL) shows here as EBUSY.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return fail(fd);
     // Only a terminal is a serial port; exclusive against other programs.
-    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
+    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return fail(fd);
     ::ioctl(fd, TIOCEXCL);
     FWriteWake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     FEventWake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (FWriteWake < 0 || FEventWake < 0) {
-        ::close(fd);
+        fail(fd);
         Close();
         return false;
     }

@@ -17,6 +17,7 @@ public:
     PosixSerialLayer& operator=(const PosixSerialLayer&) = delete;
 
     bool Open(const std::string& path) override;
+    int OpenError() const override { return FOpenError; }
     void Close() override;
     int Descriptor() const override { return FFd; }
 
@@ -54,6 +55,7 @@ private:
     bool HungUp() const;
 
     int FFd = -1;
+    int FOpenError = 0;
     int FWriteWake = -1;  // eventfd: wakes a writer waiting for room
     int FEventWake = -1;  // eventfd: wakes the event wait
     std::mutex FErrorLock;

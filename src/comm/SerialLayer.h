@@ -29,6 +29,8 @@ public:
 
     // Opens the device exclusively; false when it cannot be had.
     virtual bool Open(const std::string& path) = 0;
+    // The errno of the step that made the last Open fail; 0 when the layer cannot tell.
+    virtual int OpenError() const { return 0; }
     // Releases the device; safe to call twice.
     virtual void Close() = 0;
     // The descriptor shown as the component's Handle.

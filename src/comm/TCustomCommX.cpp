@@ -119,8 +119,12 @@ void TCustomCommX::Open()
         layer = FLayerFactory();
     else
         layer = std::make_shared<PosixSerialLayer>();
-    if (!layer || path.empty() || !layer->Open(path))
+    if (!layer)
         throw ECommError(kMsgOpen);
+    if (path.empty())
+        throw ECommError(kMsgOpen, OpenCause::Unassigned());
+    if (!layer->Open(path))
+        throw ECommError(kMsgOpen, OpenCause::Diagnose(path, layer->OpenError()));
     FLayer = std::move(layer);
     FHandle = static_cast<uint32_t>(FLayer->Descriptor());
     ++FSession;

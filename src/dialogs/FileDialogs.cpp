@@ -1,6 +1,6 @@
 #include "FileDialogs.h"
 
-#include <QFileDialog>
+#include "TSettingsFileDialog.h"
 
 namespace {
 
@@ -18,22 +18,12 @@ public:
 private:
     static std::optional<FileChoice> Run(QWidget* owner, const QString& initialName, QFileDialog::AcceptMode mode)
     {
-        QFileDialog dialog(owner);
-        dialog.setAcceptMode(mode);
-        // Open: the file must exist. Save: any name; an existing one is confirmed before overwriting.
-        dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        dialog.setNameFilters(FileDialogs::Filters());
-        dialog.selectNameFilter(FileDialogs::Filters().front());
-        dialog.setSizeGripEnabled(true);
-        if (!initialName.isEmpty())
-            dialog.selectFile(initialName);
+        TSettingsFileDialog dialog(owner, mode, initialName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         FileChoice choice;
         choice.path = dialog.selectedFiles().front();
-        choice.filterIndex = static_cast<int>(FileDialogs::Filters().indexOf(dialog.selectedNameFilter()));
-        if (choice.filterIndex < 0)
-            choice.filterIndex = 0;
+        choice.filterIndex = dialog.FilterIndex();
         return choice;
     }
 };

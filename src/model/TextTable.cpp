@@ -41,6 +41,21 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"表示しているMODELを読み取る", "Read"},  // 116
     {"表示しているMODELの設定を初期化する", "Reset"},  // 118
     {"直線補間", "LinerAdjust"},  // 120
+    {"この番号のシリアルデバイスが接続されておらず、VXRMGR.ini の [Ports] にも指定がありません。",
+     "No serial device is plugged in for this number, and none is set for it in [Ports] of VXRMGR.ini."},  // 122
+    {"デバイス * がありません（抜かれていませんか？）", "No such device: * (unplugged?)"},  // 124
+    {"アクセスが拒否されました: * はグループ * のものです。このグループに参加して（sudo usermod -aG * $USER）、ログインし直してください。",
+     "Permission denied: * belongs to group *. Join it (sudo usermod -aG * $USER), then log in again."},  // 126
+    {"アクセスが拒否されました: グループ *（* の所有グループ）への参加は、ログインし直すと有効になります。",
+     "Permission denied: you were added to group *, which owns *, after this session began. Log out and in again."},  // 128
+    {"アクセスが拒否されました: * は root しか開けません。udev ルールで dialout などのグループに読み書きを許してください。",
+     "Permission denied: only root may open *. Give a group such as dialout read and write access with a udev rule."},  // 130
+    {"デバイスは他のプログラムが使用中です: *", "The device is in use by another program: *"},  // 132
+    {"デバイスは他のプログラムが使用中です。新しく接続した ttyACM デバイスは、ModemManager が数秒間調べていることがよくあります。もう一度試すか、ModemManager を止めてください。",
+     "The device is in use by another program. A newly plugged ttyACM device is often probed by ModemManager for a few "
+     "seconds: try again, or stop ModemManager."},  // 134
+    {"* はシリアルデバイスではありません。", "* is not a serial device."},  // 136
+    {"* を開けません: *", "Cannot open *: *"},  // 138
 }};
 }  // namespace
 
@@ -64,5 +79,18 @@ std::string TextTable::ReplaceStar(std::string text, int64_t number)
     const auto pos = text.find('*');
     if (pos != std::string::npos)
         text.replace(pos, 1, std::to_string(number));
+    return text;
+}
+
+std::string TextTable::ReplaceStars(std::string text, const std::vector<std::string>& values)
+{
+    size_t from = 0;
+    for (const std::string& value : values) {
+        const auto pos = text.find('*', from);
+        if (pos == std::string::npos)
+            break;
+        text.replace(pos, 1, value);
+        from = pos + value.size();
+    }
     return text;
 }

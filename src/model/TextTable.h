@@ -1,13 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The program's texts by entry number. Entries 0..63 are the brake-frequency figures; from 64
 // on, message n is Japanese and n + 1 English, fetched as n + Language. All texts are UTF-8.
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 121;
+    static constexpr int kLastEntry = 139;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -32,9 +33,19 @@ public:
         kUnsaved = 100,
         kMemo = 102,
         kFirstHint = 104,
+        // Second lines of a port that failed to open: what Linux said and what to do.
+        kCauseUnassigned = 122,
+        kCauseNoDevice = 124,
+        kCauseJoinGroup = 126,
+        kCauseLogInAgain = 128,
+        kCauseRootOnly = 130,
+        kCauseBusyBy = 132,
+        kCauseBusy = 134,
+        kCauseNotSerial = 136,
+        kCauseOther = 138,
     };
 
-    // Entry n (0..121); empty for any other n.
+    // Entry n (0..kLastEntry); empty for any other n.
     static std::string Entry(int n);
     // Message n in the given language (0 Japanese, 1 English).
     static std::string Message(int n, int language);
@@ -42,4 +53,6 @@ public:
     static std::string Hint(int tag, int language) { return Entry(kFirstHint + 2 * tag + (language == 0 ? 0 : 1)); }
     // The first "*" replaced by the number in decimal; the rest unchanged.
     static std::string ReplaceStar(std::string text, int64_t number);
+    // Each "*" in turn replaced by the next of the values; a "*" inside a value stays as it is.
+    static std::string ReplaceStars(std::string text, const std::vector<std::string>& values);
 };

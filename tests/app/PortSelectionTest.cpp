@@ -6,9 +6,14 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
@@ -37,6 +42,25 @@ struct Pty {
     int slave = -1;
     std::string path;
 };
+
+// Whether these bytes, sent through the window's port, reach this pseudo-terminal.
+bool Receives(TMainForm& form, const Pty& pty, const std::string& bytes)
+{
+    if (!form.CommX1.SendString(bytes))
+        return false;
+    std::string got;
+    while (got.size() < bytes.size()) {
+        pollfd p{pty.master, POLLIN, 0};
+        if (::poll(&p, 1, 1000) <= 0)
+            break;
+        char buf[64];
+        const ssize_t n = ::read(pty.master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        got.append(buf, static_cast<size_t>(n));
+    }
+    return got == bytes;
+}
 
 // Drops the list down and closes it again, as a user does; the close is reported once the
 // event loop has run.
@@ -135,7 +159,7 @@ TEST_F(PortSelection, APortWithoutDeviceIsReportedAndStaysClosed)
 {
     const QString path = WriteSettings(QStringLiteral("[VxrManager]\r\nCommPort=20\r\n[Ports]\r\nCOM20=/dev/vxr-no-such-device\r\n"));
     auto form = MakeMainForm({"-J"}, false, path);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"COM20は使用できません"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"COM20は使用できません\nデバイス /dev/vxr-no-such-device がありません（抜かれていませんか？）"});
     EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
     EXPECT_FALSE(form->CommX1.IsOpen());
     EXPECT_EQ(form->CommPort->currentIndex(), 20);  // the list keeps the choice
@@ -198,4 +222,100 @@ TEST_F(PortSelection, AnItemChosenInTheDropDownIsTheOneApplied)
     form->CommPort->hidePopup();
     QCoreApplication::processEvents();
     EXPECT_EQ(form->CommPort->currentIndex(), 0);
+}
+
+// Between two choices an adapter is plugged in or out, or a pin is added, changed or removed
+// in the settings file: each choice opens what is there and pinned at that moment, and never
+// reports a device other than the pinned one as ready.
+TEST_F(PortSelection, EachChoiceFollowsTheDevicesAndPinsOfThatMoment)
+{
+    namespace fs = std::filesystem;
+    Pty other;
+    ASSERT_FALSE(pty.path.empty());
+    ASSERT_FALSE(other.path.empty());
+    const fs::path dev = fs::path(dir.path().toStdString()) / "dev";
+    fs::create_directory(dev);
+    const QString settings = WriteSettings(QStringLiteral("[VxrManager]\r\nCommPort=1\r\n"));
+    const auto pins = [&](const std::string& ports) {
+        std::ofstream(settings.toStdString()) << "[VxrManager]\r\nCommPort=1\r\n[Ports]\r\n" << ports;
+    };
+    TMainForm::Options o;
+    o.arguments = QStringList{"-E"};
+    o.appSettingsPath = settings;
+    o.devDir = dev.string();
+    TMainForm form(o);
+    const std::string unassigned =
+        "COM1 dose not exist\nNo serial device is plugged in for this number, and none is set for it in [Ports] of "
+        "VXRMGR.ini.";
+    EXPECT_EQ(Texts(), std::vector<std::string>{unassigned});
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int port;
+        std::string message;
+        const Pty* opened;
+    } steps[] = {
+        {"adapter plugged in", [&] { fs::create_symlink(pty.path, dev / "ttyUSB0"); }, 1, "COM1 OK", &pty},
+        {"pin added", [&] { pins("COM1=" + other.path + "\r\n"); }, 1, "COM1 OK", &other},
+        {"pinned device takes no second number", [] {}, 2, "COM2 OK", &pty},
+        {"pin changed to a device not there", [&] { pins("COM1=/dev/vxr-gone\r\n"); }, 1,
+         "COM1 dose not exist\nNo such device: /dev/vxr-gone (unplugged?)", nullptr},
+        {"pin removed, adapters swapped",
+         [&] {
+             pins("");
+             fs::remove(dev / "ttyUSB0");
+             fs::create_symlink(other.path, dev / "ttyACM0");
+         },
+         1, "COM1 OK", &other},
+        {"adapter unplugged", [&] { fs::remove(dev / "ttyACM0"); }, 1, unassigned, nullptr},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        form.CommPort->setCurrentIndex(step.port);
+        CloseUp(form);
+        EXPECT_EQ(Texts().back(), step.message) << step.what;
+        EXPECT_EQ(form.CommX1.IsOpen(), step.opened != nullptr) << step.what;
+        if (step.opened) {
+            EXPECT_TRUE(Receives(form, *step.opened, "\x55\xAA")) << step.what;
+            const Pty& notOpened = step.opened == &pty ? other : pty;
+            pollfd p{notOpened.master, POLLIN, 0};
+            EXPECT_EQ(::poll(&p, 1, 0), 0) << step.what;
+        }
+    }
+}
+
+// The second line travels from the device to the message, in the window's language.
+TEST_F(PortSelection, AFailedOpenSaysWhyOnASecondLine)
+{
+    ASSERT_FALSE(pty.path.empty());
+    // Another holder of the device's lock; it is this test program itself.
+    const int holder = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    std::string self;
+    std::ifstream("/proc/self/comm") >> self;
+    const std::string heldBy = self + " (pid " + std::to_string(::getpid()) + ")";
+
+    const struct {
+        std::string device;
+        const char* language;
+        std::string message;
+    } cases[] = {
+        {"/dev/vxr-no-such-device", "-E", "COM4 dose not exist\nNo such device: /dev/vxr-no-such-device (unplugged?)"},
+        {"/dev/null", "-E", "COM4 dose not exist\n/dev/null is not a serial device."},
+        {"/dev/null", "-J", "COM4は使用できません\n/dev/null はシリアルデバイスではありません。"},
+        {pty.path, "-E", "COM4 dose not exist\nThe device is in use by another program: " + heldBy},
+        {pty.path, "-J", "COM4は使用できません\nデバイスは他のプログラムが使用中です: " + heldBy},
+    };
+    for (const auto& c : cases) {
+        messages.requests.clear();
+        const QString path = WriteSettings(
+            QStringLiteral("[VxrManager]\r\nCommPort=4\r\n[Ports]\r\nCOM4=%1\r\n").arg(QString::fromStdString(c.device)));
+        auto form = MakeMainForm({c.language}, false, path);
+        EXPECT_EQ(Texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
+        EXPECT_FALSE(form->CommX1.IsOpen());
+    }
+    ::close(holder);
 }

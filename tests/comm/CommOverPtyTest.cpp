@@ -3,13 +3,24 @@
 
 #include <QTimer>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
 
 #include "OpenError.h"
 #include "EventPump.h"
+#include "PosixSerialLayer.h"
 #include "PtyPair.h"
 #include "TCommX.h"
 
@@ -114,14 +125,98 @@ TEST(CommOverPty, OpenTwiceKeepsTheFirstWorking)
     EXPECT_EQ(p.pty.Read(1), "\xD6");
 }
 
-TEST(CommOverPty, OpenOfAMissingDeviceFails)
+TEST(CommOverPty, OpenOfAMissingDeviceFailsWithItsCause)
 {
+    const struct {
+        std::string device;
+        OpenCause::Kind kind;
+        int error;
+    } cases[] = {
+        {"/dev/does-not-exist-vxr", OpenCause::Kind::NoDevice, ENOENT},
+        {"/dev/null", OpenCause::Kind::NotSerial, ENOTTY},
+        {"", OpenCause::Kind::Unassigned, 0},
+    };
+    for (const auto& c : cases) {
+        TCommX comm;
+        comm.SetPortResolver([&c](int32_t) { return c.device; });
+        EXPECT_EQ(OpenError(comm), "ポートをオープンできませんでした") << c.device;
+        const OpenCause cause = OpenFailureCause(comm);
+        EXPECT_EQ(cause.kind, c.kind) << c.device;
+        EXPECT_EQ(cause.error, c.error) << c.device;
+        EXPECT_EQ(cause.device, c.device);
+        EXPECT_EQ(comm.Handle(), 0xFFFFFFFFu);
+    }
+}
+
+TEST(CommOverPty, ADeviceLockedByAnotherHolderIsBusyAndTheHolderNamed)
+{
+    PtyPair pty;
+    // flock is per open file: a second opening of our own is as good as another program.
+    const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     TCommX comm;
-    comm.SetPortResolver([](int32_t) { return std::string("/dev/does-not-exist-vxr"); });
+    comm.SetPortResolver([&pty](int32_t) { return pty.SlavePath(); });
     EXPECT_EQ(OpenError(comm), "ポートをオープンできませんでした");
-    comm.SetPortResolver([](int32_t) { return std::string("/dev/null"); });  // not a terminal
-    EXPECT_EQ(OpenError(comm), "ポートをオープンできませんでした");
-    EXPECT_EQ(comm.Handle(), 0xFFFFFFFFu);
+    const OpenCause cause = OpenFailureCause(comm);
+    EXPECT_EQ(cause.kind, OpenCause::Kind::Busy);
+    std::string self;
+    std::ifstream("/proc/self/comm") >> self;
+    bool named = false;
+    for (const auto& h : cause.holders)
+        named = named || (h.pid == ::getpid() && h.program == self);
+    EXPECT_TRUE(named) << "holders: " << cause.holders.size();
+    ::close(other);
+    EXPECT_EQ(OpenError(comm), "(no error)");
+}
+
+// The layer's own refusal, seen by a thread that runs as an ordinary user (credentials are
+// per thread in the kernel; the raw calls change only this one).
+TEST(CommOverPty, PermissionDeniedNamesTheOwningGroup)
+{
+    char dirTemplate[] = "/tmp/vxr-perm-XXXXXX";
+    ASSERT_NE(::mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    ::chmod(dir.c_str(), 0755);
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    const struct {
+        std::string name;
+        gid_t gid;
+        mode_t mode;
+        OpenCause::Access access;
+    } cases[] = {
+        {"ttyUSB9", dialout->gr_gid, 0660, OpenCause::Access::JoinGroup},
+        {"ttyS9", 0, 0660, OpenCause::Access::RootOnly},
+        {"ttyACM9", dialout->gr_gid, 0600, OpenCause::Access::RootOnly},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0600));
+        ASSERT_EQ(::chown(path.c_str(), 0, c.gid), 0);
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+    }
+    std::vector<OpenCause> causes;
+    std::thread asUser([&] {
+        if (::syscall(SYS_setgroups, 0, nullptr) != 0 || ::syscall(SYS_setresgid, 65534, 65534, 65534) != 0 ||
+            ::syscall(SYS_setresuid, 65534, 65534, 65534) != 0)
+            return;
+        for (const auto& c : cases) {
+            PosixSerialLayer layer;
+            const bool opened = layer.Open(dir + "/" + c.name);
+            causes.push_back(opened ? OpenCause{} : OpenCause::Diagnose(dir + "/" + c.name, layer.OpenError()));
+        }
+    });
+    asUser.join();
+    ASSERT_EQ(causes.size(), std::size(cases));
+    for (size_t k = 0; k < causes.size(); ++k) {
+        EXPECT_EQ(causes[k].kind, OpenCause::Kind::PermissionDenied) << cases[k].name;
+        EXPECT_EQ(causes[k].error, EACCES) << cases[k].name;
+        EXPECT_EQ(causes[k].access, cases[k].access) << cases[k].name;
+    }
+    EXPECT_EQ(causes[0].group, "dialout");
+    EXPECT_EQ(causes[1].group, "root");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(CommOverPty, SendAndReceiveBothWays)

@@ -14,3 +14,14 @@ inline std::string OpenError(TCommX& comm)
     }
     return "(no error)";
 }
+
+// What a failed Open said about its cause (kind Unknown when Open succeeded).
+inline OpenCause OpenFailureCause(TCommX& comm)
+{
+    try {
+        comm.Open();
+    } catch (const ECommError& e) {
+        return e.Cause();
+    }
+    return {};
+}

@@ -11,7 +11,8 @@ TEST(TextTable, BrakeFiguresThenBilingualPairs)
     EXPECT_EQ(TextTable::Message(70, 1), "LowVoltCut");
     EXPECT_EQ(TextTable::Message(98, 1), "COM* dose not exist");
     EXPECT_EQ(TextTable::Entry(121), "LinerAdjust");
-    EXPECT_EQ(TextTable::Entry(122), "");
+    EXPECT_EQ(TextTable::Message(TextTable::kCauseNotSerial, 1), "* is not a serial device.");
+    EXPECT_EQ(TextTable::Entry(TextTable::kLastEntry + 1), "");
     EXPECT_EQ(TextTable::Entry(-1), "");
 }
 
@@ -31,4 +32,6 @@ TEST(TextTable, ReplaceStarFillsPlaceholdersInOrder)
     EXPECT_EQ(copy, "Copy? MODEL2 -> MODEL5");
     EXPECT_EQ(TextTable::ReplaceStar(TextTable::ReplaceStar(TextTable::Message(92, 0), 2), 5), "MODEL2をMODEL5にコピーしますか？");
     EXPECT_EQ(TextTable::ReplaceStar("no star", 1), "no star");
+    // A "*" brought in by a value (a device path) is not taken for the next placeholder.
+    EXPECT_EQ(TextTable::ReplaceStars("* of * (*)", {"/dev/a*", "g"}), "/dev/a* of g (*)");
 }
