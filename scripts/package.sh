@@ -49,6 +49,8 @@ gzip -9n "$root"/usr/share/man/man1/*.1
 
 install -d "$root/DEBIAN"
 shlibs=$(cd "$stage" && dpkg-shlibdeps -O debian/vxrmgr/usr/bin/* | sed -n 's/^shlibs:Depends=//p')
+# The font is loaded by name and Qt's own Japanese texts as translations at run time: no
+# library scan can find either.
 depends="$shlibs, fonts-noto-cjk"
 
 installed_size=$(du -sk --apparent-size "$root" | cut -f1)
