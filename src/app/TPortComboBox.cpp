@@ -1,5 +1,6 @@
 #include "TPortComboBox.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QWheelEvent>
 
@@ -51,4 +52,15 @@ void TPortComboBox::keyPressEvent(QKeyEvent* event)
 void TPortComboBox::wheelEvent(QWheelEvent* event)
 {
     event->ignore();
+}
+
+void TPortComboBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    // A committed text searches the closed list just as a typed letter does.
+    if (!event->commitString().isEmpty()) {
+        showPopup();
+        event->accept();
+        return;
+    }
+    QComboBox::inputMethodEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QTemporaryDir>
 
@@ -219,6 +220,13 @@ TEST_F(PortSelection, AnItemChosenInTheDropDownIsTheOneApplied)
     // Typing on the closed list does not change the choice behind the user's back.
     form->CommPort->setFocus();
     QTest::keyClick(form->CommPort, Qt::Key_C);
+    form->CommPort->hidePopup();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->CommPort->currentIndex(), 0);
+    // Nor does a text committed by an input method.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("COM2"));
+    QApplication::sendEvent(form->CommPort, &commit);
     form->CommPort->hidePopup();
     QCoreApplication::processEvents();
     EXPECT_EQ(form->CommPort->currentIndex(), 0);
