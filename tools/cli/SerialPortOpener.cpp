@@ -1,15 +1,11 @@
 #include "SerialPortOpener.h"
 
-#include <fcntl.h>
-#include <grp.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "ECommError.h"
+#include "OpenCause.h"
 #include "PortTable.h"
 #include "TCustomCommX.h"
 
@@ -70,41 +66,58 @@ bool SerialPortOpener::Open(TCustomCommX& comm, const std::string& device, int32
         comm.SetDtr(false);
         comm.PurgeReceive();
         comm.PurgeTrans();
-    } catch (const std::exception& e) {
+    } catch (const ECommError& e) {
         comm.Close();
         if (error) {
-            const std::string why = Diagnose(device);
+            const std::string why = Describe(e.Cause());
             *error = "cannot open " + device + ": " + (why.empty() ? e.what() : why);
         }
+        return false;
+    } catch (const std::exception& e) {
+        comm.Close();
+        if (error)
+            *error = "cannot open " + device + ": " + e.what();
         return false;
     }
     return true;
 }
 
-std::string SerialPortOpener::Diagnose(const std::string& device)
+std::string SerialPortOpener::Describe(const OpenCause& cause)
 {
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int e = errno;
-        std::string why = std::strerror(e);
-        if (e == EACCES) {
-            struct stat st {};
-            if (::stat(device.c_str(), &st) == 0 && st.st_gid == 0) {
-                why += "\n  only root may open it; give its group (e.g. dialout) access with a udev rule";
-            } else if (::stat(device.c_str(), &st) == 0) {
-                const struct group* g = ::getgrgid(st.st_gid);
-                const std::string name = g ? g->gr_name : std::to_string(st.st_gid);
-                why += "\n  the device belongs to group " + name + "; add yourself to it with\n" +
-                       "    sudo usermod -aG " + name + " $USER\n  then log in again";
-            }
+    using K = OpenCause::Kind;
+    switch (cause.kind) {
+    case K::Unknown:
+        return {};
+    case K::Unassigned:
+        return "no device is assigned to this port";
+    case K::NoDevice:
+        return std::strerror(cause.error ? cause.error : ENOENT);
+    case K::NotSerial:
+        return "not a serial device";
+    case K::Busy: {
+        std::string why = "in use by another program";
+        for (size_t k = 0; k < cause.holders.size(); ++k) {
+            const auto& h = cause.holders[k];
+            why += (k == 0 ? ": " : ", ") + (h.program.empty() ? std::string("?") : h.program) + " (pid " +
+                   std::to_string(h.pid) + ")";
         }
         return why;
     }
-    std::string why;
-    if (!::isatty(fd))
-        why = "not a serial device";
-    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        why = "in use by another program";
-    ::close(fd);
-    return why;
+    case K::PermissionDenied:
+        switch (cause.access) {
+        case OpenCause::Access::JoinGroup:
+            return std::string(std::strerror(EACCES)) + "\n  the device belongs to group " + cause.group +
+                   "; add yourself to it with\n    sudo usermod -aG " + cause.group + " $USER\n  then log in again";
+        case OpenCause::Access::LogInAgain:
+            return std::string(std::strerror(EACCES)) + "\n  you were added to group " + cause.group +
+                   ", which owns the device, after this session began: log out and in again";
+        case OpenCause::Access::RootOnly:
+            return std::string(std::strerror(EACCES)) +
+                   "\n  only root may open it; give its group (e.g. dialout) access with a udev rule";
+        }
+        return std::strerror(EACCES);
+    case K::Other:
+        return std::strerror(cause.error);
+    }
+    return {};
 }
