@@ -316,7 +316,9 @@ void TMainForm::ReadPortTable()
 {
     // Adapters come and go and the settings file may be edited while the program runs: the
     // numbers follow what is plugged in and pinned at the moment of the choice.
-    const PortTable table(appSettings_.LoadPortTable(), PortTable::PresentDevices(devDir_));
+    // A settings file that cannot be read leaves every number without a device.
+    const auto pins = appSettings_.LoadPortTable();
+    const PortTable table = pins ? PortTable(*pins, PortTable::PresentDevices(devDir_)) : PortTable({}, {});
     portDevices_.clear();
     for (int n = 1; n <= PortTable::kPorts; ++n)
         portDevices_.push_back(table.DeviceFor(n));

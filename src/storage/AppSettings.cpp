@@ -212,7 +212,7 @@ void AppSettings::Write(const QByteArray& data) const
     AtomicFileWriter::Write(path_, data);
 }
 
-std::map<int, std::string> AppSettings::LoadPortTable() const
+std::optional<std::map<int, std::string>> AppSettings::LoadPortTable() const
 {
     std::map<int, std::string> ports;
     try {
@@ -223,7 +223,7 @@ std::map<int, std::string> AppSettings::LoadPortTable() const
                 ports.emplace(n, QFile::encodeName(device).toStdString());
         }
     } catch (const std::exception&) {
-        ports.clear();
+        return std::nullopt;
     }
     return ports;
 }

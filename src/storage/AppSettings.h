@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <string>
 
 // The application settings file "VXRMGR.ini": the chosen serial port and the table that maps
@@ -28,8 +29,10 @@ public:
     void SaveAppSettings(int index) const;
 
     // Section "Ports": port number n (1..20) -> the device named by entry "COMn", when present
-    // and not empty.
-    std::map<int, std::string> LoadPortTable() const;
+    // and not empty. Nothing (not an empty table) when the file is there but cannot be read:
+    // the pins it holds are unknown, and numbering the devices present without them could open
+    // a device other than the one pinned.
+    std::optional<std::map<int, std::string>> LoadPortTable() const;
 
     // VXRMGR.ini beside the program when one is there (portable use); otherwise vxrmgr's folder
     // in the user's configuration folder (XDG_CONFIG_HOME, by default ~/.config). A file is never

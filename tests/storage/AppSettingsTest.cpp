@@ -133,7 +133,7 @@ TEST(AppSettings, FailuresAreSilent)
     const AppSettings unwritable(plain + "/VXRMGR.ini");
     EXPECT_EQ(unwritable.LoadAppSettings(), 0);
     EXPECT_NO_THROW(unwritable.SaveAppSettings(4));
-    EXPECT_TRUE(unwritable.LoadPortTable().empty());
+    EXPECT_EQ(unwritable.LoadPortTable(), (std::map<int, std::string>{}));
 
     // A folder where the file should be: nothing read, nothing written, nothing thrown.
     const AppSettings folder(dir.path());
@@ -150,5 +150,9 @@ TEST(AppSettings, PortTableMapsNumbersToDevices)
                                      "COM21=/dev/ttyS9\r\nCOM0=/dev/ttyS8\r\n"));
     const std::map<int, std::string> expected{{1, "/dev/ttyUSB0"}, {20, "/dev/serial/by-id/usb-x"}};
     EXPECT_EQ(s.LoadPortTable(), expected);
+
+    // A file that is there but cannot be read gives no table at all, not an empty one.
+    const AppSettings folder(dir.path());
+    EXPECT_EQ(folder.LoadPortTable(), std::nullopt);
 }
 

@@ -124,7 +124,12 @@ bool CliTool::LoadPins(std::map<int, std::string>& pins)
         }
     }
     const AppSettings settings = path.empty() ? AppSettings() : AppSettings(FromLocal(path));
-    pins = settings.LoadPortTable();
+    const auto table = settings.LoadPortTable();
+    if (!table) {
+        Error(settings.Path().toStdString() + ": the application settings file cannot be read");
+        return false;
+    }
+    pins = *table;
     return true;
 }
 
