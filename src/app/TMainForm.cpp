@@ -15,6 +15,7 @@
 #include "DeviceExchange.h"
 #include "MessageDialog.h"
 #include "PortTable.h"
+#include "NotSettingsFileError.h"
 #include "SettingsFile.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
@@ -252,7 +253,12 @@ void TMainForm::OpenBtnClick()
     const auto choice = fileDialogs_.OpenDialog1(this);
     if (!choice)
         return;
-    SettingsFile::Load(choice->path, Bank);  // throws, leaving the bank as it was
+    try {
+        SettingsFile::Load(choice->path, Bank);  // throws, leaving the bank as it was
+    } catch (const NotSettingsFileError&) {
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
+        return;
+    }
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
 }

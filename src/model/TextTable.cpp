@@ -41,6 +41,7 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"表示しているMODELを読み取る", "Read"},  // 116
     {"表示しているMODELの設定を初期化する", "Reset"},  // 118
     {"直線補間", "LinerAdjust"},  // 120
+    {"設定ファイルではありません", "Not a settings file"},  // 122
 }};
 }  // namespace
 

@@ -7,7 +7,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 121;
+    static constexpr int kLastEntry = 123;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -32,9 +32,10 @@ public:
         kUnsaved = 100,
         kMemo = 102,
         kFirstHint = 104,
+        kNotSettingsFile = 122,  // after the hints: a file to open without the settings section
     };
 
-    // Entry n (0..121); empty for any other n.
+    // Entry n (0..kLastEntry); empty for any other n.
     static std::string Entry(int n);
     // Message n in the given language (0 Japanese, 1 English).
     static std::string Message(int n, int language);

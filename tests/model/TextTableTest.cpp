@@ -11,7 +11,9 @@ TEST(TextTable, BrakeFiguresThenBilingualPairs)
     EXPECT_EQ(TextTable::Message(70, 1), "LowVoltCut");
     EXPECT_EQ(TextTable::Message(98, 1), "COM* dose not exist");
     EXPECT_EQ(TextTable::Entry(121), "LinerAdjust");
-    EXPECT_EQ(TextTable::Entry(122), "");
+    EXPECT_EQ(TextTable::Message(TextTable::kNotSettingsFile, 0), "設定ファイルではありません");
+    EXPECT_EQ(TextTable::Message(TextTable::kNotSettingsFile, 1), "Not a settings file");
+    EXPECT_EQ(TextTable::Entry(124), "");
     EXPECT_EQ(TextTable::Entry(-1), "");
 }
 
