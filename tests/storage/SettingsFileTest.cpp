@@ -224,7 +224,7 @@ TEST(SettingsFileLoad, FileWithoutTheSectionIsNotASettingsFileAndChangesNothing)
     for (const QByteArray& text :
          {QByteArray("just some text\r\n[Else]\r\nMDL1_NBRK=3\r\n"), QByteArray("; only a comment\n"),
           QByteArray("TAG_DATA=00000000000000500000\r\nFRQ_DATA0=00C8\r\n"),
-          QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 24)}) {
+          QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 20)}) {
         ASSERT_TRUE(WriteBytes(path, text));
         ModelBank bank = DistinctBank();
         bank.models[2].MEMO = "unsaved edit";
