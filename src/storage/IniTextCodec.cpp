@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
@@ -94,6 +95,15 @@ bool IniTextCodec::IsValidUtf8(QByteArrayView bytes)
     const qsizetype size = bytes.size();
     qsizetype i = 0;
     while (i < size) {
+        // Plain ASCII eight bytes at a time: most of a settings file.
+        if (size - i >= 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, p + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const unsigned char b = p[i];
         if (b < 0x80) {
             ++i;
