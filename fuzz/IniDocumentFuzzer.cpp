@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "IniDocument.h"
+#include "IniFileError.h"
 #include "IniTextCodec.h"
 
 namespace {
@@ -17,9 +19,13 @@ void Check(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString text = IniTextCodec::Decode(bytes);
-    IniDocument doc = IniDocument::FromText(text);
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    IniDocument doc = IniDocument::FromText({});
+    try {
+        doc = IniDocument::FromBytes(bytes);
+    } catch (const IniFileError&) {
+        return 0;  // beyond the bounds, refused as a whole
+    }
 
     // The look-ups both files make.
     const QString section = QStringLiteral("VxrManager");
@@ -29,19 +35,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     doc.ReadString(QStringLiteral("Ports"), QStringLiteral("COM1"), QString());
     Check(doc.LineCount(section) >= 0);
 
-    const QString written = doc.Text();
-    Check(IniDocument::FromText(written).Text() == written);
-    Check(IniTextCodec::Decode(IniTextCodec::Encode(written)) == written);
+    const QByteArray written = doc.Bytes();
+    Check(IniDocument::FromBytes(written).Bytes() == written);
+    Check(IniTextCodec::ToUtf8(written) == written);
+    const QString text = doc.Text();
+    Check(IniTextCodec::Encode(text) == written);
+    Check(IniDocument::FromText(text).Bytes() == written);
 
     // An entry written is read back, and the rest of the document stays readable.
     doc.WriteString(section, QStringLiteral("MDL1_MEMO1"), QStringLiteral("a=b ; c"));
     Check(doc.ReadString(section, QStringLiteral("mdl1_memo1"), QString()) == QStringLiteral("a=b ; c"));
     doc.WriteInteger(section, QStringLiteral("SYS_CUR"), -2147483647 - 1);
     Check(doc.ReadInteger(section, QStringLiteral("SYS_CUR"), 0) == -2147483647 - 1);
-    const QString rewritten = doc.Text();
-    Check(IniDocument::FromText(rewritten).Text() == rewritten);
+    const QByteArray rewritten = doc.Bytes();
+    Check(IniDocument::FromBytes(rewritten).Bytes() == rewritten);
 
     int32_t value = 0;
-    IniDocument::ParseInteger(text.left(24), value);
+    IniDocument::ParseInteger(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 24)), value);
     return 0;
 }

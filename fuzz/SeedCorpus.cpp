@@ -34,12 +34,6 @@ bool WriteFile(const std::string& path, const std::string& content)
     return static_cast<bool>(out);
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Sends a frame on the slave side and collects up to `expected` reply bytes.
 std::string Exchange(int fd, const std::string& frame, size_t expected)
 {
@@ -175,7 +169,7 @@ std::string LegacyFile(const ControllerState& state, bool withModelNumber)
     return text + "\r\n";
 }
 
-void SettingsFiles(Writer& files, Writer& ini, const std::string& scratch)
+void SettingsFiles(Writer& files, Writer& ini)
 {
     ControllerState state;
     state.SetModelNumber(120);
@@ -186,11 +180,10 @@ void SettingsFiles(Writer& files, Writer& ini, const std::string& scratch)
     banks[2].Model(1).MEMO = "abc\r\n";
     banks[2].Model(2).MEMO = "first line\r\n\r\nthird = with equals ; and semicolon";
     banks[2].Model(4).MEMO = "\xE3\x83\xA1\xE3\x83\xA2";  // Japanese "memo" in UTF-8
+    banks[2].Model(3).MEMO = "\xEF\xBB\xBF" "starts with a byte-order mark\r\n[x]\r\na" + std::string(1, '\0') + "b\r\n";
     for (size_t b = 0; b < banks.size(); ++b) {
-        const std::string path = scratch + "/bank" + std::to_string(b) + ".VXS";
-        if (SettingsFile::Save(banks[b], QString::fromStdString(path)) != SettingsFile::SaveResult::Saved) continue;
-        const std::string text = ReadFile(path);
-        std::remove(path.c_str());
+        const QByteArray bytes = SettingsFile::ToBytes(banks[b]);
+        const std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
         files.Add("saved_" + std::to_string(b) + ".VXS", text);
         ini.Add("saved_" + std::to_string(b) + ".ini", text);
     }
@@ -198,6 +191,7 @@ void SettingsFiles(Writer& files, Writer& ini, const std::string& scratch)
     files.Add("legacy_no_tag.VXS", LegacyFile(state, false));
     // A memo as Japanese Windows writes it (CP932), with LF line ends and a byte-order mark.
     files.Add("cp932.VXS", "[VxrManager]\r\nSYS_MDL=4\r\nMDL5_MEMO0=1\r\nMDL5_MEMO1=\x83\x81\x83\x82\r\n");
+    files.Add("not_settings.txt", "just some text\n[Else]\nMDL1_NBRK=3\n");
     files.Add("bom_lf.VXS", "\xEF\xBB\xBF[vxrmanager]\nsys_mdl=7\nMDL1_NBRK=0x7F\nMDL1_MEMO0=99999\nMDL1_MEMO1=x\n");
 
     ini.Add("app_settings.ini", "[VxrManager]\r\nCommPort=1\r\n\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n");
@@ -228,7 +222,7 @@ int main(int argc, char** argv)
         std::cerr << "vxr-fuzz-seeds: no simulator: " << e.what() << "\n";
     }
     SimFrames(frames, transcripts);
-    SettingsFiles(files, ini, root);
+    SettingsFiles(files, ini);
 
     std::cout << "seeds: " << replies.Count() << " replies, " << frames.Count() << " frame streams, "
               << files.Count() << " settings files, " << ini.Count() << " INI texts\n";

@@ -2,7 +2,11 @@
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer),
 # writes the seed corpora and runs every target for the given number of seconds.
 #   fuzz/run.sh [seconds-per-target] [target...]
-# Corpora grow in $FUZZ_DIR/corpus/<target>; crashes land in $FUZZ_DIR/crashes/<target>.
+# Each run starts from the minimized corpus kept in fuzz/corpus/<target> (read from a copy, never
+# written), plus the seeds and the inputs of past findings. New inputs grow in
+# $FUZZ_DIR/corpus/<target>; crashes land in $FUZZ_DIR/crashes/<target>.
+# With FUZZ_UPDATE_CORPUS=1 the kept corpus is rebuilt afterwards, minimized with -merge=1 from
+# itself and everything found, to be committed.
 # Exit status 1 when any target found a crash.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,10 +29,14 @@ ASAN_OPTIONS=detect_leaks=0 "$FUZZ_DIR/bin/vxr-fuzz-seeds" "$SEEDS"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
+KEPT_COPY=$(mktemp -d)
+trap 'rm -rf "$KEPT_COPY"' EXIT
 for t in "${TARGETS[@]}"; do
   corpus="$FUZZ_DIR/corpus/$t"
   crashes="$FUZZ_DIR/crashes/$t"
-  mkdir -p "$corpus" "$crashes"
+  kept="$KEPT_COPY/$t"
+  mkdir -p "$corpus" "$crashes" "$kept"
+  [ -d "fuzz/corpus/$t" ] && cp -r "fuzz/corpus/$t/." "$kept/"
   max_len=4096
   case "$t" in
     fuzz_settings_file|fuzz_ini_document) max_len=65536 ;;
@@ -37,13 +45,23 @@ for t in "${TARGETS[@]}"; do
   # Inputs of past findings run first, every time.
   regressions=()
   [ -d "fuzz/regressions/$t" ] && regressions+=("fuzz/regressions/$t")
-  if ! "$FUZZ_DIR/bin/$t" "$corpus" "$SEEDS/$t" "${regressions[@]}" \
+  if ! "$FUZZ_DIR/bin/$t" "$corpus" "$kept" "$SEEDS/$t" "${regressions[@]}" \
         -max_total_time="$SECONDS_PER_TARGET" -max_len="$max_len" -timeout=10 -rss_limit_mb=4096 \
         -artifact_prefix="$crashes/" -print_final_stats=1 2>"$FUZZ_DIR/$t.log"; then
     failed+=("$t")
     tail -n 40 "$FUZZ_DIR/$t.log"
   else
-    grep -E "^(stat::number_of_executed_units|Done)" "$FUZZ_DIR/$t.log" || true
+    grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|Done)" "$FUZZ_DIR/$t.log" || true
+    if [ "${FUZZ_UPDATE_CORPUS:-0}" = 1 ]; then
+      merged="$KEPT_COPY/merged-$t"
+      mkdir -p "$merged"
+      "$FUZZ_DIR/bin/$t" -merge=1 -max_len="$max_len" "$merged" "$kept" "$corpus" "$SEEDS/$t" \
+        2>>"$FUZZ_DIR/$t.log"
+      rm -rf "fuzz/corpus/$t"
+      mkdir -p "fuzz/corpus/$t"
+      cp "$merged"/* "fuzz/corpus/$t/"
+      echo "corpus: fuzz/corpus/$t holds $(ls "fuzz/corpus/$t" | wc -l) inputs, $(du -sk "fuzz/corpus/$t" | cut -f1) KiB"
+    fi
   fi
 done
 

@@ -18,6 +18,7 @@
 #include "MessageDialog.h"
 #include "PortCauseText.h"
 #include "PortTable.h"
+#include "NotSettingsFileError.h"
 #include "SettingsFile.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
@@ -290,7 +291,12 @@ void TMainForm::OpenBtnClick()
 
 void TMainForm::OpenSettingsFile(const QString& path)
 {
-    SettingsFile::Load(path, Bank);  // throws, leaving the bank as it was
+    try {
+        SettingsFile::Load(path, Bank);  // throws, leaving the bank as it was
+    } catch (const NotSettingsFileError&) {
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
+        return;
+    }
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
 }

@@ -56,6 +56,7 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
      "seconds: try again, or stop ModemManager."},  // 134
     {"* はシリアルデバイスではありません。", "* is not a serial device."},  // 136
     {"* を開けません: *", "Cannot open *: *"},  // 138
+    {"設定ファイルではありません", "Not a settings file"},  // 140
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 139;
+    static constexpr int kLastEntry = 141;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -43,6 +43,7 @@ public:
         kCauseBusy = 134,
         kCauseNotSerial = 136,
         kCauseOther = 138,
+        kNotSettingsFile = 140,  // a file to open without the settings section
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

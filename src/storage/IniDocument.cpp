@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -20,10 +23,169 @@ namespace {
     throw IniFileError("Cannot read file " + path.toStdString() + ": " + why);
 }
 
-// Empty when the file does not exist; the whole content otherwise.
-QByteArray ReadBounded(const QString& path, bool& exists)
+std::string Mebibytes(qint64 bytes)
 {
-    exists = false;
+    return std::to_string(bytes / (1024 * 1024)) + " MiB";
+}
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+QByteArrayView Trimmed(QByteArrayView s)
+{
+    const char* b = s.data();
+    const char* e = b + s.size();
+    while (b < e && IsBlank(*b))
+        ++b;
+    while (e > b && IsBlank(e[-1]))
+        --e;
+    return QByteArrayView(b, e - b);
+}
+
+// Calls line(trimmed, offset of the trimmed text) for every line that is neither empty nor a
+// comment. Lines end at CR LF, a lone CR or a lone LF.
+template <typename F>
+void ForEachLine(QByteArrayView text, F&& line)
+{
+    const char* const data = text.data();
+    const qsizetype size = text.size();
+    qsizetype pos = 0;
+    while (pos < size) {
+        const char* from = data + pos;
+        const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(size - pos)));
+        const qsizetype lfPos = lf == nullptr ? size : lf - data;
+        const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(lfPos - pos)));
+        const qsizetype end = cr == nullptr ? lfPos : cr - data;
+        const QByteArrayView trimmed = Trimmed(QByteArrayView(from, end - pos));
+        pos = (cr != nullptr && end + 1 == lfPos) ? end + 2 : end + 1;
+        if (trimmed.isEmpty() || trimmed.front() == ';')
+            continue;
+        line(trimmed, trimmed.data() - data);
+    }
+}
+
+bool IsSectionLine(QByteArrayView line)
+{
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The lines a reader keeps: sections, and the lines after the first section.
+qsizetype KeptLines(QByteArrayView text)
+{
+    qsizetype kept = 0;
+    bool inSection = false;
+    ForEachLine(text, [&](QByteArrayView line, qsizetype) {
+        const bool isSection = IsSectionLine(line);
+        inSection = inSection || isSection;
+        if (inSection)
+            ++kept;
+    });
+    return kept;
+}
+
+bool IsAscii(QByteArrayView s)
+{
+    unsigned char any = 0;
+    for (const char c : s)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// ASCII lower case by table: compared often, and without a branch per character.
+constexpr auto kLower = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<size_t>(c)] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    return t;
+}();
+
+unsigned char Lower(char c)
+{
+    return kLower[static_cast<unsigned char>(c)];
+}
+
+bool SameKey(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    unsigned char diff = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        diff |= static_cast<unsigned char>(Lower(x[i]) ^ Lower(y[i]));
+    return diff == 0;
+}
+
+uint64_t HashKey(QByteArrayView key, uint64_t seed)
+{
+    uint64_t h = 14695981039346656037ULL ^ seed;
+    for (const char c : key) {
+        h ^= Lower(c);
+        h *= 1099511628211ULL;
+    }
+    // Names differ mostly in their last digits: mix every bit into the low ones the table uses.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 33);
+}
+
+// A name as it is compared: ASCII names as they are (compared ignoring ASCII case), others
+// case-folded as a whole.
+QByteArray FoldedNonAscii(QByteArrayView name)
+{
+    return IniTextCodec::FromUtf8(name).toCaseFolded().toUtf8();
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+size_t SlotsFor(size_t count)
+{
+    return std::bit_ceil(std::max<size_t>(16, count * 4));
+}
+
+}  // namespace
+
+IniDocument::IniDocument(QString path) : path_(std::move(path))
+{
+    text_ = IniTextCodec::ToUtf8(ReadFileBytes(path_));
+    Parse();
+}
+
+IniDocument IniDocument::FromBytes(const QByteArray& bytes, QString path)
+{
+    IniDocument doc;
+    doc.path_ = std::move(path);
+    if (bytes.size() > kMaxFileSize)
+        FailRead(doc.path_, "it is larger than " + Mebibytes(kMaxFileSize));
+    doc.text_ = IniTextCodec::ToUtf8(bytes);
+    doc.Parse();
+    return doc;
+}
+
+IniDocument IniDocument::FromText(const QString& text, QString path)
+{
+    IniDocument doc;
+    doc.path_ = std::move(path);
+    doc.text_ = text.toUtf8();
+    doc.Parse();
+    return doc;
+}
+
+QByteArray IniDocument::ReadFileBytes(const QString& path)
+{
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) {
@@ -31,17 +193,13 @@ QByteArray ReadBounded(const QString& path, bool& exists)
             return {};
         FailRead(path, std::strerror(errno));
     }
-    exists = true;
     if (S_ISDIR(st.st_mode))
         FailRead(path, "it is a folder");
     // Devices and pipes could block or never end.
     if (!S_ISREG(st.st_mode))
         FailRead(path, "it is not a regular file");
-    const auto tooLarge = [&] {
-        FailRead(path, "it is larger than " + std::to_string(IniDocument::kMaxFileSize / (1024 * 1024)) +
-                           " MiB");
-    };
-    if (st.st_size > IniDocument::kMaxFileSize)
+    const auto tooLarge = [&] { FailRead(path, "it is larger than " + Mebibytes(kMaxFileSize)); };
+    if (st.st_size > kMaxFileSize)
         tooLarge();
 
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -62,7 +220,7 @@ QByteArray ReadBounded(const QString& path, bool& exists)
             FailRead(path, std::strerror(err));
         }
         // The size can grow after stat (or be reported as 0, as in /proc).
-        if (data.size() + n > IniDocument::kMaxFileSize) {
+        if (data.size() + n > kMaxFileSize) {
             ::close(fd);
             tooLarge();
         }
@@ -72,201 +230,332 @@ QByteArray ReadBounded(const QString& path, bool& exists)
     return data;
 }
 
-bool IsBlank(QChar c)
+void IniDocument::Parse()
 {
-    return c.unicode() <= 0x20;
-}
-
-QStringView Trimmed(QStringView s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.sliced(b, e - b);
-}
-
-QString Key(const QString& name)
-{
-    return name.toCaseFolded();
-}
-
-int HexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-
-}  // namespace
-
-IniDocument::IniDocument(QString path) : path_(std::move(path))
-{
-    bool exists = false;
-    const QByteArray bytes = ReadBounded(path_, exists);
-    if (exists)
-        Parse(IniTextCodec::Decode(bytes));
-}
-
-IniDocument IniDocument::FromText(const QString& text, QString path)
-{
-    IniDocument doc;
-    doc.path_ = std::move(path);
-    doc.Parse(text);
-    return doc;
-}
-
-void IniDocument::Parse(const QString& text)
-{
-    const QStringView all(text);
-    const qsizetype size = all.size();
+    const QByteArrayView all(text_);
+    // One allocation for the entries of an ordinary file rather than a growing series.
+    entries_.reserve(static_cast<size_t>(std::min<qsizetype>(all.count('\n') + 1, 4096)));
     qsizetype kept = 0;
-    qsizetype pos = 0;
-    bool inSection = false;
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && all[end] != u'\r' && all[end] != u'\n')
-            ++end;
-        const QStringView line = Trimmed(all.sliced(pos, end - pos));
-        pos = (end + 1 < size && all[end] == u'\r' && all[end + 1] == u'\n') ? end + 2 : end + 1;
-
-        if (line.isEmpty() || line.front() == u';')
-            continue;
-        const bool isSection = line.size() >= 2 && line.front() == u'[' && line.back() == u']';
-        if (!isSection && !inSection)
-            continue;
+    int32_t current = -1;
+    ForEachLine(all, [&](QByteArrayView line, qsizetype at) {
+        const bool isSection = IsSectionLine(line);
+        if (!isSection && current < 0)
+            return;
         if (++kept > kMaxLines)
             FailRead(path_, "it holds more than " + std::to_string(kMaxLines) + " lines");
         if (isSection) {
-            Section s;
-            s.name = Trimmed(line.sliced(1, line.size() - 2)).toString();
-            const QString key = Key(s.name);
-            if (!sectionIndex_.contains(key))
-                sectionIndex_.insert(key, static_cast<qsizetype>(sections_.size()));
-            sections_.push_back(std::move(s));
-            inSection = true;
-            continue;
+            const QByteArrayView name = Trimmed(line.sliced(1, line.size() - 2));
+            current = AddSection(Span{name.data() - all.data(), name.size()});
+            return;
         }
-        Section& current = sections_.back();
-        Entry entry;
-        const qsizetype eq = line.indexOf(u'=');
+        const qsizetype eq = line.indexOf('=');
         if (eq < 0) {
-            entry.name = line.toString();
-            entry.hasValue = false;
-        } else {
-            entry.name = Trimmed(line.first(eq)).toString();
-            entry.value = Trimmed(line.sliced(eq + 1)).toString();
-            const QString key = Key(entry.name);
-            if (!current.index.contains(key))
-                current.index.insert(key, static_cast<qsizetype>(current.entries.size()));
+            AddEntry(static_cast<uint32_t>(current), Span{at, line.size()}, Span{}, false);
+            return;
         }
-        current.entries.push_back(std::move(entry));
+        const QByteArrayView name = Trimmed(line.first(eq));
+        const QByteArrayView value = Trimmed(line.sliced(eq + 1));
+        AddEntry(static_cast<uint32_t>(current), Span{name.data() - all.data(), name.size()},
+                 Span{value.data() - all.data(), value.size()}, true);
+    });
+}
+
+IniDocument::Span IniDocument::Append(QByteArrayView bytes)
+{
+    const Span s{text_.size(), bytes.size()};
+    text_.append(bytes);
+    return s;
+}
+
+IniDocument::Span IniDocument::KeyOf(Span name)
+{
+    if (IsAscii(View(name)))
+        return name;
+    // Kept apart from text_, which may be the text being parsed.
+    const QByteArray folded = FoldedNonAscii(View(name));
+    const Span key{-1 - folded_.size(), folded.size()};
+    folded_.append(folded);
+    return key;
+}
+
+QByteArrayView IniDocument::KeyView(Span s) const
+{
+    return s.pos >= 0 ? View(s) : QByteArrayView(folded_).sliced(-1 - s.pos, s.size);
+}
+
+int32_t IniDocument::FindSection(QByteArrayView key) const
+{
+    if (sectionSlots_.empty())
+        return -1;
+    const size_t mask = sectionSlots_.size() - 1;
+    for (size_t i = HashKey(key, 0) & mask;; i = (i + 1) & mask) {
+        const int32_t s = sectionSlots_[i];
+        if (s < 0 || SameKey(KeyView(sections_[static_cast<size_t>(s)].key), key))
+            return s;
     }
 }
 
-const IniDocument::Section* IniDocument::FindSection(const QString& name) const
+int32_t IniDocument::FindEntry(uint32_t section, QByteArrayView key) const
 {
-    const auto it = sectionIndex_.constFind(Key(name));
-    return it == sectionIndex_.cend() ? nullptr : &sections_[static_cast<size_t>(*it)];
+    if (entrySlots_.empty())
+        return -1;
+    const size_t mask = entrySlots_.size() - 1;
+    for (size_t i = HashKey(key, section + 1) & mask;; i = (i + 1) & mask) {
+        const int32_t e = entrySlots_[i];
+        if (e < 0)
+            return -1;
+        const Entry& entry = entries_[static_cast<size_t>(e)];
+        if (entry.section == section && SameKey(KeyView(entry.key), key))
+            return e;
+    }
 }
 
-const IniDocument::Entry* IniDocument::FindEntry(const QString& section, const QString& name) const
+void IniDocument::IndexSection(int32_t index)
 {
-    const Section* s = FindSection(section);
-    if (s == nullptr)
-        return nullptr;
-    const auto it = s->index.constFind(Key(name));
-    return it == s->index.cend() ? nullptr : &s->entries[static_cast<size_t>(*it)];
+    const Section& s = sections_[static_cast<size_t>(index)];
+    const size_t mask = sectionSlots_.size() - 1;
+    for (size_t i = HashKey(KeyView(s.key), 0) & mask;; i = (i + 1) & mask) {
+        int32_t& slot = sectionSlots_[i];
+        if (slot < 0) {
+            slot = index;
+            return;
+        }
+        if (SameKey(KeyView(sections_[static_cast<size_t>(slot)].key), KeyView(s.key)))
+            return;  // the first section of that name stays the one found
+    }
+}
+
+void IniDocument::IndexEntry(int32_t index)
+{
+    const Entry& e = entries_[static_cast<size_t>(index)];
+    if (!e.hasValue)
+        return;
+    const size_t mask = entrySlots_.size() - 1;
+    for (size_t i = HashKey(KeyView(e.key), e.section + 1) & mask;; i = (i + 1) & mask) {
+        int32_t& slot = entrySlots_[i];
+        if (slot < 0) {
+            slot = index;
+            return;
+        }
+        const Entry& other = entries_[static_cast<size_t>(slot)];
+        if (other.section == e.section && SameKey(KeyView(other.key), KeyView(e.key)))
+            return;  // the first entry of that name stays the one found
+    }
+}
+
+int32_t IniDocument::AddSection(Span name)
+{
+    Section s;
+    s.name = name;
+    s.key = KeyOf(name);
+    sections_.push_back(s);
+    const auto index = static_cast<int32_t>(sections_.size() - 1);
+    if (sectionSlots_.size() < 2 * sections_.size()) {
+        sectionSlots_.assign(SlotsFor(sections_.size()), -1);
+        for (int32_t i = 0; i <= index; ++i)
+            IndexSection(i);
+    } else {
+        IndexSection(index);
+    }
+    return index;
+}
+
+void IniDocument::AddEntry(uint32_t section, Span name, Span value, bool hasValue)
+{
+    Entry e;
+    e.name = name;
+    e.key = hasValue ? KeyOf(name) : name;
+    e.value = value;
+    e.section = section;
+    e.hasValue = hasValue;
+    entries_.push_back(e);
+    const auto index = static_cast<int32_t>(entries_.size() - 1);
+    Section& s = sections_[section];
+    if (s.last < 0)
+        s.first = index;
+    else
+        entries_[static_cast<size_t>(s.last)].next = index;
+    s.last = index;
+    ++s.lines;
+    if (entrySlots_.size() < 2 * entries_.size()) {
+        entrySlots_.assign(SlotsFor(entries_.size()), -1);
+        for (int32_t i = 0; i <= index; ++i)
+            IndexEntry(i);
+    } else {
+        IndexEntry(index);
+    }
+}
+
+int32_t IniDocument::SectionOf(QByteArrayView section) const
+{
+    if (IsAscii(section))
+        return FindSection(section);
+    return FindSection(FoldedNonAscii(section));
+}
+
+int32_t IniDocument::MakeSection(QByteArrayView section)
+{
+    const int32_t s = SectionOf(section);
+    return s >= 0 ? s : AddSection(Append(section));
+}
+
+std::optional<QByteArrayView> IniDocument::FindIn(int32_t section, QByteArrayView name) const
+{
+    if (section < 0)
+        return std::nullopt;
+    const auto s = static_cast<uint32_t>(section);
+    const int32_t e = IsAscii(name) ? FindEntry(s, name) : FindEntry(s, FoldedNonAscii(name));
+    if (e < 0)
+        return std::nullopt;
+    return View(entries_[static_cast<size_t>(e)].value);
+}
+
+void IniDocument::SetIn(int32_t section, QByteArrayView name, QByteArrayView value)
+{
+    const auto s = static_cast<uint32_t>(section);
+    const int32_t e = IsAscii(name) ? FindEntry(s, name) : FindEntry(s, FoldedNonAscii(name));
+    if (e >= 0) {
+        const Span v = Append(value);
+        entries_[static_cast<size_t>(e)].value = v;
+        return;
+    }
+    const Span n = Append(name);
+    const Span v = Append(value);
+    AddEntry(s, n, v, true);
+}
+
+std::optional<QByteArrayView> IniDocument::Find(QByteArrayView section, QByteArrayView name) const
+{
+    return FindIn(SectionOf(section), name);
+}
+
+void IniDocument::Set(QByteArrayView section, QByteArrayView name, QByteArrayView value)
+{
+    SetIn(MakeSection(section), name, value);
 }
 
 QString IniDocument::ReadString(const QString& section, const QString& name, const QString& def) const
 {
-    const Entry* e = FindEntry(section, name);
-    return e == nullptr ? def : e->value;
+    const auto value = Find(section.toUtf8(), name.toUtf8());
+    return value ? IniTextCodec::FromUtf8(*value) : def;
 }
 
 int32_t IniDocument::ReadInteger(const QString& section, const QString& name, int32_t def) const
 {
-    const Entry* e = FindEntry(section, name);
+    const auto text = Find(section.toUtf8(), name.toUtf8());
     int32_t value = 0;
-    return e != nullptr && ParseInteger(e->value, value) ? value : def;
+    return text && ParseInteger(*text, value) ? value : def;
 }
 
 void IniDocument::WriteString(const QString& section, const QString& name, const QString& value)
 {
-    const QString sectionKey = Key(section);
-    auto sit = sectionIndex_.constFind(sectionKey);
-    if (sit == sectionIndex_.cend()) {
-        sit = sectionIndex_.insert(sectionKey, static_cast<qsizetype>(sections_.size()));
-        sections_.push_back(Section{section, {}, {}});
-    }
-    Section& s = sections_[static_cast<size_t>(*sit)];
-    const QString key = Key(name);
-    const auto it = s.index.constFind(key);
-    if (it != s.index.cend()) {
-        s.entries[static_cast<size_t>(*it)].value = value;
-        return;
-    }
-    s.index.insert(key, static_cast<qsizetype>(s.entries.size()));
-    s.entries.push_back(Entry{name, value, true});
+    Set(section.toUtf8(), name.toUtf8(), value.toUtf8());
 }
 
 void IniDocument::WriteInteger(const QString& section, const QString& name, int32_t value)
 {
-    WriteString(section, name, QString::number(value));
+    Set(section.toUtf8(), name.toUtf8(), QByteArray::number(value));
 }
 
 void IniDocument::Clear()
 {
+    text_.clear();
+    folded_.clear();
     sections_.clear();
-    sectionIndex_.clear();
+    entries_.clear();
+    sectionSlots_.clear();
+    entrySlots_.clear();
+}
+
+bool IniDocument::HasSection(const QString& section) const
+{
+    return SectionOf(section.toUtf8()) >= 0;
 }
 
 qsizetype IniDocument::LineCount(const QString& section) const
 {
-    const Section* s = FindSection(section);
-    return s == nullptr ? 0 : static_cast<qsizetype>(s->entries.size());
+    const int32_t s = SectionOf(section.toUtf8());
+    return s < 0 ? 0 : sections_[static_cast<size_t>(s)].lines;
 }
 
-QString IniDocument::Text() const
+void IniDocument::ForEachName(QByteArrayView section, const std::function<void(QByteArrayView)>& visit) const
 {
-    QString out;
+    const int32_t s = SectionOf(section);
+    if (s < 0)
+        return;
+    for (int32_t e = sections_[static_cast<size_t>(s)].first; e >= 0; e = entries_[static_cast<size_t>(e)].next)
+        if (entries_[static_cast<size_t>(e)].hasValue)
+            visit(View(entries_[static_cast<size_t>(e)].name));
+}
+
+QByteArray IniDocument::Bytes() const
+{
+    qsizetype size = 0;
+    for (const Section& s : sections_)
+        size += s.name.size + 6;
+    for (const Entry& e : entries_)
+        size += e.name.size + e.value.size + 3;
+    QByteArray out;
+    out.reserve(size);
     for (const Section& s : sections_) {
-        out += u'[';
-        out += s.name;
-        out += u"]\r\n";
-        for (const Entry& e : s.entries) {
-            out += e.name;
+        out += '[';
+        out += View(s.name);
+        out += "]\r\n";
+        for (int32_t i = s.first; i >= 0; i = entries_[static_cast<size_t>(i)].next) {
+            const Entry& e = entries_[static_cast<size_t>(i)];
+            out += View(e.name);
             if (e.hasValue) {
-                out += u'=';
-                out += e.value;
+                out += '=';
+                out += View(e.value);
             }
-            out += u"\r\n";
+            out += "\r\n";
         }
-        out += u"\r\n";
+        out += "\r\n";
     }
     return out;
 }
 
+QString IniDocument::Text() const
+{
+    return IniTextCodec::FromUtf8(Bytes());
+}
+
+bool IniDocument::IsReadable(const QByteArray& bytes, std::string* why)
+{
+    if (bytes.size() > kMaxFileSize) {
+        if (why != nullptr)
+            *why = "it would be larger than " + Mebibytes(kMaxFileSize);
+        return false;
+    }
+    if (KeptLines(IniTextCodec::ToUtf8(bytes)) > kMaxLines) {
+        if (why != nullptr)
+            *why = "it would hold more than " + std::to_string(kMaxLines) + " lines";
+        return false;
+    }
+    return true;
+}
+
 void IniDocument::UpdateFile() const
 {
-    AtomicFileWriter::Write(path_, IniTextCodec::Encode(Text()));
+    const QByteArray bytes = Bytes();
+    std::string why;
+    if (!IsReadable(bytes, &why))
+        throw IniFileError("Cannot write file " + path_.toStdString() + ": " + why);
+    AtomicFileWriter::Write(path_, bytes);
 }
 
 bool IniDocument::ParseInteger(const QString& text, int32_t& value)
 {
+    return ParseInteger(QByteArrayView(text.toUtf8()), value);
+}
+
+bool IniDocument::ParseInteger(QByteArrayView text, int32_t& value)
+{
     const qsizetype size = text.size();
     qsizetype pos = 0;
-    if (text.startsWith(u"0x") || text.startsWith(u"0X"))
+    if (text.startsWith("0x") || text.startsWith("0X"))
         pos = 2;
-    else if (text.startsWith(u'$'))
+    else if (text.startsWith('$'))
         pos = 1;
     if (pos > 0) {
         if (pos == size)
@@ -285,8 +574,8 @@ bool IniDocument::ParseInteger(const QString& text, int32_t& value)
     }
 
     bool negative = false;
-    if (pos < size && (text[pos] == u'-' || text[pos] == u'+')) {
-        negative = text[pos] == u'-';
+    if (pos < size && (text[pos] == '-' || text[pos] == '+')) {
+        negative = text[pos] == '-';
         ++pos;
     }
     if (pos == size)
@@ -294,10 +583,10 @@ bool IniDocument::ParseInteger(const QString& text, int32_t& value)
     const int64_t limit = negative ? 2147483648LL : 2147483647LL;
     int64_t v = 0;
     for (; pos < size; ++pos) {
-        const char16_t u = text[pos].unicode();
-        if (u < '0' || u > '9')
+        const char c = text[pos];
+        if (c < '0' || c > '9')
             return false;
-        v = v * 10 + (u - '0');
+        v = v * 10 + (c - '0');
         if (v > limit)
             return false;
     }

@@ -1,7 +1,10 @@
 #include "IniTextCodec.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
@@ -70,23 +73,37 @@ const Cp932Table& Table()
 
 }  // namespace
 
-QString IniTextCodec::Decode(const QByteArray& bytes)
+QByteArray IniTextCodec::ToUtf8(const QByteArray& bytes)
 {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
+    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+    const QByteArrayView body = QByteArrayView(bytes).sliced(bom ? 3 : 0);
     if (IsValidUtf8(body))
-        return QString::fromUtf8(body);
-    return DecodeCp932(body);
+        return bom ? body.toByteArray() : bytes;
+    return Cp932ToUtf8(body);
+}
+
+QString IniTextCodec::FromUtf8(QByteArrayView utf8)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
 }
 
 // Stops at the first fault, so a binary file is recognised at once.
-bool IniTextCodec::IsValidUtf8(const QByteArray& bytes)
+bool IniTextCodec::IsValidUtf8(QByteArrayView bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
     qsizetype i = 0;
     while (i < size) {
+        // Plain ASCII eight bytes at a time: most of a settings file.
+        if (size - i >= 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, p + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const unsigned char b = p[i];
         if (b < 0x80) {
             ++i;
@@ -147,6 +164,44 @@ QString IniTextCodec::DecodeCp932(const QByteArray& bytes)
         const char16_t c = table.single[b];
         o[n++] = c == kInvalid ? char16_t(0xFFFD) : c;
         ++i;
+    }
+    out.truncate(n);
+    return out;
+}
+
+QByteArray IniTextCodec::Cp932ToUtf8(QByteArrayView bytes)
+{
+    const Cp932Table& table = Table();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    // CP932 holds only characters of the Basic Multilingual Plane: at most three bytes each.
+    QByteArray out(size * 3, Qt::Uninitialized);
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char b = in[i];
+        char16_t c = kInvalid;
+        if (table.lead[b] && i + 1 < size)
+            c = (*table.pair)[static_cast<size_t>(b << 8 | in[i + 1])];
+        if (c != kInvalid) {
+            i += 2;
+        } else {
+            // An invalid or cut-off sequence: mark it and go on with the next byte.
+            c = table.single[b];
+            if (c == kInvalid)
+                c = 0xFFFD;
+            ++i;
+        }
+        if (c < 0x80) {
+            o[n++] = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            o[n++] = static_cast<unsigned char>(0xC0 | c >> 6);
+            o[n++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else {
+            o[n++] = static_cast<unsigned char>(0xE0 | c >> 12);
+            o[n++] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+            o[n++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        }
     }
     out.truncate(n);
     return out;

@@ -1,22 +1,72 @@
 #include "SettingsFile.h"
 
+#include "AtomicFileWriter.h"
 #include "IniDocument.h"
-
 #include "IniFileError.h"
+#include "IniTextCodec.h"
+#include "NotSettingsFileError.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
 
 namespace {
 
-const QString kSection = QStringLiteral("VxrManager");
+constexpr QByteArrayView kSection = "VxrManager";
+static_assert(SettingsFile::kMaxMemoLines == IniDocument::kMaxLines - 1 - 2 - ModelBank::kModels * 37);
 
 // A missing legacy model text reads as this: NBRK 0, BFREQ 16 and 47 for every point.
 const QString kLegacyDefaultModel =
     QStringLiteral("000010050A030500FF1010101010101010101010101010101010101010101010101010101010101010");
 
-QString Prefix(int model)
+// An entry name such as MDL2_FRQ17, or a number's text, built without allocating.
+class Name {
+public:
+    explicit Name(qint64 number) { Add(number); }
+    Name(int model, QByteArrayView field, qint64 number = -1)
+    {
+        Add("MDL");
+        Add(model + 1);
+        Add("_");
+        Add(field);
+        if (number >= 0)
+            Add(number);
+    }
+    operator QByteArrayView() const { return QByteArrayView(text_.data(), size_); }
+
+private:
+    void Add(QByteArrayView part)
+    {
+        std::memcpy(text_.data() + size_, part.data(), static_cast<size_t>(part.size()));
+        size_ += part.size();
+    }
+    void Add(qint64 number)
+    {
+        const auto end = std::to_chars(text_.data() + size_, text_.data() + text_.size(), number).ptr;
+        size_ = end - text_.data();
+    }
+
+    std::array<char, 48> text_{};
+    qsizetype size_ = 0;
+};
+
+[[noreturn]] void FailRead(const QString& name, const std::string& why)
 {
-    return QStringLiteral("MDL%1_").arg(model + 1);
+    throw IniFileError("Cannot read file " + name.toStdString() + ": " + why);
+}
+
+// The settings section of the document being read, found once.
+struct Settings {
+    const IniDocument& doc;
+    int32_t section;
+};
+
+int32_t ReadInteger(const Settings& in, QByteArrayView name, int32_t def)
+{
+    const auto text = in.doc.FindIn(in.section, name);
+    int32_t value = 0;
+    return text && IniDocument::ParseInteger(*text, value) ? value : def;
 }
 
 // Characters first and first + 1, counted from 1; a position beyond the end is not a digit.
@@ -27,37 +77,82 @@ int32_t LegacyPair(const QString& text, qsizetype first, int32_t def)
     return SettingsFile::ParseHex(QStringView(text).sliced(first - 1, 2), def);
 }
 
-void ReadCurrent(const IniDocument& doc, ModelBank& bank)
+QString LegacyText(const Settings& in, QByteArrayView name, const QString& def)
 {
-    const int32_t shown = doc.ReadInteger(kSection, QStringLiteral("SYS_MDL"), 0);
-    bank.ModelNumber = ModelBank::ClampIndex(shown) * ModelBank::kModelStep;
-    bank.SYS_CUR = doc.ReadInteger(kSection, QStringLiteral("SYS_CUR"), ModelBank::kDefaultSysCur);
+    const auto text = in.doc.FindIn(in.section, name);
+    return text ? IniTextCodec::FromUtf8(*text) : def;
+}
 
-    const qsizetype linesInSection = doc.LineCount(kSection);
+// Nothing but blanks and line ends, perhaps after a byte-order mark: an empty file.
+bool IsBlank(const QByteArray& bytes)
+{
+    const qsizetype from = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    return std::all_of(bytes.begin() + from, bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+// The highest k of the entries MDLm_MEMOk present, for each model (names without regard to case).
+std::array<qint64, ModelBank::kModels> LastMemoLines(const Settings& in)
+{
+    std::array<qint64, ModelBank::kModels> last{};
+    in.doc.ForEachName(kSection, [&last](QByteArrayView name) {
+        static constexpr QByteArrayView kMemo = "_MEMO";
+        if (name.size() < 10 || name.size() > 19 || name.first(3).compare("MDL", Qt::CaseInsensitive) != 0)
+            return;
+        const int model = name[3] - '1';
+        if (model < 0 || model >= ModelBank::kModels || name.sliced(4, 5).compare(kMemo, Qt::CaseInsensitive) != 0)
+            return;
+        const QByteArrayView digits = name.sliced(9);
+        if (digits.front() == '0')
+            return;  // MEMO0 is the count; leading zeros name no line
+        qint64 k = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9')
+                return;
+            k = k * 10 + (c - '0');
+        }
+        last[static_cast<size_t>(model)] = std::max(last[static_cast<size_t>(model)], k);
+    });
+    return last;
+}
+
+void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
+{
+    const int32_t shown = ReadInteger(in, "SYS_MDL", 0);
+    bank.ModelNumber = ModelBank::ClampIndex(shown) * ModelBank::kModelStep;
+    bank.SYS_CUR = ReadInteger(in, "SYS_CUR", ModelBank::kDefaultSysCur);
+
+    const auto last = LastMemoLines(in);
+    std::array<qint64, ModelBank::kModels> counts{};
+    qint64 total = 0;
+    for (int m = 0; m < ModelBank::kModels; ++m) {
+        counts[static_cast<size_t>(m)] =
+            std::clamp<qint64>(ReadInteger(in, Name(m, "MEMO0"), 0), 0, last[static_cast<size_t>(m)]);
+        total += counts[static_cast<size_t>(m)];
+    }
+    if (total > SettingsFile::kMaxMemoLines)
+        FailRead(fileName, "its memos hold more than " + std::to_string(SettingsFile::kMaxMemoLines) + " lines");
+
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
-        const QString p = Prefix(m);
-        model.NBRK = doc.ReadInteger(kSection, p + QStringLiteral("NBRK"), ModelSettings::kDefaultNBRK);
-        model.BFREQ = doc.ReadInteger(kSection, p + QStringLiteral("BFREQ"), ModelSettings::kDefaultBFREQ);
-        model.VLT = doc.ReadInteger(kSection, p + QStringLiteral("VLT"), ModelSettings::kDefaultVLT);
-        model.PROG = doc.ReadInteger(kSection, p + QStringLiteral("PROG"), ModelSettings::kDefaultPROG);
+        model.NBRK = ReadInteger(in, Name(m, "NBRK"), ModelSettings::kDefaultNBRK);
+        model.BFREQ = ReadInteger(in, Name(m, "BFREQ"), ModelSettings::kDefaultBFREQ);
+        model.VLT = ReadInteger(in, Name(m, "VLT"), ModelSettings::kDefaultVLT);
+        model.PROG = ReadInteger(in, Name(m, "PROG"), ModelSettings::kDefaultPROG);
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
-            model.FRQ[static_cast<size_t>(k)] =
-                doc.ReadInteger(kSection, p + QStringLiteral("FRQ") + QString::number(k + 1), ModelSettings::kDefaultFRQ);
+            model.FRQ[static_cast<size_t>(k)] = ReadInteger(in, Name(m, "FRQ", k + 1), ModelSettings::kDefaultFRQ);
 
+        // The lines' UTF-8 taken as it is: no conversion can drop or change a character.
         model.MEMO.clear();
-        const qsizetype lines =
-            std::min<qsizetype>(doc.ReadInteger(kSection, p + QStringLiteral("MEMO0"), 0), linesInSection);
-        QString memo;
-        for (qsizetype k = 1; k <= lines; ++k) {
-            memo += doc.ReadString(kSection, p + QStringLiteral("MEMO") + QString::number(k), QString());
-            memo += u"\r\n";
+        for (qint64 k = 1; k <= counts[static_cast<size_t>(m)]; ++k) {
+            if (const auto line = in.doc.FindIn(in.section, Name(m, "MEMO", k)))
+                model.MEMO.append(line->data(), static_cast<size_t>(line->size()));
+            model.MEMO += "\r\n";
         }
-        model.MEMO = memo.toStdString();
     }
 }
 
-void ReadLegacy(const IniDocument& doc, const QString& tag, ModelBank& bank)
+void ReadLegacy(const Settings& in, const QString& tag, ModelBank& bank)
 {
     // Taken as it is (81 still shows MODEL3), except a number beyond the five models (200..255),
     // which is held to the last one, as the current layout's model index is.
@@ -66,7 +161,8 @@ void ReadLegacy(const IniDocument& doc, const QString& tag, ModelBank& bank)
     bank.ModelNumber = number < beyond ? number : (ModelBank::kModels - 1) * ModelBank::kModelStep;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
-        const QString text = doc.ReadString(kSection, QStringLiteral("FRQ_DATA%1").arg(m), kLegacyDefaultModel);
+        const QByteArray name = "FRQ_DATA" + QByteArray::number(m);
+        const QString text = LegacyText(in, name, kLegacyDefaultModel);
         model.NBRK = LegacyPair(text, 3, ModelSettings::kDefaultNBRK);
         model.BFREQ = LegacyPair(text, 5, ModelSettings::kDefaultBFREQ);
         model.PROG = 1;
@@ -76,46 +172,98 @@ void ReadLegacy(const IniDocument& doc, const QString& tag, ModelBank& bank)
     }
 }
 
+// An upper bound of the size of the bank's file, from what the load read: the fixed entries,
+// each memo line's name and line end, and its text, which the input held (CP932 at most
+// triples in UTF-8).
+qint64 SavedSizeBound(const QByteArray& input, qint64 memoLines)
+{
+    return 8192 + memoLines * 24 + input.size() * 3;
+}
+
+// As many as SplitMemoLines gives: a line end at the very end adds no line.
+qint64 MemoLines(const ModelBank& bank)
+{
+    qint64 lines = 0;
+    for (const ModelSettings& m : bank.models) {
+        const std::string& memo = m.MEMO;
+        for (size_t i = 0; i < memo.size(); ++i)
+            if (memo[i] == '\n' || (memo[i] == '\r' && (i + 1 == memo.size() || memo[i + 1] != '\n')))
+                ++lines;
+        if (!memo.empty() && memo.back() != '\n' && memo.back() != '\r')
+            ++lines;
+    }
+    return lines;
+}
+
 }  // namespace
 
 SettingsFile::SaveResult SettingsFile::Save(const ModelBank& bank, const QString& path)
 {
-    IniDocument doc(path);
+    // A file that Open would refuse is not written at all.
+    const QByteArray bytes = ToBytes(bank);
+    if (!IniDocument::IsReadable(bytes))
+        return SaveResult::NotWritable;
+    IniDocument existing(path);
     try {
-        doc.UpdateFile();
+        existing.UpdateFile();
     } catch (const IniFileError&) {
         return SaveResult::NotWritable;
     }
-    doc.Clear();
-    doc.WriteInteger(kSection, QStringLiteral("SYS_MDL"), bank.ModelNumber / ModelBank::kModelStep);
-    doc.WriteInteger(kSection, QStringLiteral("SYS_CUR"), bank.SYS_CUR);
+    AtomicFileWriter::Write(path, bytes);
+    return SaveResult::Saved;
+}
+
+QByteArray SettingsFile::ToBytes(const ModelBank& bank)
+{
+    IniDocument doc = IniDocument::FromBytes({});
+    const int32_t s = doc.MakeSection(kSection);
+    doc.SetIn(s, "SYS_MDL", Name(bank.ModelNumber / ModelBank::kModelStep));
+    doc.SetIn(s, "SYS_CUR", Name(bank.SYS_CUR));
     for (int m = 0; m < ModelBank::kModels; ++m) {
         const ModelSettings& model = bank.models[static_cast<size_t>(m)];
-        const QString p = Prefix(m);
-        doc.WriteInteger(kSection, p + QStringLiteral("NBRK"), model.NBRK);
-        doc.WriteInteger(kSection, p + QStringLiteral("BFREQ"), model.BFREQ);
-        doc.WriteInteger(kSection, p + QStringLiteral("VLT"), model.VLT);
-        doc.WriteInteger(kSection, p + QStringLiteral("PROG"), model.PROG);
+        doc.SetIn(s, Name(m, "NBRK"), Name(model.NBRK));
+        doc.SetIn(s, Name(m, "BFREQ"), Name(model.BFREQ));
+        doc.SetIn(s, Name(m, "VLT"), Name(model.VLT));
+        doc.SetIn(s, Name(m, "PROG"), Name(model.PROG));
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
-            doc.WriteInteger(kSection, p + QStringLiteral("FRQ") + QString::number(k + 1), model.FRQ[static_cast<size_t>(k)]);
+            doc.SetIn(s, Name(m, "FRQ", k + 1), Name(model.FRQ[static_cast<size_t>(k)]));
         const std::vector<std::string> lines = SplitMemoLines(model.MEMO);
-        doc.WriteInteger(kSection, p + QStringLiteral("MEMO0"), static_cast<int32_t>(lines.size()));
-        for (size_t k = 0; k < lines.size(); ++k)
-            doc.WriteString(kSection, p + QStringLiteral("MEMO") + QString::number(k + 1), QString::fromStdString(lines[k]));
+        doc.SetIn(s, Name(m, "MEMO0"), Name(static_cast<qint64>(lines.size())));
+        for (size_t k = 0; k < lines.size(); ++k) {
+            QByteArrayView line(lines[k].data(), static_cast<qsizetype>(lines[k].size()));
+            // Text that is not UTF-8 would make the whole file read as CP932.
+            const QByteArray repaired =
+                IniTextCodec::IsValidUtf8(line) ? QByteArray() : IniTextCodec::FromUtf8(line).toUtf8();
+            doc.SetIn(s, Name(m, "MEMO", static_cast<qint64>(k + 1)), repaired.isNull() ? line : QByteArrayView(repaired));
+        }
     }
-    doc.UpdateFile();
-    return SaveResult::Saved;
+    return doc.Bytes();
 }
 
 void SettingsFile::Load(const QString& path, ModelBank& bank)
 {
-    const IniDocument doc(path);
+    FromBytes(IniDocument::ReadFileBytes(path), bank, path);
+}
+
+void SettingsFile::FromBytes(const QByteArray& bytes, ModelBank& bank, const QString& name)
+{
+    const IniDocument doc = IniDocument::FromBytes(bytes, name);
+    const Settings in{doc, doc.SectionOf(kSection)};
+    if (in.section < 0 && !IsBlank(bytes))
+        throw NotSettingsFileError("Cannot read file " + name.toStdString() + ": it is not a settings file");
     ModelBank loaded = bank;
-    const QString tag = doc.ReadString(kSection, QStringLiteral("TAG_DATA"), QString());
-    if (tag.isEmpty())
-        ReadCurrent(doc, loaded);
+    const auto tag = doc.FindIn(in.section, "TAG_DATA");
+    if (!tag || tag->isEmpty())
+        ReadCurrent(in, loaded, name);
     else
-        ReadLegacy(doc, tag, loaded);
+        ReadLegacy(in, IniTextCodec::FromUtf8(*tag), loaded);
+
+    // What was loaded must save to a file that opens again.
+    if (SavedSizeBound(bytes, MemoLines(loaded)) > IniDocument::kMaxFileSize) {
+        std::string why;
+        if (!IniDocument::IsReadable(ToBytes(loaded), &why))
+            FailRead(name, "its settings could not be saved again: " + why);
+    }
     bank = std::move(loaded);
 }
 

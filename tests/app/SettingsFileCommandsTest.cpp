@@ -171,6 +171,23 @@ TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineThatCannotBeLoadedIsRepor
     EXPECT_NE(messages.requests[1].text.find("typo.VXS: No such file"), std::string::npos);
 }
 
+TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsTheEdits)
+{
+    form->Bank.models[0].NBRK = 7;
+    const ModelBank before = form->Bank;
+    QFile text(Path("notes.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("shopping list\n");
+    text.close();
+    dialogs.next = FileChoice{Path("notes.txt"), 1};
+    form->OpenBtn->click();
+    EXPECT_EQ(form->Bank, before);
+    ASSERT_EQ(messages.requests.size(), 1u);
+    EXPECT_EQ(messages.requests[0].text, "Not a settings file");
+    EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
+    EXPECT_EQ(messages.requests[0].buttons, DialogButtons::Ok);
+}
+
 TEST_F(SettingsFileCommands, CancelledDialogsChangeNothing)
 {
     form->Bank.models[0].NBRK = 9;

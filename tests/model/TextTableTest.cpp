@@ -13,6 +13,8 @@ TEST(TextTable, BrakeFiguresThenBilingualPairs)
     EXPECT_EQ(TextTable::Entry(121), "LinerAdjust");
     EXPECT_EQ(TextTable::Message(TextTable::kCauseNotSerial, 1), "* is not a serial device.");
     EXPECT_EQ(TextTable::Entry(TextTable::kLastEntry + 1), "");
+    EXPECT_EQ(TextTable::Message(TextTable::kNotSettingsFile, 0), "設定ファイルではありません");
+    EXPECT_EQ(TextTable::Message(TextTable::kNotSettingsFile, 1), "Not a settings file");
     EXPECT_EQ(TextTable::Entry(-1), "");
 }
 

@@ -296,6 +296,11 @@ TEST(IniDocumentLimits, LineCountIsBounded)
     EXPECT_EQ(IniDocument(path).LineCount("S"), IniDocument::kMaxLines - 1);
     ASSERT_TRUE(WriteBytes(path, many + "k=1\n"));
     EXPECT_THROW(IniDocument{path}, IniFileError);
+    // Nor is a file written that would be refused so.
+    IniDocument atLimit = IniDocument::FromText(QString::fromLatin1(many), path);
+    atLimit.WriteString("S", "one more", "1");
+    EXPECT_THROW(atLimit.UpdateFile(), IniFileError);
+    EXPECT_EQ(ReadBytes(path).size(), many.size() + 4);
     // Empty lines and comments are not kept, so they do not count.
     ASSERT_TRUE(WriteBytes(path, "[S]\n" + QByteArray(3 * 1000 * 1000, '\n') + QByteArray(";\n").repeated(500000)));
     EXPECT_EQ(IniDocument(path).LineCount("S"), 0);
