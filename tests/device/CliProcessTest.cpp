@@ -263,6 +263,7 @@ TEST_F(CliTest, ShowJsonGivesTheValuesAsNumbersTheShownTextsAndTheMemoAsStored)
     bank.models[2].FRQ[0] = 63;
     bank.models[2].FRQ[1] = 5;  // outside the table
     bank.models[2].MEMO = "first \"1\"\r\n\xE3\x83\xA2\xE3\x83\x87\xE3\x83\xAB\r\n";
+    bank.models[3].MEMO = "\xEF\xBB\xBF\xEF\xBB\xBFtwo marks\r\n";  // U+FEFF at the start is text too
     Save(bank, PathOf("j.VXS"));
 
     const CliRun r = Cli({"show", PathOf("j.VXS"), "--json"});
@@ -278,6 +279,7 @@ TEST_F(CliTest, ShowJsonGivesTheValuesAsNumbersTheShownTextsAndTheMemoAsStored)
     ASSERT_EQ(models.size(), 5);
     EXPECT_EQ(models[0].toObject()["MEMO"].toString(QStringLiteral("?")), QString());
     EXPECT_EQ(models[1].toObject()["MEMO"].toString(), QStringLiteral("\r\n"));
+    EXPECT_EQ(models[3].toObject()["MEMO"].toString(), QString(2, QChar(0xFEFF)) + QStringLiteral("two marks\r\n"));
 
     const QJsonObject m3 = models[2].toObject();
     EXPECT_EQ(m3["model"].toInt(-1), 3);

@@ -12,6 +12,7 @@
 #include "BrakeFreqTable.h"
 #include "CutOffTable.h"
 #include "DriveFreqTable.h"
+#include "IniTextCodec.h"
 #include "ModelBank.h"
 #include "SettingsFile.h"
 
@@ -140,7 +141,8 @@ std::string BankReport::Json(const ModelBank& bank)
         model[QStringLiteral("FRQ")] = frq;
         model[QStringLiteral("FRQSteps")] = steps;
         model[QStringLiteral("FRQText")] = texts;
-        model[QStringLiteral("MEMO")] = QString::fromStdString(m.MEMO);
+        // As stored: QString::fromStdString would drop a U+FEFF that begins the memo.
+        model[QStringLiteral("MEMO")] = IniTextCodec::FromUtf8(m.MEMO);
         models.append(model);
     }
     QJsonObject root;
