@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStringDecoder>
 #include <QTabBar>
 
 #include <charconv>
@@ -39,7 +40,13 @@ constexpr QRect kLabel18{20, 316, 76, 16};
 constexpr QRect kLabel2{300, 316, 120, 16};
 constexpr QRect kMemo1{300, 334, 292, 70};
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+// Every character as it is: QString::fromUtf8 would drop a U+FEFF that begins the text (a memo
+// may begin with one).
+QString FromUtf8(const std::string& s)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(s.data(), static_cast<qsizetype>(s.size())));
+}
 
 // A decimal integer with an optional sign and surrounding blanks; anything else (empty text,
 // letters, a number beyond 32 bits) is not an integer.

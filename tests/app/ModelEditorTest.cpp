@@ -184,6 +184,14 @@ TEST_F(ModelEditorTest, MemoKeepsLineEndsAndJapaneseText)
     e->ShowModel();
     EXPECT_EQ(e->Memo1->toPlainText(), QString::fromUtf8("abc\n速い"));
     EXPECT_EQ(Shown().MEMO, "abc\r\n速い");
+
+    // A U+FEFF that begins the memo is text like any other: shown, and kept by an edit.
+    Shown().MEMO = "\xEF\xBB\xBFx";
+    e->ShowModel();
+    EXPECT_EQ(e->Memo1->toPlainText(), QChar(0xFEFF) + QStringLiteral("x"));
+    e->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(e->Memo1, "y");
+    EXPECT_EQ(Shown().MEMO, "\xEF\xBB\xBFxy");
 }
 
 TEST_F(ModelEditorTest, ResetRestoresDefaultsKeepsMemoAndTouchesNoOtherModel)
