@@ -38,9 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray written = doc.Bytes();
     Check(IniDocument::FromBytes(written).Bytes() == written);
     Check(IniTextCodec::ToUtf8(written) == written);
-    const QString text = doc.Text();
-    Check(IniTextCodec::Encode(text) == written);
-    Check(IniDocument::FromText(text).Bytes() == written);
+    // The text encodes back to those bytes, so FromText(text) parses the very bytes checked
+    // just above: reading it again would check nothing new.
+    Check(IniTextCodec::Encode(doc.Text()) == written);
 
     // An entry written is read back, and the rest of the document stays readable.
     doc.WriteString(section, QStringLiteral("MDL1_MEMO1"), QStringLiteral("a=b ; c"));

@@ -1,6 +1,6 @@
 // Any bytes loaded as a settings file: no crash, the current model names one of the five, and
 // what a load gives saves to a file that loads again, after which saving is a fixed point:
-// load, save, load, save gives the same bytes twice and the same bank, every memo character
+// load, save, load, save gives the same bytes twice and so the same bank, every memo character
 // for character. Works on bytes in memory, as the file layer is a thin wrapper over them.
 #include <QByteArray>
 
@@ -51,10 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SettingsFile::FromBytes(once, first);
     Check(SameSettings(first, loaded));
 
-    const QByteArray twice = SettingsFile::ToBytes(first);
-    Check(twice == once);
-    ModelBank second;
-    SettingsFile::FromBytes(twice, second);
-    Check(second == first);
+    // The same bytes load into the same bank, so a third load would check nothing new.
+    Check(SettingsFile::ToBytes(first) == once);
     return 0;
 }

@@ -85,25 +85,50 @@ qsizetype KeptLines(QByteArrayView text)
     return kept;
 }
 
-bool IsAscii(QByteArrayView s)
+// Names are scanned eight bytes at a time: the fuzz targets spend most of their time in such
+// loops, and a settings file's names are mostly over eight characters.
+uint64_t Word(const char* p)
 {
-    unsigned char any = 0;
-    for (const char c : s)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
+    uint64_t w = 0;
+    std::memcpy(&w, p, sizeof w);
+    return w;
 }
 
-// ASCII lower case by table: compared often, and without a branch per character.
-constexpr auto kLower = [] {
-    std::array<unsigned char, 256> t{};
-    for (int c = 0; c < 256; ++c)
-        t[static_cast<size_t>(c)] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    return t;
-}();
-
-unsigned char Lower(char c)
+// The bytes after the last whole word of the name (fewer than eight), zero-filled.
+uint64_t Tail(const char* name, qsizetype size)
 {
-    return kLower[static_cast<unsigned char>(c)];
+    static_assert(std::endian::native == std::endian::little);
+    const qsizetype tail = size % 8;
+    if (tail == 0)
+        return 0;
+    if (size >= 8)
+        return Word(name + size - 8) >> (8 * (8 - tail));
+    uint64_t w = 0;
+    std::memcpy(&w, name, static_cast<size_t>(tail));
+    return w;
+}
+
+constexpr uint64_t kHigh = 0x8080808080808080ULL;
+
+bool IsAscii(QByteArrayView s)
+{
+    const char* p = s.data();
+    const qsizetype words = s.size() / 8;
+    uint64_t any = 0;
+    for (qsizetype i = 0; i < words; ++i)
+        any |= Word(p + 8 * i);
+    any |= Tail(p, s.size());
+    return (any & kHigh) == 0;
+}
+
+// ASCII A-Z to a-z in each byte of a word; every other byte as it is.
+uint64_t LowerWord(uint64_t w)
+{
+    const uint64_t low = w & ~kHigh;
+    const uint64_t atLeastA = low + 0x3F3F3F3F3F3F3F3FULL;  // high bit set from 'A' (0x41) on
+    const uint64_t beyondZ = low + 0x2525252525252525ULL;   // high bit set after 'Z' (0x5A)
+    const uint64_t upper = atLeastA & ~beyondZ & ~w & kHigh;
+    return w | upper >> 2;
 }
 
 bool SameKey(QByteArrayView a, QByteArrayView b)
@@ -112,25 +137,26 @@ bool SameKey(QByteArrayView a, QByteArrayView b)
         return false;
     const char* x = a.data();
     const char* y = b.data();
-    unsigned char diff = 0;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        diff |= static_cast<unsigned char>(Lower(x[i]) ^ Lower(y[i]));
+    const qsizetype words = a.size() / 8;
+    uint64_t diff = 0;
+    for (qsizetype i = 0; i < words; ++i)
+        diff |= LowerWord(Word(x + 8 * i)) ^ LowerWord(Word(y + 8 * i));
+    diff |= LowerWord(Tail(x, a.size())) ^ LowerWord(Tail(y, a.size()));
     return diff == 0;
 }
 
-uint64_t HashKey(QByteArrayView key, uint64_t seed)
+uint32_t HashKey(QByteArrayView key, uint64_t seed)
 {
-    uint64_t h = 14695981039346656037ULL ^ seed;
-    for (const char c : key) {
-        h ^= Lower(c);
-        h *= 1099511628211ULL;
-    }
+    const char* p = key.data();
+    const qsizetype words = key.size() / 8;
+    uint64_t h = (seed + static_cast<uint64_t>(key.size())) * 0x9E3779B97F4A7C15ULL;
+    for (qsizetype i = 0; i < words; ++i)
+        h = (h ^ LowerWord(Word(p + 8 * i))) * 0xFF51AFD7ED558CCDULL;
+    h = (h ^ LowerWord(Tail(p, key.size()))) * 0xFF51AFD7ED558CCDULL;
     // Names differ mostly in their last digits: mix every bit into the low ones the table uses.
     h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDULL;
-    h ^= h >> 33;
     h *= 0xC4CEB9FE1A85EC53ULL;
-    return h ^ (h >> 33);
+    return static_cast<uint32_t>(h ^ (h >> 33));
 }
 
 // A name as it is compared: ASCII names as they are (compared ignoring ASCII case), others
@@ -250,14 +276,15 @@ void IniDocument::Parse()
         }
         const qsizetype eq = line.indexOf('=');
         if (eq < 0) {
-            AddEntry(static_cast<uint32_t>(current), Span{at, line.size()}, Span{}, false);
+            AddEntry(static_cast<uint32_t>(current), Span{at, line.size()}, Span{}, false, false);
             return;
         }
         const QByteArrayView name = Trimmed(line.first(eq));
         const QByteArrayView value = Trimmed(line.sliced(eq + 1));
         AddEntry(static_cast<uint32_t>(current), Span{name.data() - all.data(), name.size()},
-                 Span{value.data() - all.data(), value.size()}, true);
+                 Span{value.data() - all.data(), value.size()}, true, false);
     });
+    IndexEntries();
 }
 
 IniDocument::Span IniDocument::Append(QByteArrayView bytes)
@@ -287,10 +314,14 @@ int32_t IniDocument::FindSection(QByteArrayView key) const
 {
     if (sectionSlots_.empty())
         return -1;
+    const uint32_t hash = HashKey(key, 0);
     const size_t mask = sectionSlots_.size() - 1;
-    for (size_t i = HashKey(key, 0) & mask;; i = (i + 1) & mask) {
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const int32_t s = sectionSlots_[i];
-        if (s < 0 || SameKey(KeyView(sections_[static_cast<size_t>(s)].key), key))
+        if (s < 0)
+            return s;
+        const Section& section = sections_[static_cast<size_t>(s)];
+        if (section.hash == hash && SameKey(KeyView(section.key), key))
             return s;
     }
 }
@@ -299,13 +330,14 @@ int32_t IniDocument::FindEntry(uint32_t section, QByteArrayView key) const
 {
     if (entrySlots_.empty())
         return -1;
+    const uint32_t hash = HashKey(key, section + 1);
     const size_t mask = entrySlots_.size() - 1;
-    for (size_t i = HashKey(key, section + 1) & mask;; i = (i + 1) & mask) {
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const int32_t e = entrySlots_[i];
         if (e < 0)
             return -1;
         const Entry& entry = entries_[static_cast<size_t>(e)];
-        if (entry.section == section && SameKey(KeyView(entry.key), key))
+        if (entry.hash == hash && entry.section == section && SameKey(KeyView(entry.key), key))
             return e;
     }
 }
@@ -314,13 +346,14 @@ void IniDocument::IndexSection(int32_t index)
 {
     const Section& s = sections_[static_cast<size_t>(index)];
     const size_t mask = sectionSlots_.size() - 1;
-    for (size_t i = HashKey(KeyView(s.key), 0) & mask;; i = (i + 1) & mask) {
+    for (size_t i = s.hash & mask;; i = (i + 1) & mask) {
         int32_t& slot = sectionSlots_[i];
         if (slot < 0) {
             slot = index;
             return;
         }
-        if (SameKey(KeyView(sections_[static_cast<size_t>(slot)].key), KeyView(s.key)))
+        const Section& other = sections_[static_cast<size_t>(slot)];
+        if (other.hash == s.hash && SameKey(KeyView(other.key), KeyView(s.key)))
             return;  // the first section of that name stays the one found
     }
 }
@@ -331,16 +364,23 @@ void IniDocument::IndexEntry(int32_t index)
     if (!e.hasValue)
         return;
     const size_t mask = entrySlots_.size() - 1;
-    for (size_t i = HashKey(KeyView(e.key), e.section + 1) & mask;; i = (i + 1) & mask) {
+    for (size_t i = e.hash & mask;; i = (i + 1) & mask) {
         int32_t& slot = entrySlots_[i];
         if (slot < 0) {
             slot = index;
             return;
         }
         const Entry& other = entries_[static_cast<size_t>(slot)];
-        if (other.section == e.section && SameKey(KeyView(other.key), KeyView(e.key)))
+        if (other.hash == e.hash && other.section == e.section && SameKey(KeyView(other.key), KeyView(e.key)))
             return;  // the first entry of that name stays the one found
     }
+}
+
+void IniDocument::IndexEntries()
+{
+    entrySlots_.assign(SlotsFor(entries_.size()), -1);
+    for (size_t i = 0; i < entries_.size(); ++i)
+        IndexEntry(static_cast<int32_t>(i));
 }
 
 int32_t IniDocument::AddSection(Span name)
@@ -348,6 +388,7 @@ int32_t IniDocument::AddSection(Span name)
     Section s;
     s.name = name;
     s.key = KeyOf(name);
+    s.hash = HashKey(KeyView(s.key), 0);
     sections_.push_back(s);
     const auto index = static_cast<int32_t>(sections_.size() - 1);
     if (sectionSlots_.size() < 2 * sections_.size()) {
@@ -360,30 +401,30 @@ int32_t IniDocument::AddSection(Span name)
     return index;
 }
 
-void IniDocument::AddEntry(uint32_t section, Span name, Span value, bool hasValue)
+void IniDocument::AddEntry(uint32_t section, Span name, Span value, bool hasValue, bool index)
 {
     Entry e;
     e.name = name;
     e.key = hasValue ? KeyOf(name) : name;
     e.value = value;
     e.section = section;
+    e.hash = hasValue ? HashKey(KeyView(e.key), section + 1) : 0;
     e.hasValue = hasValue;
     entries_.push_back(e);
-    const auto index = static_cast<int32_t>(entries_.size() - 1);
+    const auto at = static_cast<int32_t>(entries_.size() - 1);
     Section& s = sections_[section];
     if (s.last < 0)
-        s.first = index;
+        s.first = at;
     else
-        entries_[static_cast<size_t>(s.last)].next = index;
-    s.last = index;
+        entries_[static_cast<size_t>(s.last)].next = at;
+    s.last = at;
     ++s.lines;
-    if (entrySlots_.size() < 2 * entries_.size()) {
-        entrySlots_.assign(SlotsFor(entries_.size()), -1);
-        for (int32_t i = 0; i <= index; ++i)
-            IndexEntry(i);
-    } else {
-        IndexEntry(index);
-    }
+    if (!index)
+        return;
+    if (entrySlots_.size() < 2 * entries_.size())
+        IndexEntries();
+    else
+        IndexEntry(at);
 }
 
 int32_t IniDocument::SectionOf(QByteArrayView section) const
@@ -492,25 +533,31 @@ QByteArray IniDocument::Bytes() const
 {
     qsizetype size = 0;
     for (const Section& s : sections_)
-        size += s.name.size + 6;
+        size += s.name.size + 6;  // "[", "]", two line ends
     for (const Entry& e : entries_)
-        size += e.name.size + e.value.size + 3;
-    QByteArray out;
-    out.reserve(size);
+        size += e.name.size + (e.hasValue ? 1 + e.value.size : 0) + 2;
+    // Filled in place: one allocation, no per-piece appending.
+    QByteArray out(size, Qt::Uninitialized);
+    char* o = out.data();
+    const char* const text = text_.constData();
+    const auto put = [&o](const char* from, qsizetype n) {
+        std::memcpy(o, from, static_cast<size_t>(n));
+        o += n;
+    };
     for (const Section& s : sections_) {
-        out += '[';
-        out += View(s.name);
-        out += "]\r\n";
+        *o++ = '[';
+        put(text + s.name.pos, s.name.size);
+        put("]\r\n", 3);
         for (int32_t i = s.first; i >= 0; i = entries_[static_cast<size_t>(i)].next) {
             const Entry& e = entries_[static_cast<size_t>(i)];
-            out += View(e.name);
+            put(text + e.name.pos, e.name.size);
             if (e.hasValue) {
-                out += '=';
-                out += View(e.value);
+                *o++ = '=';
+                put(text + e.value.pos, e.value.size);
             }
-            out += "\r\n";
+            put("\r\n", 2);
         }
-        out += "\r\n";
+        put("\r\n", 2);
     }
     return out;
 }
@@ -553,9 +600,9 @@ bool IniDocument::ParseInteger(QByteArrayView text, int32_t& value)
 {
     const qsizetype size = text.size();
     qsizetype pos = 0;
-    if (text.startsWith("0x") || text.startsWith("0X"))
+    if (size >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         pos = 2;
-    else if (text.startsWith('$'))
+    else if (size >= 1 && text[0] == '$')
         pos = 1;
     if (pos > 0) {
         if (pos == size)

@@ -92,12 +92,14 @@ private:
         Span key;  // see KeyOf
         Span value;
         uint32_t section = 0;
+        uint32_t hash = 0;     // of the key, within the section
         int32_t next = -1;     // next entry of the same section
         bool hasValue = true;  // false: a line without "=", kept but never found
     };
     struct Section {
         Span name;
         Span key;
+        uint32_t hash = 0;
         int32_t first = -1;
         int32_t last = -1;
         qsizetype lines = 0;
@@ -114,9 +116,11 @@ private:
     int32_t FindSection(QByteArrayView key) const;
     int32_t FindEntry(uint32_t section, QByteArrayView key) const;
     int32_t AddSection(Span name);
-    void AddEntry(uint32_t section, Span name, Span value, bool hasValue);
+    // Parse adds entries unindexed and indexes them all at once at the end (IndexEntries).
+    void AddEntry(uint32_t section, Span name, Span value, bool hasValue, bool index = true);
     void IndexSection(int32_t index);
     void IndexEntry(int32_t index);
+    void IndexEntries();
 
     QString path_;
     QByteArray text_;    // UTF-8: the text read, then every name and value written

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 
 namespace {
@@ -20,7 +19,7 @@ static_assert(SettingsFile::kMaxMemoLines == IniDocument::kMaxLines - 1 - 2 - Mo
 const QString kLegacyDefaultModel =
     QStringLiteral("000010050A030500FF1010101010101010101010101010101010101010101010101010101010101010");
 
-// An entry name such as MDL2_FRQ17, or a number's text, built without allocating.
+// An entry name such as MDL2_MEMO17, or a number's text, built without allocating.
 class Name {
 public:
     explicit Name(qint64 number) { Add(number); }
@@ -43,13 +42,68 @@ private:
     }
     void Add(qint64 number)
     {
-        const auto end = std::to_chars(text_.data() + size_, text_.data() + text_.size(), number).ptr;
-        size_ = end - text_.data();
+        std::array<char, 20> digits{};
+        size_t n = 0;
+        uint64_t u = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
+        do {
+            digits[n++] = static_cast<char>('0' + u % 10);
+            u /= 10;
+        } while (u != 0);
+        if (number < 0)
+            text_[static_cast<size_t>(size_++)] = '-';
+        while (n > 0)
+            text_[static_cast<size_t>(size_++)] = digits[--n];
     }
 
     std::array<char, 48> text_{};
     qsizetype size_ = 0;
 };
+
+// The names of each model's fixed entries, made once: every load looks them all up and every
+// save writes them.
+struct ModelNames {
+    QByteArray nbrk, bfreq, vlt, prog, memoCount;
+    std::array<QByteArray, ModelSettings::kFrqPoints> frq;
+};
+
+const std::array<ModelNames, ModelBank::kModels>& Names()
+{
+    static const auto names = [] {
+        std::array<ModelNames, ModelBank::kModels> all;
+        for (int m = 0; m < ModelBank::kModels; ++m) {
+            ModelNames& n = all[static_cast<size_t>(m)];
+            const auto name = [m](QByteArrayView field, qint64 number = -1) {
+                return QByteArrayView(Name(m, field, number)).toByteArray();
+            };
+            n.nbrk = name("NBRK");
+            n.bfreq = name("BFREQ");
+            n.vlt = name("VLT");
+            n.prog = name("PROG");
+            n.memoCount = name("MEMO0");
+            for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
+                n.frq[static_cast<size_t>(k)] = name("FRQ", k + 1);
+        }
+        return all;
+    }();
+    return names;
+}
+
+// Calls line(text) for each line of a memo, as SplitMemoLines splits it.
+template <typename F>
+void ForEachMemoLine(const std::string& memo, F&& line)
+{
+    size_t pos = 0;
+    const size_t size = memo.size();
+    while (pos < size) {
+        const size_t end = memo.find_first_of("\r\n", pos);
+        if (end == std::string::npos) {
+            line(QByteArrayView(memo.data() + pos, static_cast<qsizetype>(size - pos)));
+            break;
+        }
+        line(QByteArrayView(memo.data() + pos, static_cast<qsizetype>(end - pos)));
+        pos = (memo[end] == '\r' && end + 1 < size && memo[end + 1] == '\n') ? end + 2 : end + 1;
+    }
+}
 
 [[noreturn]] void FailRead(const QString& name, const std::string& why)
 {
@@ -123,11 +177,12 @@ void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
     bank.SYS_CUR = ReadInteger(in, "SYS_CUR", ModelBank::kDefaultSysCur);
 
     const auto last = LastMemoLines(in);
+    const auto& names = Names();
     std::array<qint64, ModelBank::kModels> counts{};
     qint64 total = 0;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         counts[static_cast<size_t>(m)] =
-            std::clamp<qint64>(ReadInteger(in, Name(m, "MEMO0"), 0), 0, last[static_cast<size_t>(m)]);
+            std::clamp<qint64>(ReadInteger(in, names[static_cast<size_t>(m)].memoCount, 0), 0, last[static_cast<size_t>(m)]);
         total += counts[static_cast<size_t>(m)];
     }
     if (total > SettingsFile::kMaxMemoLines)
@@ -135,12 +190,13 @@ void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
 
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
-        model.NBRK = ReadInteger(in, Name(m, "NBRK"), ModelSettings::kDefaultNBRK);
-        model.BFREQ = ReadInteger(in, Name(m, "BFREQ"), ModelSettings::kDefaultBFREQ);
-        model.VLT = ReadInteger(in, Name(m, "VLT"), ModelSettings::kDefaultVLT);
-        model.PROG = ReadInteger(in, Name(m, "PROG"), ModelSettings::kDefaultPROG);
+        const ModelNames& n = names[static_cast<size_t>(m)];
+        model.NBRK = ReadInteger(in, n.nbrk, ModelSettings::kDefaultNBRK);
+        model.BFREQ = ReadInteger(in, n.bfreq, ModelSettings::kDefaultBFREQ);
+        model.VLT = ReadInteger(in, n.vlt, ModelSettings::kDefaultVLT);
+        model.PROG = ReadInteger(in, n.prog, ModelSettings::kDefaultPROG);
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
-            model.FRQ[static_cast<size_t>(k)] = ReadInteger(in, Name(m, "FRQ", k + 1), ModelSettings::kDefaultFRQ);
+            model.FRQ[static_cast<size_t>(k)] = ReadInteger(in, n.frq[static_cast<size_t>(k)], ModelSettings::kDefaultFRQ);
 
         // The lines' UTF-8 taken as it is: no conversion can drop or change a character.
         model.MEMO.clear();
@@ -219,18 +275,22 @@ QByteArray SettingsFile::ToBytes(const ModelBank& bank)
     const int32_t s = doc.MakeSection(kSection);
     doc.SetIn(s, "SYS_MDL", Name(bank.ModelNumber / ModelBank::kModelStep));
     doc.SetIn(s, "SYS_CUR", Name(bank.SYS_CUR));
+    const auto& names = Names();
+    std::vector<QByteArrayView> lines;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         const ModelSettings& model = bank.models[static_cast<size_t>(m)];
-        doc.SetIn(s, Name(m, "NBRK"), Name(model.NBRK));
-        doc.SetIn(s, Name(m, "BFREQ"), Name(model.BFREQ));
-        doc.SetIn(s, Name(m, "VLT"), Name(model.VLT));
-        doc.SetIn(s, Name(m, "PROG"), Name(model.PROG));
+        const ModelNames& n = names[static_cast<size_t>(m)];
+        doc.SetIn(s, n.nbrk, Name(model.NBRK));
+        doc.SetIn(s, n.bfreq, Name(model.BFREQ));
+        doc.SetIn(s, n.vlt, Name(model.VLT));
+        doc.SetIn(s, n.prog, Name(model.PROG));
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
-            doc.SetIn(s, Name(m, "FRQ", k + 1), Name(model.FRQ[static_cast<size_t>(k)]));
-        const std::vector<std::string> lines = SplitMemoLines(model.MEMO);
-        doc.SetIn(s, Name(m, "MEMO0"), Name(static_cast<qint64>(lines.size())));
+            doc.SetIn(s, n.frq[static_cast<size_t>(k)], Name(model.FRQ[static_cast<size_t>(k)]));
+        lines.clear();
+        ForEachMemoLine(model.MEMO, [&lines](QByteArrayView line) { lines.push_back(line); });
+        doc.SetIn(s, n.memoCount, Name(static_cast<qint64>(lines.size())));
         for (size_t k = 0; k < lines.size(); ++k) {
-            QByteArrayView line(lines[k].data(), static_cast<qsizetype>(lines[k].size()));
+            const QByteArrayView line = lines[k];
             // Text that is not UTF-8 would make the whole file read as CP932.
             const QByteArray repaired =
                 IniTextCodec::IsValidUtf8(line) ? QByteArray() : IniTextCodec::FromUtf8(line).toUtf8();
@@ -299,16 +359,6 @@ int32_t SettingsFile::ParseHex(QStringView text, int32_t def)
 std::vector<std::string> SettingsFile::SplitMemoLines(const std::string& memo)
 {
     std::vector<std::string> lines;
-    size_t pos = 0;
-    const size_t size = memo.size();
-    while (pos < size) {
-        const size_t end = memo.find_first_of("\r\n", pos);
-        if (end == std::string::npos) {
-            lines.push_back(memo.substr(pos));
-            break;
-        }
-        lines.push_back(memo.substr(pos, end - pos));
-        pos = (memo[end] == '\r' && end + 1 < size && memo[end + 1] == '\n') ? end + 2 : end + 1;
-    }
+    ForEachMemoLine(memo, [&lines](QByteArrayView line) { lines.emplace_back(line.data(), static_cast<size_t>(line.size())); });
     return lines;
 }

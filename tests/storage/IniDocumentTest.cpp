@@ -50,6 +50,32 @@ TEST(IniDocumentRead, NamesMatchWithoutCaseAndTheFirstOfTwinsWins)
     EXPECT_EQ(d.ReadInteger("VXRMANAGER", "SYS_CUR", 15), 15);
 }
 
+TEST(IniDocumentRead, OnlyAsciiLettersMatchWithoutCase)
+{
+    // Names are compared eight bytes at a time: the neighbours of A-Z and a-z, which differ
+    // from each other by the same bit as upper and lower case, must stay distinct, in the
+    // whole words and in the bytes after them, and so must bytes above 0x7F.
+    const IniDocument d = Doc("[S]\n"
+                              "Az@[=1\n"
+                              "MDL1_FRQ17_LONGER_NAME=2\n"
+                              "k\xC3\xA9=3\n");
+    struct Case {
+        const char* name;
+        const char* value;
+    };
+    for (const Case& c : std::initializer_list<Case>{{"aZ@[", "1"},
+                                                      {"az`[", "-"},
+                                                      {"az@{", "-"},
+                                                      {"mdl1_frq17_longer_name", "2"},
+                                                      {"MDL1_FRQ17_LONGER_NAMe", "2"},
+                                                      {"MDL1_FRQ17_LONGER_NAM\x7f", "-"},
+                                                      {"MDL1\x7f""FRQ17_LONGER_NAME", "-"},
+                                                      {"K\xC3\xA9", "3"},
+                                                      {"k\xC3\x89", "3"},  // other names are folded as text
+                                                      {"k\xC3\xA8", "-"}})
+        EXPECT_EQ(d.ReadString("s", QString::fromUtf8(c.name), "-"), QString::fromUtf8(c.value)) << c.name;
+}
+
 TEST(IniDocumentRead, LineWithoutEqualsIsKeptButNeverFound)
 {
     IniDocument d = Doc("[S]\njust words\nx=1\n");
