@@ -18,22 +18,6 @@
 
 namespace {
 
-// The texts the window shows for a value; nothing for a value outside its table.
-std::optional<std::string> BrakeKHz(int32_t v)
-{
-    if (v < BrakeFreqTable::kMin || v > BrakeFreqTable::kMax)
-        return std::nullopt;
-    return BrakeFreqTable::KHz(v);
-}
-
-std::optional<std::string> CutOff(int32_t v)
-{
-    for (int k = 0; k < CutOffTable::kItems; ++k)
-        if (CutOffTable::kCodes[static_cast<size_t>(k)] == v)
-            return std::string(CutOffTable::kTexts[static_cast<size_t>(k)]);
-    return std::nullopt;
-}
-
 bool InCurveRange(int32_t v)
 {
     return v >= DriveFreqTable::kMin && v <= DriveFreqTable::kMax;
@@ -41,12 +25,12 @@ bool InCurveRange(int32_t v)
 
 std::string BrakeText(int32_t v)
 {
-    return BrakeKHz(v).value_or("(out of range)");
+    return BankReport::BrakeKHz(v).value_or("(out of range)");
 }
 
 std::string CutOffText(int32_t v)
 {
-    return CutOff(v).value_or("(not a cut-off code)");
+    return BankReport::CutOff(v).value_or("(not a cut-off code)");
 }
 
 std::string StepText(int32_t v)
@@ -69,6 +53,21 @@ std::string Line(const char* name, const std::string& value)
 }
 
 }  // namespace
+
+std::optional<std::string> BankReport::BrakeKHz(int32_t v)
+{
+    if (v < BrakeFreqTable::kMin || v > BrakeFreqTable::kMax)
+        return std::nullopt;
+    return BrakeFreqTable::KHz(v);
+}
+
+std::optional<std::string> BankReport::CutOff(int32_t v)
+{
+    for (int k = 0; k < CutOffTable::kItems; ++k)
+        if (CutOffTable::kCodes[static_cast<size_t>(k)] == v)
+            return std::string(CutOffTable::kTexts[static_cast<size_t>(k)]);
+    return std::nullopt;
+}
 
 std::string BankReport::Escape(const std::string& text)
 {

@@ -1,13 +1,16 @@
 #include "SerialPortOpener.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 #include "ECommError.h"
-#include "OpenCause.h"
+#include "PortCauseText.h"
 #include "PortTable.h"
 #include "TCustomCommX.h"
+
+namespace {
+constexpr int kEnglish = 1;  // the command line speaks English
+}  // namespace
 
 int SerialPortOpener::ComNumber(const std::string& port)
 {
@@ -69,8 +72,11 @@ bool SerialPortOpener::Open(TCustomCommX& comm, const std::string& device, int32
     } catch (const ECommError& e) {
         comm.Close();
         if (error) {
-            const std::string why = Describe(e.Cause());
-            *error = "cannot open " + device + ": " + (why.empty() ? e.what() : why);
+            // The system's words, then what to do about them, as the window says it.
+            const OpenCause& cause = e.Cause();
+            const std::string line = PortCauseText::Line(cause, kEnglish);
+            *error = "cannot open " + device + ": " + (cause.error ? std::strerror(cause.error) : e.what()) +
+                     (line.empty() ? "" : "\n  " + line);
         }
         return false;
     } catch (const std::exception& e) {
@@ -80,44 +86,4 @@ bool SerialPortOpener::Open(TCustomCommX& comm, const std::string& device, int32
         return false;
     }
     return true;
-}
-
-std::string SerialPortOpener::Describe(const OpenCause& cause)
-{
-    using K = OpenCause::Kind;
-    switch (cause.kind) {
-    case K::Unknown:
-        return {};
-    case K::Unassigned:
-        return "no device is assigned to this port";
-    case K::NoDevice:
-        return std::strerror(cause.error ? cause.error : ENOENT);
-    case K::NotSerial:
-        return "not a serial device";
-    case K::Busy: {
-        std::string why = "in use by another program";
-        for (size_t k = 0; k < cause.holders.size(); ++k) {
-            const auto& h = cause.holders[k];
-            why += (k == 0 ? ": " : ", ") + (h.program.empty() ? std::string("?") : h.program) + " (pid " +
-                   std::to_string(h.pid) + ")";
-        }
-        return why;
-    }
-    case K::PermissionDenied:
-        switch (cause.access) {
-        case OpenCause::Access::JoinGroup:
-            return std::string(std::strerror(EACCES)) + "\n  the device belongs to group " + cause.group +
-                   "; add yourself to it with\n    sudo usermod -aG " + cause.group + " $USER\n  then log in again";
-        case OpenCause::Access::LogInAgain:
-            return std::string(std::strerror(EACCES)) + "\n  you were added to group " + cause.group +
-                   ", which owns the device, after this session began: log out and in again";
-        case OpenCause::Access::RootOnly:
-            return std::string(std::strerror(EACCES)) +
-                   "\n  only root may open it; give its group (e.g. dialout) access with a udev rule";
-        }
-        return std::strerror(EACCES);
-    case K::Other:
-        return std::strerror(cause.error);
-    }
-    return {};
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 class TCustomCommX;
-struct OpenCause;
 
 // Turns the command line's PORT into a device and opens it with the window's line settings
 // (1200 bit/s, 8N1, no flow control, 500 ms transmit time-out), telling the user why not.
@@ -21,8 +20,4 @@ public:
     // Opens the device; on failure the port stays closed and *error says why.
     static bool Open(TCustomCommX& comm, const std::string& device, int32_t receiveTimeoutMs, std::string* error);
 
-    // Why a device could not be had, from what the failed open found out: the system's error
-    // text, with the fix for a missing permission or the programs holding the device; empty
-    // when nothing is known.
-    static std::string Describe(const OpenCause& cause);
 };

@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
-#include "BrakeFreqTable.h"
-#include "CutOffTable.h"
+#include "BankReport.h"
 #include "DriveFreqTable.h"
+#include "IniTextCodec.h"
 #include "TextTable.h"
 
 namespace {
@@ -49,22 +49,21 @@ double SettingSheetLayout::XOf(const QRectF& area, int point)
 
 QString SettingSheetLayout::BrakeFreqText(int32_t bfreq)
 {
-    if (BrakeFreqTable::ItemOf(bfreq) < 0)
-        return QString::number(bfreq) + QStringLiteral(" (out of range)");
-    return QString::fromStdString(BrakeFreqTable::KHz(bfreq));
+    if (const auto text = BankReport::BrakeKHz(bfreq))
+        return QString::fromStdString(*text);
+    return QString::number(bfreq) + QStringLiteral(" (out of range)");
 }
 
 QString SettingSheetLayout::CutOffText(int32_t vlt)
 {
-    for (int k = 0; k < CutOffTable::kItems; ++k)
-        if (CutOffTable::kCodes[static_cast<size_t>(k)] == vlt)
-            return QString::fromUtf8(CutOffTable::kTexts[static_cast<size_t>(k)]);
+    if (const auto text = BankReport::CutOff(vlt))
+        return QString::fromStdString(*text);
     return QString::number(vlt) + QStringLiteral(" (not a cut-off code)");
 }
 
 QString SettingSheetLayout::MemoText(const std::string& memo)
 {
-    QString text = QString::fromStdString(memo);
+    QString text = IniTextCodec::FromUtf8(memo);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     for (QChar& c : text)
