@@ -342,20 +342,34 @@ int32_t IniDocument::FindEntry(uint32_t section, QByteArrayView key) const
     }
 }
 
-void IniDocument::IndexSection(int32_t index)
+namespace {
+
+// Puts index into the open-addressing table at its hash unless an earlier item of the same name
+// (sameAs) is there already: the first of several equal names stays the one found.
+template <class SameAs>
+void InsertSlot(std::vector<int32_t>& table, uint32_t hash, int32_t index, SameAs sameAs)
 {
-    const Section& s = sections_[static_cast<size_t>(index)];
-    const size_t mask = sectionSlots_.size() - 1;
-    for (size_t i = s.hash & mask;; i = (i + 1) & mask) {
-        int32_t& slot = sectionSlots_[i];
+    const size_t mask = table.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        int32_t& slot = table[i];
         if (slot < 0) {
             slot = index;
             return;
         }
-        const Section& other = sections_[static_cast<size_t>(slot)];
-        if (other.hash == s.hash && SameKey(KeyView(other.key), KeyView(s.key)))
-            return;  // the first section of that name stays the one found
+        if (sameAs(slot))
+            return;
     }
+}
+
+}  // namespace
+
+void IniDocument::IndexSection(int32_t index)
+{
+    const Section& s = sections_[static_cast<size_t>(index)];
+    InsertSlot(sectionSlots_, s.hash, index, [&](int32_t slot) {
+        const Section& other = sections_[static_cast<size_t>(slot)];
+        return other.hash == s.hash && SameKey(KeyView(other.key), KeyView(s.key));
+    });
 }
 
 void IniDocument::IndexEntry(int32_t index)
@@ -363,17 +377,10 @@ void IniDocument::IndexEntry(int32_t index)
     const Entry& e = entries_[static_cast<size_t>(index)];
     if (!e.hasValue)
         return;
-    const size_t mask = entrySlots_.size() - 1;
-    for (size_t i = e.hash & mask;; i = (i + 1) & mask) {
-        int32_t& slot = entrySlots_[i];
-        if (slot < 0) {
-            slot = index;
-            return;
-        }
+    InsertSlot(entrySlots_, e.hash, index, [&](int32_t slot) {
         const Entry& other = entries_[static_cast<size_t>(slot)];
-        if (other.hash == e.hash && other.section == e.section && SameKey(KeyView(other.key), KeyView(e.key)))
-            return;  // the first entry of that name stays the one found
-    }
+        return other.hash == e.hash && other.section == e.section && SameKey(KeyView(other.key), KeyView(e.key));
+    });
 }
 
 void IniDocument::IndexEntries()
