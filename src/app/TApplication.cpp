@@ -19,24 +19,21 @@ void TApplication::UseLanguage(int language)
         ours->SetLanguage(language);
     // Qt's translations come from the system (Debian: qt6-translations-l10n); without them the
     // dialogs stay English.
-    static QPointer<QTranslator> japanese;  // owned by the application object
-    static bool installed = false;
-    if (!japanese)
-        installed = false;  // a new application object
-    if (language == 0 && !installed) {
-        if (!japanese) {
-            auto* translator = new QTranslator(app);
-            if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-                delete translator;
-                return;
-            }
-            japanese = translator;
+    static QPointer<QTranslator> japanese;  // owned by the application object, so gone with it
+    if (language == 0 && !japanese) {
+        auto* translator = new QTranslator(app);
+        if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete translator;
+            return;
         }
-        installed = QCoreApplication::installTranslator(japanese);
-    } else if (language != 0 && installed) {
-        QCoreApplication::removeTranslator(japanese);
-        installed = false;
+        japanese = translator;
     }
+    if (!japanese)
+        return;
+    // Removing one that is not installed does nothing, so installing never stacks it twice.
+    QCoreApplication::removeTranslator(japanese);
+    if (language == 0)
+        QCoreApplication::installTranslator(japanese);
 }
 
 void TApplication::ShowException(const char* what, int language)
