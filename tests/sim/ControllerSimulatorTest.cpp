@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "ControllerSimulator.h"
+#include "ControllerStateFile.h"
 #include "HexBytes.h"
 #include "SlavePort.h"
 
@@ -148,7 +149,7 @@ TEST_F(ControllerSimulatorTest, StateLoadedFromAFileIsWhatTheControllerAnswers)
     state.SetModelNumber(160);
     state.SetImage(3, PatternImage(0x20));
     const std::string path = ::testing::TempDir() + "/vxr_sim_state_" + std::to_string(::getpid());
-    ASSERT_TRUE(state.Save(path));
+    ASSERT_TRUE(ControllerStateFile::Save(state, path));
     ASSERT_TRUE(sim.LoadState(path));
     std::remove(path.c_str());
 
@@ -163,7 +164,7 @@ TEST_F(ControllerSimulatorTest, StateLoadedFromAFileIsWhatTheControllerAnswers)
     port.Exchange(WriteModelFrame(0, written), 51);
     ASSERT_TRUE(sim.SaveState(path));
     ControllerState saved;
-    ASSERT_TRUE(saved.Load(path));
+    ASSERT_TRUE(ControllerStateFile::Load(saved, path));
     std::remove(path.c_str());
     EXPECT_EQ(saved.ImageOf(0), written);
     EXPECT_EQ(saved.ModelNumber(), 160);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "ControllerState.h"
+#include "ControllerStateFile.h"
 #include "FrameAssembler.h"
 #include "HexBytes.h"
 
@@ -128,17 +129,17 @@ TEST(ControllerStateTest, SaveReplacesTheFileAndLoadReadsItBack)
     image[20] = 0x3F;
     state.SetImage(1, image);
     std::string error;
-    ASSERT_TRUE(state.Save(path, &error)) << error;
+    ASSERT_TRUE(ControllerStateFile::Save(state, path, &error)) << error;
     EXPECT_EQ(ReadFile(path), state.ToText());
 
     ControllerState loaded;
-    ASSERT_TRUE(loaded.Load(path, &error)) << error;
+    ASSERT_TRUE(ControllerStateFile::Load(loaded, path, &error)) << error;
     EXPECT_EQ(loaded, state);
     std::remove(path.c_str());
 
-    EXPECT_FALSE(loaded.Load(path, &error));
+    EXPECT_FALSE(ControllerStateFile::Load(loaded, path, &error));
     EXPECT_NE(error.find(path), std::string::npos);
-    EXPECT_FALSE(state.Save("/nonexistent-dir/state.txt", &error));
+    EXPECT_FALSE(ControllerStateFile::Save(state, "/nonexistent-dir/state.txt", &error));
 }
 
 TEST(HexBytesTest, FormatsAndParses)

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ControllerSimulator.h"
+#include "ControllerStateFile.h"
 #include "SimCommandLine.h"
 #include "SlavePort.h"
 
@@ -211,7 +212,7 @@ TEST_F(SimProgramTest, AnswersOnThePrintedDeviceAndSavesItsStateOnTermination)
     EXPECT_EQ(StopWith(SIGTERM), 0);
 
     ControllerState saved;
-    ASSERT_TRUE(saved.Load(state));
+    ASSERT_TRUE(ControllerStateFile::Load(saved, state));
     EXPECT_EQ(saved.ModelNumber(), 120);
     EXPECT_EQ(saved.ImageOf(0), ControllerState::FactoryImage(0));
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "ControllerStateFile.h"
 #include "HexBytes.h"
 
 namespace {
@@ -34,8 +35,7 @@ ControllerSimulator::ControllerSimulator() : ControllerSimulator(Options{}) {}
 ControllerSimulator::ControllerSimulator(Options options)
     : options_(std::move(options)),
       paced_(options_.paced),
-      assembler_(options_.frameTimeout),
-      state_(options_.state)
+      logic_(options_.frameTimeout, options_.state)
 {
     // Both ends share one termios: it is set raw here, once, and the master's is never touched
     // again, so whatever the tool sets on its side stays as it set it.
@@ -106,121 +106,106 @@ void ControllerSimulator::CloseAll()
 ControllerState ControllerSimulator::State() const
 {
     std::lock_guard lock(mutex_);
-    return state_;
+    return logic_.State();
 }
 
 void ControllerSimulator::SetState(const ControllerState& state)
 {
     std::lock_guard lock(mutex_);
-    state_ = state;
+    logic_.State() = state;
 }
 
 ControllerSimulator::Image ControllerSimulator::ImageOf(int model) const
 {
     std::lock_guard lock(mutex_);
-    return state_.ImageOf(model);
+    return logic_.State().ImageOf(model);
 }
 
 void ControllerSimulator::SetImage(int model, const Image& image)
 {
     std::lock_guard lock(mutex_);
-    state_.SetImage(model, image);
+    logic_.State().SetImage(model, image);
 }
 
 uint8_t ControllerSimulator::ModelNumber() const
 {
     std::lock_guard lock(mutex_);
-    return state_.ModelNumber();
+    return logic_.State().ModelNumber();
 }
 
 void ControllerSimulator::SetModelNumber(uint8_t n)
 {
     std::lock_guard lock(mutex_);
-    state_.SetModelNumber(n);
+    logic_.State().SetModelNumber(n);
 }
 
 bool ControllerSimulator::LoadState(const std::string& path, std::string* error)
 {
     ControllerState loaded;
-    if (!loaded.Load(path, error)) return false;
+    if (!ControllerStateFile::Load(loaded, path, error)) return false;
     SetState(loaded);
     return true;
 }
 
 bool ControllerSimulator::SaveState(const std::string& path, std::string* error) const
 {
-    return State().Save(path, error);
+    return ControllerStateFile::Save(State(), path, error);
 }
 
 // --- faults ----------------------------------------------------------------------------------
 
-ControllerSimulator::Fault ControllerSimulator::MakeFault(FaultKind kind, int command, Shots shots)
-{
-    Fault fault;
-    fault.kind = kind;
-    fault.command = command;
-    fault.persistent = shots == Shots::Always;
-    return fault;
-}
-
-void ControllerSimulator::AddFault(Fault fault)
-{
-    std::lock_guard lock(mutex_);
-    faults_.push_back(std::move(fault));
-}
-
 void ControllerSimulator::SilenceAfter(int command, Shots shots)
 {
-    AddFault(MakeFault(FaultKind::Silence, command, shots));
+    std::lock_guard lock(mutex_);
+    logic_.SilenceAfter(command, shots);
 }
 
 void ControllerSimulator::ShortReply(int command, size_t keep, Shots shots)
 {
-    Fault fault = MakeFault(FaultKind::Short, command, shots);
-    fault.count = keep;
-    AddFault(std::move(fault));
+    std::lock_guard lock(mutex_);
+    logic_.ShortReply(command, keep, shots);
 }
 
 void ControllerSimulator::BadChecksum(int model, Shots shots)
 {
-    AddFault(MakeFault(FaultKind::BadChecksum, kReadModel + model, shots));
+    std::lock_guard lock(mutex_);
+    logic_.BadChecksum(model, shots);
 }
 
 void ControllerSimulator::RefuseWrite(int model, Shots shots)
 {
-    AddFault(MakeFault(FaultKind::Refuse, kWriteModel + model, shots));
+    std::lock_guard lock(mutex_);
+    logic_.RefuseWrite(model, shots);
 }
 
 void ControllerSimulator::RefuseModelNumberWrite(Shots shots)
 {
-    AddFault(MakeFault(FaultKind::Refuse, kWriteModelNumber, shots));
+    std::lock_guard lock(mutex_);
+    logic_.RefuseModelNumberWrite(shots);
 }
 
 void ControllerSimulator::StrayBytes(int command, Bytes stray, Shots shots)
 {
-    Fault fault = MakeFault(FaultKind::Stray, command, shots);
-    fault.bytes = std::move(stray);
-    AddFault(std::move(fault));
+    std::lock_guard lock(mutex_);
+    logic_.StrayBytes(command, std::move(stray), shots);
 }
 
 void ControllerSimulator::DelayReply(int command, std::chrono::milliseconds delay, Shots shots)
 {
-    Fault fault = MakeFault(FaultKind::Delay, command, shots);
-    fault.delay = delay;
-    AddFault(std::move(fault));
+    std::lock_guard lock(mutex_);
+    logic_.DelayReply(command, delay, shots);
 }
 
 void ControllerSimulator::HangUpDuring(int command, size_t afterBytes)
 {
-    Fault fault = MakeFault(FaultKind::HangUp, command, Shots::Once);
-    fault.count = afterBytes;
-    AddFault(std::move(fault));
+    std::lock_guard lock(mutex_);
+    logic_.HangUpDuring(command, afterBytes);
 }
 
 void ControllerSimulator::ClearFaults()
 {
     std::lock_guard lock(mutex_);
-    faults_.clear();
+    logic_.ClearFaults();
 }
 
 // --- record ----------------------------------------------------------------------------------
@@ -228,26 +213,25 @@ void ControllerSimulator::ClearFaults()
 std::vector<ControllerSimulator::Bytes> ControllerSimulator::Transcript() const
 {
     std::lock_guard lock(mutex_);
-    return transcript_;
+    return logic_.Transcript();
 }
 
 ControllerSimulator::Bytes ControllerSimulator::IgnoredBytes() const
 {
     std::lock_guard lock(mutex_);
-    return ignored_;
+    return logic_.IgnoredBytes();
 }
 
 void ControllerSimulator::ClearTranscript()
 {
     std::lock_guard lock(mutex_);
-    transcript_.clear();
-    ignored_.clear();
+    logic_.ClearTranscript();
 }
 
 bool ControllerSimulator::WaitForFrames(size_t count, std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return transcript_.size() >= count; });
+    return changed_.wait_for(lock, timeout, [&] { return logic_.Transcript().size() >= count; });
 }
 
 bool ControllerSimulator::HungUp() const
@@ -284,7 +268,11 @@ void ControllerSimulator::Run()
             }
         }
 
-        std::optional<Clock::time_point> wake = assembler_.Deadline();
+        std::optional<Clock::time_point> wake;
+        {
+            std::lock_guard lock(mutex_);
+            wake = logic_.Deadline();
+        }
         const auto earliest = [&wake](Clock::time_point t) {
             if (!wake || t < *wake) wake = t;
         };
@@ -312,9 +300,12 @@ void ControllerSimulator::Run()
         const Clock::time_point after = Clock::now();
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) HandleInput(after);
         if (master_ < 0) break;
-        std::vector<FrameAssembler::Event> events;
-        assembler_.Expire(after, events);
-        HandleEvents(events, after);
+        std::vector<ControllerLogic::Reply> replies;
+        {
+            std::lock_guard lock(mutex_);
+            logic_.Expire(after, replies);
+        }
+        HandleReplies(replies, after);
 
         if (hangingUp_ && ReadyToHangUp(Clock::now())) {
             CloseAll();
@@ -347,94 +338,24 @@ void ControllerSimulator::HandleInput(Clock::time_point now)
         }
         // After a hang-up fault has started the controller hears nothing more.
         if (hangingUp_) continue;
-        std::vector<FrameAssembler::Event> events;
-        for (ssize_t i = 0; i < n; ++i) assembler_.Feed(buffer[i], now, events);
-        HandleEvents(events, now);
-    }
-}
-
-void ControllerSimulator::HandleEvents(std::vector<FrameAssembler::Event>& events, Clock::time_point now)
-{
-    for (auto& event : events) {
-        if (event.isFrame) {
-            HandleFrame(event.bytes, now);
-            continue;
-        }
+        std::vector<ControllerLogic::Reply> replies;
         {
             std::lock_guard lock(mutex_);
-            ignored_.insert(ignored_.end(), event.bytes.begin(), event.bytes.end());
+            logic_.Hear(buffer, static_cast<size_t>(n), now, replies);
         }
-        WriteTranscriptLine("# ignored: " + HexBytes::Format(event.bytes));
-        // The line echoes whatever is sent on it.
-        Enqueue({std::move(event.bytes), 0, now}, now);
+        HandleReplies(replies, now);
     }
 }
 
-void ControllerSimulator::HandleFrame(const Bytes& frame, Clock::time_point now)
+void ControllerSimulator::HandleReplies(std::vector<ControllerLogic::Reply>& replies, Clock::time_point now)
 {
-    WriteTranscriptLine(HexBytes::Format(frame));
-    Chunk chunk{{}, 0, now};
-    bool silent = false;
-    {
-        std::lock_guard lock(mutex_);
-        transcript_.push_back(frame);
-
-        bool refuse = false, badChecksum = false;
-        std::optional<size_t> keep;
-        Bytes stray;
-        for (auto it = faults_.begin(); it != faults_.end();) {
-            if (it->command != kAnyCommand && it->command != frame[0]) {
-                ++it;
-                continue;
-            }
-            switch (it->kind) {
-            case FaultKind::Silence: silent = true; break;
-            case FaultKind::Short: keep = keep ? std::min(*keep, it->count) : it->count; break;
-            case FaultKind::BadChecksum: badChecksum = true; break;
-            case FaultKind::Refuse: refuse = true; break;
-            case FaultKind::Stray: stray.insert(stray.end(), it->bytes.begin(), it->bytes.end()); break;
-            case FaultKind::Delay: chunk.notBefore = std::max(chunk.notBefore, now + it->delay); break;
-            case FaultKind::HangUp: chunk.hangUpAt = std::min(chunk.hangUpAt, it->count); break;
-            }
-            it = it->persistent ? it + 1 : faults_.erase(it);
-        }
-        if (!silent) {
-            Bytes reply = Answer(frame, refuse, badChecksum);
-            if (keep && *keep < reply.size()) reply.resize(*keep);
-            chunk.bytes = std::move(stray);
-            chunk.bytes.insert(chunk.bytes.end(), reply.begin(), reply.end());
-        }
+    bool frames = false;
+    for (auto& reply : replies) {
+        frames = frames || reply.toFrame;
+        WriteTranscriptLine(reply.toFrame ? HexBytes::Format(reply.heard) : "# ignored: " + HexBytes::Format(reply.heard));
+        Enqueue({std::move(reply.bytes), 0, reply.notBefore, reply.hangUpAt}, now);
     }
-    changed_.notify_all();
-    // A silenced frame still pulls the plug if asked to, only without a byte first.
-    if (silent) chunk.bytes.clear();
-    Enqueue(std::move(chunk), now);
-}
-
-ControllerSimulator::Bytes ControllerSimulator::Answer(const Bytes& frame, bool refuse, bool badChecksum)
-{
-    Bytes reply = frame;  // the echo
-    const uint8_t command = frame[0];
-    if (command == kReadModelNumber) {
-        reply.push_back(state_.ModelNumber());
-        reply.push_back(state_.ModelNumber());
-    } else if (command == kWriteModelNumber) {
-        const bool accept = !refuse && frame[1] == frame[2];
-        if (accept) state_.SetModelNumber(frame[1]);
-        reply.push_back(accept ? kAck : kRefusal);
-    } else if (command >= kReadModel && command < kReadModel + ControllerState::kModels) {
-        const Image& image = state_.ImageOf(command - kReadModel);
-        reply.insert(reply.end(), image.begin(), image.end());
-        const uint8_t sum = ControllerState::Checksum(image);
-        reply.push_back(badChecksum ? static_cast<uint8_t>(sum + 1) : sum);
-    } else if (command >= kWriteModel && command < kWriteModel + ControllerState::kModels) {
-        Image image;
-        std::copy(frame.begin() + 1, frame.begin() + 1 + ControllerState::kImageSize, image.begin());
-        const bool accept = !refuse && ControllerState::Checksum(image) == frame.back();
-        if (accept) state_.SetImage(command - kWriteModel, image);
-        reply.push_back(accept ? kAck : kRefusal);
-    }
-    return reply;
+    if (frames) changed_.notify_all();
 }
 
 // --- output and pacing -----------------------------------------------------------------------

@@ -11,37 +11,30 @@
 #include <thread>
 #include <vector>
 
+#include "ControllerLogic.h"
 #include "ControllerState.h"
-#include "FrameAssembler.h"
 
 // A speed controller on the far end of a pseudo-terminal. The tool opens DevicePath() like a
-// serial port; a thread of our own answers on the master side as the controller does. The line
-// echoes, so every reply starts with the bytes of the command frame, followed by the answer:
-//   D6            -> D6 n n
-//   E6 n n        -> E6 n n 06            (stores n; unequal bytes are refused)
-//   D1+i          -> D1+i, 48 image bytes, their 8-bit sum
-//   E1+i, 48, sum -> the 50 bytes, 06      (stores the image; a wrong sum is refused)
-// A refusal ends the reply with kRefusal instead of kAck and stores nothing. Any other byte is
-// echoed and otherwise ignored.
+// serial port; a thread of our own answers on the master side as ControllerLogic says, pacing the
+// bytes like the real line when asked to.
 //
 // Faults can be armed from any thread, once (for the next matching frame) or for good.
 class ControllerSimulator {
 public:
-    using Clock = std::chrono::steady_clock;
-    using Bytes = std::vector<uint8_t>;
+    using Clock = ControllerLogic::Clock;
+    using Bytes = ControllerLogic::Bytes;
     using Image = ControllerState::Image;
+    using Shots = ControllerLogic::Shots;
 
-    static constexpr uint8_t kAck = 0x06;
-    static constexpr uint8_t kRefusal = 0x15;
-    static constexpr uint8_t kReadModelNumber = 0xD6;
-    static constexpr uint8_t kWriteModelNumber = 0xE6;
-    static constexpr uint8_t kReadModel = 0xD1;   // + model index
-    static constexpr uint8_t kWriteModel = 0xE1;  // + model index
-    static constexpr int kAnyCommand = -1;
+    static constexpr uint8_t kAck = ControllerLogic::kAck;
+    static constexpr uint8_t kRefusal = ControllerLogic::kRefusal;
+    static constexpr uint8_t kReadModelNumber = ControllerLogic::kReadModelNumber;
+    static constexpr uint8_t kWriteModelNumber = ControllerLogic::kWriteModelNumber;
+    static constexpr uint8_t kReadModel = ControllerLogic::kReadModel;
+    static constexpr uint8_t kWriteModel = ControllerLogic::kWriteModel;
+    static constexpr int kAnyCommand = ControllerLogic::kAnyCommand;
     // One character at 1200 bit/s with start and stop bit: 10 bits, 8.33 ms.
     static constexpr std::chrono::nanoseconds kCharacterTime{10'000'000'000LL / 1200};
-
-    enum class Shots { Once, Always };
 
     struct Options {
         bool paced = false;
@@ -108,15 +101,6 @@ public:
     bool WaitForHangUp(std::chrono::milliseconds timeout) const;
 
 private:
-    enum class FaultKind { Silence, Short, BadChecksum, Refuse, Stray, Delay, HangUp };
-    struct Fault {
-        FaultKind kind = FaultKind::Silence;
-        int command = kAnyCommand;
-        bool persistent = false;
-        size_t count = 0;
-        Clock::duration delay{};
-        Bytes bytes;
-    };
     struct Chunk {
         Bytes bytes;
         size_t sent = 0;
@@ -124,13 +108,10 @@ private:
         size_t hangUpAt = SIZE_MAX;  // bytes of this chunk after which the line goes dead
     };
 
-    static Fault MakeFault(FaultKind kind, int command, Shots shots);
-    void AddFault(Fault fault);
     void Run();
     void HandleInput(Clock::time_point now);
-    void HandleEvents(std::vector<FrameAssembler::Event>& events, Clock::time_point now);
-    void HandleFrame(const Bytes& frame, Clock::time_point now);
-    Bytes Answer(const Bytes& frame, bool refuse, bool badChecksum);  // under mutex_
+    // Sends what the controller decided; called without mutex_.
+    void HandleReplies(std::vector<ControllerLogic::Reply>& replies, Clock::time_point now);
     void Enqueue(Chunk chunk, Clock::time_point now);
     // Writes what is due; returns false when the master would block.
     bool Flush(Clock::time_point now);
@@ -149,7 +130,6 @@ private:
     std::once_flag stopOnce_;
 
     // Only the thread touches these.
-    FrameAssembler assembler_;
     std::deque<Chunk> output_;
     Clock::time_point paceOrigin_{};
     int64_t pacedCount_ = 0;
@@ -159,9 +139,6 @@ private:
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    ControllerState state_;
-    std::vector<Fault> faults_;
-    std::vector<Bytes> transcript_;
-    Bytes ignored_;
+    ControllerLogic logic_;
     bool hungUp_ = false;
 };

@@ -1,11 +1,6 @@
 #include "ControllerState.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "HexBytes.h"
@@ -120,57 +115,5 @@ bool ControllerState::FromText(const std::string& text, std::string* error)
         }
     }
     *this = next;
-    return true;
-}
-
-bool ControllerState::Save(const std::string& path, std::string* error) const
-{
-    const std::string text = ToText();
-    std::string tmp = path + ".XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0) {
-        SetError(error, path + ": " + std::strerror(errno));
-        return false;
-    }
-    size_t done = 0;
-    int failure = 0;  // errno of the first failing step
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failure = n < 0 ? errno : EIO;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (!failure && ::fsync(fd) != 0) failure = errno;
-    if (::close(fd) != 0 && !failure) failure = errno;
-    if (!failure && ::rename(tmp.c_str(), path.c_str()) != 0) failure = errno;
-    if (failure) {
-        SetError(error, path + ": " + std::strerror(failure));
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool ControllerState::Load(const std::string& path, std::string* error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetError(error, path + ": " + std::strerror(errno));
-        return false;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        SetError(error, path + ": read error");
-        return false;
-    }
-    std::string reason;
-    if (!FromText(text.str(), &reason)) {
-        SetError(error, path + ": " + reason);
-        return false;
-    }
     return true;
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 // What the controller keeps between commands: five 48-byte model images and the model number.
-// Stored as text so a user can look at it and tests can prepare it by hand.
+// Stored as text (ControllerStateFile) so a user can look at it and tests can prepare it by hand.
 class ControllerState {
 public:
     static constexpr int kModels = 5;
@@ -27,11 +27,6 @@ public:
     std::string ToText() const;
     // All or nothing: on a malformed text this state is left as it was and the reason is given.
     bool FromText(const std::string& text, std::string* error = nullptr);
-
-    // Written to a temporary file beside the target and renamed over it, so a failed save keeps
-    // the old file.
-    bool Save(const std::string& path, std::string* error = nullptr) const;
-    bool Load(const std::string& path, std::string* error = nullptr);
 
     bool operator==(const ControllerState&) const = default;
 

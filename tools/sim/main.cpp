@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ControllerSimulator.h"
+#include "ControllerStateFile.h"
 #include "SimCommandLine.h"
 
 namespace {
@@ -69,7 +70,7 @@ int main(int argc, char** argv)
     options.paced = line->paced;
     options.frameTimeout = line->frameTimeout;
     options.transcriptPath = line->transcriptPath;
-    if (!line->statePath.empty() && FileExists(line->statePath) && !options.state.Load(line->statePath, &error)) {
+    if (!line->statePath.empty() && FileExists(line->statePath) && !ControllerStateFile::Load(options.state, line->statePath, &error)) {
         std::cerr << "vxr-sim: " << error << "\n";
         return 1;
     }
