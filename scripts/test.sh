@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite.
+# Builds everything and runs the whole test suite, then the WebAssembly build's comparison.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build}
 BUILD_DIR="$BUILD_DIR" scripts/build.sh
-cd "$BUILD_DIR"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300
+(cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300)
+# The core built for WebAssembly, compared with the native build case by case.
+BUILD_DIR="$BUILD_DIR" scripts/wasm.sh
