@@ -11,8 +11,8 @@ public:
 
     explicit BenchReporter(Pauses pauses) : pauses_(pauses) {}
 
-    void FocusPanel4() override {}
-    void SetWindowEnabled(bool) override {}
+    void Begin() override {}
+    void End() override {}
     void Pause(int32_t ms) override;
     void StartProgress(int32_t maximum) override;
     void SetLabel(const std::string&) override {}

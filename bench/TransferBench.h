@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "BenchReporter.h"
+#include "CommXLine.h"
 #include "DeviceBank.h"
 #include "DeviceExchange.h"
 #include "LineFloor.h"
@@ -39,7 +40,8 @@ public:
 
 private:
     TCommX comm_;
-    DeviceExchange exchange_{comm_};
+    CommXLine line_{comm_};
+    DeviceExchange exchange_{line_};
     ModelBank bank_;
     DeviceBank staging_;
     BenchReporter reporter_;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "ReplyFuzzInput.h"
 #include "TCustomCommX.h"
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzComm comm;
     comm.waiting = in.reply;
     comm.piece = in.piece;
-    DeviceExchange exchange(comm);
+    CommXLine line(comm);
+    DeviceExchange exchange(line);
     int captions = 0;
     exchange.SetCaptionHook([&captions] { ++captions; });
 

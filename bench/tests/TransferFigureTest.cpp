@@ -5,6 +5,7 @@
 #include "BenchReporter.h"
 #include "ControllerSimulator.h"
 #include "DeviceBank.h"
+#include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "LineFloor.h"
 #include "ModelBank.h"
@@ -33,7 +34,8 @@ class FloorAgainstRealTransfer : public ::testing::TestWithParam<Transfer> {
 protected:
     ControllerSimulator sim;
     CountingComm comm;
-    DeviceExchange exchange{comm};
+    CommXLine line{comm};
+    DeviceExchange exchange{line};
     ModelBank bank;
     DeviceBank staging;
     BenchReporter reporter{BenchReporter::Pauses::Skip};

@@ -13,6 +13,7 @@
 
 #include <exception>
 
+#include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "IniFileError.h"
 #include "MessageDialog.h"
@@ -51,7 +52,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     CommX1.SetTimeOutTrans(500);
     CommX1.SetTimeOutReceive(7000);
     CommX1.SetPortResolver([this](int32_t portNo) { return DeviceOfPort(portNo); });
-    exchange_ = std::make_unique<DeviceExchange>(CommX1);
+    line_ = std::make_unique<CommXLine>(CommX1);
+    exchange_ = std::make_unique<DeviceExchange>(*line_);
     // The first exchange with the controller drops the version from the caption.
     exchange_->SetCaptionHook([this] { setWindowTitle(QString::fromUtf8(kAppTitle)); });
 

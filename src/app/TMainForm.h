@@ -13,6 +13,7 @@
 #include "ModelBank.h"
 #include "TCommX.h"
 
+class CommXLine;
 class DeviceExchange;
 class QFrame;
 class TPortComboBox;
@@ -128,6 +129,7 @@ private:
     AppSettings appSettings_;
     std::vector<std::string> portDevices_;  // index n - 1: the device of COMn
     std::string devDir_;
+    std::unique_ptr<CommXLine> line_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
 };

@@ -10,14 +10,16 @@
 #include "TModelEditor.h"
 #include "TMonForm.h"
 
-void TWindowReporter::FocusPanel4()
+void TWindowReporter::Begin()
 {
+    // A number being typed commits before the transfer reads the bank.
     form_.FocusPanel4();
+    form_.setEnabled(false);
 }
 
-void TWindowReporter::SetWindowEnabled(bool enabled)
+void TWindowReporter::End()
 {
-    form_.setEnabled(enabled);
+    form_.setEnabled(true);
 }
 
 void TWindowReporter::Pause(int32_t ms)

@@ -9,8 +9,8 @@ class TWindowReporter : public TransferReporter {
 public:
     TWindowReporter(TMainForm& form, TMonForm& monForm) : form_(form), monForm_(monForm) {}
 
-    void FocusPanel4() override;
-    void SetWindowEnabled(bool enabled) override;
+    void Begin() override;
+    void End() override;
     void Pause(int32_t ms) override;
     void StartProgress(int32_t maximum) override;
     void SetLabel(const std::string& text) override;

@@ -1,95 +1,32 @@
 #include "DeviceExchange.h"
 
 #include <array>
-#include <chrono>
-#include <thread>
 
 #include "ModelBank.h"
-#include "TCustomCommX.h"
+#include "SerialLine.h"
 
-namespace {
-// Puts the component's receive time-out back however the read ends, also when the port
-// refused the shorter value: the component keeps a refused value as its setting all the same.
-class TimeOutRestore {
-public:
-    TimeOutRestore(TCustomCommX& comm, int32_t original) : comm_(comm), original_(original) {}
-    ~TimeOutRestore()
-    {
-        if (changed_)
-            Apply(original_);
-    }
-    void Set(int32_t ms)
-    {
-        changed_ = true;
-        Apply(ms);
-    }
-
-private:
-    void Apply(int32_t ms) noexcept
-    {
-        try {
-            comm_.SetTimeOutReceive(ms);
-        } catch (...) {
-            // Stored all the same; the port keeps the value it last took.
-        }
-    }
-
-    TCustomCommX& comm_;
-    int32_t original_;
-    bool changed_ = false;
-};
-}  // namespace
-
-DeviceExchange::DeviceExchange(TCustomCommX& comm) : comm_(comm) {}
+DeviceExchange::DeviceExchange(SerialLine& line) : line_(line) {}
 
 uint8_t DeviceExchange::ModelCommand(uint8_t base, int i)
 {
     return static_cast<uint8_t>(base + ModelBank::ClampIndex(i));
 }
 
-int32_t DeviceExchange::ReceiveReply(char* buffer, int32_t expected)
-{
-    // A fast peer can have part of the reply waiting before the read starts, and a read that
-    // finds bytes waiting returns with only those. Keep reading until the reply is complete,
-    // bounded by one receive time-out in total.
-    using Clock = std::chrono::steady_clock;
-    const int32_t timeout = comm_.TimeOutReceive();
-    const auto start = Clock::now();
-    TimeOutRestore restore(comm_, timeout);
-
-    int32_t got = 0;
-    for (;;) {
-        const int32_t n = comm_.ReceiveData(buffer + got, expected - got);
-        if (n < 0)
-            return -1;
-        got += n;
-        if (got >= expected || n == 0)
-            return got;
-        const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        if (elapsed >= timeout)
-            return got;
-        restore.Set(static_cast<int32_t>(timeout - elapsed));
-    }
-}
-
 std::string DeviceExchange::Exchange(const std::string& frame, int32_t expected)
 {
-    std::this_thread::yield();
-
     failure_ = ExchangeFailure{};
     failure_.expected = expected;
-    failure_.timeoutMs = comm_.TimeOutReceive();
+    failure_.timeoutMs = line_.ReceiveTimeOutMs();
 
     std::string reply;
     if (expected < 1 || expected > kMaxReply) {
         failure_.cause = ExchangeFailure::Cause::ShortReply;
     } else {
-        const bool wasOpen = comm_.IsOpen();
-        comm_.PurgeReceive();
-        comm_.SendString(frame);  // a frame that was not queued shows up as a missing reply
+        const bool wasOpen = line_.IsOpen();
+        line_.PurgeReceive();
+        line_.Send(frame);  // a frame that was not queued shows up as a missing reply
         std::array<char, kMaxReply> buffer{};
-        const int32_t n = ReceiveReply(buffer.data(), expected);
+        const int32_t n = line_.Receive(buffer.data(), expected, failure_.timeoutMs);
         if (n == expected && buffer[0] != frame[0]) {
             // The line echoes the command before the answer. A reply led by another command's
             // byte is the late answer to an earlier command (one that timed out) and must not be

@@ -7,10 +7,10 @@
 #include "DeviceImage.h"
 #include "ExchangeFailure.h"
 
-class TCustomCommX;
+class SerialLine;
 
-// The controller's command/response protocol over the serial component: one exchange per
-// command, fixed reply lengths, no retry. Runs on the thread that owns the component.
+// The controller's command/response protocol over a serial line: one exchange per command,
+// fixed reply lengths, no retry.
 class DeviceExchange {
 public:
     static constexpr int32_t kMaxReply = 256;
@@ -20,7 +20,7 @@ public:
     static constexpr uint8_t kReadModel = 0xD1;   // + model index
     static constexpr uint8_t kWriteModel = 0xE1;  // + model index
 
-    explicit DeviceExchange(TCustomCommX& comm);
+    explicit DeviceExchange(SerialLine& line);
 
     // Runs after every exchange, accepted or not (the window resets its caption there).
     void SetCaptionHook(std::function<void()> hook) { captionHook_ = std::move(hook); }
@@ -40,10 +40,9 @@ public:
     const ExchangeFailure& LastFailure() const { return failure_; }
 
 private:
-    int32_t ReceiveReply(char* buffer, int32_t expected);
     static uint8_t ModelCommand(uint8_t base, int i);
 
-    TCustomCommX& comm_;
+    SerialLine& line_;
     std::function<void()> captionHook_;
     ExchangeFailure failure_;
 };

@@ -49,8 +49,7 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
     result_ = TransferResult{};
     bankChanged_ = false;
 
-    reporter_.FocusPanel4();
-    reporter_.SetWindowEnabled(false);
+    reporter_.Begin();
     if (pauseFirst)
         reporter_.Pause(kPauseMs);
     reporter_.StartProgress(steps);
@@ -66,7 +65,7 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
         reporter_.HideProgress();
         reporter_.Message(TransferReporter::Kind::Error, Label(failureMsg));
     }
-    reporter_.SetWindowEnabled(true);
+    reporter_.End();
     return result_;
 }
 

@@ -11,9 +11,10 @@ public:
 
     virtual ~TransferReporter() = default;
 
-    // Moves the focus to the button panel so that a number being typed commits first.
-    virtual void FocusPanel4() = 0;
-    virtual void SetWindowEnabled(bool enabled) = 0;
+    // The transfer starts: an edit in progress commits first, and nothing else can start until
+    // End. End comes on every path, success or failure, after the final message.
+    virtual void Begin() = 0;
+    virtual void End() = 0;
     // A blocking pause; the window sleeps, tests only record it.
     virtual void Pause(int32_t ms) = 0;
     // Bar at 0 with the given maximum, label empty, progress shown.

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceExchange.h"
-#include "ScriptedComm.h"
-#include "ScriptedSerialLayer.h"
+#include "ScriptedLine.h"
 
 namespace {
 
@@ -10,7 +9,7 @@ using Cause = ExchangeFailure::Cause;
 
 class DeviceExchangeTest : public ::testing::Test {
 protected:
-    ScriptedComm comm;
+    ScriptedLine comm;
     DeviceExchange exchange{comm};
     int captions = 0;
 
@@ -135,48 +134,23 @@ TEST_F(DeviceExchangeTest, WriteModelSendsCommandImageAndSumAndNeedsTheAcknowled
     EXPECT_EQ(exchange.LastFailure().cause, Cause::ShortReply);
 }
 
-TEST_F(DeviceExchangeTest, AReplyArrivingInPiecesIsCollectedWhole)
-{
-    comm.chunk = 7;
-    Reply(ModelReply(0xD5, Sample()));
-    auto got = exchange.ReadModel(4);
-    ASSERT_TRUE(got.has_value());
-    EXPECT_EQ(*got, Sample());
-    EXPECT_EQ(comm.receiveCalls, 8);  // 7 * 7 + 1
-}
-
-TEST_F(DeviceExchangeTest, TheReceiveTimeOutIsRestoredAlsoWhenThePortRefusesTheShorterOne)
-{
-    // A reply in pieces shortens the time-out for each further read; here the port refuses
-    // every new value, which the component nevertheless keeps as its setting.
-    auto script = std::make_shared<ScriptedSerialLayer::Script>();
-    comm.SetSerialLayerFactory([script] { return std::make_unique<ScriptedSerialLayer>(script); });
-    comm.SetPortResolver([](int32_t) { return std::string("/dev/scripted"); });
-    comm.SetTimeOutReceive(3000);
-    comm.Open();
-    const size_t applied = script->timeouts.size();
-    script->refuseTimeouts = true;
-    comm.chunk = 7;
-    comm.readMs = 5;
-    Reply(ModelReply(0xD5, Sample()));
-    ASSERT_TRUE(exchange.ReadModel(4).has_value());
-    ASSERT_GT(script->timeouts.size(), applied + 1);
-    EXPECT_LT(script->timeouts[applied].ReadTotalTimeoutConstant, 3000u);  // shortened (refused)
-    EXPECT_EQ(comm.TimeOutReceive(), 3000);
-    EXPECT_EQ(script->timeouts.back().ReadTotalTimeoutConstant, 3000u);
-}
-
 TEST_F(DeviceExchangeTest, SilenceAndAFailedPortAreToldApart)
 {
+    comm.timeoutMs = 400;
     Reply({});
     EXPECT_EQ(exchange.ReadModelNumber(), -1);
     EXPECT_EQ(exchange.LastFailure().cause, Cause::TimeOut);
-    EXPECT_EQ(comm.receiveCalls, 1);  // a read that got nothing waited its whole time-out
+    EXPECT_EQ(exchange.LastFailure().Describe(), "time-out: no reply within 400 ms");
+    EXPECT_EQ(comm.receiveCalls, 1);  // one read, given the line's whole time-out
+    EXPECT_EQ(comm.lastTimeoutMs, 400);
 
     comm.readFails = true;
     Reply(Bytes({0xD6, 1, 1}));
     EXPECT_EQ(exchange.ReadModelNumber(), -1);
-    // The component was never opened, so the read fails for want of a port.
+    EXPECT_EQ(exchange.LastFailure().cause, Cause::PortError);
+
+    comm.open = false;
+    EXPECT_EQ(exchange.ReadModelNumber(), -1);
     EXPECT_EQ(exchange.LastFailure().cause, Cause::NoPort);
 }
 

@@ -14,11 +14,15 @@ public:
     bool enabled = true;
     bool progressVisible = false;
 
-    void FocusPanel4() override { log.push_back("focus"); }
-    void SetWindowEnabled(bool on) override
+    void Begin() override
     {
-        enabled = on;
-        log.push_back(on ? "enable" : "disable");
+        enabled = false;
+        log.push_back("begin");
+    }
+    void End() override
+    {
+        enabled = true;
+        log.push_back("end");
     }
     void Pause(int32_t ms) override { log.push_back("pause " + std::to_string(ms)); }
     void StartProgress(int32_t max) override

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "CommXLine.h"
 #include "ControllerSimulator.h"
 #include "DeviceBank.h"
 #include "DeviceExchange.h"
@@ -22,7 +23,8 @@ class SimulatorTest : public ::testing::Test {
 protected:
     ControllerSimulator sim{Options()};
     TCommX comm;
-    DeviceExchange exchange{comm};
+    CommXLine line{comm};
+    DeviceExchange exchange{line};
     ModelBank bank;
     DeviceBank staging;
     RecordingReporter reporter;

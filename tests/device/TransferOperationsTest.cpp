@@ -5,7 +5,7 @@
 #include "FakeController.h"
 #include "ModelBank.h"
 #include "RecordingReporter.h"
-#include "ScriptedComm.h"
+#include "ScriptedLine.h"
 #include "TransferOperations.h"
 
 namespace {
@@ -15,7 +15,7 @@ using Step = TransferResult::Step;
 class TransferTest : public ::testing::Test {
 protected:
     FakeController controller;
-    ScriptedComm comm;
+    ScriptedLine comm;
     DeviceExchange exchange{comm};
     ModelBank bank;
     DeviceBank staging;
@@ -38,13 +38,13 @@ protected:
         return out;
     }
 
-    // The frame ends as the window shows it: progress hidden, message, window enabled.
+    // The frame ends as the window shows it: progress hidden, message, then the end.
     void ExpectClosedWith(const std::string& message)
     {
         ASSERT_GE(reporter.log.size(), 3u);
         EXPECT_EQ(reporter.log[reporter.log.size() - 3], "hide");
         EXPECT_EQ(reporter.log[reporter.log.size() - 2], message);
-        EXPECT_EQ(reporter.log.back(), "enable");
+        EXPECT_EQ(reporter.log.back(), "end");
         EXPECT_FALSE(reporter.progressVisible);
     }
 };
@@ -69,8 +69,8 @@ TEST_F(TransferTest, ReadAllTakesEveryModelAndShowsTheControllersCurrentOne)
     }
     EXPECT_EQ(reporter.position, 7);
     EXPECT_EQ(reporter.maximum, 7);
-    const std::vector<std::string> head{"focus", "disable", "pause 100", "start 7", "label Read Modelnumber"};
-    EXPECT_EQ(std::vector<std::string>(reporter.log.begin(), reporter.log.begin() + 5), head);
+    const std::vector<std::string> head{"begin", "pause 100", "start 7", "label Read Modelnumber"};
+    EXPECT_EQ(std::vector<std::string>(reporter.log.begin(), reporter.log.begin() + 4), head);
     EXPECT_EQ(reporter.Labels(),
               (std::vector<std::string>{"Read Modelnumber", "Read MODEL1", "Read MODEL2", "Read MODEL3", "Read MODEL4",
                                         "Read MODEL5", "Write Modelnumber"}));

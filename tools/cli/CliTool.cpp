@@ -16,6 +16,7 @@
 #include "AppSettings.h"
 #include "BankReport.h"
 #include "DeviceBank.h"
+#include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "ModelBank.h"
 #include "PortTable.h"
@@ -192,7 +193,8 @@ int CliTool::RunTransfer(Transfer kind, ModelBank& bank, std::string& said)
         return kFailed;
     }
 
-    DeviceExchange exchange(comm);
+    CommXLine line(comm);
+    DeviceExchange exchange(line);
     DeviceBank staging;
     TerminalReporter reporter(err_);
     TransferOperations ops(exchange, bank, staging, reporter, kEnglish);

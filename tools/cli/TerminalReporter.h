@@ -10,8 +10,8 @@ class TerminalReporter : public TransferReporter {
 public:
     explicit TerminalReporter(std::FILE* out = stderr);
 
-    void FocusPanel4() override {}
-    void SetWindowEnabled(bool) override {}
+    void Begin() override {}
+    void End() override {}
     void Pause(int32_t ms) override;
     void StartProgress(int32_t maximum) override;
     void SetLabel(const std::string& text) override;
