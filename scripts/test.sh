@@ -8,3 +8,6 @@ BUILD_DIR="$BUILD_DIR" scripts/build.sh
 (cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300)
 # The core built for WebAssembly, compared with the native build case by case.
 BUILD_DIR="$BUILD_DIR" scripts/wasm.sh
+# The page in Debian's chromium, its serial ports relayed to vxr-sim.
+scripts/web.sh --build-only
+node web/tests/run.mjs --page "${WEB_BUILD_DIR:-build-web}" --sim "$BUILD_DIR/bin/vxr-sim"

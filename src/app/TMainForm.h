@@ -12,6 +12,7 @@
 #include "FileDialogs.h"
 #include "ModelBank.h"
 #include "TCommX.h"
+#include "WindowTexts.h"
 
 class CommXLine;
 class DeviceExchange;
@@ -32,9 +33,9 @@ class TMainForm : public QWidget {
 public:
     static constexpr int kClientWidth = 601;
     static constexpr int kClientHeight = 452;
-    static inline const char* kAppTitle = "VXR Manager for ZavidEzedu";
-    static inline const char* kCaption = "VXR Manager for ZavidEzedu Ver1.54";
-    static inline const char* kDateCaption = "VXR Manager for ZavidEzedu 100428";
+    static constexpr const char* kAppTitle = WindowTexts::kAppTitle;
+    static constexpr const char* kCaption = WindowTexts::kCaption;
+    static constexpr const char* kDateCaption = WindowTexts::kDateCaption;
 
     struct Options {
         QStringList arguments;        // the program's arguments as typed, without the program name

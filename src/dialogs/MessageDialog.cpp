@@ -13,12 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "WindowTexts.h"
+
 namespace {
 
-constexpr std::array<std::array<const char*, 4>, 2> kCaptions = {{
-    {"警告", "情報", "確認", "エラー"},
-    {"Warning", "Information", "Question", "Error"},
-}};
 constexpr std::array<uint32_t, 4> kIcons = {0x30, 0x40, 0x20, 0x10};
 constexpr std::array<uint32_t, 7> kButtonStyles = {2, 0x4000, 0, 1, 5, 4, 3};
 
@@ -26,9 +24,10 @@ constexpr std::array<uint32_t, 7> kButtonStyles = {2, 0x4000, 0, 1, 5, 4, 3};
 void NameButtonsInJapanese(QMessageBox& box)
 {
     using SB = QMessageBox::StandardButton;
+    const auto& n = WindowTexts::kButtonNames[0];
     const std::pair<SB, const char*> names[] = {
-        {SB::Ok, "OK"},           {SB::Cancel, "キャンセル"}, {SB::Abort, "中止(&A)"}, {SB::Retry, "再試行(&R)"},
-        {SB::Ignore, "無視(&I)"}, {SB::Yes, "はい(&Y)"},      {SB::No, "いいえ(&N)"}, {SB::Help, "ヘルプ"},
+        {SB::Ok, n[1]},     {SB::Cancel, n[2]}, {SB::Abort, n[3]}, {SB::Retry, n[4]},
+        {SB::Ignore, n[5]}, {SB::Yes, n[6]},    {SB::No, n[7]},    {SB::Help, WindowTexts::kHelpButton[0]},
     };
     for (const auto& [button, name] : names)
         if (QAbstractButton* b = box.button(button))
@@ -133,7 +132,7 @@ MessageRequest MakeMessageRequest(uint8_t kind, uint8_t buttons, const std::stri
     r.language = language == 0 ? 0 : 1;
     const uint32_t icon = kind < kIcons.size() ? kIcons[kind] : 0;
     if (kind < kIcons.size())
-        r.caption = kCaptions[language == 0 ? 0 : 1][kind];
+        r.caption = WindowTexts::kDialogCaptions[language == 0 ? 0 : 1][kind];
     const uint32_t buttonStyle = buttons < kButtonStyles.size() ? kButtonStyles[buttons] : 0;
     r.style = icon + buttonStyle;
     return r;

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+#include "WindowTexts.h"
+
 namespace {
 constexpr int kClientWidth = 268;
 constexpr int kClientHeight = 71;
@@ -23,7 +25,7 @@ TMonForm::TMonForm(QWidget* parent)
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
 
-    MSG_LB = new QLabel(QString::fromUtf8("処理中"), this);
+    MSG_LB = new QLabel(QString::fromUtf8(WindowTexts::kProgressLabel), this);
     MSG_LB->setObjectName("MSG_LB");
     MSG_LB->move(16, 16);
     MSG_LB->resize(kClientWidth - 32, 18);
@@ -38,7 +40,7 @@ TMonForm::TMonForm(QWidget* parent)
 
 QString TMonForm::CaptionFor(int language)
 {
-    return language == 0 ? QString::fromUtf8("通信中") : QStringLiteral("Communicat");
+    return QString::fromUtf8(WindowTexts::kProgressCaptions[language == 0 ? 0 : 1]);
 }
 
 void TMonForm::showEvent(QShowEvent* event)

@@ -57,6 +57,9 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"* はシリアルデバイスではありません。", "* is not a serial device."},  // 136
     {"* を開けません: *", "Cannot open *: *"},  // 138
     {"設定ファイルではありません", "Not a settings file"},  // 140
+    {"他のポートを選ぶ…", "Choose another port…"},  // 142
+    {"このブラウザはシリアルポートを使えません（Chrome、Edge、Opera などで開いてください）。",
+     "This browser has no serial ports (Web Serial): open the page in Chrome, Edge or Opera."},  // 144
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 141;
+    static constexpr int kLastEntry = 145;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -44,6 +44,10 @@ public:
         kCauseNotSerial = 136,
         kCauseOther = 138,
         kNotSettingsFile = 140,  // a file to open without the settings section
+        // The page's port list: the entry that asks the browser for another port, and why
+        // there is no port list at all.
+        kOtherPort = 142,
+        kNoWebSerial = 144,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

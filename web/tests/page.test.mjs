@@ -1,0 +1,80 @@
+// The page's window: every control there, texts from the core in both languages, the hints.
+import assert from 'node:assert/strict';
+
+// Every control of the desktop window, by its name.
+const IDS = ['PROGRAM_BTN', 'READ_BTN', 'OpenBtn', 'SaveBtn', 'EXIT_BTN', 'PROG2_BTN', 'READ2_BTN', 'RESET_BTN',
+  'SpeedButton1', 'MDL_SEL', 'MODEL1', 'MODEL5', 'NBRK_BAR', 'NBRK_EDIT', 'PROG_BAR', 'PROG_EDIT', 'BFREQ_CMB',
+  'CUTOFF_COMB', 'AVG_BAR', 'FRQ_NUM', 'FRQ_F', 'FRQ_VAL', 'Select_Gage1', 'Memo1', 'CommPort', 'Panel4',
+  'MonForm', 'MSG_LB', 'PG_BAR', ...Array.from({ length: 32 }, (_, i) => `FRQ_${i}`)];
+
+const LANGUAGES = [
+  // query, browser locale, what the page must show
+  { name: 'ja-from-query', query: '?lang=ja', locale: 'en-US', html: 'ja', Label1: 'ニュートラルブレーキの状態', exitHint: '終了',
+    start: { caption: '情報', text: 'シリアルポートを閉じました', buttons: ['OK'] } },
+  { name: 'ja-from-browser', query: '', locale: 'ja-JP', html: 'ja', Label1: 'ニュートラルブレーキの状態', exitHint: '終了',
+    start: { caption: '情報', text: 'シリアルポートを閉じました', buttons: ['OK'] } },
+  { name: 'en-from-query', query: '?lang=EN', locale: 'ja-JP', html: 'en', Label1: 'AutomaticBrake', exitHint: 'Exit',
+    start: { caption: 'Information', text: 'No Connection', buttons: ['OK'] } },
+  { name: 'en-from-browser', query: '', locale: 'de-DE', html: 'en', Label1: 'AutomaticBrake', exitHint: 'Exit',
+    start: { caption: 'Information', text: 'No Connection', buttons: ['OK'] } },
+];
+
+export const tests = {
+  async 'language from the query or the browser, texts from the core, one start-up message'({ harness, defer }) {
+    for (const c of LANGUAGES) {
+      const view = await harness.open({ query: c.query, locale: c.locale });
+      defer(() => view.close());
+      assert.deepEqual(await view.message(), c.start, c.name);
+      await view.screenshot(`start-${c.name}`);
+      await view.answer('OK');
+      const got = await view.page.evaluate(() => ({
+        html: document.documentElement.lang,
+        title: document.title,
+        Label1: document.getElementById('Label1').textContent,
+        Label9: document.getElementById('Label9').textContent,
+        exitHint: document.getElementById('EXIT_BTN').title,
+        brake: [...document.getElementById('BFREQ_CMB').options].map((o) => o.textContent),
+        cutOff: [...document.getElementById('CUTOFF_COMB').options].map((o) => o.textContent.replaceAll('\u00a0', ' ')),
+        ports: [...document.getElementById('CommPort').options].map((o) => o.textContent),
+      }));
+      assert.equal(got.html, c.html, c.name);
+      assert.equal(got.Label1, c.Label1, c.name);
+      assert.equal(got.Label9, 'LowVoltCut', c.name);
+      assert.equal(got.exitHint, c.exitHint, c.name);
+      assert.equal(got.title, 'VXR Manager for ZavidEzedu Ver1.54');
+      assert.equal(got.brake.length, 52);
+      assert.equal(got.brake[20], '0.964kHz');
+      assert.equal(got.cutOff[4], 'NiMH   5-6cell  3.2V');
+      assert.equal(got.ports[0], 'OFF');
+      assert.equal(got.ports.length, 2, 'OFF and the entry that asks for another port');
+    }
+  },
+
+  async 'every control of the window is there by its name, each tool button with its hint'({ harness, defer }) {
+    const view = await harness.open({ query: '?lang=en' });
+    defer(() => view.close());
+    await view.answer('OK');
+    const missing = await view.page.evaluate((ids) => ids.filter((id) => !document.getElementById(id)), IDS);
+    assert.deepEqual(missing, []);
+    const hints = await view.page.$$eval('.tool', (bs) => bs.map((b) => [b.id, b.title, b.getAttribute('aria-label')]));
+    assert.deepEqual(hints.map(([id, title]) => [id, title]), [['PROGRAM_BTN', 'Write All'], ['READ_BTN', 'Read All'],
+      ['OpenBtn', 'Open'], ['SaveBtn', 'Save'], ['EXIT_BTN', 'Exit'], ['PROG2_BTN', 'Write'], ['READ2_BTN', 'Read'],
+      ['RESET_BTN', 'Reset'], ['SpeedButton1', 'LinerAdjust']]);
+    assert.ok(hints.every(([, title, label]) => title === label), 'screen readers read the hint');
+    await view.screenshot('window-en');
+  },
+
+  async 'while a message is open nothing else on the page takes input'({ harness, defer }) {
+    const view = await harness.open({ query: '?lang=en' });
+    defer(() => view.close());
+    await view.message();
+    // The modal dialog makes the window inert: neither a click nor Tab reaches a control.
+    const box = await view.page.locator('#NBRK_EDIT').boundingBox();
+    await view.page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+    await view.page.keyboard.type('77');
+    assert.notEqual(await view.page.evaluate(() => document.activeElement.id), 'NBRK_EDIT');
+    assert.equal(await view.page.inputValue('#NBRK_EDIT'), '0');
+    await view.page.keyboard.press('Escape');  // an OK box takes Escape as OK
+    await view.page.waitForSelector('#MessageBox[open]', { state: 'detached' });
+  },
+};

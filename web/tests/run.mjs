@@ -1,0 +1,49 @@
+// Runs the browser tests against the built page (scripts/web.sh --build-only) and vxr-sim.
+//   node web/tests/run.mjs [--page build-web] [--sim build/bin/vxr-sim] [name filter]
+import { resolve, join } from 'node:path';
+import { serve } from '../serve.mjs';
+import { Harness } from './harness.mjs';
+import { tests as pageTests } from './page.test.mjs';
+import { tests as serialTests } from './serial.test.mjs';
+
+const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
+const root = resolve(arg('--page', 'build-web'));
+const sim = resolve(arg('--sim', join(process.env.BUILD_DIR ?? 'build', 'bin', 'vxr-sim')));
+const filter = process.argv.slice(2).find((a, i, all) => !a.startsWith('--') && !['--page', '--sim'].includes(all[i - 1]));
+const TIMEOUT_MS = 60_000;
+
+const server = await serve(root, 0);
+const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens'));
+const env = { harness, sim };
+let failed = 0, ran = 0;
+for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests })) {
+  if (filter && !name.includes(filter)) continue;
+  ++ran;
+  const cleanups = [];
+  const t0 = Date.now();
+  let error = null;
+  let timer;
+  try {
+    await Promise.race([
+      fn({ ...env, defer: (f) => cleanups.push(f) }),
+      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error(`timed out after ${TIMEOUT_MS} ms`)), TIMEOUT_MS); }),
+    ]);
+  } catch (e) {
+    error = e;
+  }
+  clearTimeout(timer);
+  // Closing a page reports its page errors, so cleaning up can fail a test too.
+  while (cleanups.length) {
+    try { await cleanups.pop()(); } catch (e) { error ??= e; }
+  }
+  if (error) {
+    ++failed;
+    console.log(`FAIL  ${name}\n${error.stack ?? error}`);
+  } else {
+    console.log(`ok    ${name} (${Date.now() - t0} ms)`);
+  }
+}
+await harness.close();
+server.close();
+console.log(`${ran - failed} of ${ran} browser tests passed`);
+process.exit(failed || !ran ? 1 : 0);

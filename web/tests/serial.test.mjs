@@ -1,0 +1,121 @@
+// Ports over the Web Serial double: choosing, refusals, remembering, and the line module against
+// vxr-sim at 1200 bit/s on its pseudo-terminal.
+import assert from 'node:assert/strict';
+import { Simulator } from './serial-double.mjs';
+
+const FTDI = { usbVendorId: 0x0403, usbProductId: 0x6001 };
+const LINE = { baudRate: 1200, dataBits: 8, parity: 'none', stopBits: 1, flowControl: 'none' };
+
+async function startSim(env, args) {
+  const sim = await Simulator.start(env.sim, args);
+  env.defer(() => sim.stop());
+  return sim;
+}
+
+// Opens a line on the first granted port inside the page, bypassing the port list.
+async function lineScript(page, script) {
+  return page.evaluate(async (source) => {
+    const { WebSerialLine } = await import('./serial.js');
+    const [port] = await navigator.serial.getPorts();
+    const line = new WebSerialLine(port);
+    await line.open();
+    try {
+      return await new Function('line', `return (async () => { ${source} })();`)(line);
+    } finally {
+      await line.close();
+    }
+  }, script);
+}
+
+export const tests = {
+  async 'a chosen port opens at 1200 8N1 and says OK; the choice is opened again at the next start'(env) {
+    const sim = await startSim(env, []);
+    const view = await env.harness.open({ query: '?lang=en', ports: [FTDI], backends: [sim] });
+    env.defer(() => view.close());
+    assert.equal((await view.message()).text, 'No Connection');
+    await view.answer('OK');
+    assert.deepEqual(await view.page.$$eval('#CommPort option', (os) => os.map((o) => o.textContent)),
+      ['OFF', 'COM1  USB 0403:6001', 'Choose another port…']);
+    await view.page.selectOption('#CommPort', '1');
+    assert.deepEqual(await view.message(), { caption: 'Information', text: 'COM1 OK', buttons: ['OK'] });
+    await view.screenshot('port-ok');
+    await view.answer('OK');
+    assert.deepEqual(view.relay.opens, [{ id: 0, options: LINE }]);
+
+    await view.page.reload();
+    assert.equal((await view.message()).text, 'COM1 OK');
+    await view.answer('OK');
+    assert.equal(await view.page.inputValue('#CommPort'), '1');
+    await view.page.selectOption('#CommPort', '0');
+    assert.equal((await view.message()).text, 'No Connection');
+    await view.answer('OK');
+  },
+
+  async 'a port that cannot be opened is reported with the browser\'s reason, in either language'(env) {
+    const refused = { error: { name: 'NetworkError', message: 'Failed to open serial port.' } };
+    for (const [query, text] of [
+      ['?lang=en', 'COM1 dose not exist\nCannot open USB 0403:6001: Failed to open serial port.'],
+      ['?lang=ja', 'COM1は使用できません\nUSB 0403:6001 を開けません: Failed to open serial port.'],
+    ]) {
+      const view = await env.harness.open({ query, ports: [FTDI], backends: [refused] });
+      env.defer(() => view.close());
+      await view.answer('OK');
+      await view.page.selectOption('#CommPort', '1');
+      const m = await view.message();
+      assert.equal(m.text, text);
+      assert.equal(m.caption, query === '?lang=en' ? 'Error' : 'エラー');
+      await view.screenshot(`port-refused-${query.slice(-2)}`);
+      await view.answer('OK');
+    }
+  },
+
+  async 'the entry for another port asks the browser, and a refusal leaves the list as it was'(env) {
+    const sim = await startSim(env, []);
+    const asked = await env.harness.open({ query: '?lang=en', request: FTDI, backends: [sim] });
+    env.defer(() => asked.close());
+    await asked.answer('OK');
+    await asked.page.selectOption('#CommPort', 'request');
+    assert.equal((await asked.message()).text, 'COM1 OK');
+    await asked.answer('OK');
+    assert.equal(await asked.page.inputValue('#CommPort'), '1');
+
+    const refused = await env.harness.open({ query: '?lang=en' });
+    env.defer(() => refused.close());
+    await refused.answer('OK');
+    await refused.page.selectOption('#CommPort', 'request');
+    await refused.page.waitForFunction(() => document.getElementById('CommPort').value === '0');
+    assert.equal(await refused.page.locator('#MessageBox[open]').count(), 0);
+  },
+
+  async 'the line carries the controller\'s reply byte for byte and a read without one ends at its time-out'(env) {
+    const sim = await startSim(env, ['--model-number', '80']);
+    const view = await env.harness.open({ query: '?lang=en', ports: [FTDI], backends: [sim] });
+    env.defer(() => view.close());
+    await view.answer('OK');
+    const got = await lineScript(view.page, `
+      await line.write([0xD6]);
+      const reply = Array.from(await line.read(3, 7000));
+      const t0 = performance.now();
+      const none = Array.from(await line.read(1, 300));
+      return { reply, none, waited: performance.now() - t0 };`);
+    assert.deepEqual(got.reply, [0xD6, 0x50, 0x50], 'the echo, then the model number twice');
+    assert.deepEqual(got.none, []);
+    assert.ok(got.waited >= 290, `waited ${got.waited} ms`);
+    assert.deepEqual(view.relay.written, [0xD6]);
+  },
+
+  async 'a controller unplugged in the middle of a reply ends the wait at once'(env) {
+    const sim = await startSim(env, ['--hang-up', 'D6:2']);
+    const view = await env.harness.open({ query: '?lang=en', ports: [FTDI], backends: [sim] });
+    env.defer(() => view.close());
+    await view.answer('OK');
+    const got = await lineScript(view.page, `
+      await line.write([0xD6]);
+      const t0 = performance.now();
+      try { await line.read(4, 60000); return { error: 'none' }; }
+      catch (e) { return { error: e.name, waited: performance.now() - t0, gone: line.gone }; }`);
+    assert.equal(got.error, 'LineGoneError');
+    assert.equal(got.gone, true);
+    assert.ok(got.waited < 30000, `waited ${got.waited} ms`);
+  },
+};
