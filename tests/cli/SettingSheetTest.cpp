@@ -344,25 +344,6 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // The tool run with a changed environment (a value of "" removes the variable).
-    static CliRun Run(const QStringList& args, const std::vector<std::pair<QString, QString>>& env)
-    {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, value] : env)
-            if (value.isEmpty())
-                e.remove(name);
-            else
-                e.insert(name, value);
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
-        CliRun r;
-        if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-            r.status = p.exitCode();
-        r.err = p.readAllStandardError().toStdString();
-        return r;
-    }
-
     QStringList FilesInDir() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 };
 
@@ -411,7 +392,7 @@ TEST_F(SheetCommandTest, TheLanguageFollowsTheLocaleUnlessChosen)
     auto sheet = [&](const char* name, QStringList extra, const QString& locale) {
         auto env = noDisplay;
         env.push_back({"LC_ALL", locale});
-        const CliRun r = Run(QStringList{"sheet", file, PathOf(name)} + extra, env);
+        const CliRun r = Cli(QStringList{"sheet", file, PathOf(name)} + extra, {env, {}, {}});
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
         return Read(PathOf(name));
     };
@@ -431,7 +412,7 @@ TEST_F(SheetCommandTest, AnOutputThatIsNeitherPdfNorPngIsAUsageError)
         {"sheet", file, PathOf(".png.txt")},
         {"sheet", file, PathOf("sheet.png"), "--lang", "de"},
         {"sheet", file},
-        {"show", file, "--lang", "en"},
+        {"sheet", file, PathOf("sheet.png"), "--json"},
     };
     for (const QStringList& args : cases) {
         const CliRun r = Cli(args);

@@ -105,7 +105,9 @@ TEST_F(CliDeviceTest, ReadOfOneModelMergesItIntoTheFile)
     EXPECT_EQ(sim.Transcript()[0], ControllerSimulator::Bytes{0xD4});
 
     // A file that does not exist yet gets the defaults around the model read.
-    ASSERT_EQ(Cli({"read", port, PathOf("new.VXS"), "--model", "2", "--timeout", "2000"}).status, 0);
+    const CliRun ja = Cli({"read", port, PathOf("new.VXS"), "--model", "2", "--timeout", "2000", "--lang", "ja"});
+    ASSERT_EQ(ja.status, 0) << ja.err;
+    EXPECT_EQ(ja.out, "読取成功\n");
     const ModelBank fresh = Load(PathOf("new.VXS"));
     EXPECT_EQ(fresh.models[1].PROG, sim.ImageOf(1)[13]);
     EXPECT_EQ(fresh.models[0], Defaults().models[0]);
@@ -157,17 +159,22 @@ TEST_F(CliDeviceTest, AFailedTransferSaysWhichStepAndWhy)
     EXPECT_EQ(f.readAll(), before);  // a failed read leaves the file as it was
 }
 
-TEST_F(CliDeviceTest, AReadWhoseFileCannotBeSavedIsNoSuccess)
+// A read is refused before anything is sent when its file could not be saved afterwards.
+TEST_F(CliDeviceTest, AReadWhoseFileCannotBeWrittenSendsNothing)
 {
-    // No file can be created in /sys, not even by root; the folder exists, so the read runs.
-    const CliRun r = Cli({"read", port, "/sys/vxrmgr-cli-test.VXS", "--timeout", "2000"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(Contains(r.err, "all five models and the current model (MODEL2) were read from the controller, but "
-                                "/sys/vxrmgr-cli-test.VXS was not saved: cannot be written: "))
-        << r.err;
-    EXPECT_TRUE(Contains(r.err, "Permission denied")) << r.err;
-    EXPECT_EQ(sim.Transcript().size(), 7u);  // the whole transfer ran
+    const std::vector<std::pair<QString, std::string>> cases = {
+        // No file can be created in /sys, not even by root.
+        {"/sys/vxrmgr-cli-test.VXS",
+         "/sys/vxrmgr-cli-test.VXS: cannot be written: no file can be created in its folder (Permission denied)"},
+        {PathOf("no-such-folder/x.VXS"), PathOf("no-such-folder/x.VXS").toStdString() + ": no such folder"},
+    };
+    for (const auto& [file, says] : cases) {
+        const CliRun r = Cli({"read", port, file, "--timeout", "2000"});
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(Contains(r.err, says)) << r.err;
+    }
+    EXPECT_TRUE(sim.Transcript().empty());
 }
 
 TEST_F(CliDeviceTest, PortsListsThePinnedDevices)
@@ -177,15 +184,15 @@ TEST_F(CliDeviceTest, PortsListsThePinnedDevices)
     ini.write("[Ports]\r\nCOM3=" + port.toUtf8() + "\r\n");
     ini.close();
 
-    const CliRun r = Cli({"ports", "--settings", PathOf("VXRMGR.ini")});
+    const CliRun r = Cli({"ports", "--settings=" + PathOf("VXRMGR.ini")});
     ASSERT_EQ(r.status, 0);
     EXPECT_TRUE(Contains(r.out, "COM3   " + port.toStdString() + "\n")) << r.out;
     EXPECT_TRUE(Contains(r.out, "COM20 ")) << r.out;
 
     // And COM3 then opens that device.
     Save(Defaults(), PathOf("p.VXS"));
-    const CliRun w = Cli({"write", "com3", PathOf("p.VXS"), "--model", "1", "--settings", PathOf("VXRMGR.ini"),
-                       "--timeout", "2000"});
+    const CliRun w = Cli({"write", "com3", PathOf("p.VXS"), "--model=1", "--settings", PathOf("VXRMGR.ini"),
+                          "--timeout=2000"});
     EXPECT_EQ(w.status, 0) << w.err;
     EXPECT_EQ(sim.Transcript().size(), 3u);
 }
@@ -201,29 +208,109 @@ TEST_F(CliTest, ADeviceThatCannotBeOpenedIsNamedWithTheReason)
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "not a serial device")) << r.err;
 
-    r = Cli({"write", "COM7", PathOf("d.VXS"), "--settings", PathOf("none.ini")});
+    QFile empty(PathOf("empty.ini"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    r = Cli({"write", "COM7", PathOf("d.VXS"), "--settings", PathOf("empty.ini")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "COM7 is not assigned")) << r.err;
-
-    // A read whose file could not be saved stops before the device is touched.
-    r = Cli({"read", PathOf("no-such-device"), PathOf("no-such-folder/x.VXS")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "no such folder")) << r.err;
 }
 
-TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageText)
+// A usage error is one line and a pointer to the help, not the whole help.
+TEST_F(CliTest, UsageErrorsExitTwoWithOneLineAndAHint)
 {
-    for (const QStringList& args : {QStringList{}, QStringList{"frobnicate"}, QStringList{"read", "COM1"},
-                                    QStringList{"write", "COM1", "x", "--model", "6"},
-                                    QStringList{"read", "COM1", "x", "--timeout", "soon"},
-                                    QStringList{"show", "x", "--model", "1"}, QStringList{"read", "COM21", "x"}}) {
+    const std::vector<std::pair<QStringList, std::string>> cases = {
+        {{}, "no command given"},
+        {{"frobnicate"}, "unknown command frobnicate"},
+        {{"read", "COM1"}, "read takes 2 operand(s)"},
+        {{"write", "COM1", "x", "--model", "6"}, "--model must be 1..5"},
+        {{"read", "COM1", "x", "--timeout", "soon"}, "--timeout: not a number: soon"},
+        {{"read", "COM1", "x", "--timeout=soon"}, "--timeout: not a number: soon"},
+        {{"show", "x", "--model", "1"}, "--model applies to read and write only"},
+        {{"read", "COM21", "x"}, "COM21: PORT must be COM1..COM20 or a device path"},
+        {{"show", "x", "--json", "--json"}, "--json given twice"},
+        {{"write", "COM1", "x", "--model=1", "--model", "1"}, "--model given twice"},
+        {{"show", "x", "--json=yes"}, "--json takes no value"},
+        {{"show", "x", "--lang"}, "--lang needs a value"},
+        {{"show", "x", "--lang=de"}, "--lang must be ja or en"},
+        {{"show", "x", "--settings", "a.ini"}, "--settings applies to ports, read and write only"},
+        {{"diff", "-", "-"}, "standard input (-) can be read only once"},
+        {{"read", "COM1", "-"}, "read needs a real FILE, not -"},
+    };
+    for (const auto& [args, says] : cases) {
         const CliRun r = Cli(args);
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(Contains(r.err, "Usage: vxrmgr-cli")) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err, "vxrmgr-cli: " + says + "\nTry 'vxrmgr-cli --help'.\n") << args.join(' ').toStdString();
     }
-    const CliRun help = Cli({"--help"});
+    // A settings file named on the command line must be there.
+    const CliRun missing = Cli({"ports", "--settings", PathOf("none.ini")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "vxrmgr-cli: " + PathOf("none.ini").toStdString() + ": no such file\n");
+
+    const CliRun help = Cli({"show", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.out, "0 the files hold the same settings, 1 they differ"));
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("vxrmgr-cli " VXR_VERSION "\n", 0), 0u) << version.out;
+}
+
+// Messages are Japanese on a Japanese system, as the window is, unless --lang chooses.
+TEST_F(CliTest, MessagesFollowTheLocaleUnlessChosen)
+{
+    const std::vector<std::pair<QString, QString>> japanese = {{"LC_ALL", ""}, {"LANG", "ja_JP.UTF-8"}};
+    const std::string missing = PathOf("missing.VXS").toStdString();
+    struct Case {
+        QStringList args;
+        std::vector<std::pair<QString, QString>> env;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{"show", PathOf("missing.VXS")}, japanese, "vxrmgr-cli: " + missing + ": ファイルがありません\n"},
+        {{"show", PathOf("missing.VXS"), "--lang", "en"}, japanese, "vxrmgr-cli: " + missing + ": no such file\n"},
+        {{"show", PathOf("missing.VXS"), "--lang=ja"}, {}, "vxrmgr-cli: " + missing + ": ファイルがありません\n"},
+        {{"frobnicate"}, japanese, "vxrmgr-cli: 不明なコマンド frobnicate\n使い方は 'vxrmgr-cli --help' で表示されます。\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(c.args, {c.env, {}, {}});
+        EXPECT_EQ(r.err, c.err) << c.args.join(' ').toStdString();
+    }
+}
+
+// "-" is standard input for a file to read and standard output for convert's result; output
+// that cannot be written is a failure, not a silent loss.
+TEST_F(CliTest, ADashIsStandardInputOrOutputAndAFullOutputFails)
+{
+    ModelBank bank = Defaults();
+    bank.models[1].NBRK = 7;
+    Save(bank, PathOf("b.VXS"));
+    Save(Defaults(), PathOf("a.VXS"));
+    QFile f(PathOf("b.VXS"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray file = f.readAll();
+
+    EXPECT_EQ(Cli({"show", "-"}, {{}, file, {}}).out, Cli({"show", PathOf("b.VXS")}).out);
+    const CliRun converted = Cli({"convert", "-", "-"}, {{}, file, {}});
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(QByteArray::fromStdString(converted.out), file);
+    const CliRun diff = Cli({"diff", PathOf("a.VXS"), "-"}, {{}, file, {}});
+    EXPECT_EQ(diff.status, 1) << diff.err;
+    EXPECT_EQ(diff.out, "MODEL2 NBRK: 128 -> 7\n");
+    const CliRun garbage = Cli({"show", "-"}, {{}, "no settings here", {}});
+    EXPECT_EQ(garbage.status, 1);
+    EXPECT_TRUE(Contains(garbage.err, "standard input: cannot read: ")) << garbage.err;
+
+    const std::vector<std::pair<QStringList, int>> full = {
+        {{"show", PathOf("b.VXS")}, 1},
+        {{"convert", PathOf("b.VXS"), "-"}, 1},
+        {{"diff", PathOf("a.VXS"), PathOf("b.VXS")}, 2},  // 1 would say "they differ"
+        {{"--help"}, 1},
+    };
+    for (const auto& [args, status] : full) {
+        const CliRun r = Cli(args, {{}, {}, QStringLiteral("/dev/full")});
+        EXPECT_EQ(r.status, status) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err, "vxrmgr-cli: standard output: No space left on device\n") << args.join(' ').toStdString();
+    }
 }
 
 TEST_F(CliTest, ShowPrintsTheModelsReadably)
@@ -305,9 +392,6 @@ TEST_F(CliTest, ShowJsonGivesTheValuesAsNumbersTheShownTextsAndTheMemoAsStored)
     EXPECT_TRUE(texts[1].isNull());
     EXPECT_EQ(texts[2].toString(), QStringLiteral("9.05kHz"));
     EXPECT_EQ(m3["MEMO"].toString(), QString::fromUtf8("first \"1\"\r\nモデル\r\n"));
-
-    // For show only.
-    EXPECT_EQ(Cli({"diff", PathOf("j.VXS"), PathOf("j.VXS"), "--json"}).status, 2);
 }
 
 // Only a regular file is read: a folder, a FIFO or a device is named for what it is, and a
@@ -336,7 +420,7 @@ TEST_F(CliTest, AnInputThatIsNoRegularFileIsNamedSo)
         {{"write", noDevice, PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
         {{"read", noDevice, PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
         {{"read", noDevice, folder}, 1, folder},
-        {{"ports", "--settings", PathOf("fifo.VXS")}, 1, PathOf("fifo.VXS")},
+        {{"ports", "--settings", PathOf("fifo.VXS")}, 2, PathOf("fifo.VXS")},
     };
     for (const Case& c : cases) {
         const CliRun r = Cli(c.args);
@@ -382,6 +466,17 @@ TEST_F(CliTest, DiffListsTheDifferencesModelByModel)
     r = Cli({"diff", PathOf("a.VXS"), PathOf("b.VXS")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "MODEL2 NBRK: 128 -> 7\nMODEL5 FRQ32: 16 -> 40\nMODEL5 MEMO: \"\" -> \"x\\n\"\n");
+    r = Cli({"diff", PathOf("a.VXS"), PathOf("b.VXS"), "--json"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "{\"differences\":[{\"field\":\"NBRK\",\"from\":128,\"model\":2,\"to\":7},"
+                     "{\"field\":\"FRQ32\",\"from\":16,\"model\":5,\"to\":40},"
+                     "{\"field\":\"MEMO\",\"from\":\"\",\"model\":5,\"to\":\"x\\r\\n\"}],\"same\":false}\n");
+    b = a;
+    b.ModelNumber = 40;
+    Save(b, PathOf("b.VXS"));
+    EXPECT_EQ(Cli({"diff", PathOf("a.VXS"), PathOf("b.VXS"), "--json"}).out,
+              "{\"differences\":[{\"field\":\"SYS_MDL\",\"from\":0,\"model\":null,\"to\":1}],\"same\":false}\n");
+    EXPECT_EQ(Cli({"diff", PathOf("a.VXS"), PathOf("a.VXS"), "--json"}).out, "{\"differences\":[],\"same\":true}\n");
 
     EXPECT_EQ(Cli({"diff", PathOf("a.VXS"), PathOf("nothing.VXS")}).status, 2);
 }

@@ -1,10 +1,14 @@
 #pragma once
 // Runs the built vxrmgr-cli as a separate process, as a script would.
+#include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 struct CliRun {
     int status = -1;  // -1: crashed or did not finish
@@ -12,10 +16,31 @@ struct CliRun {
     std::string err;
 };
 
-inline CliRun Cli(const QStringList& args)
+// What the process is given besides its arguments. Messages are English unless a test asks
+// for another locale: env entries replace the environment's (a value of "" removes it).
+struct CliSetting {
+    std::vector<std::pair<QString, QString>> env;
+    QByteArray input;      // standard input
+    QString outputFile;    // standard output goes there instead of being kept
+};
+
+inline CliRun Cli(const QStringList& args, const CliSetting& setting = {})
 {
     QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    for (const auto& [name, value] : setting.env) {
+        if (value.isEmpty())
+            e.remove(name);
+        else
+            e.insert(name, value);
+    }
+    p.setProcessEnvironment(e);
+    if (!setting.outputFile.isEmpty())
+        p.setStandardOutputFile(setting.outputFile);
     p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
+    p.write(setting.input);
+    p.closeWriteChannel();
     CliRun r;
     if (!p.waitForFinished(60000)) {
         p.kill();

@@ -152,27 +152,62 @@ std::string BankReport::Json(const ModelBank& bank)
     return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }
 
-std::vector<std::string> BankReport::Diff(const ModelBank& a, const ModelBank& b)
+std::vector<BankReport::Difference> BankReport::Differences(const ModelBank& a, const ModelBank& b)
 {
-    std::vector<std::string> out;
-    auto num = [&out](const std::string& where, int32_t x, int32_t y) {
+    std::vector<Difference> out;
+    auto num = [&out](int model, const std::string& field, int32_t x, int32_t y) {
         if (x != y)
-            out.push_back(where + ": " + std::to_string(x) + " -> " + std::to_string(y));
+            out.push_back({model, field, x, y, {}, {}});
     };
-    num("SYS_MDL", a.ModelNumber / ModelBank::kModelStep, b.ModelNumber / ModelBank::kModelStep);
-    num("SYS_CUR", a.SYS_CUR, b.SYS_CUR);
+    num(0, "SYS_MDL", a.ModelNumber / ModelBank::kModelStep, b.ModelNumber / ModelBank::kModelStep);
+    num(0, "SYS_CUR", a.SYS_CUR, b.SYS_CUR);
     for (size_t i = 0; i < a.models.size(); ++i) {
         const ModelSettings& x = a.models[i];
         const ModelSettings& y = b.models[i];
-        const std::string p = "MODEL" + std::to_string(i + 1) + " ";
-        num(p + "NBRK", x.NBRK, y.NBRK);
-        num(p + "BFREQ", x.BFREQ, y.BFREQ);
-        num(p + "VLT", x.VLT, y.VLT);
-        num(p + "PROG", x.PROG, y.PROG);
+        const int model = static_cast<int>(i + 1);
+        num(model, "NBRK", x.NBRK, y.NBRK);
+        num(model, "BFREQ", x.BFREQ, y.BFREQ);
+        num(model, "VLT", x.VLT, y.VLT);
+        num(model, "PROG", x.PROG, y.PROG);
         for (size_t k = 0; k < x.FRQ.size(); ++k)
-            num(p + "FRQ" + std::to_string(k + 1), x.FRQ[k], y.FRQ[k]);
+            num(model, "FRQ" + std::to_string(k + 1), x.FRQ[k], y.FRQ[k]);
         if (x.MEMO != y.MEMO)
-            out.push_back(p + "MEMO: \"" + Escape(x.MEMO) + "\" -> \"" + Escape(y.MEMO) + "\"");
+            out.push_back({model, "MEMO", 0, 0, x.MEMO, y.MEMO});
     }
     return out;
+}
+
+std::vector<std::string> BankReport::Diff(const ModelBank& a, const ModelBank& b)
+{
+    std::vector<std::string> out;
+    for (const Difference& d : Differences(a, b)) {
+        const std::string where = (d.model > 0 ? "MODEL" + std::to_string(d.model) + " " : "") + d.field;
+        if (d.field == "MEMO")
+            out.push_back(where + ": \"" + Escape(d.fromText) + "\" -> \"" + Escape(d.toText) + "\"");
+        else
+            out.push_back(where + ": " + std::to_string(d.from) + " -> " + std::to_string(d.to));
+    }
+    return out;
+}
+
+std::string BankReport::DiffJson(const ModelBank& a, const ModelBank& b)
+{
+    QJsonArray list;
+    for (const Difference& d : Differences(a, b)) {
+        QJsonObject item;
+        item[QStringLiteral("model")] = d.model > 0 ? QJsonValue(d.model) : QJsonValue(QJsonValue::Null);
+        item[QStringLiteral("field")] = QString::fromStdString(d.field);
+        if (d.field == "MEMO") {
+            item[QStringLiteral("from")] = IniTextCodec::FromUtf8(d.fromText);
+            item[QStringLiteral("to")] = IniTextCodec::FromUtf8(d.toText);
+        } else {
+            item[QStringLiteral("from")] = d.from;
+            item[QStringLiteral("to")] = d.to;
+        }
+        list.append(item);
+    }
+    QJsonObject root;
+    root[QStringLiteral("same")] = list.isEmpty();
+    root[QStringLiteral("differences")] = list;
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }

@@ -14,8 +14,22 @@ public:
     // The bank as one line of JSON (UTF-8): the stored values as numbers, the memo as
     // text, and beside them the texts the window shows (null for a value outside its table).
     static std::string Json(const ModelBank& bank);
+    // A setting that differs between two banks: model 1..5, or 0 for the bank's own fields
+    // (SYS_MDL, SYS_CUR); field as the settings file names it (NBRK, FRQ32, MEMO).
+    struct Difference {
+        int model = 0;
+        std::string field;
+        int32_t from = 0;
+        int32_t to = 0;
+        std::string fromText;  // MEMO only
+        std::string toText;
+    };
+    static std::vector<Difference> Differences(const ModelBank& a, const ModelBank& b);
     // One line per setting that differs, model by model ("MODEL2 NBRK: 128 -> 100").
     static std::vector<std::string> Diff(const ModelBank& a, const ModelBank& b);
+    // The same as one line of JSON: {"same": bool, "differences": [{"model": 1..5 or null,
+    // "field", "from", "to"}]}, numbers as numbers and memos as text.
+    static std::string DiffJson(const ModelBank& a, const ModelBank& b);
     // The texts the window shows for a brake frequency and a cut-off code; nothing for a
     // value outside its table.
     static std::optional<std::string> BrakeKHz(int32_t bfreq);

@@ -2,9 +2,15 @@
 
 #include <charconv>
 #include <map>
+#include <set>
 
+#include "CliText.h"
 #include "SerialPortOpener.h"
 #include "SettingSheet.h"
+
+#ifndef VXR_VERSION
+#define VXR_VERSION "unknown"
+#endif
 
 namespace {
 
@@ -24,18 +30,44 @@ const std::map<std::string, size_t>& OperandCounts()
     return counts;
 }
 
+bool TakesValue(const std::string& name)
+{
+    return name == "--model" || name == "--timeout" || name == "--settings" || name == "--lang";
+}
+
+// A valid --lang anywhere on the line, so that even an error found before it speaks its language.
+std::optional<int> LanguageIn(const std::vector<std::string>& args)
+{
+    for (size_t k = 0; k < args.size(); ++k) {
+        if (args[k] == "--")
+            break;
+        std::string value;
+        if (args[k] == "--lang" && k + 1 < args.size())
+            value = args[k + 1];
+        else if (args[k].rfind("--lang=", 0) == 0)
+            value = args[k].substr(7);
+        if (value == "ja" || value == "en")
+            return value == "ja" ? 0 : 1;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options, std::string* error)
+bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options, std::string* error,
+                       int defaultLanguage)
 {
-    auto fail = [error](const std::string& why) {
+    const int language = LanguageIn(args).value_or(defaultLanguage);
+    auto fail = [error, language](CliText::Id id, const std::vector<std::string>& values = {}) {
         if (error)
-            *error = why;
+            *error = CliText::Get(id, language, values);
         return false;
     };
 
     options = CliOptions{};
+    options.language = LanguageIn(args);
     bool optionsEnded = false;
+    std::set<std::string> seen;
     std::vector<std::string> words;
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
@@ -45,66 +77,95 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
         }
         if (a == "--") {
             optionsEnded = true;
-        } else if (a == "-h" || a == "--help") {
+            continue;
+        }
+        if (a == "-h" || a == "--help") {
             options.command = "help";
             return true;
-        } else if (a == "--lang") {
-            if (k + 1 >= args.size())
-                return fail(a + " needs a value");
-            const std::string& v = args[++k];
-            if (v != "ja" && v != "en")
-                return fail("--lang must be ja or en");
-            options.language = v == "ja" ? 0 : 1;
-        } else if (a == "--json") {
+        }
+        if (a == "--version") {
+            options.command = "version";
+            return true;
+        }
+        // --name VALUE or --name=VALUE.
+        const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
+        const std::string name = a.substr(0, eq);
+        std::optional<std::string> value;
+        if (eq != std::string::npos)
+            value = a.substr(eq + 1);
+        if (name != "--json" && !TakesValue(name))
+            return fail(CliText::kUnknownOption, {name});
+        if (!seen.insert(name).second)
+            return fail(CliText::kGivenTwice, {name});
+        if (name == "--json") {
+            if (value)
+                return fail(CliText::kTakesNoValue, {name});
             options.json = true;
-        } else if (a == "--model" || a == "--timeout" || a == "--settings") {
+            continue;
+        }
+        if (!value) {
             if (k + 1 >= args.size())
-                return fail(a + " needs a value");
-            const std::string& v = args[++k];
-            if (a == "--settings") {
-                options.settingsPath = v;
-                continue;
-            }
+                return fail(CliText::kNeedsValue, {name});
+            value = args[++k];
+        }
+        const std::string& v = *value;
+        if (name == "--lang") {
+            if (v != "ja" && v != "en")
+                return fail(CliText::kLangValue);
+            options.language = v == "ja" ? 0 : 1;
+        } else if (name == "--settings") {
+            if (v.empty())
+                return fail(CliText::kNeedsValue, {name});
+            options.settingsPath = v;
+        } else {
             int n = 0;
             if (!ToInt(v, n))
-                return fail(a + ": not a number: " + v);
-            if (a == "--model") {
+                return fail(CliText::kNotNumber, {name, v});
+            if (name == "--model") {
                 if (n < 1 || n > 5)
-                    return fail("--model must be 1..5");
+                    return fail(CliText::kModelRange);
                 options.model = n;
             } else {
                 if (n < 1 || n > 600000)
-                    return fail("--timeout must be 1..600000 ms");
+                    return fail(CliText::kTimeoutRange);
                 options.timeoutMs = n;
             }
-        } else {
-            return fail("unknown option " + a);
         }
     }
 
     if (words.empty())
-        return fail("no command given");
+        return fail(CliText::kNoCommand);
     options.command = words.front();
     options.operands.assign(words.begin() + 1, words.end());
     const auto it = OperandCounts().find(options.command);
     if (it == OperandCounts().end())
-        return fail("unknown command " + options.command);
+        return fail(CliText::kUnknownCommand, {options.command});
     if (options.operands.size() != it->second)
-        return fail(options.command + " takes " + std::to_string(it->second) + " operand(s)");
-    const bool transfer = options.command == "read" || options.command == "write";
+        return fail(CliText::kOperandCount, {options.command, std::to_string(it->second)});
+    const std::string& c = options.command;
+    const bool transfer = c == "read" || c == "write";
     if (options.model && !transfer)
-        return fail("--model applies to read and write only");
-    if (options.language && options.command != "sheet")
-        return fail("--lang applies to sheet only");
-    if (options.command == "sheet" && SettingSheet::FormatOf(options.operands[1]) == SettingSheet::Format::kNone)
-        return fail(options.operands[1] + ": OUT must end in .pdf or .png");
-    if (options.json && options.command != "show")
-        return fail("--json applies to show only");
+        return fail(CliText::kModelOnly);
+    if (options.json && c != "show" && c != "diff")
+        return fail(CliText::kJsonOnly);
+    if (!options.settingsPath.empty() && !transfer && c != "ports")
+        return fail(CliText::kSettingsOnly);
+    if (c == "sheet" && SettingSheet::FormatOf(options.operands[1]) == SettingSheet::Format::kNone)
+        return fail(CliText::kSheetFormat, {options.operands[1]});
     if (transfer && SerialPortOpener::ComNumber(options.operands[0]) < 0)
-        return fail(options.operands[0] + ": PORT must be COM1..COM20 or a device path");
+        return fail(CliText::kBadPort, {options.operands[0]});
+    if (c == "diff" && options.operands[0] == kStdStream && options.operands[1] == kStdStream)
+        return fail(CliText::kStdinOnce);
+    // read merges into FILE and replaces it: standard input and output cannot do both.
+    if (c == "read" && options.operands[1] == kStdStream)
+        return fail(CliText::kReadToStdStream);
     return true;
 }
 
+std::string CliOptions::Version()
+{
+    return "vxrmgr-cli " VXR_VERSION "\n";
+}
 std::string CliOptions::Usage()
 {
     return "Usage: vxrmgr-cli COMMAND [OPTIONS]\n"
@@ -127,23 +188,33 @@ std::string CliOptions::Usage()
            "                            outside its table has null there\n"
            "  convert IN OUT            read IN (either layout) and save it in the current layout\n"
            "  diff A B                  print the settings that differ between two files\n"
-           "  sheet FILE OUT            draw the five models of FILE on one A4 page: OUT.pdf or\n"
-           "                            OUT.png (150 dpi); --lang ja|en, default the locale's\n"
+           "  diff A B --json           the same as JSON: {\"same\": true|false, \"differences\":\n"
+           "                            [{\"model\": 1..5 or null, \"field\", \"from\", \"to\"}]}\n"
+           "  sheet FILE OUT            draw the five models of FILE on an A4 page: OUT.pdf or\n"
+           "                            OUT.png (150 dpi); memos too long for their box continue\n"
+           "                            on a further page\n"
            "\n"
            "PORT is COM1..COM20 (as listed by 'ports') or a device path such as /dev/ttyUSB0.\n"
+           "A FILE, IN, A or B of '-' is standard input (one of A and B at most); an OUT of\n"
+           "convert of '-' is standard output.\n"
+           "Ctrl+C (SIGINT) or SIGTERM stops a transfer after the frame under way; the controller's\n"
+           "state is then reported, no file is changed, and the exit status is 130.\n"
            "\n"
-           "Options:\n"
+           "Options (each at most once; --name VALUE or --name=VALUE):\n"
            "  --model N        model 1..5 for read and write\n"
            "  --timeout MS     wait at most MS milliseconds for each reply (default 7000)\n"
-           "  --json           show: print JSON\n"
-           "  --settings INI   application settings file naming the devices of COM1..COM20\n"
-           "                   (section [Ports], entries COMn=/dev/...; default: VXRMGR.ini\n"
-           "                   beside the program if there is one, else\n"
-           "                   $XDG_CONFIG_HOME/vxrmgr/VXRMGR.ini, by default ~/.config/vxrmgr/)\n"
-           "  --lang ja|en     language of the sheet's texts\n"
+           "  --json           show, diff: print JSON\n"
+           "  --settings INI   ports, read, write: application settings file naming the devices\n"
+           "                   of COM1..COM20 (section [Ports], entries COMn=/dev/...); it must\n"
+           "                   exist. Default: VXRMGR.ini beside the program if there is one,\n"
+           "                   else $XDG_CONFIG_HOME/vxrmgr/VXRMGR.ini, by default ~/.config/vxrmgr/\n"
+           "  --lang ja|en     language of the messages and the sheet (default: the locale's,\n"
+           "                   Japanese under a ja_JP locale)\n"
            "  -h, --help       this text\n"
+           "  --version        the program's version\n"
            "\n"
-           "Exit status: 0 success, 1 the operation failed, 2 usage error.\n"
+           "Exit status: 0 success, 1 the operation failed, 2 usage error (also a --settings\n"
+           "file that cannot be read), 130 stopped by a signal.\n"
            "diff: 0 the files hold the same settings, 1 they differ, 2 usage error or a file\n"
            "that cannot be read (the diff(1) convention).\n";
 }

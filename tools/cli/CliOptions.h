@@ -6,17 +6,25 @@
 // The command line of vxrmgr-cli, parsed: a command, its operands and the options.
 struct CliOptions {
     static constexpr int kDefaultTimeoutMs = 7000;
+    // An operand that stands for standard input (or standard output for convert's OUT).
+    static constexpr const char* kStdStream = "-";
 
-    std::string command;                // ports, read, write, show, convert, diff, sheet, help
+    std::string command;                // ports, read, write, show, convert, diff, sheet, help, version
     std::vector<std::string> operands;
     std::optional<int> model;           // --model N, 1..5
     int timeoutMs = kDefaultTimeoutMs;  // --timeout MS
     std::string settingsPath;           // --settings INI ("" = the application settings file)
-    std::optional<int> language;        // --lang ja|en for sheet: 0 Japanese, 1 English (else the locale's)
-    bool json = false;                  // --json: show prints the bank as JSON
+    std::optional<int> language;        // --lang ja|en: 0 Japanese, 1 English (else the locale's)
+    bool json = false;                  // --json: show and diff print JSON
 
-    // Fills the options; on a usage error returns false with the reason in *error.
-    static bool Parse(const std::vector<std::string>& args, CliOptions& options, std::string* error);
+    // Fills the options; on a usage error returns false with the reason in *error, in the
+    // language the command line chose (else defaultLanguage).
+    static bool Parse(const std::vector<std::string>& args, CliOptions& options, std::string* error,
+                      int defaultLanguage = 1);
+
+    // The language the messages use.
+    int Language(int defaultLanguage) const { return language.value_or(defaultLanguage); }
 
     static std::string Usage();
+    static std::string Version();
 };

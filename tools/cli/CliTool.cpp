@@ -18,6 +18,7 @@
 #include "DeviceBank.h"
 #include "CommXLine.h"
 #include "DeviceExchange.h"
+#include "IniDocument.h"
 #include "ModelBank.h"
 #include "PortTable.h"
 #include "SerialPortOpener.h"
@@ -25,63 +26,30 @@
 #include "SettingsFile.h"
 #include "TCommX.h"
 #include "TerminalReporter.h"
-#include "TextTable.h"
 #include "TransferOperations.h"
 
 namespace {
-
-constexpr int kEnglish = 1;
 
 QString FromLocal(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-// Why a path cannot be read as an input file; "" for a regular file (or a link to one).
-// Anything else is refused before it is opened: opening a FIFO waits for a writer, and a
-// device or a folder holds no settings.
-std::string InputProblem(const std::string& path)
+bool IsStdStream(const std::string& operand)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT ? "no such file" : std::strerror(errno);
-    if (S_ISREG(st.st_mode))
-        return "";
-    if (S_ISDIR(st.st_mode))
-        return "not a regular file (a folder)";
-    if (S_ISFIFO(st.st_mode))
-        return "not a regular file (a FIFO)";
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-        return "not a regular file (a device)";
-    return "not a regular file";
-}
-
-// Why a file cannot be written at path, as far as can be told without writing it: the first
-// obstacle found, "" when none is.
-std::string WhyNotWritable(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return "it is a folder";
-        if (::access(path.c_str(), W_OK) != 0)
-            return std::string("it is read-only (") + std::strerror(errno) + ")";
-    }
-    const QString folder = QFileInfo(FromLocal(path)).absolutePath();
-    std::string probe = QFile::encodeName(folder).toStdString() + "/.vxrmgr-cli-XXXXXX";
-    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
-    if (fd < 0)
-        return std::string("no file can be created in its folder (") + std::strerror(errno) + ")";
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return "";
+    return operand == CliOptions::kStdStream;
 }
 
 }  // namespace
 
-CliTool::CliTool(CliOptions options, std::FILE* out, std::FILE* err)
-    : options_(std::move(options)), out_(out), err_(err)
+CliTool::CliTool(CliOptions options, int defaultLanguage, std::FILE* out, std::FILE* err, std::FILE* in)
+    : options_(std::move(options)), language_(options_.Language(defaultLanguage)), out_(out), err_(err), in_(in)
 {
+}
+
+std::string CliTool::Text(CliText::Id id, const std::vector<std::string>& values) const
+{
+    return CliText::Get(id, language_, values);
 }
 
 void CliTool::Error(const std::string& text)
@@ -91,9 +59,14 @@ void CliTool::Error(const std::string& text)
 
 int CliTool::Run()
 {
+    return FinishOutput(Dispatch());
+}
+
+int CliTool::Dispatch()
+{
     const std::string& c = options_.command;
-    if (c == "help") {
-        std::fputs(CliOptions::Usage().c_str(), out_);
+    if (c == "help" || c == "version") {
+        std::fputs((c == "help" ? CliOptions::Usage() : CliOptions::Version()).c_str(), out_);
         return kOk;
     }
     if (c == "ports")
@@ -110,53 +83,128 @@ int CliTool::Run()
         return Diff();
     if (c == "sheet")
         return Sheet();
-    std::fputs(CliOptions::Usage().c_str(), err_);
+    Error(Text(CliText::kUnknownCommand, {c}));
     return kUsage;
 }
 
-bool CliTool::LoadPins(std::map<int, std::string>& pins)
+int CliTool::FinishOutput(int status)
+{
+    errno = 0;
+    if (std::fflush(out_) == 0 && !std::ferror(out_))
+        return status;
+    const int err = errno != 0 ? errno : EIO;
+    Error(Text(CliText::kStdout, {std::strerror(err)}));
+    // For diff, 1 says "the files differ": trouble is 2.
+    return options_.command == "diff" ? kUsage : kFailed;
+}
+
+std::string CliTool::NameOf(const std::string& operand) const
+{
+    return IsStdStream(operand) ? Text(CliText::kStdin) : operand;
+}
+
+// Anything but a regular file is refused before it is opened: opening a FIFO waits for a
+// writer, and a device or a folder holds no settings.
+std::string CliTool::InputProblem(const std::string& path) const
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? Text(CliText::kNoSuchFile) : std::strerror(errno);
+    if (S_ISREG(st.st_mode))
+        return "";
+    if (S_ISDIR(st.st_mode))
+        return Text(CliText::kNotRegularFolder);
+    if (S_ISFIFO(st.st_mode))
+        return Text(CliText::kNotRegularFifo);
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return Text(CliText::kNotRegularDevice);
+    return Text(CliText::kNotRegular);
+}
+
+std::string CliTool::WhyNotWritable(const std::string& path) const
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return Text(CliText::kIsFolder);
+        if (!S_ISREG(st.st_mode))
+            return InputProblem(path);
+        if (::access(path.c_str(), W_OK) != 0)
+            return Text(CliText::kReadOnly, {std::strerror(errno)});
+    }
+    // Root passes every permission test, yet cannot create a file in /sys or on a read-only
+    // disk: only creating one tells.
+    const QString folder = QFileInfo(FromLocal(path)).absolutePath();
+    std::string probe = QFile::encodeName(folder).toStdString() + "/.vxrmgr-cli-XXXXXX";
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Text(CliText::kCannotCreate, {std::strerror(errno)});
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return "";
+}
+
+int CliTool::LoadPins(std::map<int, std::string>& pins)
 {
     const std::string& path = options_.settingsPath;
-    if (!path.empty() && QFileInfo::exists(FromLocal(path))) {
+    // A file named on the command line must be there: without it every COM number would
+    // silently be some other device.
+    if (!path.empty()) {
         const std::string why = InputProblem(path);
         if (!why.empty()) {
             Error(path + ": " + why);
-            return false;
+            return kUsage;
         }
     }
     const AppSettings settings = path.empty() ? AppSettings() : AppSettings(FromLocal(path));
     const auto table = settings.LoadPortTable();
     if (!table) {
-        Error(settings.Path().toStdString() + ": the application settings file cannot be read");
-        return false;
+        Error(Text(CliText::kSettingsUnreadable, {QFile::encodeName(settings.Path()).toStdString()}));
+        return path.empty() ? kFailed : kUsage;
     }
     pins = *table;
-    return true;
+    return kOk;
 }
 
 int CliTool::Ports()
 {
     std::map<int, std::string> pins;
-    if (!LoadPins(pins))
-        return kFailed;
+    if (const int status = LoadPins(pins); status != kOk)
+        return status;
     const PortTable table(pins);
     for (const auto& [n, device] : table.Mapping())
-        std::fprintf(out_, "COM%-3d %s\n", n, device.empty() ? "(none)" : device.c_str());
+        std::fprintf(out_, "COM%-3d %s\n", n, device.empty() ? Text(CliText::kNone).c_str() : device.c_str());
     return kOk;
 }
 
-bool CliTool::LoadExisting(const std::string& path, ModelBank& bank)
+bool CliTool::LoadInput(const std::string& operand, ModelBank& bank)
 {
-    const std::string why = InputProblem(path);
-    if (!why.empty()) {
-        Error(path + ": " + why);
-        return false;
+    QByteArray bytes;
+    if (IsStdStream(operand)) {
+        // Read up to one byte beyond the largest settings file, so that the reader refuses it.
+        char buffer[65536];
+        size_t n = 0;
+        while (bytes.size() <= IniDocument::kMaxFileSize && (n = std::fread(buffer, 1, sizeof buffer, in_)) > 0)
+            bytes.append(buffer, static_cast<qsizetype>(n));
+        if (std::ferror(in_)) {
+            Error(Text(CliText::kCannotRead, {NameOf(operand), std::strerror(errno)}));
+            return false;
+        }
+    } else {
+        const std::string why = InputProblem(operand);
+        if (!why.empty()) {
+            Error(operand + ": " + why);
+            return false;
+        }
     }
     try {
         bank.Initialise();
-        SettingsFile::Load(FromLocal(path), bank);
+        if (IsStdStream(operand))
+            SettingsFile::FromBytes(bytes, bank, FromLocal(NameOf(operand)));
+        else
+            SettingsFile::Load(FromLocal(operand), bank);
     } catch (const std::exception& e) {
-        Error(path + ": cannot read: " + e.what());
+        Error(Text(CliText::kCannotRead, {NameOf(operand), e.what()}));
         return false;
     }
     return true;
@@ -169,59 +217,55 @@ std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
             return "";
         // The file layer only says that the place cannot be written; find out why.
         const std::string why = WhyNotWritable(path);
-        return why.empty() ? "cannot be written" : "cannot be written: " + why;
+        return why.empty() ? Text(CliText::kCannotBeWritten) : Text(CliText::kCannotBeWrittenBecause, {why});
     } catch (const std::exception& e) {
-        return std::string("cannot be written: ") + e.what();
+        return Text(CliText::kCannotBeWrittenBecause, {e.what()});
     }
 }
 
-int CliTool::RunTransfer(Transfer kind, ModelBank& bank, std::string& said)
+CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
 {
+    Outcome outcome;
     std::map<int, std::string> pins;
-    if (!LoadPins(pins))
-        return kFailed;
+    if (LoadPins(pins) != kOk)
+        return outcome;
     std::string device;
     std::string why;
-    if (!SerialPortOpener::Resolve(options_.operands[0], pins, device, &why)) {
+    if (!SerialPortOpener::Resolve(options_.operands[0], pins, device, &why, language_)) {
         Error(why);
-        return kFailed;
+        return outcome;
     }
 
     TCommX comm;
-    if (!SerialPortOpener::Open(comm, device, options_.timeoutMs, &why)) {
+    if (!SerialPortOpener::Open(comm, device, options_.timeoutMs, &why, language_)) {
         Error(why);
-        return kFailed;
+        return outcome;
     }
 
     CommXLine line(comm);
     DeviceExchange exchange(line);
     DeviceBank staging;
     TerminalReporter reporter(err_);
-    TransferOperations ops(exchange, bank, staging, reporter, kEnglish);
+    TransferOperations ops(exchange, bank, staging, reporter, language_);
     const int shown = options_.model ? *options_.model - 1 : bank.ShownIndex();
-    TransferResult result;
     switch (kind) {
     case Transfer::ReadAll:
-        result = ops.ReadAll();
+        outcome.result = ops.ReadAll();
         break;
     case Transfer::ReadShown:
-        result = ops.ReadShown(shown);
+        outcome.result = ops.ReadShown(shown);
         break;
     case Transfer::WriteAll:
-        result = ops.WriteAll();
+        outcome.result = ops.WriteAll();
         break;
     case Transfer::WriteShown:
-        result = ops.WriteShown(shown);
+        outcome.result = ops.WriteShown(shown);
         break;
     }
     comm.Close();
-
-    if (!result.ok) {
-        Error(reporter.LastMessage() + ": " + result.Describe());
-        return kFailed;
-    }
-    said = reporter.LastMessage();
-    return kOk;
+    outcome.ran = true;
+    outcome.message = reporter.LastMessage();
+    return outcome;
 }
 
 int CliTool::Read()
@@ -231,48 +275,68 @@ int CliTool::Read()
     bank.Initialise();
     // An existing file is the starting point: its memos (which the controller does not hold)
     // survive a read of all models, and a read of one model changes only that model.
-    if (QFileInfo::exists(FromLocal(file)) && !LoadExisting(file, bank))
+    if (QFileInfo::exists(FromLocal(file)) && !LoadInput(file, bank))
         return kFailed;
     // Refuse before talking to the controller rather than read and then fail to save.
     if (!QFileInfo(FromLocal(file)).absoluteDir().exists()) {
-        Error(file + ": no such folder");
+        Error(file + ": " + Text(CliText::kNoSuchFolder));
         return kFailed;
     }
-    std::string said;
-    const int status = RunTransfer(options_.model ? Transfer::ReadShown : Transfer::ReadAll, bank, said);
-    if (status != kOk)
-        return status;
+    if (const std::string why = WhyNotWritable(file); !why.empty()) {
+        Error(file + ": " + Text(CliText::kCannotBeWrittenBecause, {why}));
+        return kFailed;
+    }
+    const Transfer kind = options_.model ? Transfer::ReadShown : Transfer::ReadAll;
+    const Outcome t = RunTransfer(kind, bank);
+    if (!t.ran)
+        return kFailed;
+    // Read all has put the five models into the bank before it writes the model number back;
+    // when only that last step fails they are kept, as the window keeps them.
+    const bool numberBackFailed =
+        !t.result.ok && kind == Transfer::ReadAll && t.result.step == TransferResult::Step::WriteModelNumber;
+    if (!t.result.ok && !numberBackFailed) {
+        Error(t.message + ": " + t.result.Describe());
+        return kFailed;
+    }
     // Success only once the file holds what was read.
-    const std::string why = SaveTo(file, bank);
-    if (!why.empty()) {
-        const std::string what = options_.model ? "MODEL" + std::to_string(*options_.model) + " was"
-                                                : "all five models and the current model (MODEL" +
-                                                      std::to_string(bank.ShownIndex() + 1) + ") were";
-        Error(what + " read from the controller, but " + file + " was not saved: " + why);
+    if (const std::string why = SaveTo(file, bank); !why.empty()) {
+        Error(options_.model
+                  ? Text(CliText::kReadButNotSavedOne, {std::to_string(*options_.model), file, why})
+                  : Text(CliText::kReadButNotSavedAll, {std::to_string(bank.ShownIndex() + 1), file, why}));
+        if (numberBackFailed)
+            Error(t.message + ": " + t.result.Describe());
         return kFailed;
     }
-    std::fprintf(out_, "%s\n", said.c_str());
+    if (numberBackFailed) {
+        Error(t.message + ": " + Text(CliText::kSavedButNumberFailed, {t.result.failure.Describe()}));
+        return kFailed;
+    }
+    std::fprintf(out_, "%s\n", t.message.c_str());
     return kOk;
 }
 
 int CliTool::Write()
 {
     ModelBank bank;
-    if (!LoadExisting(options_.operands[1], bank))
+    if (!LoadInput(options_.operands[1], bank))
         return kFailed;
     if (options_.model)
         bank.ModelNumber = (*options_.model - 1) * ModelBank::kModelStep;  // the shown model
-    std::string said;
-    const int status = RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank, said);
-    if (status == kOk)
-        std::fprintf(out_, "%s\n", said.c_str());
-    return status;
+    const Outcome t = RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank);
+    if (!t.ran)
+        return kFailed;
+    if (!t.result.ok) {
+        Error(t.message + ": " + t.result.Describe());
+        return kFailed;
+    }
+    std::fprintf(out_, "%s\n", t.message.c_str());
+    return kOk;
 }
 
 int CliTool::Show()
 {
     ModelBank bank;
-    if (!LoadExisting(options_.operands[0], bank))
+    if (!LoadInput(options_.operands[0], bank))
         return kFailed;
     std::fputs((options_.json ? BankReport::Json(bank) : BankReport::Show(bank)).c_str(), out_);
     return kOk;
@@ -280,13 +344,24 @@ int CliTool::Show()
 
 int CliTool::Convert()
 {
+    const std::string& target = options_.operands[1];
     ModelBank bank;
-    if (!LoadExisting(options_.operands[0], bank))
+    if (!LoadInput(options_.operands[0], bank))
         return kFailed;
-    const std::string why = SaveTo(options_.operands[1], bank);
+    if (IsStdStream(target)) {
+        const QByteArray bytes = SettingsFile::ToBytes(bank);
+        std::string why;
+        if (!IniDocument::IsReadable(bytes, &why)) {
+            Error(Text(CliText::kStdout, {Text(CliText::kCannotBeWrittenBecause, {why})}));
+            return kFailed;
+        }
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
+        return kOk;
+    }
+    const std::string why = SaveTo(target, bank);
     if (why.empty())
         return kOk;
-    Error(options_.operands[1] + ": " + why);
+    Error(target + ": " + why);
     return kFailed;
 }
 
@@ -294,11 +369,15 @@ int CliTool::Diff()
 {
     ModelBank a;
     ModelBank b;
-    if (!LoadExisting(options_.operands[0], a) || !LoadExisting(options_.operands[1], b))
+    if (!LoadInput(options_.operands[0], a) || !LoadInput(options_.operands[1], b))
         return kUsage;  // diff(1): trouble
     const auto lines = BankReport::Diff(a, b);
-    for (const auto& l : lines)
-        std::fprintf(out_, "%s\n", l.c_str());
+    if (options_.json) {
+        std::fputs(BankReport::DiffJson(a, b).c_str(), out_);
+    } else {
+        for (const auto& l : lines)
+            std::fprintf(out_, "%s\n", l.c_str());
+    }
     return lines.empty() ? kOk : kFailed;
 }
 
@@ -307,12 +386,11 @@ int CliTool::Sheet()
     const std::string& file = options_.operands[0];
     const std::string& sheet = options_.operands[1];
     ModelBank bank;
-    if (!LoadExisting(file, bank))
+    if (!LoadInput(file, bank))
         return kFailed;
+    const QString title = IsStdStream(file) ? QString::fromStdString(NameOf(file)) : QFileInfo(FromLocal(file)).fileName();
     try {
-        SettingSheet::Write(FromLocal(sheet), SettingSheet::FormatOf(sheet), bank,
-                            options_.language.value_or(SettingSheet::DefaultLanguage()),
-                            QFileInfo(FromLocal(file)).fileName());
+        SettingSheet::Write(FromLocal(sheet), SettingSheet::FormatOf(sheet), bank, language_, title);
     } catch (const std::exception& e) {
         Error(e.what());
         return kFailed;

@@ -1,9 +1,13 @@
 #pragma once
+#include <QByteArray>
+
 #include <cstdio>
 #include <map>
 #include <string>
 
 #include "CliOptions.h"
+#include "CliText.h"
+#include "TransferResult.h"
 
 struct ModelBank;
 
@@ -15,11 +19,14 @@ public:
     static constexpr int kFailed = 1;
     static constexpr int kUsage = 2;
 
-    explicit CliTool(CliOptions options, std::FILE* out = stdout, std::FILE* err = stderr);
+    // defaultLanguage: the messages' language unless --lang chose one.
+    CliTool(CliOptions options, int defaultLanguage, std::FILE* out = stdout, std::FILE* err = stderr,
+            std::FILE* in = stdin);
 
     int Run();
 
 private:
+    int Dispatch();
     int Ports();
     int Read();
     int Write();
@@ -28,19 +35,37 @@ private:
     int Diff();
     int Sheet();
 
-    // Loads a settings file that must exist; false with a message on stderr.
-    bool LoadExisting(const std::string& path, ModelBank& bank);
+    std::string Text(CliText::Id id, const std::vector<std::string>& values = {}) const;
+    // How an operand is named in messages ("-" is standard input).
+    std::string NameOf(const std::string& operand) const;
+    // Why a path cannot be read as an input file; "" for a regular file.
+    std::string InputProblem(const std::string& path) const;
+    // Why a file cannot be written at path, as far as can be told without writing it.
+    std::string WhyNotWritable(const std::string& path) const;
+    // Loads a settings file that must exist, or standard input for "-"; false with a message.
+    bool LoadInput(const std::string& operand, ModelBank& bank);
     // Saves the bank; "" when saved, else why not.
     std::string SaveTo(const std::string& path, const ModelBank& bank);
-    // The devices pinned to COM numbers by the application settings; false with a message.
-    bool LoadPins(std::map<int, std::string>& pins);
-    // Opens PORT and runs the transfer; the exit status. A failure is reported on stderr; on
-    // success the success text goes to *said and is not printed yet.
+    // The devices pinned to COM numbers by the application settings: kOk, or the exit status
+    // after a message.
+    int LoadPins(std::map<int, std::string>& pins);
+
+    // Opens PORT and runs the transfer. ran is false when it could not start (reported);
+    // message is the transfer's final text.
     enum class Transfer { ReadAll, ReadShown, WriteAll, WriteShown };
-    int RunTransfer(Transfer kind, ModelBank& bank, std::string& said);
+    struct Outcome {
+        bool ran = false;
+        TransferResult result;
+        std::string message;
+    };
+    Outcome RunTransfer(Transfer kind, ModelBank& bank);
     void Error(const std::string& text);
+    // Standard output must have taken everything: a full disk or a closed pipe is a failure.
+    int FinishOutput(int status);
 
     CliOptions options_;
+    int language_;
     std::FILE* out_;
     std::FILE* err_;
+    std::FILE* in_;
 };

@@ -3,14 +3,11 @@
 #include <cctype>
 #include <cstring>
 
+#include "CliText.h"
 #include "ECommError.h"
 #include "PortCauseText.h"
 #include "PortTable.h"
 #include "TCustomCommX.h"
-
-namespace {
-constexpr int kEnglish = 1;  // the command line speaks English
-}  // namespace
 
 int SerialPortOpener::ComNumber(const std::string& port)
 {
@@ -29,7 +26,7 @@ int SerialPortOpener::ComNumber(const std::string& port)
 }
 
 bool SerialPortOpener::Resolve(const std::string& port, const std::map<int, std::string>& pins, std::string& device,
-                               std::string* error)
+                               std::string* error, int language)
 {
     const int n = ComNumber(port);
     if (n == 0) {
@@ -38,21 +35,20 @@ bool SerialPortOpener::Resolve(const std::string& port, const std::map<int, std:
     }
     if (n < 0) {
         if (error)
-            *error = port + ": no such port (COM1..COM20)";
+            *error = CliText::Get(CliText::kNoSuchPort, language, {port});
         return false;
     }
     device = PortTable(pins).DeviceFor(n);
     if (device.empty()) {
         if (error)
-            *error = "COM" + std::to_string(n) +
-                     " is not assigned to a device (see 'vxrmgr-cli ports'; assign one in section [Ports])";
+            *error = CliText::Get(CliText::kNotAssigned, language, {std::to_string(n)});
         return false;
     }
     return true;
 }
 
 bool SerialPortOpener::Open(TCustomCommX& comm, const std::string& device, int32_t receiveTimeoutMs,
-                            std::string* error)
+                            std::string* error, int language)
 {
     comm.SetPortResolver([device](int32_t) { return device; });
     comm.SetBitRate(1200);
@@ -74,15 +70,16 @@ bool SerialPortOpener::Open(TCustomCommX& comm, const std::string& device, int32
         if (error) {
             // The system's words, then what to do about them, as the window says it.
             const OpenCause& cause = e.Cause();
-            const std::string line = PortCauseText::Line(cause, kEnglish);
-            *error = "cannot open " + device + ": " + (cause.error ? std::strerror(cause.error) : e.what()) +
+            const std::string line = PortCauseText::Line(cause, language);
+            *error = CliText::Get(CliText::kCannotOpen, language,
+                                  {device, cause.error ? std::strerror(cause.error) : e.what()}) +
                      (line.empty() ? "" : "\n  " + line);
         }
         return false;
     } catch (const std::exception& e) {
         comm.Close();
         if (error)
-            *error = "cannot open " + device + ": " + e.what();
+            *error = CliText::Get(CliText::kCannotOpen, language, {device, e.what()});
         return false;
     }
     return true;

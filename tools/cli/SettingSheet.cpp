@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -38,12 +37,6 @@ SettingSheet::Format SettingSheet::FormatOf(const std::string& path)
     if (EndsWith(path, ".png"))
         return Format::kPng;
     return Format::kNone;
-}
-
-int SettingSheet::DefaultLanguage()
-{
-    const QLocale locale = QLocale::system();
-    return locale.language() == QLocale::Japanese && locale.territory() == QLocale::Japan ? 0 : 1;
 }
 
 std::unique_ptr<QCoreApplication> SettingSheet::MakeApplication(int& argc, char** argv)

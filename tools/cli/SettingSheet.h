@@ -17,8 +17,6 @@ public:
 
     // The format an output file's name asks for (".pdf" or ".png", any case).
     static Format FormatOf(const std::string& path);
-    // 0 Japanese on a Japanese (Japan) system locale, else 1 English, as the window chooses.
-    static int DefaultLanguage();
     // Painting text needs a QGuiApplication; the sheet never shows a window, so it needs no
     // display either and always uses the offscreen platform.
     static std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CliOptions.h"
+#include "CliText.h"
 #include "CliTool.h"
 #include "SettingSheet.h"
 
@@ -16,13 +17,16 @@ int main(int argc, char** argv)
 
     CliOptions options;
     std::string error;
-    if (!CliOptions::Parse(args, options, &error)) {
-        std::fprintf(stderr, "vxrmgr-cli: %s\n\n%s", error.c_str(), CliOptions::Usage().c_str());
+    const int locale = CliText::DefaultLanguage();
+    if (!CliOptions::Parse(args, options, &error, locale)) {
+        // One line and where to learn more: the whole help would bury the mistake.
+        std::fprintf(stderr, "vxrmgr-cli: %s\n%s\n", error.c_str(),
+                     CliText::Get(CliText::kTryHelp, options.Language(locale)).c_str());
         return CliTool::kUsage;
     }
     // Only the sheet paints; every other command stays a plain QtCore program.
     const std::unique_ptr<QCoreApplication> app = options.command == "sheet"
                                                       ? SettingSheet::MakeApplication(argc, argv)
                                                       : std::make_unique<QCoreApplication>(argc, argv);
-    return CliTool(options).Run();
+    return CliTool(options, locale).Run();
 }
