@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QToolButton>
@@ -71,6 +73,26 @@ TEST(MainFormStartup, CommandLineSwitchAsTypedAndFileArgument)
         EXPECT_EQ(o.file, QString(c.file)) << c.typed.join(' ').toStdString();
         o.file.clear();  // the opening itself is the settings-file commands' business
         EXPECT_EQ(MakeMainForm(o)->Language, c.language) << c.typed.join(' ').toStdString();
+    }
+}
+
+// Without a display a window could not even start: these answers come before it.
+TEST(MainFormStartup, HelpAndVersionPrintWithoutAWindow)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    for (const auto& [args, first] : std::vector<std::pair<QStringList, QString>>{
+             {{"--help"}, "Usage: vxrmgr [-J | -E | -V] [FILE]\n"},
+             {{"-J", "--version"}, "vxrmgr " VXR_VERSION "\n"}}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VXRMGR_PATH), args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).startsWith(first)) << args.join(' ').toStdString();
     }
 }
 

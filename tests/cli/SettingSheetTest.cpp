@@ -165,6 +165,20 @@ TEST(SettingSheetLayoutTest, TextsAreTheWindowsInTheChosenLanguage)
         EXPECT_EQ(m[0].mark.text, language == kJapanese ? QStringLiteral("現在のモデル") : QStringLiteral("current model"));
     }
 
+    // Nothing English is left on a Japanese sheet but the window's own words.
+    const SettingSheetLayout ja(bank, kJapanese, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150);
+    EXPECT_EQ(ja.Models()[2].settings[SettingSheetLayout::kCutOff].value.text, "90（一覧にない値）");
+    EXPECT_EQ(ja.Models()[3].settings[SettingSheetLayout::kBrakeFreq].value.text, "70（範囲外）");
+    QStringList texts = {ja.MemoContinued(), ja.Models()[0].mark.text, ja.Models()[0].memoLabel.text,
+                         ja.Models()[0].plot.title.text, ja.Models()[2].settings[SettingSheetLayout::kCutOff].value.text,
+                         ja.Models()[3].settings[SettingSheetLayout::kBrakeFreq].value.text};
+    for (const auto& s : ja.Models()[0].settings)
+        texts << s.label.text;
+    for (QString t : texts) {
+        t.remove(QStringLiteral("LowVoltCut")).remove(QStringLiteral("kHz"));
+        EXPECT_FALSE(t.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << t.toStdString();
+    }
+
     const SettingSheetLayout layout(bank, kEnglish, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150);
     const auto& m = layout.Models();
     EXPECT_EQ(m[0].settings[SettingSheetLayout::kBrake].value.text, "128");
@@ -325,6 +339,31 @@ TEST(SettingSheetPainterTest, ALongMemoStaysWithinItsBox)
     EXPECT_EQ(d.outside, 0);
 }
 
+// A memo longer than its box goes on on further pages: none of its lines is left out.
+TEST(SettingSheetPainterTest, AMemoTooLongForItsBoxGoesOnOnAFurtherPage)
+{
+    const auto withLines = [](int count) {
+        ModelBank bank = Sample();
+        for (int k = 1; k <= count; ++k)
+            bank.models[3].MEMO += "line " + std::to_string(k) + "\r\n";
+        return bank;
+    };
+    for (int language : {kJapanese, kEnglish}) {
+        const QImage all = Render(withLines(60), language);
+        const QImage short1 = Render(withLines(59), language);
+        ASSERT_EQ(all.height(), 2 * 1754) << language;  // the first page and one more
+        ASSERT_EQ(short1.size(), all.size());
+        // The same first page; the last line makes a difference only on the second.
+        const QImage first = all.copy(0, 0, 1240, 1754);
+        EXPECT_EQ(Compare(first, short1.copy(0, 0, 1240, 1754), {}).pixels, 0);
+        const QRectF second(0, 1754, 1240, 1754);
+        EXPECT_GT(Compare(all, short1, {second}).pixels, 0);
+        EXPECT_EQ(Compare(all, short1, {second}).outside, 0);
+        // A memo that fits needs no further page.
+        EXPECT_EQ(Render(withLines(2), language).height(), 1754);
+    }
+}
+
 // --- the command ----------------------------------------------------------------------------
 
 namespace {
@@ -369,6 +408,18 @@ TEST_F(SheetCommandTest, APdfSheetIsOneA4Page)
     // A4 is 595.28 x 841.89 points.
     EXPECT_NEAR(box.captured(3).toDouble() - box.captured(1).toDouble(), 595.28, 1.0);
     EXPECT_NEAR(box.captured(4).toDouble() - box.captured(2).toDouble(), 841.89, 1.0);
+}
+
+TEST_F(SheetCommandTest, ASheetOfStandardInputWithALongMemoHasAFurtherPdfPage)
+{
+    ModelBank bank = Sample();
+    for (int k = 0; k < 60; ++k)
+        bank.models[0].MEMO += "line\r\n";
+    const CliRun r = Cli({"sheet", "-", PathOf("long.pdf")}, {{}, SettingsFile::ToBytes(bank), {}});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto count = QRegularExpression(QStringLiteral("/Count\\s+(\\d+)")).match(QString::fromLatin1(Read(PathOf("long.pdf"))));
+    ASSERT_TRUE(count.hasMatch());
+    EXPECT_EQ(count.captured(1), "2");
 }
 
 TEST_F(SheetCommandTest, APngSheetIsA4At150Dpi)

@@ -335,6 +335,11 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     EXPECT_TRUE(Contains(r.out, "MEMO   0 lines\n\nMODEL2")) << r.out;
     EXPECT_TRUE(Contains(r.out, "MEMO   1 line\n\n\nMODEL3")) << r.out;
 
+    const std::string ja = Cli({"show", PathOf("s.VXS"), "--lang", "ja"}).out;
+    EXPECT_TRUE(Contains(ja, "現在のモデル: MODEL3（モデル番号 80）\nSYS_CUR: 15\n")) << ja;
+    EXPECT_TRUE(Contains(ja, "VLT    90  （一覧にない値）")) << ja;
+    EXPECT_TRUE(Contains(ja, "MEMO   2 行\n")) << ja;
+
     const CliRun missing = Cli({"show", PathOf("missing.VXS")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(Contains(missing.err, "missing.VXS: no such file")) << missing.err;

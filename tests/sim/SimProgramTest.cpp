@@ -240,16 +240,19 @@ TEST_F(SimProgramTest, LinkPointsAtTheDeviceWhileRunning)
     EXPECT_NE(::lstat(link.c_str(), &st), 0);
 }
 
-TEST_F(SimProgramTest, HelpAndBadOptions)
+TEST_F(SimProgramTest, HelpVersionAndBadOptions)
 {
-    std::string first = Start({"--help"});
-    EXPECT_EQ(first.rfind("Usage: vxr-sim", 0), 0u) << first;
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    pid = -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    std::fclose(out);
-    out = nullptr;
+    for (const auto& [option, first] : std::vector<std::pair<std::string, std::string>>{
+             {"--help", "Usage: vxr-sim"}, {"--version", "vxr-sim " VXR_VERSION}}) {
+        const std::string line = Start({option});
+        EXPECT_EQ(line.rfind(first, 0), 0u) << line;
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        std::fclose(out);
+        out = nullptr;
+    }
 
     EXPECT_EQ(Start({"--bad-checksum", "9"}), "");
     ::waitpid(pid, &status, 0);

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "BrakeFreqTable.h"
+#include "CliText.h"
 #include "CutOffTable.h"
 #include "DriveFreqTable.h"
 #include "IniTextCodec.h"
@@ -23,14 +24,14 @@ bool InCurveRange(int32_t v)
     return v >= DriveFreqTable::kMin && v <= DriveFreqTable::kMax;
 }
 
-std::string BrakeText(int32_t v)
+std::string BrakeText(int32_t v, int language)
 {
-    return BankReport::BrakeKHz(v).value_or("(out of range)");
+    return BankReport::BrakeKHz(v).value_or(CliText::Get(CliText::kOutOfRange, language));
 }
 
-std::string CutOffText(int32_t v)
+std::string CutOffText(int32_t v, int language)
 {
-    return BankReport::CutOff(v).value_or("(not a cut-off code)");
+    return BankReport::CutOff(v).value_or(CliText::Get(CliText::kNotCutOffCode, language));
 }
 
 std::string StepText(int32_t v)
@@ -92,17 +93,17 @@ std::string BankReport::Escape(const std::string& text)
     return out;
 }
 
-std::string BankReport::Show(const ModelBank& bank)
+std::string BankReport::Show(const ModelBank& bank, int language)
 {
-    std::string out = "Current model: MODEL" + std::to_string(bank.ShownIndex() + 1) +
-                      " (model number " + std::to_string(bank.ModelNumber) + ")\n" +
-                      "SYS_CUR: " + std::to_string(bank.SYS_CUR) + "\n";
+    std::string out = CliText::Get(CliText::kShowCurrentModel, language,
+                                   {std::to_string(bank.ShownIndex() + 1), std::to_string(bank.ModelNumber)}) +
+                      "\nSYS_CUR: " + std::to_string(bank.SYS_CUR) + "\n";
     for (size_t i = 0; i < bank.models.size(); ++i) {
         const ModelSettings& m = bank.models[i];
         out += "\nMODEL" + std::to_string(i + 1) + "\n";
         out += Line("NBRK", std::to_string(m.NBRK));
-        out += Line("BFREQ", std::to_string(m.BFREQ) + "  " + BrakeText(m.BFREQ));
-        out += Line("VLT", std::to_string(m.VLT) + "  " + CutOffText(m.VLT));
+        out += Line("BFREQ", std::to_string(m.BFREQ) + "  " + BrakeText(m.BFREQ, language));
+        out += Line("VLT", std::to_string(m.VLT) + "  " + CutOffText(m.VLT, language));
         out += Line("PROG", std::to_string(m.PROG));
         std::string steps;
         for (int32_t v : m.FRQ)
@@ -111,7 +112,8 @@ std::string BankReport::Show(const ModelBank& bank)
         // The number of lines first, as the file counts them, so that an empty memo and a memo
         // of one empty line read differently; then each line as it is, indented.
         const std::vector<std::string> lines = SettingsFile::SplitMemoLines(m.MEMO);
-        out += Line("MEMO", std::to_string(lines.size()) + (lines.size() == 1 ? " line" : " lines"));
+        out += Line("MEMO", CliText::Get(lines.size() == 1 ? CliText::kShowOneLine : CliText::kShowLines, language,
+                                         {std::to_string(lines.size())}));
         for (const std::string& l : lines)
             out += l.empty() ? "\n" : "         " + Escape(l) + "\n";
     }

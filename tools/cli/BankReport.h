@@ -10,7 +10,8 @@ struct ModelBank;
 // differences between two banks.
 class BankReport {
 public:
-    static std::string Show(const ModelBank& bank);
+    // Language 0 Japanese, 1 English for the few words beside the values.
+    static std::string Show(const ModelBank& bank, int language = 1);
     // The bank as one line of JSON (UTF-8): the stored values as numbers, the memo as
     // text, and beside them the texts the window shows (null for a value outside its table).
     static std::string Json(const ModelBank& bank);

@@ -197,8 +197,6 @@ std::string CliOptions::Usage()
            "PORT is COM1..COM20 (as listed by 'ports') or a device path such as /dev/ttyUSB0.\n"
            "A FILE, IN, A or B of '-' is standard input (one of A and B at most); an OUT of\n"
            "convert of '-' is standard output.\n"
-           "Ctrl+C (SIGINT) or SIGTERM stops a transfer after the frame under way; the controller's\n"
-           "state is then reported, no file is changed, and the exit status is 130.\n"
            "\n"
            "Options (each at most once; --name VALUE or --name=VALUE):\n"
            "  --model N        model 1..5 for read and write\n"
@@ -214,7 +212,7 @@ std::string CliOptions::Usage()
            "  --version        the program's version\n"
            "\n"
            "Exit status: 0 success, 1 the operation failed, 2 usage error (also a --settings\n"
-           "file that cannot be read), 130 stopped by a signal.\n"
+           "file that cannot be read).\n"
            "diff: 0 the files hold the same settings, 1 they differ, 2 usage error or a file\n"
            "that cannot be read (the diff(1) convention).\n";
 }

@@ -62,9 +62,12 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"* を開けません: *", "cannot open *: *"},
     {"中断しました", "interrupted"},
     {"（範囲外）", "(out of range)"},
-    {"（カットオフの値ではありません）", "(not a cut-off code)"},
+    {"（一覧にない値）", "(not a cut-off code)"},
     {"現在のモデル", "current model"},
     {"メモ（続き）", "memo (continued)"},
+    {"現在のモデル: MODEL*（モデル番号 *）", "Current model: MODEL* (model number *)"},
+    {"* 行", "* line"},
+    {"* 行", "* lines"},
 }};
 
 }  // namespace

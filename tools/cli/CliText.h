@@ -53,6 +53,9 @@ public:
         kNotCutOffCode,
         kCurrentModelMark,
         kMemoContinued,
+        kShowCurrentModel,
+        kShowOneLine,
+        kShowLines,
         kCount
     };
 

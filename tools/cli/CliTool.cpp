@@ -338,7 +338,7 @@ int CliTool::Show()
     ModelBank bank;
     if (!LoadInput(options_.operands[0], bank))
         return kFailed;
-    std::fputs((options_.json ? BankReport::Json(bank) : BankReport::Show(bank)).c_str(), out_);
+    std::fputs((options_.json ? BankReport::Json(bank) : BankReport::Show(bank, language_)).c_str(), out_);
     return kOk;
 }
 

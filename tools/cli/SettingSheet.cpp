@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 
 #include <cctype>
+#include <vector>
 
 #include "AtomicFileWriter.h"
 #include "IniFileError.h"
@@ -57,7 +58,7 @@ QByteArray SettingSheet::RenderPdf(const ModelBank& bank, int language, const QS
         pdf.setCreator(QStringLiteral("vxrmgr-cli"));
         QPainter painter(&pdf);
         const SettingSheetLayout layout(bank, language, title, QSizeF(pdf.width(), pdf.height()), pdf.resolution());
-        SettingSheetPainter::Paint(painter, layout);
+        SettingSheetPainter::Paint(painter, layout, [&pdf] { pdf.newPage(); });
         if (!painter.end())
             throw IniFileError("Cannot make the PDF page");
     }
@@ -67,15 +68,32 @@ QByteArray SettingSheet::RenderPdf(const ModelBank& bank, int language, const QS
 QImage SettingSheet::RenderImage(const ModelBank& bank, int language, const QString& title, double dpi)
 {
     const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
-    QImage image(qRound(mm.width() / 25.4 * dpi), qRound(mm.height() / 25.4 * dpi), QImage::Format_RGB32);
-    const int dotsPerMeter = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    QPainter painter(&image);
-    const SettingSheetLayout layout(bank, language, title, QSizeF(image.size()), dpi);
-    SettingSheetPainter::Paint(painter, layout);
+    const QSize size(qRound(mm.width() / 25.4 * dpi), qRound(mm.height() / 25.4 * dpi));
+    const auto page = [size, dpi](int count = 1) {
+        QImage image(size.width(), size.height() * count, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(dpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    };
+    std::vector<QImage> pages{page()};
+    QPainter painter(&pages.back());
+    const SettingSheetLayout layout(bank, language, title, QSizeF(size), dpi);
+    SettingSheetPainter::Paint(painter, layout, [&] {
+        painter.end();
+        pages.push_back(page());
+        painter.begin(&pages.back());
+    });
     painter.end();
-    return image;
+    if (pages.size() == 1)
+        return pages.front();
+    // Further pages below the first, in one picture.
+    QImage all = page(static_cast<int>(pages.size()));
+    QPainter stack(&all);
+    for (size_t k = 0; k < pages.size(); ++k)
+        stack.drawImage(0, size.height() * static_cast<int>(k), pages[k]);
+    stack.end();
+    return all;
 }
 
 QByteArray SettingSheet::Render(Format format, const ModelBank& bank, int language, const QString& title)

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "BankReport.h"
+#include "CliText.h"
 #include "DriveFreqTable.h"
 #include "IniTextCodec.h"
 #include "TextTable.h"
@@ -30,6 +31,17 @@ QString Text(int message, int language)
     return QString::fromStdString(TextTable::Message(message, language));
 }
 
+QString Text(CliText::Id id, int language)
+{
+    return QString::fromStdString(CliText::Get(id, language));
+}
+
+// "70 (out of range)"; Japanese notes bring their own full-width brackets.
+QString WithNote(int32_t value, CliText::Id note, int language)
+{
+    return QString::number(value) + (language == 0 ? QString() : QStringLiteral(" ")) + Text(note, language);
+}
+
 }  // namespace
 
 double SettingSheetLayout::KHzOf(int32_t frq)
@@ -47,18 +59,18 @@ double SettingSheetLayout::XOf(const QRectF& area, int point)
     return area.left() + (point + 0.5) * area.width() / ModelSettings::kFrqPoints;
 }
 
-QString SettingSheetLayout::BrakeFreqText(int32_t bfreq)
+QString SettingSheetLayout::BrakeFreqText(int32_t bfreq, int language)
 {
     if (const auto text = BankReport::BrakeKHz(bfreq))
         return QString::fromStdString(*text);
-    return QString::number(bfreq) + QStringLiteral(" (out of range)");
+    return WithNote(bfreq, CliText::kOutOfRange, language);
 }
 
-QString SettingSheetLayout::CutOffText(int32_t vlt)
+QString SettingSheetLayout::CutOffText(int32_t vlt, int language)
 {
     if (const auto text = BankReport::CutOff(vlt))
         return QString::fromStdString(*text);
-    return QString::number(vlt) + QStringLiteral(" (not a cut-off code)");
+    return WithNote(vlt, CliText::kNotCutOffCode, language);
 }
 
 QString SettingSheetLayout::MemoText(const std::string& memo)
@@ -74,7 +86,7 @@ QString SettingSheetLayout::MemoText(const std::string& memo)
 
 SettingSheetLayout::SettingSheetLayout(const ModelBank& bank, int language, const QString& title,
                                        QSizeF page, double dpi)
-    : dpi_(dpi), page_(QPointF(0, 0), page)
+    : dpi_(dpi), page_(QPointF(0, 0), page), memoContinued_(Text(CliText::kMemoContinued, language))
 {
     const double left = Mm(kMargin);
     const double width = page.width() - 2 * Mm(kMargin);
@@ -109,7 +121,7 @@ SettingSheetLayout::ModelBox SettingSheetLayout::MakeModel(const ModelBank& bank
         const double inset = Mm(0.8);
         box.mark = {QRectF(frame.right() - Mm(kPad) - Mm(kMarkWidth), frame.top() + inset, Mm(kMarkWidth),
                            box.header.height() - 2 * inset),
-                    language == 0 ? QStringLiteral("現在のモデル") : QStringLiteral("current model")};
+                    Text(CliText::kCurrentModelMark, language)};
     }
 
     const double x = frame.left() + Mm(kPad);
@@ -118,7 +130,7 @@ SettingSheetLayout::ModelBox SettingSheetLayout::MakeModel(const ModelBank& bank
                                                Text(TextTable::kBrakeFreq, language),
                                                Text(TextTable::kLowVoltCut, language),
                                                Text(TextTable::kTimingAdjust, language)};
-    const std::array<QString, kRows> values = {QString::number(m.NBRK), BrakeFreqText(m.BFREQ), CutOffText(m.VLT),
+    const std::array<QString, kRows> values = {QString::number(m.NBRK), BrakeFreqText(m.BFREQ, language), CutOffText(m.VLT, language),
                                                QString::number(m.PROG)};
     for (size_t r = 0; r < kRows; ++r) {
         box.settings[r].label = {QRectF(x, y, Mm(kLabelWidth), Mm(kRowHeight)), labels[r]};

@@ -44,7 +44,7 @@ public:
         TextBox mark;   // the current model's mark in its header; empty for the others
         std::array<Setting, kRows> settings;
         TextBox memoLabel;
-        TextBox memo;   // the memo wraps within rect and is cut off at its bottom
+        TextBox memo;   // the memo wraps within rect; what does not fit goes on a further page
         Plot plot;
     };
 
@@ -58,6 +58,8 @@ public:
     const TextBox& Title() const { return title_; }
     const TextBox& Subtitle() const { return subtitle_; }
     const std::array<ModelBox, ModelBank::kModels>& Models() const { return models_; }
+    // Says that a memo goes on on a further page, and heads that page.
+    const QString& MemoContinued() const { return memoContinued_; }
 
     // The drive frequency of a curve value in kHz, as its table text says.
     static double KHzOf(int32_t frq);
@@ -65,9 +67,10 @@ public:
     static double YOf(const QRectF& area, double khz);
     static double XOf(const QRectF& area, int point);
 
-    // The texts shown for the settings (the window's, with a note for values it cannot show).
-    static QString BrakeFreqText(int32_t bfreq);
-    static QString CutOffText(int32_t vlt);
+    // The texts shown for the settings (the window's, with a note in the sheet's language for
+    // values it cannot show).
+    static QString BrakeFreqText(int32_t bfreq, int language);
+    static QString CutOffText(int32_t vlt, int language);
     // The memo with its line ends as '\n' and other control characters as blanks.
     static QString MemoText(const std::string& memo);
 
@@ -78,5 +81,6 @@ private:
     QRectF page_;
     TextBox title_;
     TextBox subtitle_;
+    QString memoContinued_;
     std::array<ModelBox, ModelBank::kModels> models_;
 };

@@ -46,55 +46,90 @@ void DrawLine(QPainter& p, const QRectF& rect, const QString& text, const QFont&
                fm.elidedText(text, Qt::ElideRight, rect.width()));
 }
 
-// The memo: its own lines, each wrapped to the box's width (anywhere when a word is longer
-// than a line); when the box is full the last line shown ends in "…".
-void DrawMemo(QPainter& p, const QRectF& rect, const QString& text, const QFont& font)
+// Where the memo lines that a model's box could not hold go on.
+struct Overflow {
+    QString model;
+    QStringList lines;
+};
+
+// The memo's first lines within its box. When the box is too small its last line says where
+// the memo goes on, and the lines not drawn are returned.
+QStringList DrawMemo(QPainter& p, const QRectF& rect, const QString& text, const QFont& font, const QString& continued)
 {
     if (text.isEmpty() || rect.height() <= 0)
-        return;
+        return {};
     const QFontMetricsF fm(font, p.device());
     const int fits = std::max(1, static_cast<int>(rect.height() / fm.lineSpacing()));
-
-    struct Line {
-        QString text;
-        QString rest;  // from this line's start to its paragraph's end
-    };
-    std::vector<Line> lines;
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QStringList paragraphs = text.split(QLatin1Char('\n'));
-    while (!paragraphs.isEmpty() && paragraphs.last().isEmpty())
-        paragraphs.removeLast();
-    for (const QString& para : paragraphs) {
-        if (para.isEmpty()) {
-            lines.push_back({});
-            continue;
-        }
-        QTextLayout layout(para, font, p.device());
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
-            l.setLineWidth(rect.width());
-            lines.push_back({para.mid(l.textStart(), l.textLength()), para.mid(l.textStart())});
-        }
-        layout.endLayout();
-        if (static_cast<int>(lines.size()) > fits)
-            break;
-    }
+    const QStringList lines = SettingSheetPainter::WrapMemo(text, font, p.device(), rect.width());
+    const int shown = lines.size() <= fits ? static_cast<int>(lines.size()) : fits - 1;
 
     p.save();
     p.setClipRect(rect);
     p.setFont(font);
     p.setPen(kText);
-    const int shown = std::min(fits, static_cast<int>(lines.size()));
-    for (int k = 0; k < shown; ++k) {
-        QString line = lines[static_cast<size_t>(k)].text;
-        if (k == shown - 1 && static_cast<int>(lines.size()) > shown)
-            line = fm.elidedText(lines[static_cast<size_t>(k)].rest + QChar(0x2026), Qt::ElideRight, rect.width());
-        // Trailing blanks of a wrapped line are no ink; the line starts at the box's left edge.
-        p.drawText(QPointF(rect.left(), rect.top() + k * fm.lineSpacing() + fm.ascent()), line);
+    const auto baseline = [&](int k) { return rect.top() + k * fm.lineSpacing() + fm.ascent(); };
+    // Trailing blanks of a wrapped line are no ink; the line starts at the box's left edge.
+    for (int k = 0; k < shown; ++k)
+        p.drawText(QPointF(rect.left(), baseline(k)), lines[k]);
+    if (shown < lines.size()) {
+        p.setPen(kLabel);
+        p.drawText(QPointF(rect.left(), baseline(shown)),
+                   fm.elidedText(QChar(0x2026) + QStringLiteral(" ") + continued, Qt::ElideRight, rect.width()));
     }
     p.restore();
+    return lines.mid(shown);
+}
+
+void StartPage(QPainter& p, const SettingSheetLayout& layout)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.fillRect(layout.Page(), SettingSheetPainter::Background());
+}
+
+// The memo lines the first page could not hold, model by model, on as many pages as they need.
+int DrawContinuations(QPainter& p, const SettingSheetLayout& layout, const std::vector<Overflow>& rest,
+                      const std::function<void()>& newPage)
+{
+    const QFont font = SheetFont(7.5);
+    const QFont heading = SheetFont(9.5, true);
+    const QFontMetricsF fm(font, p.device());
+    const double left = layout.Title().rect.left();
+    const double width = layout.Page().width() - 2 * left;
+    const double top = layout.Title().rect.bottom() + layout.Mm(2.0);
+    const double bottom = layout.Page().bottom() - layout.Title().rect.top();
+    const double headingHeight = layout.Mm(6.5);
+    const QString title = layout.Title().text + QStringLiteral(" \u2014 ") + layout.MemoContinued();
+
+    int pages = 0;
+    double y = bottom;
+    const auto startPage = [&] {
+        newPage();
+        ++pages;
+        StartPage(p, layout);
+        DrawLine(p, layout.Title().rect, title, SheetFont(13.0, true), kText);
+        y = top;
+    };
+    for (const Overflow& o : rest) {
+        if (y + headingHeight + fm.lineSpacing() > bottom)
+            startPage();
+        DrawLine(p, QRectF(left, y, width, headingHeight), o.model, heading, kText);
+        y += headingHeight;
+        p.setFont(font);
+        for (const QString& line : o.lines) {
+            if (y + fm.lineSpacing() > bottom) {
+                startPage();
+                DrawLine(p, QRectF(left, y, width, headingHeight), o.model, heading, kText);
+                y += headingHeight;
+            }
+            p.setFont(font);
+            p.setPen(kText);
+            p.drawText(QPointF(left, y + fm.ascent()), line);
+            y += fm.lineSpacing();
+        }
+        y += layout.Mm(3.0);
+    }
+    return pages;
 }
 
 void DrawPlot(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::Plot& plot)
@@ -145,7 +180,8 @@ void DrawPlot(QPainter& p, const SettingSheetLayout& layout, const SettingSheetL
     p.setBrush(Qt::NoBrush);
 }
 
-void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::ModelBox& box)
+void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::ModelBox& box,
+               std::vector<Overflow>& rest)
 {
     p.fillRect(box.header, box.current ? kCurrentHeader : kHeader);
     DrawLine(p, box.name.rect, box.name.text, SheetFont(9.5, true), kText);
@@ -165,7 +201,9 @@ void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheet
         p.drawLine(QPointF(setting.label.rect.left(), y), QPointF(setting.value.rect.right(), y));
     }
     DrawLine(p, box.memoLabel.rect, box.memoLabel.text, SheetFont(7.5), kLabel);
-    DrawMemo(p, box.memo.rect, box.memo.text, SheetFont(7.5));
+    const QStringList notShown = DrawMemo(p, box.memo.rect, box.memo.text, SheetFont(7.5), layout.MemoContinued());
+    if (!notShown.isEmpty())
+        rest.push_back({box.name.text, notShown});
 
     DrawPlot(p, layout, box.plot);
 
@@ -182,16 +220,39 @@ void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheet
 
 }  // namespace
 
-void SettingSheetPainter::Paint(QPainter& painter, const SettingSheetLayout& layout)
+int SettingSheetPainter::Paint(QPainter& painter, const SettingSheetLayout& layout,
+                              const std::function<void()>& newPage)
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.fillRect(layout.Page(), Background());
-
+    StartPage(painter, layout);
     DrawLine(painter, layout.Title().rect, layout.Title().text, SheetFont(13.0, true), kText);
     DrawLine(painter, layout.Subtitle().rect, layout.Subtitle().text, SheetFont(8.0), kLabel, Qt::AlignRight);
+    std::vector<Overflow> rest;
     for (const auto& box : layout.Models())
-        DrawModel(painter, layout, box);
-    painter.restore();
+        DrawModel(painter, layout, box, rest);
+    return 1 + DrawContinuations(painter, layout, rest, newPage);
+}
+
+QStringList SettingSheetPainter::WrapMemo(const QString& text, const QFont& font, QPaintDevice* device, double width)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QStringList paragraphs = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        paragraphs.removeLast();  // a final line end adds no line
+    QStringList lines;
+    for (const QString& para : paragraphs) {
+        if (para.isEmpty()) {
+            lines.push_back({});
+            continue;
+        }
+        QTextLayout layout(para, font, device);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(width);
+            lines.push_back(para.mid(l.textStart(), l.textLength()));
+        }
+        layout.endLayout();
+    }
+    return lines;
 }

@@ -1,11 +1,18 @@
 #pragma once
 #include <QColor>
+#include <QString>
+#include <QStringList>
 
+#include <functional>
+
+class QFont;
+class QPaintDevice;
 class QPainter;
 class SettingSheetLayout;
 
-// Draws a setting sheet's layout with any QPainter (a PDF page or an image). Texts are cut
-// to their boxes: a long value is elided, a long memo wraps and ends in "…" at its box's bottom.
+// Draws a setting sheet's layout with any QPainter (a PDF page or an image). A long value is
+// elided; a memo wraps within its box, and what does not fit there continues on further pages,
+// so no memo line is ever left out.
 class SettingSheetPainter {
 public:
     // Colours a test can look for: the curve, and the current model's mark.
@@ -13,5 +20,11 @@ public:
     static QColor MarkColor() { return QColor(0xD9, 0x6A, 0x00); }
     static QColor Background() { return Qt::white; }
 
-    static void Paint(QPainter& painter, const SettingSheetLayout& layout);
+    // Paints the sheet's first page, then the memo lines its boxes could not hold on as many
+    // pages as they need, calling newPage before each of those. Returns the number of pages.
+    static int Paint(QPainter& painter, const SettingSheetLayout& layout, const std::function<void()>& newPage);
+
+    // A memo's lines as the sheet shows them: each of its own lines wrapped to width (anywhere
+    // when a word is longer than a line); trailing empty lines dropped.
+    static QStringList WrapMemo(const QString& text, const QFont& font, QPaintDevice* device, double width);
 };

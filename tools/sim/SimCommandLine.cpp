@@ -130,6 +130,10 @@ std::optional<SimCommandLine> SimCommandLine::Parse(const std::vector<std::strin
             line.help = true;
             continue;
         }
+        if (option == "--version") {
+            line.version = true;
+            continue;
+        }
         if (option == "--paced") {
             if (inlineValue) return fail("--paced takes no value");
             line.paced = true;
@@ -208,6 +212,7 @@ Options:
                          removed on exit; name it as the port in the tool's settings
   --frame-timeout MS     drop a frame that stops arriving for MS ms (default 500)
   -h, --help             show this text
+  --version              show the version
 
 Faults (persistent; append ",once" to a value to apply it to the next matching frame only).
 CMD is a command byte in hex (D1..D6, E1..E6) or "any"; MODEL is 1..5.

@@ -23,6 +23,7 @@ public:
     };
 
     bool help = false;
+    bool version = false;
     bool paced = false;
     std::string statePath;
     std::string transcriptPath;

@@ -52,9 +52,9 @@ int main(int argc, char** argv)
         std::cerr << "vxr-sim: " << error << "\nTry 'vxr-sim --help'.\n";
         return 2;
     }
-    if (line->help) {
-        std::cout << SimCommandLine::Usage();
-        return 0;
+    if (line->help || line->version) {
+        std::cout << (line->help ? SimCommandLine::Usage() : std::string("vxr-sim " VXR_VERSION "\n")) << std::flush;
+        return std::cout ? 0 : 1;
     }
 
     // The signals are taken by sigtimedwait below; blocked before the simulator's thread starts
