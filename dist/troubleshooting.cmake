@@ -1,0 +1,31 @@
+# cmake -DREADME=... -DOUT=... -P troubleshooting.cmake
+# The README's notes on serial ports (how COMn is found, why a port cannot be opened: the dialout
+# group, ModemManager, brltty) and on the settings file, as a document of their own for an
+# installation: the README stays the one place they are written.
+file(READ "${README}" text)
+set(first "\n### Serial ports on Linux\n")
+set(last "\n### Where the settings are\n")
+string(FIND "${text}" "${first}" begin)
+string(FIND "${text}" "${last}" lastBegin)
+if(begin EQUAL -1 OR lastBegin LESS begin)
+  message(FATAL_ERROR "${README}: the sections \"Serial ports on Linux\" and \"Where the settings are\" are gone")
+endif()
+# Up to the next heading of the same or a higher level after the last section's own.
+string(LENGTH "${last}" lastLength)
+math(EXPR afterLast "${lastBegin} + ${lastLength}")
+string(SUBSTRING "${text}" ${afterLast} -1 tail)
+string(REGEX MATCH "\n##?#? [^\n]*" next "${tail}")
+if(next)
+  string(FIND "${tail}" "${next}" end)
+  math(EXPR end "${afterLast} + ${end}")
+else()
+  string(LENGTH "${text}" end)
+endif()
+math(EXPR begin "${begin} + 1")
+math(EXPR length "${end} - ${begin}")
+string(SUBSTRING "${text}" ${begin} ${length} notes)
+
+# Headings two levels up; the installed programs are on the PATH (a build's own copy stays named).
+string(REGEX REPLACE "(^|\n)##(#+ )" "\\1\\2" notes "${notes}")
+string(REGEX REPLACE "`build/bin/(vxr[a-z-]*)" "`\\1" notes "${notes}")
+file(WRITE "${OUT}" "${notes}")
