@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks a built package (scripts/package.sh) with the ecosystem's own tools and starts it from an
-# unpacked copy: the desktop entry (desktop-file-validate), the metainfo (appstreamcli), the file
-# type (update-mime-database), the package (lintian, failing on errors); then vxrmgr-cli --help
-# and the window under the offscreen platform, which must keep running, keep its settings in
-# XDG_CONFIG_HOME and write nothing beside the program.
+# unpacked copy: the desktop entry (desktop-file-validate), the metainfo (appstreamcli, which
+# needs no network: it names no web address), the file type (update-mime-database), the package
+# and its debugging symbols beside it (lintian, failing on errors and warnings), the manual pages
+# against the programs' --help and the troubleshooting notes vxrmgr(1) points to; then the window
+# under the offscreen platform, which must keep running, keep its settings in XDG_CONFIG_HOME and
+# write nothing beside the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=${1:?usage: scripts/check-package.sh vxrmgr_VERSION_ARCH.deb}
@@ -16,7 +18,7 @@ dpkg-deb -x "$deb" "$root"
 
 echo "check-package: desktop entry, metainfo, file type"
 desktop-file-validate "$root/usr/share/applications/$id.desktop"
-appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
+appstreamcli validate "$root/usr/share/metainfo/$id.metainfo.xml"
 mkdir -p "$tmp/mime/packages"
 cp "$root/usr/share/mime/packages/$id.xml" "$tmp/mime/packages/"
 XDG_DATA_DIRS="$tmp" update-mime-database "$tmp/mime"  # in the search path: no note about it
@@ -24,18 +26,27 @@ grep -q '^50:application/x-vxrmgr-settings:\*\.vxs$' "$tmp/mime/globs2"
 grep -q ':application/x-vxrmgr-settings:\*\.VXS:cs$' "$tmp/mime/globs2"
 
 echo "check-package: lintian"
+debs=("$deb")
+dbgsym="$(dirname "$deb")/$(basename "$deb" | sed 's/^vxrmgr_/vxrmgr-dbgsym_/')"
+[ -f "$dbgsym" ] && debs+=("$dbgsym")
 rc=0
-lintian --fail-on error "$deb" >"$tmp/lintian.log" 2>&1 || rc=$?
+lintian --fail-on error,warning "${debs[@]}" >"$tmp/lintian.log" 2>&1 || rc=$?
 grep -v 'running with root privileges' "$tmp/lintian.log" || true
 if [ "$rc" -ne 0 ]; then
-    echo "check-package: lintian found errors" >&2
+    echo "check-package: lintian found errors or warnings" >&2
+    exit 1
+fi
+
+echo "check-package: manual pages and documentation"
+bin="$root/usr/bin"
+scripts/check-manpages.sh "$bin" "$root/usr/share/man/man1"
+notes=$(zcat "$root/usr/share/man/man1/vxrmgr.1.gz" | grep -o '/usr/share/doc/[^ ]*\.md' | head -n 1)
+if [ -z "$notes" ] || ! grep -q 'dialout' "$root$notes" 2>/dev/null; then
+    echo "check-package: vxrmgr(1) points to '$notes', which does not hold the port notes" >&2
     exit 1
 fi
 
 echo "check-package: the unpacked programs"
-bin="$root/usr/bin"
-"$bin/vxrmgr-cli" --help | grep -q '^Usage: vxrmgr-cli'
-"$bin/vxr-sim" --help | grep -q '^Usage: vxr-sim'
 
 listing() { (cd "$root" && find . -printf '%p %s %T@\n' | LC_ALL=C sort); }
 before=$(listing)
