@@ -2,21 +2,25 @@
 # Builds the browser page into build-web/ (the core compiled by Emscripten) and serves it on
 # http://127.0.0.1:8480/ until interrupted.
 #   --port N       serve on port N instead
+#   --bundle DIR   write the page's static files into DIR, with vxrmgr.html: the whole page in
+#                  one file that also works from file://; serves nothing
 #   --build-only   build and stop (the tests serve the page themselves)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 OUT=${WEB_BUILD_DIR:-build-web}
 PORT=8480
 SERVE=1
+BUNDLE=
 while [ $# -gt 0 ]; do
   case "$1" in
     --port) PORT=${2:?--port needs a number}; shift 2 ;;
+    --bundle) BUNDLE=${2:?--bundle needs a folder}; SERVE=0; shift 2 ;;
     --build-only) SERVE=0; shift ;;
     *) echo "web.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
 
-mkdir -p "$OUT"
+mkdir -p "$OUT" "$OUT.single"
 # Debian's emcc finds its JavaScript parser there.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
@@ -24,15 +28,33 @@ CORE_SOURCES=(src/model/ModelSettings.cpp src/model/ModelBank.cpp src/model/Driv
               src/model/BrakeFreqTable.cpp src/model/TextTable.cpp web/bindings.cpp)
 # The only entry points the page may call.
 EXPORTS=_vxr_texts,_vxr_message
+LINK=(-sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=VxrCore -sENVIRONMENT=web -sFILESYSTEM=0
+      -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS="$EXPORTS" -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString)
 
-# Rebuilt only when a source or this script is newer than the module.
-if [ ! -f "$OUT/vxrcore.mjs" ] || [ -n "$(find src/model web/bindings.cpp scripts/web.sh -newer "$OUT/vxrcore.mjs" -print -quit)" ]; then
-  em++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc/model "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" \
-    -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=VxrCore -sENVIRONMENT=web -sFILESYSTEM=0 \
-    -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS="$EXPORTS" \
-    -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString
+# Rebuilt only when a source or this script is newer than the module. The single file takes the
+# same core with its WebAssembly inside the script.
+if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model web/bindings.cpp scripts/web.sh -newer "$OUT.single/vxrcore.mjs" -print -quit)" ]; then
+  em++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc/model "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" "${LINK[@]}"
+  em++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc/model "${CORE_SOURCES[@]}" -o "$OUT.single/vxrcore.mjs" "${LINK[@]}" -sSINGLE_FILE=1
 fi
-cp web/index.html web/*.css web/*.js "$OUT/"
+cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
+cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
+for size in 192 512; do
+  [ "$OUT/icon-$size.png" -nt dist/org.vxrmgr.VxrManager.svg ] || rsvg-convert -w $size -h $size dist/org.vxrmgr.VxrManager.svg -o "$OUT/icon-$size.png"
+done
+
+# The service worker keeps every file of the page; its version changes with any of them.
+FILES=(./ index.html page.css $(cd "$OUT" && ls *.js | grep -v '^sw\.js$') vxrcore.mjs vxrcore.wasm manifest.webmanifest icon.svg icon-192.png icon-512.png)
+VERSION=$(cd "$OUT" && cat "${FILES[@]:1}" | sha256sum | cut -c1-16)
+LIST=$(printf '"%s", ' "${FILES[@]}")
+sed -i -e "s|^const VERSION = .*|const VERSION = 'vxrmgr-$VERSION';|" -e "s|^const FILES = .*|const FILES = [${LIST%, }];|" "$OUT/sw.js"
+
+if [ -n "$BUNDLE" ]; then
+  mkdir -p "$BUNDLE"
+  cp "$OUT"/{index.html,page.css,manifest.webmanifest,vxrcore.mjs,vxrcore.wasm,icon.svg,icon-192.png,icon-512.png} "$OUT"/*.js "$BUNDLE/"
+  node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$BUNDLE/vxrmgr.html"
+  echo "web.sh: the page's files and the single file vxrmgr.html are in $BUNDLE" >&2
+fi
 
 if [ "$SERVE" = 1 ]; then
   echo "web.sh: serving $OUT on http://127.0.0.1:$PORT/ (Ctrl-C ends)" >&2

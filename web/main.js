@@ -94,6 +94,11 @@ async function start() {
   document.documentElement.dataset.state = 'ready';
 }
 
+// Served pages keep their files for use offline; the single file from file:// needs none.
+if ('serviceWorker' in navigator && location.protocol.startsWith('http')) {
+  navigator.serviceWorker.register('sw.js').catch(() => { /* served without it: online only */ });
+}
+
 start().catch((e) => {
   document.documentElement.dataset.state = 'failed';
   throw e;

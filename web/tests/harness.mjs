@@ -19,7 +19,7 @@ export class Harness {
   }
 
   // A page of its own: locale, query, granted ports (info) and what each port leads to.
-  async open({ query = '', locale = 'en-US', ports = [], backends = [], request = null } = {}) {
+  async open({ url = null, query = '', locale = 'en-US', ports = [], backends = [], request = null } = {}) {
     const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 } });
     const relay = new SerialRelay(backends);
     await context.exposeBinding('__vxrSerial', (_source, ...args) => relay.handle(...args));
@@ -28,7 +28,7 @@ export class Harness {
     const errors = [];
     page.on('pageerror', (e) => errors.push(e));
     const view = new PageView(this, context, page, relay, errors);
-    await page.goto(`${this.baseUrl}${query}`);
+    await page.goto(url ?? `${this.baseUrl}${query}`);
     await page.waitForSelector('html[data-state="started"], html[data-state="failed"]');
     return view;
   }

@@ -1,22 +1,24 @@
 // Runs the browser tests against the built page (scripts/web.sh --build-only) and vxr-sim.
-//   node web/tests/run.mjs [--page build-web] [--sim build/bin/vxr-sim] [name filter]
+//   node web/tests/run.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [name filter]
 import { resolve, join } from 'node:path';
 import { serve } from '../serve.mjs';
 import { Harness } from './harness.mjs';
 import { tests as pageTests } from './page.test.mjs';
 import { tests as serialTests } from './serial.test.mjs';
+import { tests as offlineTests } from './offline.test.mjs';
 
 const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
 const root = resolve(arg('--page', 'build-web'));
+const bundleDir = resolve(arg('--bundle', 'build-web-bundle'));
 const sim = resolve(arg('--sim', join(process.env.BUILD_DIR ?? 'build', 'bin', 'vxr-sim')));
-const filter = process.argv.slice(2).find((a, i, all) => !a.startsWith('--') && !['--page', '--sim'].includes(all[i - 1]));
+const filter = process.argv.slice(2).find((a, i, all) => !a.startsWith('--') && !['--page', '--sim', '--bundle'].includes(all[i - 1]));
 const TIMEOUT_MS = 60_000;
 
 const server = await serve(root, 0);
 const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens'));
-const env = { harness, sim };
+const env = { harness, sim, root, bundleDir };
 let failed = 0, ran = 0;
-for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests })) {
+for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests })) {
   if (filter && !name.includes(filter)) continue;
   ++ran;
   const cleanups = [];

@@ -1,0 +1,53 @@
+// The page without a server: the single file from file://, the served page again offline through
+// its service worker, and the size of both.
+import assert from 'node:assert/strict';
+import { readFileSync, readdirSync, statSync } from 'node:fs';
+import { join } from 'node:path';
+import { gzipSync } from 'node:zlib';
+import { pathToFileURL } from 'node:url';
+
+const BUDGET = 600 * 1024;
+const gz = (file) => gzipSync(readFileSync(file), { level: 9 }).length;
+
+export const tests = {
+  async 'the single file works from file:// in both languages, its port list included'({ harness, bundleDir, defer }) {
+    const url = pathToFileURL(join(bundleDir, 'vxrmgr.html')).href;
+    for (const [query, text, label] of [['?lang=ja', 'シリアルポートを閉じました', '出力周波数'], ['?lang=en', 'No Connection', 'DriveFreq']]) {
+      const view = await harness.open({ url: url + query, ports: [{ usbVendorId: 0x0403, usbProductId: 0x6001 }],
+        backends: [{ error: { name: 'NetworkError', message: 'Failed to open serial port.' } }] });
+      defer(() => view.close());
+      assert.equal((await view.message()).text, text);
+      await view.answer('OK');
+      assert.equal(await view.page.textContent('#Label18'), label);
+      await view.page.selectOption('#CommPort', '1');
+      assert.match((await view.message()).text, /^COM1/);
+      await view.answer('OK');
+      await view.screenshot(`single-file-${query.slice(-2)}`);
+    }
+  },
+
+  async 'the served page starts again offline from what its service worker kept'({ harness, defer }) {
+    const view = await harness.open({ query: '?lang=en' });
+    defer(() => view.close());
+    await view.answer('OK');
+    await view.page.evaluate(() => navigator.serviceWorker.ready);
+    await view.context.setOffline(true);
+    await view.page.reload();
+    await view.page.waitForSelector('html[data-state="started"]');
+    assert.equal((await view.message()).text, 'No Connection');
+    await view.answer('OK');
+    assert.equal(await view.page.textContent('#Label1'), 'AutomaticBrake');
+    assert.ok(await view.page.evaluate(() => navigator.serviceWorker.controller !== null), 'served by the service worker');
+    const manifest = await view.page.evaluate(async () => (await fetch(document.querySelector('link[rel=manifest]').href)).json());
+    assert.equal(manifest.display, 'standalone');
+  },
+
+  async 'the served files and the single file each stay within 600 KB compressed'({ root, bundleDir }) {
+    const served = readdirSync(root).filter((f) => statSync(join(root, f)).isFile() && !f.endsWith('.png') || /^icon-\d+\.png$/.test(f));
+    const total = served.reduce((sum, f) => sum + gz(join(root, f)), 0);
+    assert.ok(served.includes('vxrcore.wasm') && served.includes('index.html'), served.join(' '));
+    assert.ok(total <= BUDGET, `served page: ${total} bytes compressed`);
+    const single = gz(join(bundleDir, 'vxrmgr.html'));
+    assert.ok(single <= BUDGET, `single file: ${single} bytes compressed`);
+  },
+};
