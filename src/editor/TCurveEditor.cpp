@@ -16,17 +16,10 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
-#include "DriveFreqTable.h"
 #include "MessageDialog.h"
 #include "ModelBank.h"
 #include "TextTable.h"
-
-// The interpolation rounds products computed in x87 extended precision; with a narrower format
-// some bars of a long range would land one step off (10/28 * 21 must stay below 7.5).
-static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended long double required");
 
 namespace {
 
@@ -63,27 +56,8 @@ constexpr QRgb kUnselectedCell = 0xFF000080;
 
 int BarX(int i) { return kBarLeft + kBarPitch * i + kGroupGap * (i / kBarsPerGroup); }
 int CellX(int i) { return kBarPitch * i + 1 + kGroupGap * (i / kBarsPerGroup); }
-bool IsBarIndex(int i) { return i >= 0 && i < TCurveEditor::kBars; }
-bool InRange(int position) { return position >= 0 && position <= TCurveEditor::kMaxPosition; }
 
 QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// The selection as a range of valid bars. An anchor of -1 with a valid end (a bar entered with
-// Shift right after the selection was cleared) counts as the single bar at its end.
-bool SelectedRange(int start, int end, int& lo, int& hi)
-{
-    if (IsBarIndex(start) && IsBarIndex(end)) {
-        lo = std::min(start, end);
-        hi = std::max(start, end);
-    } else if (IsBarIndex(end)) {
-        lo = hi = end;
-    } else if (IsBarIndex(start)) {
-        lo = hi = start;
-    } else {
-        return false;
-    }
-    return true;
-}
 
 QScrollBar* MakeBar(QWidget* page, const QString& name, const QRect& geometry, QStyle* style)
 {
@@ -174,6 +148,8 @@ TCurveEditor::TCurveEditor(QWidget* page, EditorContext& ctx) : QObject(page), c
     Select_Gage1->setContentsMargins(0, 0, 0, 0);
     BuildGauge();
     ShowGauge();
+    ShowPositions(editing_.BarPositions());
+    AVG_BAR->setValue(editing_.AvgPosition());
 }
 
 TCurveEditor::~TCurveEditor() = default;
@@ -207,29 +183,37 @@ ModelSettings& TCurveEditor::Selected()
 
 void TCurveEditor::ShowCurve(const ModelSettings& model)
 {
-    // setValue raises no scroll action, so nothing is written back; the bar limits the position.
-    for (int i = 0; i < kBars; ++i) {
-        const int32_t v = model.FRQ[static_cast<size_t>(i)];
-        const int64_t p = int64_t{63} - v;
-        FrqBars[static_cast<size_t>(i)]->setValue(static_cast<int>(std::clamp<int64_t>(p, 0, kMaxPosition)));
-    }
+    editing_.Show(model.FRQ);
+    ShowPositions(editing_.BarPositions());
+}
+
+void TCurveEditor::ShowPositions(const CurveEditing::Positions& positions)
+{
+    // setValue raises no scroll action, so nothing is written back.
+    for (int i = 0; i < kBars; ++i)
+        FrqBars[static_cast<size_t>(i)]->setValue(positions[static_cast<size_t>(i)]);
+}
+
+void TCurveEditor::StoreMoved(uint32_t moved)
+{
+    ModelSettings& model = Selected();
+    for (int j = 0; j < kBars; ++j)
+        if ((moved >> j & 1u) != 0)
+            model.FRQ[static_cast<size_t>(j)] = CurveEditing::ValueOf(editing_.Position(j));
 }
 
 void TCurveEditor::UpdateAvgBar()
 {
-    int sum = 0;
-    for (QScrollBar* bar : FrqBars)
-        sum += DriveFreqTable::ValueOfPosition(bar->value());
-    AVG_BAR->setValue(DriveFreqTable::BarPosition(sum / kBars));
+    editing_.UpdateAverage();
+    AVG_BAR->setValue(editing_.AvgPosition());
 }
 
 void TCurveEditor::ShowFrqValue(int index)
 {
-    const QScrollBar* bar = Bar(index);
-    const int p = bar ? bar->value() : AVG_BAR->value();
-    FRQ_NUM->setText(bar ? QStringLiteral("FRQ%1").arg(index + 1) : QStringLiteral("AVG"));
-    FRQ_F->setText(QString::number(52 - p));
-    FRQ_VAL->setText(FromUtf8(DriveFreqTable::KHz(DriveFreqTable::ValueOfPosition(p))));
+    const CurveEditing::PointTexts texts = editing_.Texts(index);
+    FRQ_NUM->setText(FromUtf8(texts.name));
+    FRQ_F->setText(FromUtf8(texts.step));
+    FRQ_VAL->setText(FromUtf8(texts.kHz));
 }
 
 void TCurveEditor::BuildGauge()
@@ -266,10 +250,8 @@ void TCurveEditor::ShowGauge()
 
 void TCurveEditor::DrawSelectGauge(int a, int b)
 {
-    const int lo = std::min(a, b);
-    const int hi = std::max(a, b);
     for (int i = 0; i < kBars; ++i) {
-        const QRgb colour = lo >= 0 && i >= lo && i <= hi ? kSelectedCell : kUnselectedCell;
+        const QRgb colour = CurveEditing::GaugeLit(a, b, i) ? kSelectedCell : kUnselectedCell;
         for (int y = 1; y < kGaugeHeight - 1; ++y)
             for (int x = CellX(i); x < CellX(i) + kCellWidth; ++x)
                 gauge_.setPixel(x, y, colour);
@@ -279,8 +261,7 @@ void TCurveEditor::DrawSelectGauge(int a, int b)
 
 void TCurveEditor::ClearFrqSelection()
 {
-    selStart_ = -1;
-    selEnd_ = -1;
+    editing_.ClearSelection();
     ShowFrqValue(-1);
     DrawSelectGauge(-1, -1);
 }
@@ -290,42 +271,21 @@ void TCurveEditor::ClearFrqSelection()
 void TCurveEditor::SpeedButton1Click()
 {
     LinearAdjust();
-    selStart_ = selEnd_;
-    ShowFrqValue(selEnd_);
-    DrawSelectGauge(selEnd_, selEnd_);
+    editing_.CollapseToEnd();
+    ShowFrqValue(SelEnd());
+    DrawSelectGauge(SelEnd(), SelEnd());
 }
 
 void TCurveEditor::LinearAdjust()
 {
-    std::array<int, kBars> saved{};
-    for (int i = 0; i < kBars; ++i)
-        saved[static_cast<size_t>(i)] = FrqBars[static_cast<size_t>(i)]->value();
-
-    int lo = 0;
-    int hi = 0;
-    if (SelectedRange(selStart_, selEnd_, lo, hi) && hi > lo) {
-        const int n = hi - lo;
-        const int first = saved[static_cast<size_t>(lo)];
-        const int d = saved[static_cast<size_t>(hi)] - first;
-        const long double q = static_cast<long double>(d) / static_cast<long double>(n);
-        for (int k = 1; k < n; ++k) {
-            // Nearest integer, ties to even (the default rounding mode).
-            const long double product = q * static_cast<long double>(k);
-            FrqBars[static_cast<size_t>(lo + k)]->setValue(first + static_cast<int>(std::lrint(product)));
-        }
-    }
-
-    // The bars show the line while the question is open.
+    // The bars show the line while the question is open; only a Yes makes it the curve.
+    const CurveEditing::Positions line = editing_.ProposeLine();
+    ShowPositions(line);
     const int32_t answer = MessageDialog(DialogKind::Question, DialogButtons::YesNo,
                                          TextTable::Message(TextTable::kOkay, ctx_.language), ctx_.language);
-    if (answer == DialogResult::No) {
-        for (int i = 0; i < kBars; ++i)
-            FrqBars[static_cast<size_t>(i)]->setValue(saved[static_cast<size_t>(i)]);
-    } else {
-        ModelSettings& model = Selected();
-        for (int i = 0; i < kBars; ++i)
-            model.FRQ[static_cast<size_t>(i)] = DriveFreqTable::ValueOfPosition(FrqBars[static_cast<size_t>(i)]->value());
-    }
+    if (answer != DialogResult::No && editing_.Accept(line))
+        StoreMoved(~uint32_t{0});  // every point from its bar, those outside the range as well
+    ShowPositions(editing_.BarPositions());
     UpdateAvgBar();
 }
 
@@ -337,10 +297,8 @@ void TCurveEditor::FRQEnter(QScrollBar* Sender)
     if (i < 0)
         return;
     ShowFrqValue(i);
-    if (!ShiftHeld())
-        selStart_ = i;
-    selEnd_ = i;
-    DrawSelectGauge(selStart_, selEnd_);
+    editing_.Enter(i, ShiftHeld());
+    DrawSelectGauge(SelStart(), SelEnd());
 }
 
 bool TCurveEditor::FRQKeyDown(QScrollBar* Sender, int Key)
@@ -364,9 +322,10 @@ bool TCurveEditor::FRQKeyDown(QScrollBar* Sender, int Key)
 void TCurveEditor::FRQKeyUp(QScrollBar* Sender, int /*Key*/)
 {
     const int i = IndexOf(Sender);
-    if (i < 0 || ShiftHeld())
+    const bool shift = ShiftHeld();
+    if (i < 0 || shift)
         return;
-    selStart_ = selEnd_ = i;
+    editing_.KeyUp(i, shift);
     DrawSelectGauge(i, i);
 }
 
@@ -375,66 +334,28 @@ void TCurveEditor::FRQScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& Sc
     const int i = IndexOf(Sender);
     if (i < 0)
         return;
-    if (!ShiftHeld()) {
-        selStart_ = selEnd_ = i;
+    const bool shift = ShiftHeld();
+    const CurveEditing::Scrolled scrolled = editing_.Scroll(i, ScrollCode, ScrollPos, shift);
+    if (!shift)
         DrawSelectGauge(i, i);
-    }
-    const int current = Sender->value();
-    if (ScrollCode == scEndScroll) {
-        ScrollPos = current;
+    ScrollPos = scrolled.position;
+    if (scrolled.moved == 0)
         return;
-    }
-
-    // The bars that move together: the selected range, and the scrolled bar itself even when it
-    // lies outside it, so that no bar ever shows a position its point does not hold.
-    std::array<bool, kBars> moves{};
-    int lo = 0;
-    int hi = 0;
-    if (SelectedRange(selStart_, selEnd_, lo, hi))
-        for (int j = lo; j <= hi; ++j)
-            moves[static_cast<size_t>(j)] = true;
-    moves[static_cast<size_t>(i)] = true;
-
-    const int delta = ScrollPos - current;
-    std::array<int, kBars> target{};
-    for (int j = 0; j < kBars; ++j) {
-        if (!moves[static_cast<size_t>(j)])
-            continue;
-        target[static_cast<size_t>(j)] = FrqBars[static_cast<size_t>(j)]->value() + delta;
-        if (!InRange(target[static_cast<size_t>(j)])) {
-            ScrollPos = current;
-            return;
-        }
-    }
-    ModelSettings& model = Selected();
-    for (int j = 0; j < kBars; ++j) {
-        if (!moves[static_cast<size_t>(j)])
-            continue;
-        QScrollBar* bar = FrqBars[static_cast<size_t>(j)];
-        bar->setValue(target[static_cast<size_t>(j)]);
-        model.FRQ[static_cast<size_t>(j)] = DriveFreqTable::ValueOfPosition(bar->value());
-    }
-    ScrollPos = Sender->value();
+    ShowPositions(editing_.BarPositions());
+    StoreMoved(scrolled.moved);
     UpdateAvgBar();
     ShowFrqValue(i);
 }
 
 void TCurveEditor::AVG_BARScroll(QScrollBar* /*Sender*/, TScrollCode /*ScrollCode*/, int& ScrollPos)
 {
-    const int delta = ScrollPos - AVG_BAR->value();
-    for (QScrollBar* bar : FrqBars) {
-        if (!InRange(bar->value() + delta)) {
-            ScrollPos = AVG_BAR->value();
-            return;
-        }
-    }
-    ModelSettings& model = Selected();
-    for (int j = 0; j < kBars; ++j) {
-        QScrollBar* bar = FrqBars[static_cast<size_t>(j)];
-        bar->setValue(bar->value() + delta);
-        model.FRQ[static_cast<size_t>(j)] = DriveFreqTable::ValueOfPosition(bar->value());
-    }
-    AVG_BAR->setValue(ScrollPos);
+    const CurveEditing::Scrolled scrolled = editing_.ShiftAll(ScrollPos);
+    ScrollPos = scrolled.position;
+    if (scrolled.moved == 0)
+        return;
+    ShowPositions(editing_.BarPositions());
+    StoreMoved(scrolled.moved);
+    AVG_BAR->setValue(editing_.AvgPosition());
     ClearFrqSelection();
 }
 

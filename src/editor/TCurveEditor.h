@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "CurveEditing.h"
 #include "EditorContext.h"
 #include "ModelSettings.h"
 
@@ -13,26 +14,15 @@ class QLineEdit;
 class QScrollBar;
 class QWidget;
 
-// Kind of a scroll event, as the handlers see it; scEndScroll ends a thumb drag.
-enum TScrollCode {
-    scLineUp,
-    scLineDown,
-    scPageUp,
-    scPageDown,
-    scPosition,
-    scTrack,
-    scTop,
-    scBottom,
-    scEndScroll,
-};
-
 // The drive-frequency curve of the shown model: 32 bars, the average bar, the value fields of the
 // point in focus and the gauge that marks the selected range. Every edit goes straight into the
 // model of the selected tab. The selection belongs to the editor and survives a change of model.
+// What an event does to the curve and the selection is decided by CurveEditing; the bars show
+// its positions.
 class TCurveEditor : public QObject {
 public:
     static constexpr int kBars = ModelSettings::kFrqPoints;
-    static constexpr int kMaxPosition = 51;
+    static constexpr int kMaxPosition = CurveEditing::kMaxPosition;
     static constexpr int kGaugeWidth = 551;
     static constexpr int kGaugeHeight = 7;
 
@@ -61,8 +51,9 @@ public:
     void FRQScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& ScrollPos);
     void AVG_BARScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& ScrollPos);
 
-    int SelStart() const { return selStart_; }
-    int SelEnd() const { return selEnd_; }
+    int SelStart() const { return editing_.SelStart(); }
+    int SelEnd() const { return editing_.SelEnd(); }
+    const CurveEditing& Editing() const { return editing_; }
     // Bar i (0..31), nullptr for any other index.
     QScrollBar* Bar(int i) const { return i >= 0 && i < kBars ? FrqBars[static_cast<size_t>(i)] : nullptr; }
     QScrollBar* AvgBar() const { return AVG_BAR; }
@@ -87,6 +78,10 @@ protected:
 
 private:
     ModelSettings& Selected();
+    // Bars to the given positions (the core's unless a proposal is on show).
+    void ShowPositions(const CurveEditing::Positions& positions);
+    // Stores the value of every bar in moved (bit j for bar j) into the selected model.
+    void StoreMoved(uint32_t moved);
     void BarAction(QScrollBar* bar, int action);
     void BuildGauge();
     void ShowGauge();
@@ -94,8 +89,7 @@ private:
     static bool MoveFocus(QWidget* w, bool next);
 
     EditorContext& ctx_;
-    int selStart_ = -1;
-    int selEnd_ = -1;
+    CurveEditing editing_;
     QImage gauge_;
     std::function<bool()> shiftQuery_;
     // Modifiers of the key or mouse event of a bar being handled; the Shift state comes from them.

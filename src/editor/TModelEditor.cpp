@@ -12,11 +12,8 @@
 #include <QStringDecoder>
 #include <QTabBar>
 
-#include <charconv>
-
-#include "BrakeFreqTable.h"
-#include "CutOffTable.h"
 #include "ModelBank.h"
+#include "ModelFieldRules.h"
 #include "TCurveEditor.h"
 #include "TModelTabs.h"
 #include "TextTable.h"
@@ -42,27 +39,10 @@ constexpr QRect kMemo1{300, 334, 292, 70};
 
 // Every character as it is: QString::fromUtf8 would drop a U+FEFF that begins the text (a memo
 // may begin with one).
-QString FromUtf8(const std::string& s)
+QString FromUtf8(std::string_view s)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(QByteArrayView(s.data(), static_cast<qsizetype>(s.size())));
-}
-
-// A decimal integer with an optional sign and surrounding blanks; anything else (empty text,
-// letters, a number beyond 32 bits) is not an integer.
-bool ParseDecimal(const QString& text, int32_t& value)
-{
-    const QByteArray t = text.trimmed().toLatin1();
-    if (t.isEmpty())
-        return false;
-    const char* b = t.constData();
-    const char* e = b + t.size();
-    if (*b == '+')
-        ++b;
-    if (b == e)
-        return false;
-    const auto r = std::from_chars(b, e, value);
-    return r.ec == std::errc() && r.ptr == e;
 }
 
 // The memo keeps CR LF line ends, as the settings file reads them back; the text field uses LF.
@@ -189,12 +169,12 @@ void TModelEditor::PairControls()
 void TModelEditor::FillLists()
 {
     BFREQ_CMB->clear();
-    for (int k = 0; k < BrakeFreqTable::kListItems; ++k)
-        BFREQ_CMB->addItem(FromUtf8(BrakeFreqTable::KHz(BrakeFreqTable::ValueOfItem(k))));
+    for (int k = 0; k < ModelFieldRules::kBrakeItems; ++k)
+        BFREQ_CMB->addItem(FromUtf8(ModelFieldRules::BrakeItemText(k)));
     showing_ = true;
     CUTOFF_COMB->clear();
-    for (auto text : CutOffTable::kTexts)
-        CUTOFF_COMB->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    for (int k = 0; k < ModelFieldRules::kCutOffItems; ++k)
+        CUTOFF_COMB->addItem(FromUtf8(ModelFieldRules::CutOffItemText(k)));
     showing_ = false;
 }
 
@@ -246,12 +226,12 @@ void TModelEditor::ShowModel()
         MDL_SEL_Tabs->setCurrentIndex(m);
     }
     const ModelSettings& model = ctx_.bank.Model(m);
-    NBRK_BAR->setValue(model.NBRK);
-    NBRK_EDIT->setText(QString::number(NBRK_BAR->value()));
-    BFREQ_CMB->setCurrentIndex(BrakeFreqTable::ItemOf(model.BFREQ));
-    PROG_BAR->setValue(model.PROG);
-    PROG_EDIT->setText(QString::number(PROG_BAR->value()));
-    ShowCutOffItem(CutOffTable::ItemOfCode(model.VLT));
+    NBRK_BAR->setValue(ModelFieldRules::kNbrk.Shown(model.NBRK));
+    NBRK_EDIT->setText(FromUtf8(ModelFieldRules::kNbrk.Text(model.NBRK)));
+    BFREQ_CMB->setCurrentIndex(ModelFieldRules::BrakeItemOf(model.BFREQ));
+    PROG_BAR->setValue(ModelFieldRules::kProg.Shown(model.PROG));
+    PROG_EDIT->setText(FromUtf8(ModelFieldRules::kProg.Text(model.PROG)));
+    ShowCutOffItem(ModelFieldRules::CutOffItemOf(model.VLT));
     curve_->ShowCurve(model);
     UpdateAvgBar();
     Memo1->setPlainText(MemoToField(model.MEMO));
@@ -297,15 +277,14 @@ void TModelEditor::MDL_Exit(QLineEdit* sender)
     QScrollBar* bar = PartnerBar(sender);
     if (!bar)
         return;
-    int32_t value = 0;
-    if (!ParseDecimal(sender->text(), value))
-        value = bar->value();
-    bar->setValue(value);  // the bar limits it to its range
-    sender->setText(QString::number(bar->value()));
+    const ModelFieldRules::Range& range = bar == NBRK_BAR ? ModelFieldRules::kNbrk : ModelFieldRules::kProg;
+    const int32_t value = range.Take(sender->text().toStdString(), bar->value());
+    bar->setValue(value);
+    sender->setText(FromUtf8(range.Text(value)));
     if (sender == NBRK_EDIT)
-        Selected().NBRK = bar->value();
+        Selected().NBRK = value;
     else if (sender == PROG_EDIT)
-        Selected().PROG = bar->value();
+        Selected().PROG = value;
 }
 
 void TModelEditor::CUTOFF_COMBChange()
@@ -313,17 +292,14 @@ void TModelEditor::CUTOFF_COMBChange()
     if (showing_)
         return;
     // Typed text that names no item leaves the record as it is.
-    const int item = CUTOFF_COMB->findText(CUTOFF_COMB->currentText(), Qt::MatchExactly);
-    const int32_t code = CutOffTable::CodeOfItem(item);
-    if (code >= 0)
-        Selected().VLT = code;
+    if (const auto code = ModelFieldRules::CutOffCodeOfText(CUTOFF_COMB->currentText().toStdString()))
+        Selected().VLT = *code;
 }
 
 void TModelEditor::BFREQ_CMBCloseUp()
 {
-    const int item = BFREQ_CMB->currentIndex();
-    if (item >= 0 && item < BrakeFreqTable::kListItems)
-        Selected().BFREQ = BrakeFreqTable::ValueOfItem(item);
+    if (const auto bfreq = ModelFieldRules::BrakeOfItem(BFREQ_CMB->currentIndex()))
+        Selected().BFREQ = *bfreq;
 }
 
 void TModelEditor::Memo1Change()
@@ -346,9 +322,9 @@ bool TModelEditor::eventFilter(QObject* watched, QEvent* event)
         }
     } else if ((watched == CUTOFF_COMB || watched == CUTOFF_COMB->lineEdit()) && event->type() == QEvent::FocusOut) {
         // Leaving typed text that names no item: show the item of the record again.
-        if (CUTOFF_COMB->findText(CUTOFF_COMB->currentText(), Qt::MatchExactly) < 0) {
+        if (!ModelFieldRules::CutOffCodeOfText(CUTOFF_COMB->currentText().toStdString())) {
             showing_ = true;
-            ShowCutOffItem(CutOffTable::ItemOfCode(Selected().VLT));
+            ShowCutOffItem(ModelFieldRules::CutOffItemOf(Selected().VLT));
             showing_ = false;
         }
     }

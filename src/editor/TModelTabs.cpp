@@ -10,8 +10,8 @@
 
 #include "MessageDialog.h"
 #include "ModelBank.h"
+#include "ModelCopy.h"
 #include "TCurveEditor.h"
-#include "TextTable.h"
 
 TModelTabs::TModelTabs(QTabBar* tabs, QWidget* mdlSel, EditorContext& ctx, TCurveEditor& curve)
     : QObject(tabs), tabs_(tabs), mdlSel_(mdlSel), ctx_(ctx), curve_(curve)
@@ -69,28 +69,13 @@ void TModelTabs::MDL_SELDragOver(QPoint pos)
 void TModelTabs::MDL_SELDragDrop(QPoint pos)
 {
     dragTo_ = tabs_->tabAt(pos);
-    if (dragTo_ == dragFrom_)
+    const ModelCopy copy(dragFrom_, dragTo_);
+    if (!copy.Possible())
         return;
-    // Only between two of the five models: a drop beside the tabs has no target.
-    if (dragFrom_ < 0 || dragFrom_ >= ModelBank::kModels || dragTo_ < 0 || dragTo_ >= ModelBank::kModels)
+    if (MessageDialog(DialogKind::Question, DialogButtons::YesNo, copy.Question(ctx_.language), ctx_.language) ==
+        DialogResult::No)
         return;
-
-    std::string question = TextTable::Message(TextTable::kCopyModel, ctx_.language);
-    question = TextTable::ReplaceStar(question, dragFrom_ + 1);
-    question = TextTable::ReplaceStar(question, dragTo_ + 1);
-    if (MessageDialog(DialogKind::Question, DialogButtons::YesNo, question, ctx_.language) == DialogResult::No)
-        return;
-
-    const ModelSettings& from = ctx_.bank.Model(dragFrom_);
-    ModelSettings& to = ctx_.bank.Model(dragTo_);
-    to.NBRK = from.NBRK;
-    to.BFREQ = from.BFREQ;
-    to.VLT = from.VLT;
-    to.PROG = from.PROG;
-    to.FRQ = from.FRQ;
-    to.MEMO = from.MEMO;
-
-    ctx_.bank.ModelNumber = dragTo_ * ModelBank::kModelStep;
+    copy.Apply(ctx_.bank);
     if (ctx_.showModel)
         ctx_.showModel();
 }

@@ -110,12 +110,6 @@ TEST_F(ModelTabsTest, DragWithNoChangesNothing)
     EXPECT_EQ(h.bank, before);
     EXPECT_EQ(h.tabs->currentIndex(), 0);
     EXPECT_EQ(h.Pos(5), 63 - 25);
-
-    CurveHarness jp(0);
-    jp.presenter.answers = {DialogResult::No};
-    Drag(jp, jp.TabCentre(1), jp.TabCentre(4));
-    ASSERT_EQ(jp.presenter.requests.size(), 1u);
-    EXPECT_EQ(jp.presenter.requests[0].text, "MODEL2をMODEL5にコピーしますか？");
 }
 
 TEST_F(ModelTabsTest, CursorFollowsTheDragAndDropOnTheSourceDoesNothing)
