@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "DriveFreqTable.h"
-
 namespace {
 
 constexpr uint64_t kTopBit = uint64_t{1} << 63;
@@ -27,7 +25,7 @@ uint64_t RoundShifted(uint64_t value, int shift)
 void CurveEditing::Show(const std::array<int32_t, kPoints>& frq)
 {
     for (size_t i = 0; i < frq.size(); ++i)
-        positions_[i] = static_cast<int32_t>(std::clamp<int64_t>(int64_t{63} - frq[i], 0, kMaxPosition));
+        positions_[i] = static_cast<int32_t>(std::clamp<int64_t>(int64_t{DriveFreqTable::kMax} - frq[i], 0, kMaxPosition));
 }
 
 void CurveEditing::UpdateAverage()
@@ -35,7 +33,7 @@ void CurveEditing::UpdateAverage()
     int32_t sum = 0;
     for (int32_t p : positions_)
         sum += ValueOf(p);
-    avg_ = 63 - sum / kPoints;
+    avg_ = DriveFreqTable::BarPosition(sum / kPoints);
 }
 
 int32_t CurveEditing::Position(int i) const

@@ -5,6 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "DriveFreqTable.h"
+#include "ModelSettings.h"
+
 // Kind of a scroll event of a curve bar; scEndScroll ends a button press or a thumb drag.
 enum TScrollCode {
     scLineUp,
@@ -25,7 +28,7 @@ enum TScrollCode {
 // into the shown model; nothing here touches a model.
 class CurveEditing {
 public:
-    static constexpr int kPoints = 32;
+    static constexpr int kPoints = ModelSettings::kFrqPoints;
     static constexpr int32_t kMaxPosition = 51;
     using Positions = std::array<int32_t, kPoints>;
 
@@ -54,7 +57,7 @@ public:
     // Position of bar i (0..31); any other index reads the average bar.
     int32_t Position(int i) const;
     int32_t AvgPosition() const { return avg_; }
-    static int32_t ValueOf(int32_t position) { return 63 - position; }
+    static int32_t ValueOf(int32_t position) { return DriveFreqTable::ValueOfPosition(position); }
     // Texts for bar index (0..31), or for the average (any other index, -1 by convention).
     PointTexts Texts(int index) const;
 
@@ -100,14 +103,14 @@ private:
     static bool IsBar(int i) { return i >= 0 && i < kPoints; }
 
     Positions positions_ = DefaultPositions();
-    int32_t avg_ = 63 - 16;
+    int32_t avg_ = DriveFreqTable::BarPosition(ModelSettings::kDefaultFRQ);
     int selStart_ = -1;
     int selEnd_ = -1;
 
-    static constexpr Positions DefaultPositions()
+    static Positions DefaultPositions()
     {
         Positions p{};
-        p.fill(63 - 16);
+        p.fill(DriveFreqTable::BarPosition(ModelSettings::kDefaultFRQ));
         return p;
     }
 };
