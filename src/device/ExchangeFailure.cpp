@@ -33,6 +33,8 @@ std::string ExchangeFailure::Describe() const
         return "model number bytes unequal: " + Hex(got) + " and " + Hex(want);
     case Cause::OtherCommand:
         return "reply does not begin with the command's echo: it began with " + Hex(got) + ", not " + Hex(want);
+    case Cause::Interrupted:
+        return "interrupted";
     }
     return "unknown failure";
 }

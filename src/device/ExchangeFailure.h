@@ -16,6 +16,7 @@ struct ExchangeFailure {
         Unequal,       // the two model-number bytes of the reply differ
         OtherCommand,  // the reply does not start with the command's echo: a late reply to an earlier
                        // command, or stray bytes
+        Interrupted,   // the transfer was asked to stop before this command's frame was sent
     };
 
     Cause cause = Cause::None;

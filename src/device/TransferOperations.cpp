@@ -16,6 +16,15 @@ uint8_t ShownModelNumber(const ModelBank& bank)
     const bool names = n >= 0 && n < ModelBank::kModels * ModelBank::kModelStep;
     return static_cast<uint8_t>(names ? n : bank.ShownIndex() * ModelBank::kModelStep);
 }
+
+// A write whose frame went out without an accepted acknowledgement may have been stored; with
+// no port open nothing went out.
+TransferResult::Written Outcome(bool acknowledged, const ExchangeFailure& failure)
+{
+    if (acknowledged)
+        return TransferResult::Written::Yes;
+    return failure.cause == ExchangeFailure::Cause::NoPort ? TransferResult::Written::No : TransferResult::Written::Maybe;
+}
 }  // namespace
 
 TransferOperations::TransferOperations(DeviceExchange& exchange, ModelBank& bank, DeviceBank& staging,
@@ -34,6 +43,16 @@ std::string TransferOperations::ModelLabel(int msg, int index) const
     return TextTable::ReplaceStar(Label(msg), index + 1);
 }
 
+bool TransferOperations::Stopped(TransferResult::Step step, int model)
+{
+    if (!stop_ || !stop_())
+        return false;
+    Fail(step, model);
+    result_.failure = ExchangeFailure{};
+    result_.failure.cause = ExchangeFailure::Cause::Interrupted;
+    return true;
+}
+
 bool TransferOperations::Fail(TransferResult::Step step, int model)
 {
     result_.ok = false;
@@ -44,12 +63,26 @@ bool TransferOperations::Fail(TransferResult::Step step, int model)
 }
 
 TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int successMsg, int failureMsg,
-                                       const std::function<bool()>& body)
+                                       const std::vector<int>& writes, const std::function<bool()>& body)
 {
     result_ = TransferResult{};
     bankChanged_ = false;
 
     reporter_.Begin();
+    // After Begin, so that a number being typed is checked too. A value the controller cannot
+    // take would go out cut to its low byte: refuse the whole write instead.
+    for (int i : writes) {
+        if (auto bad = OutOfRange::Find(bank_.Model(i), i)) {
+            Fail(TransferResult::Step::RangeCheck, i);
+            result_.failure = ExchangeFailure{};
+            result_.outOfRange = bad;
+            reporter_.Message(TransferReporter::Kind::Error, bad->Text(language_));
+            reporter_.End();
+            return result_;
+        }
+    }
+    for (int i : writes)
+        result_.addressed[static_cast<size_t>(i)] = true;
     if (pauseFirst)
         reporter_.Pause(kPauseMs);
     reporter_.StartProgress(steps);
@@ -63,7 +96,11 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
         if (bankChanged_)
             reporter_.ShowBank();
         reporter_.HideProgress();
-        reporter_.Message(TransferReporter::Kind::Error, Label(failureMsg));
+        std::string text = Label(failureMsg);
+        const std::string summary = result_.WriteSummary(language_);
+        if (!summary.empty())
+            text += "\n" + summary;
+        reporter_.Message(TransferReporter::Kind::Error, text);
     }
     reporter_.End();
     return result_;
@@ -72,6 +109,8 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
 std::optional<DeviceImage> TransferOperations::ReadModelStep(int i)
 {
     reporter_.SetLabel(ModelLabel(TextTable::kReadModel, i));
+    if (Stopped(TransferResult::Step::ReadModel, i))
+        return std::nullopt;
     auto image = exchange_.ReadModel(i);
     if (!image) {
         Fail(TransferResult::Step::ReadModel, i);
@@ -84,7 +123,11 @@ std::optional<DeviceImage> TransferOperations::ReadModelStep(int i)
 bool TransferOperations::WriteModelStep(int i, const DeviceImage& image)
 {
     reporter_.SetLabel(ModelLabel(TextTable::kWriteModel, i));
-    if (!exchange_.WriteModel(i, image))
+    if (Stopped(TransferResult::Step::WriteModel, i))
+        return false;
+    const bool ok = exchange_.WriteModel(i, image);
+    result_.written[static_cast<size_t>(ModelBank::ClampIndex(i))] = Outcome(ok, exchange_.LastFailure());
+    if (!ok)
         return Fail(TransferResult::Step::WriteModel, i);
     reporter_.Step();
     return true;
@@ -93,7 +136,11 @@ bool TransferOperations::WriteModelStep(int i, const DeviceImage& image)
 bool TransferOperations::WriteModelNumberStep(uint8_t n)
 {
     reporter_.SetLabel(Label(TextTable::kWriteModelNumber));
-    if (!exchange_.WriteModelNumber(n))
+    if (Stopped(TransferResult::Step::WriteModelNumber, -1))
+        return false;
+    const bool ok = exchange_.WriteModelNumber(n);
+    result_.modelNumber = Outcome(ok, exchange_.LastFailure());
+    if (!ok)
         return Fail(TransferResult::Step::WriteModelNumber, -1);
     reporter_.Step();
     return true;
@@ -102,6 +149,8 @@ bool TransferOperations::WriteModelNumberStep(uint8_t n)
 bool TransferOperations::ReadAllModels()
 {
     reporter_.SetLabel(Label(TextTable::kReadModelNumber));
+    if (Stopped(TransferResult::Step::ReadModelNumber, -1))
+        return false;
     const int32_t n = exchange_.ReadModelNumber();
     if (n < 0)
         return Fail(TransferResult::Step::ReadModelNumber, -1);
@@ -128,7 +177,7 @@ bool TransferOperations::WriteAllModels()
 
 TransferResult TransferOperations::ReadAll()
 {
-    return Run(kReadAllSteps, true, TextTable::kReadSuccessful, TextTable::kReadFailed, [this] {
+    return Run(kReadAllSteps, true, TextTable::kReadSuccessful, TextTable::kReadFailed, {}, [this] {
         if (!ReadAllModels())
             return false;
         staging_.StagingToBank(bank_);
@@ -144,7 +193,7 @@ TransferResult TransferOperations::ReadAll()
 TransferResult TransferOperations::ReadShown(int shown)
 {
     const int i = ModelBank::ClampIndex(shown);
-    return Run(kReadShownSteps, false, TextTable::kReadSuccessful, TextTable::kReadFailed, [this, i] {
+    return Run(kReadShownSteps, false, TextTable::kReadSuccessful, TextTable::kReadFailed, {}, [this, i] {
         auto image = ReadModelStep(i);
         if (!image)
             return false;
@@ -157,7 +206,7 @@ TransferResult TransferOperations::ReadShown(int shown)
 
 TransferResult TransferOperations::WriteAll()
 {
-    return Run(kWriteAllSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, [this] {
+    return Run(kWriteAllSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, {0, 1, 2, 3, 4}, [this] {
         if (!ReadAllModels())
             return false;
         staging_.BankToStaging(bank_);
@@ -171,7 +220,7 @@ TransferResult TransferOperations::WriteAll()
 TransferResult TransferOperations::WriteShown(int shown)
 {
     const int i = ModelBank::ClampIndex(shown);
-    return Run(kWriteShownSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, [this, i] {
+    return Run(kWriteShownSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, {i}, [this, i] {
         auto image = ReadModelStep(i);
         if (!image || !WriteModelStep(i, ImageForWriteShown(*image, bank_.Model(i))) ||
             !WriteModelNumberStep(ShownModelNumber(bank_)))

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "DeviceImage.h"
 #include "TransferResult.h"
@@ -26,14 +27,19 @@ public:
                        int language);
 
     void SetLanguage(int language) { language_ = language; }
+    // Asked before each frame is sent; when it answers true the transfer stops there and fails
+    // with the cause Interrupted (the command line's Ctrl-C).
+    void SetStopRequest(std::function<bool()> stop) { stop_ = std::move(stop); }
 
     // Read all models; the controller's current model is shown afterwards.
     TransferResult ReadAll();
     // Read model `shown` (0..4) into its record.
     TransferResult ReadShown(int shown);
     // Write all models, then make the bank's ModelNumber the controller's current model.
+    // Nothing is sent while a model holds a value outside its range.
     TransferResult WriteAll();
-    // Write model `shown` (0..4), then the bank's ModelNumber.
+    // Write model `shown` (0..4), then the bank's ModelNumber; nothing is sent while that
+    // model holds a value outside its range.
     TransferResult WriteShown(int shown);
 
     // The model number and all five models into the staging bank (six bar steps). The staging
@@ -46,9 +52,12 @@ public:
     const TransferResult& LastResult() const { return result_; }
 
 private:
-    TransferResult Run(int32_t steps, bool pauseFirst, int successMsg, int failureMsg,
+    // `writes`: the models a write covers, checked before anything is sent; empty for a read.
+    TransferResult Run(int32_t steps, bool pauseFirst, int successMsg, int failureMsg, const std::vector<int>& writes,
                        const std::function<bool()>& body);
     bool Fail(TransferResult::Step step, int model);
+    // True, with the result failed as interrupted, when the stop request answers yes.
+    bool Stopped(TransferResult::Step step, int model);
     std::string Label(int msg) const;
     std::string ModelLabel(int msg, int index) const;
     // One labelled step each: the command, and a bar step when it was accepted.
@@ -61,6 +70,7 @@ private:
     DeviceBank& staging_;
     TransferReporter& reporter_;
     int language_;
+    std::function<bool()> stop_;
     TransferResult result_;
     bool bankChanged_ = false;
 };

@@ -60,6 +60,23 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"他のポートを選ぶ…", "Choose another port…"},  // 142
     {"このブラウザはシリアルポートを使えません（Chrome、Edge、Opera などで開いてください）。",
      "This browser has no serial ports (Web Serial): open the page in Chrome, Edge or Opera."},  // 144
+    {"MODEL*: * の値 * は範囲 * の外です。値を直すか MODEL を初期化してから、もう一度書き込んでください。",
+     "MODEL*: * * is outside *. Edit it, or reset the model, then write again."},  // 146
+    {"MODEL*: VLT の値 * はカットオフの値（*）のどれでもありません。カットオフを選ぶか MODEL を初期化してから、もう一度書き込んでください。",
+     "MODEL*: VLT * is not one of the cut-off codes (*). Pick a cut-off, or reset the model, then write again."},  // 148
+    {"*は書き込まれました", "* was written"},  // 150
+    {"*は書き込まれました", "* were written"},  // 152
+    {"*は書き込まれたかどうか分かりません", "* may have been written"},  // 154
+    {"*は書き込まれていません", "* was not written"},  // 156
+    {"*は書き込まれていません", "* were not written"},  // 158
+    {"*は書き込まれていません", "* was not"},  // 160
+    {"*は書き込まれていません", "* were not"},  // 162
+    {"モデル番号", "the model number"},  // 164
+    {"*〜*", "* to *"},  // 166
+    {"*と*", "* and *"},  // 168
+    {"*、*", "*, *"},  // 170
+    {"*。*", "*; *"},  // 172
+    {"*。", "*."},  // 174
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 145;
+    static constexpr int kLastEntry = 175;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -48,6 +48,24 @@ public:
         // there is no port list at all.
         kOtherPort = 142,
         kNoWebSerial = 144,
+        // A write refused before anything is sent: a value the controller cannot take.
+        kOutOfRange = 146,
+        kNotACutOff = 148,
+        // The second line of a failed write: what the controller holds now. Clauses and the
+        // words that join them; "1" for one thing, "N" for several.
+        kWrittenOne = 150,
+        kWrittenMany = 152,
+        kMaybeWritten = 154,
+        kNotWrittenOne = 156,
+        kNotWrittenMany = 158,
+        kNotEitherOne = 160,  // after a clause that says what was written
+        kNotEitherMany = 162,
+        kTheModelNumber = 164,
+        kModelRange = 166,  // MODEL1 to MODEL4
+        kListPair = 168,    // the last two of a list
+        kListMore = 170,    // the others
+        kClauses = 172,
+        kSentence = 174,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "ControllerSimulator.h"
+#include "CutOffTable.h"
 #include "FaultCases.h"
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
@@ -122,8 +123,8 @@ protected:
         for (int i = 0; i < 5; ++i) {
             ModelSettings& m = form->Bank.models[static_cast<size_t>(i)];
             m.NBRK = 60 + i;
-            m.BFREQ = 5 + i;
-            m.VLT = 150 + i;
+            m.BFREQ = 40 + i;
+            m.VLT = CutOffTable::kCodes[static_cast<size_t>(i) + 1];
             m.PROG = 9 - i;
             for (size_t k = 0; k < 32; ++k)
                 m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);
@@ -214,7 +215,7 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
 
     Click(transfer);
 
-    const std::string failure = IsRead(transfer) ? "Read failed" : "Write failed";
+    const std::string failure = FailureMessage(transfer, struck);
     const std::string success = IsRead(transfer) ? "Read successful" : "Write successful";
     ASSERT_EQ(Texts(), std::vector<std::string>{fails ? failure : success});
     EXPECT_EQ(messages.requests[0].kind, fails ? DialogKind::Error : DialogKind::Information);
@@ -265,7 +266,8 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
         // Until the port is chosen again every transfer fails at once on the dead device.
         messages.requests.clear();
         Click(transfer);
-        ASSERT_EQ(Texts(), std::vector<std::string>{failure});
+        // The dead device fails the first command.
+        ASSERT_EQ(Texts(), std::vector<std::string>{FailureMessage(transfer, FullSequence(transfer).front())});
         EXPECT_TRUE(form->isEnabled());
         StartSimulator(controllerAfter);
         messages.requests.clear();

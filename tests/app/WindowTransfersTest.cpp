@@ -132,7 +132,9 @@ TEST_F(WindowTransfers, WriteAllRefusedAtModel3KeepsModels1And2Written)
     form->Bank.ModelNumber = 120;
     sim.RefuseWrite(2);
     form->PROGRAM_BTN->click();
-    ExpectFinished("Write failed", DialogKind::Error);
+    ExpectFinished("Write failed\nMODEL1 and MODEL2 were written; MODEL3 may have been written; MODEL4, MODEL5 and the "
+                   "model number were not.",
+                   DialogKind::Error);
     EXPECT_EQ(sim.ImageOf(0)[8], 11);
     EXPECT_EQ(sim.ImageOf(1)[8], 11);
     EXPECT_EQ(sim.ImageOf(2), old3);
@@ -206,7 +208,7 @@ TEST_F(WindowTransfers, WithThePortOffEveryTransferFailsAtOnce)
     ExpectFinished("Read failed", DialogKind::Error);
     messages.requests.clear();
     form->PROG2_BTN->click();
-    ExpectFinished("Write failed", DialogKind::Error);
+    ExpectFinished("Write failed\nMODEL1 and the model number were not written.", DialogKind::Error);
     EXPECT_TRUE(sim.Transcript().empty());
 }
 

@@ -3,6 +3,7 @@
 // which transfers, where each fault strikes and how the simulator is armed for it.
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -96,6 +97,38 @@ inline std::vector<uint8_t> SequenceUntil(Transfer t, uint8_t struck)
             break;
     }
     return out;
+}
+
+// The second line of a failed write's message: what the transfer knows the controller holds.
+// A write whose frame went out unacknowledged may have been stored. Empty for a read.
+inline std::string WriteSummary(Transfer t, uint8_t struck)
+{
+    const bool aRead = struck < 0xE0;  // the write failed before it sent a model
+    if (t == Transfer::WriteAll) {
+        if (aRead)
+            return "MODEL1 to MODEL5 and the model number were not written.";
+        if (struck == 0xE3)
+            return "MODEL1 and MODEL2 were written; MODEL3 may have been written; MODEL4, MODEL5 and the model number "
+                   "were not.";
+        if (struck == 0xE6)
+            return "MODEL1 to MODEL5 were written; the model number may have been written.";
+    } else if (t == Transfer::WriteShown) {
+        if (aRead)
+            return "MODEL4 and the model number were not written.";
+        if (struck == 0xE1 + kShown)
+            return "MODEL4 may have been written; the model number was not.";
+        if (struck == 0xE6)
+            return "MODEL4 was written; the model number may have been written.";
+    }
+    return {};
+}
+
+// The failure message of a transfer, as the window shows it.
+inline std::string FailureMessage(Transfer t, uint8_t struck)
+{
+    if (IsRead(t))
+        return "Read failed";
+    return "Write failed\n" + WriteSummary(t, struck);
 }
 
 // Whether the controller took the struck write in although the tool saw it fail: the

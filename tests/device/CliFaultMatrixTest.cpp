@@ -20,6 +20,7 @@
 
 #include "CliRunner.h"
 #include "ControllerSimulator.h"
+#include "CutOffTable.h"
 #include "FaultCases.h"
 #include "ModelBank.h"
 #include "SettingsFile.h"
@@ -110,8 +111,8 @@ protected:
         for (int i = 0; i < 5; ++i) {
             ModelSettings& m = bank.models[static_cast<size_t>(i)];
             m.NBRK = 60 + i;
-            m.BFREQ = 5 + i;
-            m.VLT = 150 + i;
+            m.BFREQ = 40 + i;
+            m.VLT = CutOffTable::kCodes[static_cast<size_t>(i) + 1];
             m.PROG = 9 - i;
             for (size_t k = 0; k < 32; ++k)
                 m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);
@@ -183,6 +184,9 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
                                           : StepText(struck);
         EXPECT_EQ(r.err.rfind("vxrmgr-cli: " + failure + ": " + step, 0), 0u) << r.err;
         EXPECT_NE(r.err.find(CauseText(fault, struck)), std::string::npos) << r.err;
+        if (!IsRead(transfer)) {
+            EXPECT_NE(r.err.find("\nvxrmgr-cli: " + WriteSummary(transfer, struck) + "\n"), std::string::npos) << r.err;
+        }
         if (keptRead) {
             const ModelBank saved = LoadFile();
             for (int i = 0; i < 5; ++i)

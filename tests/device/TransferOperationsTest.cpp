@@ -202,7 +202,8 @@ TEST_F(TransferTest, WriteAllRefusedAtTheThirdModelLeavesTheFirstTwoWritten)
     EXPECT_EQ(controller.writtenModelNumber, -1);
     EXPECT_EQ(reporter.position, 8);
     EXPECT_EQ(reporter.Labels().back(), "Write MODEL3");
-    ExpectClosedWith("error Write failed");
+    ExpectClosedWith("error Write failed\nMODEL1 and MODEL2 were written; MODEL3 may have been written; MODEL4, MODEL5 "
+                     "and the model number were not.");
 }
 
 TEST_F(TransferTest, WriteShownReadsWritesAndSetsTheModelNumber)
@@ -248,7 +249,7 @@ TEST_F(TransferTest, WriteShownStopsAtARefusedModel)
     EXPECT_EQ(r.step, Step::WriteModel);
     EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD5, 0xE5}));
     EXPECT_EQ(reporter.position, 1);
-    ExpectClosedWith("error Write failed");
+    ExpectClosedWith("error Write failed\nMODEL5 may have been written; the model number was not.");
 }
 
 TEST_F(TransferTest, LabelsFollowTheLanguage)
@@ -257,14 +258,126 @@ TEST_F(TransferTest, LabelsFollowTheLanguage)
     ops.ReadShown(4);
     ops.SetLanguage(1);
     ops.ReadShown(4);
+    bank.Initialise();  // the fake controller's bytes are no valid settings
     ops.SetLanguage(0);
     controller.refusedWrites = {0};
     ops.WriteAll();
+    ASSERT_EQ(reporter.Labels().size(), 9u);
     EXPECT_EQ(reporter.Labels()[0], "MODEL5を取ってくる");
     EXPECT_EQ(reporter.Labels()[1], "Read MODEL5");
     EXPECT_EQ(reporter.Labels()[2], "モデル番号を取ってくる");
     EXPECT_EQ(reporter.Labels().back(), "MODEL1書き込み");
-    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error 書込失敗");
+    EXPECT_EQ(reporter.log[reporter.log.size() - 2],
+              "error 書込失敗\nMODEL1は書き込まれたかどうか分かりません。MODEL2〜MODEL5とモデル番号は書き込まれていません。");
+}
+
+// A value the controller cannot take stops the write before anything is sent, and only a
+// write that covers the model holding it.
+TEST_F(TransferTest, AValueOutsideItsRangeStopsTheWriteBeforeAnythingIsSent)
+{
+    struct Case {
+        int model;
+        void (*set)(ModelSettings&);
+        std::string text;
+    };
+    const Case cases[] = {
+        {0, [](ModelSettings& m) { m.NBRK = 300; }, "MODEL1: NBRK 300 is outside 0..255."},
+        {0, [](ModelSettings& m) { m.NBRK = -1; }, "MODEL1: NBRK -1 is outside 0..255."},
+        {1, [](ModelSettings& m) { m.BFREQ = 999; }, "MODEL2: BFREQ 999 is outside 12..63."},
+        {1, [](ModelSettings& m) { m.BFREQ = 11; }, "MODEL2: BFREQ 11 is outside 12..63."},
+        {2, [](ModelSettings& m) { m.PROG = 13; }, "MODEL3: PROG 13 is outside 0..12."},
+        {3, [](ModelSettings& m) { m.FRQ[0] = 70000; }, "MODEL4: FRQ1 70000 is outside 12..63."},
+        {4, [](ModelSettings& m) { m.FRQ[31] = 64; }, "MODEL5: FRQ32 64 is outside 12..63."},
+    };
+    const std::string mend = " Edit it, or reset the model, then write again.";
+    for (const Case& c : cases) {
+        bank.Initialise();
+        c.set(bank.models[static_cast<size_t>(c.model)]);
+        for (bool all : {true, false}) {
+            reporter.log.clear();
+            const TransferResult r = all ? ops.WriteAll() : ops.WriteShown(c.model);
+            EXPECT_EQ(r.step, Step::RangeCheck) << c.text;
+            EXPECT_EQ(r.model, c.model);
+            EXPECT_EQ(reporter.log, (std::vector<std::string>{"begin", "error " + c.text + mend, "end"}));
+        }
+        EXPECT_TRUE(comm.sent.empty()) << c.text;
+        EXPECT_TRUE(ops.WriteShown((c.model + 1) % 5).ok) << "another model's value stopped the write";
+        comm.sent.clear();
+    }
+
+    bank.Initialise();
+    bank.models[2].VLT = 90;
+    EXPECT_FALSE(ops.WriteAll().ok);
+    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error MODEL3: VLT 90 is not one of the cut-off codes (80, 88, 92, 96, 100, 160, 195). "
+                               "Pick a cut-off, or reset the model, then write again.");
+    ops.SetLanguage(0);
+    bank.models[2].VLT = 100;
+    bank.models[2].BFREQ = 999;
+    EXPECT_FALSE(ops.WriteShown(2).ok);
+    EXPECT_EQ(reporter.log[reporter.log.size() - 2],
+              "error MODEL3: BFREQ の値 999 は範囲 12..63 の外です。値を直すか MODEL を初期化してから、もう一度書き込んでください。");
+    EXPECT_TRUE(comm.sent.empty());
+}
+
+// What a failed write says the controller holds, by where it stopped. A stop request is asked
+// before every frame; `stopAt` is the number of frames let through.
+TEST_F(TransferTest, AFailedWriteSaysWhatTheControllerHolds)
+{
+    struct Case {
+        std::string name;
+        std::function<void(FakeController&, ScriptedLine&)> arm;
+        bool all;
+        int stopAt;  // -1: never asked to stop
+        std::string summary;
+    };
+    const std::vector<Case> cases = {
+        {"first refused", [](FakeController& c, ScriptedLine&) { c.refusedWrites = {0}; }, true, -1,
+         "MODEL1 may have been written; MODEL2 to MODEL5 and the model number were not."},
+        {"fourth refused", [](FakeController& c, ScriptedLine&) { c.refusedWrites = {3}; }, true, -1,
+         "MODEL1 to MODEL3 were written; MODEL4 may have been written; MODEL5 and the model number were not."},
+        {"number refused", [](FakeController& c, ScriptedLine&) { c.refuseModelNumber = true; }, true, -1,
+         "MODEL1 to MODEL5 were written; the model number may have been written."},
+        {"read failed", [](FakeController& c, ScriptedLine&) { c.silentModels = {0}; }, true, -1,
+         "MODEL1 to MODEL5 and the model number were not written."},
+        {"port gone", [](FakeController&, ScriptedLine& l) { l.open = false; }, true, -1,
+         "MODEL1 to MODEL5 and the model number were not written."},
+        {"stopped before MODEL3", [](FakeController&, ScriptedLine&) {}, true, 8,
+         "MODEL1 and MODEL2 were written; MODEL3 to MODEL5 and the model number were not."},
+        {"stopped before the number", [](FakeController&, ScriptedLine&) {}, false, 2,
+         "MODEL4 was written; the model number was not."},
+        {"number refused, shown", [](FakeController& c, ScriptedLine&) { c.refuseModelNumber = true; }, false, -1,
+         "MODEL4 was written; the model number may have been written."},
+    };
+    for (const Case& c : cases) {
+        controller = FakeController{};
+        comm = ScriptedLine{};
+        comm.responder = [this](const std::string& frame) { return controller(frame); };
+        reporter.log.clear();
+        c.arm(controller, comm);
+        ops.SetStopRequest([this, &c] { return c.stopAt >= 0 && static_cast<int>(comm.sent.size()) >= c.stopAt; });
+        const TransferResult r = c.all ? ops.WriteAll() : ops.WriteShown(3);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.WriteSummary(1), c.summary) << c.name;
+        EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Write failed\n" + c.summary) << c.name;
+        if (c.stopAt >= 0) {
+            EXPECT_EQ(static_cast<int>(comm.sent.size()), c.stopAt) << c.name;
+            EXPECT_EQ(r.failure.cause, ExchangeFailure::Cause::Interrupted) << c.name;
+            EXPECT_EQ(r.Describe(), c.all ? "writing MODEL3: interrupted" : "writing the model number: interrupted");
+        }
+    }
+}
+
+TEST_F(TransferTest, AStoppedReadSendsNothingMoreAndSaysOnlyThatItFailed)
+{
+    ops.SetStopRequest([this] { return comm.sent.size() >= 3; });
+    const ModelBank before = bank;
+    const TransferResult r = ops.ReadAll();
+    EXPECT_EQ(r.failure.cause, ExchangeFailure::Cause::Interrupted);
+    EXPECT_EQ(r.step, Step::ReadModel);
+    EXPECT_EQ(r.model, 2);
+    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD6, 0xD1, 0xD2}));
+    EXPECT_EQ(bank, before);
+    ExpectClosedWith("error Read failed");
 }
 
 }  // namespace

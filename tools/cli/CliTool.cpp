@@ -326,7 +326,15 @@ int CliTool::Write()
     if (!t.ran)
         return kFailed;
     if (!t.result.ok) {
-        Error(t.message + ": " + t.result.Describe());
+        // A value out of range: the message names it, and nothing was sent.
+        if (t.result.step == TransferResult::Step::RangeCheck) {
+            Error(t.message);
+            return kFailed;
+        }
+        Error(t.message.substr(0, t.message.find('\n')) + ": " + t.result.Describe());
+        // What the controller holds now, as the window says it.
+        if (const std::string summary = t.result.WriteSummary(language_); !summary.empty())
+            Error(summary);
         return kFailed;
     }
     std::fprintf(out_, "%s\n", t.message.c_str());
