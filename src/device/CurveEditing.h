@@ -74,6 +74,9 @@ public:
     void Enter(int bar, bool shift);
     // A key comes up on a bar: without Shift the selection shrinks to that bar.
     void KeyUp(int bar, bool shift);
+    // Left and Right never move a bar, they move the focus along the bars: Right on the last
+    // bar and Left on the first (or on the average bar, which counts as index 0) go nowhere.
+    static bool ArrowMovesFocus(int index, bool right) { return right ? index != kPoints - 1 : index != 0; }
     // After the straight line the selection is its end alone.
     void CollapseToEnd() { selStart_ = selEnd_; }
 

@@ -306,17 +306,12 @@ bool TCurveEditor::FRQKeyDown(QScrollBar* Sender, int Key)
     const int i = Sender == AVG_BAR ? 0 : IndexOf(Sender);
     if (i < 0)
         return false;
-    if (Key == Qt::Key_Right) {
-        if (i != kBars - 1)
-            MoveFocus(Sender, true);
-        return true;
-    }
-    if (Key == Qt::Key_Left) {
-        if (i != 0)
-            MoveFocus(Sender, false);
-        return true;
-    }
-    return false;
+    if (Key != Qt::Key_Right && Key != Qt::Key_Left)
+        return false;
+    const bool right = Key == Qt::Key_Right;
+    if (CurveEditing::ArrowMovesFocus(i, right))
+        MoveFocus(Sender, right);
+    return true;
 }
 
 void TCurveEditor::FRQKeyUp(QScrollBar* Sender, int /*Key*/)
