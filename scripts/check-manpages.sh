@@ -10,7 +10,7 @@ bin=${1:-$root/build/bin}
 man=${2:-$root/dist/man}
 shift $(($# < 2 ? $# : 2))
 programs=("$@")
-[ ${#programs[@]} -gt 0 ] || programs=(vxrmgr-cli vxr-sim)
+[ ${#programs[@]} -gt 0 ] || programs=(vxrmgr vxrmgr-cli vxr-sim)
 
 # The page as plain words: roff's escaped minus and font changes removed.
 page_text() {
@@ -28,7 +28,8 @@ help_options() {
 
 missing=0
 for p in "${programs[@]}"; do
-    help=$(QT_QPA_PLATFORM=offscreen timeout 10 "$bin/$p" --help 2>/dev/null) || {
+    # The pages are English: so is the help under the C locale.
+    help=$(LC_ALL=C.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen timeout 10 "$bin/$p" --help 2>/dev/null) || {
         echo "check-manpages: $bin/$p --help failed" >&2; missing=1; continue; }
     options=$(help_options <<<"$help")
     if [ -z "$options" ]; then
