@@ -3,9 +3,9 @@
 # unpacked copy: the desktop entry (desktop-file-validate), the metainfo (appstreamcli, which
 # needs no network: it names no web address), the file type (update-mime-database), the package
 # and its debugging symbols beside it (lintian, failing on errors and warnings), the manual pages
-# against the programs' --help and the troubleshooting notes vxrmgr(1) points to; then the window
-# under the offscreen platform, which must keep running, keep its settings in XDG_CONFIG_HOME and
-# write nothing beside the program.
+# against the programs' --help and the troubleshooting notes vxrmgr(1) points to, each program's
+# --version against the package's; then the window under the offscreen platform, which must keep
+# running, keep its settings in XDG_CONFIG_HOME and write nothing beside the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=${1:?usage: scripts/check-package.sh vxrmgr_VERSION_ARCH.deb}
@@ -47,6 +47,14 @@ if [ -z "$notes" ] || ! grep -q 'dialout' "$root$notes" 2>/dev/null; then
 fi
 
 echo "check-package: the unpacked programs"
+version=$(dpkg-deb -f "$deb" Version)
+for p in vxrmgr vxrmgr-cli vxr-sim; do
+    said=$(QT_QPA_PLATFORM=offscreen timeout 10 "$bin/$p" --version)
+    if [ "$said" != "$p $version" ]; then
+        echo "check-package: $p --version says '$said', the package is version $version" >&2
+        exit 1
+    fi
+done
 
 listing() { (cd "$root" && find . -printf '%p %s %T@\n' | LC_ALL=C sort); }
 before=$(listing)
