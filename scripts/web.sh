@@ -24,18 +24,21 @@ mkdir -p "$OUT" "$OUT.single"
 # Debian's emcc finds its JavaScript parser there.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-CORE_SOURCES=(src/model/ModelSettings.cpp src/model/ModelBank.cpp src/model/DriveFreqTable.cpp
-              src/model/BrakeFreqTable.cpp src/model/TextTable.cpp web/bindings.cpp)
+CORE_SOURCES=(src/model/*.cpp src/device/*.cpp web/*.cpp)
+CORE_INCLUDES=(-Isrc/model -Isrc/device -Iweb)
 # The only entry points the page may call.
-EXPORTS=_vxr_texts,_vxr_message
+EXPORTS=_vxr_texts,_vxr_message,_vxr_start,_vxr_view,_vxr_transfer,_vxr_select_tab
+# Asyncify lets a transfer, synchronous C++, wait for the line, a pause or an answer while the
+# page's JavaScript awaits them.
 LINK=(-sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=VxrCore -sENVIRONMENT=web -sFILESYSTEM=0
-      -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS="$EXPORTS" -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString)
+      -sALLOW_MEMORY_GROWTH=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16384
+      -sEXPORTED_FUNCTIONS="$EXPORTS" -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString)
 
 # Rebuilt only when a source or this script is newer than the module. The single file takes the
 # same core with its WebAssembly inside the script.
-if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model web/bindings.cpp scripts/web.sh -newer "$OUT.single/vxrcore.mjs" -print -quit)" ]; then
-  em++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc/model "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" "${LINK[@]}"
-  em++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc/model "${CORE_SOURCES[@]}" -o "$OUT.single/vxrcore.mjs" "${LINK[@]}" -sSINGLE_FILE=1
+if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model src/device web -name '*.[ch]*' -newer "$OUT.single/vxrcore.mjs" -print -quit)$(find scripts/web.sh -newer "$OUT.single/vxrcore.mjs")" ]; then
+  em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" "${LINK[@]}"
+  em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT.single/vxrcore.mjs" "${LINK[@]}" -sSINGLE_FILE=1
 fi
 cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
 cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"

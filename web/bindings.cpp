@@ -1,149 +1,169 @@
 // The core's entry points for the page. This is the only file that knows about Emscripten; the
-// exports are listed in scripts/web.sh. Texts and constants go to JavaScript as JSON made here,
-// so the page holds no copy of them.
+// exports are listed in scripts/web.sh. Texts, constants and views go to JavaScript as JSON made
+// here, so the page holds no copy of them. The transfers run synchronously in C++; where they
+// wait (for the line, a pause, a message answered), Asyncify suspends them while JavaScript
+// awaits.
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "BrakeFreqTable.h"
 #include "CutOffTable.h"
+#include "DeviceExchange.h"
+#include "JsonWriter.h"
+#include "BrakeFreqTable.h"
+#include "PageSession.h"
+#include "SerialLine.h"
 #include "TextTable.h"
+#include "TransferOperations.h"
+#include "TransferReporter.h"
 #include "WindowTexts.h"
 
 namespace {
 
+// The page's side of the line and of the transfer's report: Module.host, set by core.js.
+// clang-format off
+EM_JS(int, HostLineOpen, (), { return Module.host.lineOpen() ? 1 : 0; });
+EM_JS(void, HostLinePurge, (), { Module.host.linePurge(); });
+EM_JS(int, HostLineSend, (const char* bytes, int size), {
+    return Module.host.lineSend(HEAPU8.slice(bytes, bytes + size)) ? 1 : 0;
+});
+EM_ASYNC_JS(int, HostLineReceive, (char* buffer, int count, int timeoutMs), {
+    const bytes = await Module.host.lineReceive(count, timeoutMs);
+    if (bytes === null) return -1;
+    HEAPU8.set(bytes, buffer);
+    return bytes.length;
+});
+EM_JS(void, HostBegin, (), { Module.host.begin(); });
+EM_JS(void, HostEnd, (), { Module.host.end(); });
+EM_ASYNC_JS(void, HostPause, (int ms), { await Module.host.pause(ms); });
+EM_JS(void, HostStartProgress, (int maximum), { Module.host.startProgress(maximum); });
+EM_JS(void, HostSetLabel, (const char* text), { Module.host.setLabel(UTF8ToString(text)); });
+EM_JS(void, HostStep, (), { Module.host.step(); });
+EM_JS(void, HostHideProgress, (), { Module.host.hideProgress(); });
+EM_JS(void, HostShowBank, (), { Module.host.showBank(); });
+EM_JS(void, HostCaption, (const char* text), { Module.host.caption(UTF8ToString(text)); });
+EM_ASYNC_JS(void, HostMessage, (int kind, const char* text), { await Module.host.message(kind, UTF8ToString(text)); });
+// clang-format on
+
+// The line the page chose (a Web Serial port), in JavaScript.
+class PageLine : public SerialLine {
+public:
+    bool IsOpen() const override { return HostLineOpen() != 0; }
+    void PurgeReceive() override { HostLinePurge(); }
+    bool Send(const std::string& bytes) override { return HostLineSend(bytes.data(), static_cast<int>(bytes.size())) != 0; }
+    int32_t Receive(char* buffer, int32_t count, int32_t timeoutMs) override
+    {
+        return HostLineReceive(buffer, count, timeoutMs);
+    }
+    int32_t ReceiveTimeOutMs() const override { return 7000; }
+};
+
+// The transfer's report: the page's progress window and message box.
+class PageReporter : public TransferReporter {
+public:
+    explicit PageReporter(PageSession& page) : page_(page) {}
+    void Begin() override { HostBegin(); }
+    void End() override { HostEnd(); }
+    void Pause(int32_t ms) override { HostPause(ms); }
+    void StartProgress(int32_t maximum) override { HostStartProgress(maximum); }
+    void SetLabel(const std::string& text) override { HostSetLabel(text.c_str()); }
+    void Step() override { HostStep(); }
+    void HideProgress() override { HostHideProgress(); }
+    void ShowBank() override
+    {
+        page_.ShowBank();
+        HostShowBank();
+    }
+    void Message(Kind kind, const std::string& text) override { HostMessage(static_cast<int>(kind), text.c_str()); }
+
+private:
+    PageSession& page_;
+};
+
+struct Session {
+    explicit Session(int language) : page(language), reporter(page) {}
+    PageSession page;
+    PageLine line;
+    PageReporter reporter;
+    DeviceExchange exchange{line};
+    TransferOperations transfers{exchange, page.Bank(), page.Staging(), reporter, page.Language()};
+};
+Session* gSession = nullptr;
+
 // The string handed out last; JavaScript copies it before the next call.
 std::string gResult;
 
-void AppendJson(std::string& out, std::string_view text)
+const char* Hand(std::string text)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            out += "\\u00";
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
+    gResult = std::move(text);
+    return gResult.c_str();
 }
 
-template <typename List>
-void AppendArray(std::string& out, const List& items)
-{
-    out += '[';
-    bool first = true;
-    for (const auto& item : items) {
-        if (!first) out += ',';
-        first = false;
-        AppendJson(out, item);
-    }
-    out += ']';
-}
-
-void AppendKey(std::string& out, std::string_view key)
-{
-    if (out.back() != '{') out += ',';
-    AppendJson(out, key);
-    out += ':';
-}
+const char* View() { return Hand(gSession->page.ViewJson()); }
 
 }  // namespace
 
 extern "C" {
 
-// Every fixed text of the page in one language (0 Japanese, 1 English), as one JSON object.
+// Every fixed text and constant of the page in one language (0 Japanese, 1 English), as JSON.
 EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
 {
     const int lang = language == 0 ? 0 : 1;
-    std::string& out = gResult;
-    out = "{";
-    AppendKey(out, "language");
-    out += std::to_string(lang);
-    AppendKey(out, "title");
-    AppendJson(out, WindowTexts::kCaption);
-
+    JsonWriter j;
+    j.BeginObject();
+    j.Key("language").Number(lang);
+    j.Key("title").String(WindowTexts::kCaption);
     // Editor titles by the name of the label that shows them.
     const std::pair<const char*, int> labels[] = {
         {"Label1", TextTable::kAutomaticBrake}, {"Label6", TextTable::kBrakeFreq},
         {"Label8", TextTable::kTimingAdjust},   {"Label9", TextTable::kLowVoltCut},
         {"Label18", TextTable::kDriveFreq},     {"Label2", TextTable::kMemo},
     };
-    AppendKey(out, "labels");
-    out += '{';
-    for (const auto& [name, msg] : labels) {
-        AppendKey(out, name);
-        AppendJson(out, TextTable::Message(msg, lang));
+    j.Key("labels").BeginObject();
+    for (const auto& [name, msg] : labels) j.Key(name).String(TextTable::Message(msg, lang));
+    j.EndObject();
+    j.Key("brakeItems").BeginArray();
+    for (int k = 0; k < BrakeFreqTable::kListItems; ++k) j.String(BrakeFreqTable::KHz(BrakeFreqTable::ValueOfItem(k)));
+    j.EndArray();
+    j.Key("cutOffItems").BeginArray();
+    for (const std::string_view text : CutOffTable::kTexts) j.String(text);
+    j.EndArray();
+    j.Key("hints").BeginArray();
+    for (int tag = 0; tag < 9; ++tag) j.String(TextTable::Hint(tag, lang));
+    j.EndArray();
+    j.Key("dialogCaptions").BeginArray();
+    for (const char* c : WindowTexts::kDialogCaptions[static_cast<size_t>(lang)]) j.String(c);
+    j.EndArray();
+    j.Key("buttonNames").BeginArray();
+    for (const char* c : WindowTexts::kButtonNames[static_cast<size_t>(lang)]) j.String(c);
+    j.EndArray();
+    j.Key("helpButton").String(WindowTexts::kHelpButton[static_cast<size_t>(lang)]);
+    j.Key("buttonSets").BeginArray();
+    for (const auto& set : WindowTexts::kButtonSets) {
+        j.BeginArray();
+        for (const int32_t id : set)
+            if (id != 0) j.Number(id);
+        j.EndArray();
     }
-    out += '}';
-
-    std::string items[BrakeFreqTable::kListItems];
-    for (int k = 0; k < BrakeFreqTable::kListItems; ++k)
-        items[k] = BrakeFreqTable::KHz(BrakeFreqTable::ValueOfItem(k));
-    AppendKey(out, "brakeItems");
-    AppendArray(out, items);
-    AppendKey(out, "cutOffItems");
-    AppendArray(out, CutOffTable::kTexts);
-
-    std::string hints[9];
-    for (int tag = 0; tag < 9; ++tag)
-        hints[tag] = TextTable::Hint(tag, lang);
-    AppendKey(out, "hints");
-    AppendArray(out, hints);
-
-    AppendKey(out, "dialogCaptions");
-    AppendArray(out, WindowTexts::kDialogCaptions[lang]);
-    AppendKey(out, "buttonNames");
-    AppendArray(out, WindowTexts::kButtonNames[lang]);
-    AppendKey(out, "helpButton");
-    AppendJson(out, WindowTexts::kHelpButton[lang]);
-    AppendKey(out, "buttonSets");
-    out += '[';
-    for (size_t s = 0; s < WindowTexts::kButtonSets.size(); ++s) {
-        if (s) out += ',';
-        out += '[';
-        bool first = true;
-        for (const int32_t id : WindowTexts::kButtonSets[s]) {
-            if (id == 0) break;
-            if (!first) out += ',';
-            first = false;
-            out += std::to_string(id);
-        }
-        out += ']';
-    }
-    out += ']';
+    j.EndArray();
     // Message numbers the page asks vxr_message for.
     const std::pair<const char*, int> messages[] = {
         {"NoConnection", TextTable::kNoConnection}, {"PortOk", TextTable::kPortOk},
         {"PortMissing", TextTable::kPortMissing},   {"CauseOther", TextTable::kCauseOther},
-        {"CauseBusy", TextTable::kCauseBusy},       {"CauseNoDevice", TextTable::kCauseNoDevice},
-        {"OtherPort", TextTable::kOtherPort},       {"NoWebSerial", TextTable::kNoWebSerial},
+        {"CauseBusy", TextTable::kCauseBusy},       {"OtherPort", TextTable::kOtherPort},
+        {"NoWebSerial", TextTable::kNoWebSerial},   {"Okay", TextTable::kOkay},
     };
-    AppendKey(out, "msg");
-    out += '{';
-    for (const auto& [name, msg] : messages) {
-        AppendKey(out, name);
-        out += std::to_string(msg);
-    }
-    out += '}';
-    AppendKey(out, "progressCaption");
-    AppendJson(out, WindowTexts::kProgressCaptions[lang]);
-    AppendKey(out, "progressLabel");
-    AppendJson(out, WindowTexts::kProgressLabel);
-    out += '}';
-    return out.c_str();
+    j.Key("msg").BeginObject();
+    for (const auto& [name, msg] : messages) j.Key(name).Number(msg);
+    j.EndObject();
+    j.Key("progressCaption").String(WindowTexts::kProgressCaptions[static_cast<size_t>(lang)]);
+    j.Key("progressLabel").String(WindowTexts::kProgressLabel);
+    j.EndObject();
+    return Hand(j.Text());
 }
 
 // Message n of the text table in a language; each "*" in turn replaced by the next of the
@@ -156,8 +176,36 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_message(int n, int language, const char* va
         list.emplace_back(rest.substr(0, end));
         rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    gResult = TextTable::ReplaceStars(TextTable::Message(n, language), list);
-    return gResult.c_str();
+    return Hand(TextTable::ReplaceStars(TextTable::Message(n, language), list));
 }
+
+// Starts the session in a language: five models at their defaults, MODEL1 shown. Returns the view.
+EMSCRIPTEN_KEEPALIVE const char* vxr_start(int language)
+{
+    static Session session(language);
+    gSession = &session;
+    session.exchange.SetCaptionHook([] { HostCaption(WindowTexts::kAppTitle); });
+    return View();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vxr_view() { return View(); }
+
+// One of the four transfers (0 read all, 1 read shown, 2 write all, 3 write shown); returns
+// once its message has been answered: 1 when it succeeded.
+EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
+{
+    TransferOperations& t = gSession->transfers;
+    const int shown = gSession->page.Bank().ShownIndex();
+    switch (operation) {
+    case 0: return t.ReadAll().ok ? 1 : 0;
+    case 1: return t.ReadShown(shown).ok ? 1 : 0;
+    case 2: return t.WriteAll().ok ? 1 : 0;
+    case 3: return t.WriteShown(shown).ok ? 1 : 0;
+    default: return 0;
+    }
+}
+
+// What the user does in the window; each returns the view afterwards.
+EMSCRIPTEN_KEEPALIVE const char* vxr_select_tab(int tab) { gSession->page.SelectTab(tab); return View(); }
 
 }  // extern "C"

@@ -1,4 +1,4 @@
-// The object layer over the core's exports: texts and decisions come from C++, as JSON or strings.
+// The object layer over the core's exports: texts, views and decisions come from C++ as JSON.
 import VxrCore from './vxrcore.mjs';
 
 // The one error the core layer throws.
@@ -11,22 +11,51 @@ export class CoreError extends Error {
 
 export class Core {
   #m;
+  #busy = false;
 
   constructor(module) { this.#m = module; }
 
-  static async load() {
+  // host: what the core asks of the page while a transfer runs (the line, the progress window,
+  // the message box); see web/bindings.cpp.
+  static async load(host) {
     try {
-      return new Core(await VxrCore());
+      return new Core(await VxrCore({ host }));
     } catch (e) {
       throw new CoreError(`the core did not load: ${e.message}`, e);
     }
   }
 
-  // Every fixed text of the page in a language (0 Japanese, 1 English).
-  texts(language) { return JSON.parse(this.#m.UTF8ToString(this.#m._vxr_texts(language))); }
+  #json(name, types = [], args = []) {
+    if (this.#busy) throw new CoreError(`${name} while a transfer runs`);
+    return JSON.parse(this.#m.ccall(name, 'string', types, args));
+  }
+
+  // Every fixed text and constant of the page in a language (0 Japanese, 1 English).
+  texts(language) { return this.#json('vxr_texts', ['number'], [language]); }
 
   // Message n of the text table, its "*"s replaced by the values in turn.
   message(n, language, ...values) {
     return this.#m.ccall('vxr_message', 'string', ['number', 'number', 'string'], [n, language, values.join('\n')]);
+  }
+
+  // The session: five models at their defaults, MODEL1 shown. Each call below returns the view
+  // of the shown model afterwards.
+  start(language) { return this.#json('vxr_start', ['number'], [language]); }
+  // The view may be asked for during a transfer (the transfer shows the bank it read).
+  view() { return JSON.parse(this.#m.ccall('vxr_view', 'string', [], [])); }
+  selectTab(tab) { return this.#json('vxr_select_tab', ['number'], [tab]); }
+
+  get busy() { return this.#busy; }
+
+  // Runs transfer (0 read all, 1 read shown, 2 write all, 3 write shown) with its progress and
+  // message; resolves with whether it succeeded. One at a time.
+  async transfer(operation) {
+    if (this.#busy) throw new CoreError('a transfer is already running');
+    this.#busy = true;
+    try {
+      return (await this.#m.ccall('vxr_transfer', 'number', ['number'], [operation], { async: true })) === 1;
+    } finally {
+      this.#busy = false;
+    }
   }
 }

@@ -1,6 +1,6 @@
 // The page: the window of the desktop tool, its texts from the core, its ports over Web Serial.
 import { Core } from './core.js';
-import { MessageBox, ProgressWindow } from './dialogs.js';
+import { MessageBox, ProgressWindow, BUTTONS_OK } from './dialogs.js';
 import { PortList } from './ports.js';
 
 const BARS = 32;
@@ -45,8 +45,8 @@ function buildCurve() {
   return bars;
 }
 
-// The gauge's fixed picture: four sunken frames of eight cells, each cell lime when selected.
-export function drawGauge(canvas, lo, hi) {
+// The gauge's fixed picture: four sunken frames of eight cells, each cell lime when lit.
+export function drawGauge(canvas, lit) {
   const g = canvas.getContext('2d');
   g.fillStyle = 'rgb(212,208,200)';
   g.fillRect(0, 0, 551, 7);
@@ -59,7 +59,7 @@ export function drawGauge(canvas, lo, hi) {
     g.fillRect(x, 0, 1, 7);
   }
   for (let i = 0; i < BARS; ++i) {
-    g.fillStyle = lo >= 0 && i >= lo && i <= hi ? 'rgb(0,255,0)' : 'rgb(0,0,128)';
+    g.fillStyle = lit[i] ? 'rgb(0,255,0)' : 'rgb(0,0,128)';
     g.fillRect(17 * i + 1 + 2 * Math.floor(i / 8), 1, 16, 5);
   }
 }
@@ -78,16 +78,88 @@ function applyTexts(t) {
   $('CUTOFF_COMB').replaceChildren(...t.cutOffItems.map((text, k) => new Option(text.replaceAll(' ', '\u00a0'), k)));
 }
 
+// Puts the shown model into the editors: the values as the core says the controls show them.
+function render(view, bars) {
+  document.querySelectorAll('[role="tab"]').forEach((tab, i) => {
+    tab.setAttribute('aria-selected', String(i === view.tab));
+    tab.tabIndex = i === view.tab ? 0 : -1;
+  });
+  $('Page').setAttribute('aria-labelledby', `MODEL${view.tab + 1}`);
+  $('NBRK_BAR').value = view.NBRK;
+  $('NBRK_EDIT').value = view.NBRKText;
+  $('PROG_BAR').value = view.PROG;
+  $('PROG_EDIT').value = view.PROGText;
+  $('BFREQ_CMB').selectedIndex = view.bfreqItem;
+  $('CUTOFF_COMB').selectedIndex = view.cutOffItem;
+  bars.forEach((bar, i) => { bar.value = bar.dataset.position = view.bars[i]; });
+  $('AVG_BAR').value = $('AVG_BAR').dataset.position = view.avg;
+  $('FRQ_NUM').value = view.field.name;
+  $('FRQ_F').value = view.field.step;
+  $('FRQ_VAL').value = view.field.kHz;
+  drawGauge($('Select_Gage1'), view.gauge);
+  if ($('Memo1').value !== view.memo) $('Memo1').value = view.memo;
+}
+
+// Forwards what the user does in the window to the core and shows the view it returns.
+function wireEditors(core, show) {
+  const panel = $('Panel4');
+  // Tabs: a press shows the model; so do Left and Right on the focused tab.
+  const tabs = [...document.querySelectorAll('[role="tab"]')];
+  tabs.forEach((tab, i) => {
+    tab.addEventListener('pointerdown', () => { panel.focus(); show(core.selectTab(i)); });
+    tab.addEventListener('keydown', (e) => {
+      const step = { ArrowRight: 1, ArrowLeft: -1 }[e.key];
+      if (!step) return;
+      e.preventDefault();
+      const next = (i + step + tabs.length) % tabs.length;
+      show(core.selectTab(next));
+      tabs[next].focus();
+    });
+  });
+}
+
 async function start() {
   const language = chooseLanguage(location.search, navigator.language);
-  const core = await Core.load();
+  let ports, progress, messages, bars, core;
+  // What the core asks of the page during a transfer.
+  const host = {
+    lineOpen: () => Boolean(ports.line && !ports.line.gone),
+    linePurge: () => ports.line?.purge(),
+    lineSend: (bytes) => ports.line?.send(bytes) ?? false,
+    lineReceive: async (count, timeoutMs) => {
+      try {
+        return ports.line ? await ports.line.read(count, timeoutMs) : null;
+      } catch {
+        return null;  // the device went away
+      }
+    },
+    // Nothing but the progress window and the messages reacts until the transfer has ended; a
+    // number being typed commits first.
+    begin: () => { $('Panel4').focus(); $('MainForm').inert = true; },
+    end: () => { $('MainForm').inert = false; },
+    pause: (ms) => new Promise((resolve) => setTimeout(resolve, ms)),
+    startProgress: (maximum) => { progress.start(maximum); progress.show(); },
+    setLabel: (text) => progress.setLabel(text),
+    step: () => progress.step(),
+    hideProgress: () => progress.hide(),
+    showBank: () => render(core.view(), bars),
+    caption: (text) => { document.title = text; },
+    message: (kind, text) => messages.show(kind, BUTTONS_OK, text),
+  };
+  core = await Core.load(host);
   const texts = core.texts(language);
   applyTexts(texts);
-  buildCurve();
-  drawGauge($('Select_Gage1'), -1, -1);
-  const messages = new MessageBox(texts);
-  const progress = new ProgressWindow(texts);
-  const ports = new PortList(core, language, texts, messages);
+  bars = buildCurve();
+  messages = new MessageBox(texts);
+  progress = new ProgressWindow(texts);
+  ports = new PortList(core, language, texts, messages);
+  const show = (view) => render(view, bars);
+  show(core.start(language));
+  wireEditors(core, show);
+  const transfers = { READ_BTN: 0, READ2_BTN: 1, PROGRAM_BTN: 2, PROG2_BTN: 3 };
+  for (const [id, operation] of Object.entries(transfers)) {
+    $(id).addEventListener('click', () => { if (!core.busy) core.transfer(operation); });
+  }
   $('MainForm').setAttribute('aria-busy', 'false');
   document.documentElement.dataset.state = 'started';
   await ports.start();

@@ -17,6 +17,7 @@ export class WebSerialLine {
   #gone = false;
   #closing = false;
   #pumping = null;
+  #sending = Promise.resolve();
   #onDisconnect = () => this.#lose();
 
   constructor(port) { this.#port = port; }
@@ -31,6 +32,14 @@ export class WebSerialLine {
     this.#writer = this.#port.writable.getWriter();
     this.#reader = this.#port.readable.getReader();
     this.#pumping = this.#pump();
+  }
+
+  // Queues bytes behind any still being written; false once the device is gone.
+  send(bytes) {
+    if (this.#gone) return false;
+    const copy = Uint8Array.from(bytes);
+    this.#sending = this.#sending.then(() => this.write(copy)).catch(() => {});
+    return true;
   }
 
   async write(bytes) {

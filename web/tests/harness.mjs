@@ -27,6 +27,8 @@ export class Harness {
     const page = await context.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(e));
+    // What the page logs goes to the test's output, for a failing test's reader.
+    page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') console.log(`  page ${m.type()}: ${m.text()}`); });
     const view = new PageView(this, context, page, relay, errors);
     await page.goto(url ?? `${this.baseUrl}${query}`);
     await page.waitForSelector('html[data-state="started"], html[data-state="failed"]');

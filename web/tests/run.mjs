@@ -1,11 +1,12 @@
 // Runs the browser tests against the built page (scripts/web.sh --build-only) and vxr-sim.
 //   node web/tests/run.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [name filter]
-import { resolve, join } from 'node:path';
+import { dirname, resolve, join } from 'node:path';
 import { serve } from '../serve.mjs';
 import { Harness } from './harness.mjs';
 import { tests as pageTests } from './page.test.mjs';
 import { tests as serialTests } from './serial.test.mjs';
 import { tests as offlineTests } from './offline.test.mjs';
+import { tests as transferTests } from './transfer.test.mjs';
 
 const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
 const root = resolve(arg('--page', 'build-web'));
@@ -16,9 +17,10 @@ const TIMEOUT_MS = 60_000;
 
 const server = await serve(root, 0);
 const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens'));
-const env = { harness, sim, root, bundleDir };
+const cli = join(dirname(sim), 'vxrmgr-cli');
+const env = { harness, sim, cli, root, bundleDir };
 let failed = 0, ran = 0;
-for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests })) {
+for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests })) {
   if (filter && !name.includes(filter)) continue;
   ++ran;
   const cleanups = [];
