@@ -1,15 +1,27 @@
 #include "PageSession.h"
 
-#include <algorithm>
-
-#include "BrakeFreqTable.h"
-#include "CutOffTable.h"
-#include "DriveFreqTable.h"
 #include "JsonWriter.h"
+#include "ModelCopy.h"
+#include "ModelFieldRules.h"
 
 namespace {
 
-// The memo field uses LF for the memo's CR LF line ends.
+const ModelFieldRules::Range& RangeOf(int field) { return field == 0 ? ModelFieldRules::kNbrk : ModelFieldRules::kProg; }
+
+// The memo keeps CR LF line ends, as the settings file reads them back; the text field uses LF.
+std::string MemoFromField(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n')
+            out += "\r\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
 std::string MemoToField(const std::string& memo)
 {
     std::string out;
@@ -27,7 +39,11 @@ std::string MemoToField(const std::string& memo)
 
 }  // namespace
 
-PageSession::PageSession(int language) : language_(language == 0 ? 0 : 1) { bank_.Initialise(); }
+PageSession::PageSession(int language) : language_(language == 0 ? 0 : 1)
+{
+    bank_.Initialise();
+    ShowBank();
+}
 
 std::string PageSession::ViewJson() const
 {
@@ -35,31 +51,132 @@ std::string PageSession::ViewJson() const
     JsonWriter j;
     j.BeginObject();
     j.Key("tab").Number(bank_.ShownIndex());
-    const int32_t nbrk = std::clamp<int32_t>(m.NBRK, 0, 255);
-    const int32_t prog = std::clamp<int32_t>(m.PROG, 0, 12);
-    j.Key("NBRK").Number(nbrk).Key("NBRKText").String(std::to_string(nbrk));
-    j.Key("PROG").Number(prog).Key("PROGText").String(std::to_string(prog));
-    j.Key("bfreqItem").Number(BrakeFreqTable::ItemOf(m.BFREQ));
-    j.Key("cutOffItem").Number(CutOffTable::ItemOfCode(m.VLT));
+    j.Key("NBRK").Number(ModelFieldRules::kNbrk.Shown(m.NBRK));
+    j.Key("NBRKText").String(ModelFieldRules::kNbrk.Text(m.NBRK));
+    j.Key("PROG").Number(ModelFieldRules::kProg.Shown(m.PROG));
+    j.Key("PROGText").String(ModelFieldRules::kProg.Text(m.PROG));
+    j.Key("bfreqItem").Number(ModelFieldRules::BrakeItemOf(m.BFREQ));
+    j.Key("cutOffItem").Number(ModelFieldRules::CutOffItemOf(m.VLT));
     j.Key("bars").BeginArray();
-    int32_t sum = 0;
-    for (const int32_t v : m.FRQ) {
-        const int32_t p = std::clamp<int32_t>(DriveFreqTable::BarPosition(v), 0, 51);
-        sum += DriveFreqTable::ValueOfPosition(p);
-        j.Number(p);
-    }
+    for (const int32_t p : proposing_ ? proposal_ : curve_.BarPositions()) j.Number(p);
     j.EndArray();
-    // The average bar from the values the bars show; no point selected, so the fields show it.
-    const int32_t mean = sum / ModelSettings::kFrqPoints;
-    j.Key("avg").Number(DriveFreqTable::BarPosition(mean));
-    j.Key("field").BeginObject().Key("name").String("AVG").Key("step").String(std::to_string(DriveFreqTable::Step(mean)));
-    j.Key("kHz").String(DriveFreqTable::KHz(mean)).EndObject();
+    j.Key("avg").Number(curve_.AvgPosition());
+    const CurveEditing::PointTexts t = curve_.Texts(shownField_);
+    j.Key("field").BeginObject().Key("name").String(t.name).Key("step").String(t.step).Key("kHz").String(t.kHz).EndObject();
     j.Key("gauge").BeginArray();
-    for (int i = 0; i < ModelSettings::kFrqPoints; ++i) j.Bool(false);
+    for (int i = 0; i < CurveEditing::kPoints; ++i) j.Bool(CurveEditing::GaugeLit(curve_.SelStart(), curve_.SelEnd(), i));
     j.EndArray();
     j.Key("memo").String(MemoToField(m.MEMO));
     j.EndObject();
     return j.Text();
 }
 
-void PageSession::SelectTab(int tab) { bank_.ModelNumber = ModelBank::ClampIndex(tab) * ModelBank::kModelStep; }
+void PageSession::ShowBank()
+{
+    curve_.Show(Shown().FRQ);
+    curve_.UpdateAverage();
+    curve_.ClearSelection();
+    shownField_ = -1;
+}
+
+void PageSession::SelectTab(int tab)
+{
+    bank_.ModelNumber = ModelBank::ClampIndex(tab) * ModelBank::kModelStep;
+    curve_.Show(Shown().FRQ);
+    curve_.UpdateAverage();
+    shownField_ = curve_.SelStart();
+}
+
+void PageSession::Reset()
+{
+    bank_.ResetShownModel(bank_.ShownIndex());
+    ShowBank();
+}
+
+void PageSession::TakeNumber(int field, std::string_view text)
+{
+    const ModelFieldRules::Range& range = RangeOf(field);
+    int32_t& value = field == 0 ? Shown().NBRK : Shown().PROG;
+    value = range.Take(text, range.Shown(value));
+}
+
+void PageSession::MoveScalarBar(int field, int32_t position)
+{
+    (field == 0 ? Shown().NBRK : Shown().PROG) = RangeOf(field).Shown(position);
+}
+
+void PageSession::PickBrake(int item)
+{
+    if (const auto bfreq = ModelFieldRules::BrakeOfItem(item)) Shown().BFREQ = *bfreq;
+}
+
+void PageSession::PickCutOff(int item)
+{
+    if (const auto vlt = ModelFieldRules::CutOffCodeOfItem(item)) Shown().VLT = *vlt;
+}
+
+void PageSession::SetMemo(std::string_view text) { Shown().MEMO = MemoFromField(text); }
+
+void PageSession::EnterBar(int bar, bool shift)
+{
+    shownField_ = bar;
+    curve_.Enter(bar, shift);
+}
+
+void PageSession::KeyUpBar(int bar, bool shift)
+{
+    if (!shift) curve_.KeyUp(bar, shift);
+}
+
+void PageSession::ScrollBar(int bar, TScrollCode code, int32_t requested, bool shift)
+{
+    const CurveEditing::Scrolled scrolled = curve_.Scroll(bar, code, requested, shift);
+    if (scrolled.moved == 0) return;
+    StoreMoved(scrolled.moved);
+    curve_.UpdateAverage();
+    shownField_ = bar;
+}
+
+void PageSession::ScrollAverage(int32_t requested)
+{
+    const CurveEditing::Scrolled scrolled = curve_.ShiftAll(requested);
+    if (scrolled.moved == 0) return;
+    StoreMoved(scrolled.moved);
+    curve_.ClearSelection();
+    shownField_ = -1;
+}
+
+void PageSession::ProposeLine()
+{
+    proposal_ = curve_.ProposeLine();
+    proposing_ = true;
+}
+
+void PageSession::AnswerLine(bool yes)
+{
+    if (!proposing_) return;
+    proposing_ = false;
+    if (yes && curve_.Accept(proposal_)) StoreMoved(~uint32_t{0});  // every point, those outside the range too
+    curve_.UpdateAverage();
+    curve_.CollapseToEnd();
+    shownField_ = curve_.SelEnd();
+}
+
+std::string PageSession::CopyQuestion(int from, int to) const
+{
+    const ModelCopy copy(from, to);
+    return copy.Possible() ? copy.Question(language_) : std::string();
+}
+
+void PageSession::Copy(int from, int to)
+{
+    ModelCopy(from, to).Apply(bank_);
+    curve_.Show(Shown().FRQ);
+    curve_.UpdateAverage();
+}
+
+void PageSession::StoreMoved(uint32_t moved)
+{
+    for (int j = 0; j < CurveEditing::kPoints; ++j)
+        if ((moved >> j & 1u) != 0) Shown().FRQ[static_cast<size_t>(j)] = CurveEditing::ValueOf(curve_.Position(j));
+}

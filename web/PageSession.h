@@ -1,12 +1,15 @@
 #pragma once
+#include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "CurveEditing.h"
 #include "DeviceBank.h"
 #include "ModelBank.h"
 
-// What the page's window holds, in standard C++: the bank and the staging copy for the
-// transfers, with one operation per thing the user does. The page forwards input here and draws
-// the view that comes back.
+// What the page's window holds and decides, in standard C++: the bank, the staging copy for the
+// transfers and the curve editor, with one operation per thing the user does. The page forwards
+// input here and draws the view that comes back; the window's rules live in the core's classes.
 class PageSession {
 public:
     explicit PageSession(int language);
@@ -18,15 +21,46 @@ public:
     // The shown model as the editors show it, as one JSON object (see web/main.js, render).
     std::string ViewJson() const;
 
-    // Puts the bank into the editors after a transfer or a load.
-    void ShowBank() {}
-    // A press on tab t (0..4) shows that model.
+    // Puts the bank into the editors after a transfer or a load: the curve editor takes the
+    // shown model and the selection is cleared.
+    void ShowBank();
+    // A press on tab t (0..4) shows that model; the selection stays.
     void SelectTab(int tab);
+    void Reset();
+
+    // A number field committed (Enter or leaving it): 0 NBRK_EDIT, 1 PROG_EDIT.
+    void TakeNumber(int field, std::string_view text);
+    // A bar moved: 0 NBRK_BAR, 1 PROG_BAR.
+    void MoveScalarBar(int field, int32_t position);
+    void PickBrake(int item);
+    void PickCutOff(int item);
+    // The memo field's text, lines ending in LF.
+    void SetMemo(std::string_view text);
+
+    void EnterBar(int bar, bool shift);
+    void KeyUpBar(int bar, bool shift);
+    void ScrollBar(int bar, TScrollCode code, int32_t requested, bool shift);
+    void ScrollAverage(int32_t requested);
+
+    // The straight line is shown while its question is open; the answer stores it or puts the
+    // curve back, and the selection becomes its end.
+    void ProposeLine();
+    void AnswerLine(bool yes);
+
+    // Dragging tab `from` onto tab `to`: the question, empty when there is nothing to copy.
+    std::string CopyQuestion(int from, int to) const;
+    void Copy(int from, int to);
 
 private:
+    ModelSettings& Shown() { return bank_.Model(bank_.ShownIndex()); }
     const ModelSettings& Shown() const { return bank_.Model(bank_.ShownIndex()); }
+    void StoreMoved(uint32_t moved);
 
     int language_;
     ModelBank bank_;
     DeviceBank staging_;
+    CurveEditing curve_;
+    CurveEditing::Positions proposal_{};
+    bool proposing_ = false;
+    int shownField_ = -1;  // the point the value fields show, -1 the average
 };

@@ -14,7 +14,7 @@
 #include "CutOffTable.h"
 #include "DeviceExchange.h"
 #include "JsonWriter.h"
-#include "BrakeFreqTable.h"
+#include "ModelFieldRules.h"
 #include "PageSession.h"
 #include "SerialLine.h"
 #include "TextTable.h"
@@ -127,10 +127,10 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     for (const auto& [name, msg] : labels) j.Key(name).String(TextTable::Message(msg, lang));
     j.EndObject();
     j.Key("brakeItems").BeginArray();
-    for (int k = 0; k < BrakeFreqTable::kListItems; ++k) j.String(BrakeFreqTable::KHz(BrakeFreqTable::ValueOfItem(k)));
+    for (int k = 0; k < ModelFieldRules::kBrakeItems; ++k) j.String(ModelFieldRules::BrakeItemText(k));
     j.EndArray();
     j.Key("cutOffItems").BeginArray();
-    for (const std::string_view text : CutOffTable::kTexts) j.String(text);
+    for (int k = 0; k < ModelFieldRules::kCutOffItems; ++k) j.String(ModelFieldRules::CutOffItemText(k));
     j.EndArray();
     j.Key("hints").BeginArray();
     for (int tag = 0; tag < 9; ++tag) j.String(TextTable::Hint(tag, lang));
@@ -159,6 +159,14 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);
+    j.EndObject();
+    // The kinds of a bar's scroll event.
+    const std::pair<const char*, TScrollCode> codes[] = {
+        {"lineUp", scLineUp}, {"lineDown", scLineDown}, {"pageUp", scPageUp}, {"pageDown", scPageDown},
+        {"track", scTrack},   {"top", scTop},           {"bottom", scBottom}, {"endScroll", scEndScroll},
+    };
+    j.Key("scroll").BeginObject();
+    for (const auto& [name, code] : codes) j.Key(name).Number(code);
     j.EndObject();
     j.Key("progressCaption").String(WindowTexts::kProgressCaptions[static_cast<size_t>(lang)]);
     j.Key("progressLabel").String(WindowTexts::kProgressLabel);
@@ -207,5 +215,24 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
 
 // What the user does in the window; each returns the view afterwards.
 EMSCRIPTEN_KEEPALIVE const char* vxr_select_tab(int tab) { gSession->page.SelectTab(tab); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_reset() { gSession->page.Reset(); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_take_number(int field, const char* text) { gSession->page.TakeNumber(field, text); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_move_bar(int field, int position) { gSession->page.MoveScalarBar(field, position); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_pick_brake(int item) { gSession->page.PickBrake(item); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_pick_cutoff(int item) { gSession->page.PickCutOff(item); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_set_memo(const char* text) { gSession->page.SetMemo(text); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_enter_bar(int bar, int shift) { gSession->page.EnterBar(bar, shift != 0); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_keyup_bar(int bar, int shift) { gSession->page.KeyUpBar(bar, shift != 0); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_bar(int bar, int code, int requested, int shift)
+{
+    gSession->page.ScrollBar(bar, static_cast<TScrollCode>(code), requested, shift != 0);
+    return View();
+}
+EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_avg(int requested) { gSession->page.ScrollAverage(requested); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_propose_line() { gSession->page.ProposeLine(); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_answer_line(int yes) { gSession->page.AnswerLine(yes != 0); return View(); }
+// The question before copying by drag; empty when the drop copies nothing.
+EMSCRIPTEN_KEEPALIVE const char* vxr_copy_question(int from, int to) { return Hand(gSession->page.CopyQuestion(from, to)); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { gSession->page.Copy(from, to); return View(); }
 
 }  // extern "C"

@@ -44,6 +44,22 @@ export class Core {
   // The view may be asked for during a transfer (the transfer shows the bank it read).
   view() { return JSON.parse(this.#m.ccall('vxr_view', 'string', [], [])); }
   selectTab(tab) { return this.#json('vxr_select_tab', ['number'], [tab]); }
+  reset() { return this.#json('vxr_reset'); }
+  takeNumber(field, text) { return this.#json('vxr_take_number', ['number', 'string'], [field, text]); }
+  moveBar(field, position) { return this.#json('vxr_move_bar', ['number', 'number'], [field, position]); }
+  pickBrake(item) { return this.#json('vxr_pick_brake', ['number'], [item]); }
+  pickCutOff(item) { return this.#json('vxr_pick_cutoff', ['number'], [item]); }
+  setMemo(text) { return this.#json('vxr_set_memo', ['string'], [text]); }
+  enterBar(bar, shift) { return this.#json('vxr_enter_bar', ['number', 'number'], [bar, shift ? 1 : 0]); }
+  keyUpBar(bar, shift) { return this.#json('vxr_keyup_bar', ['number', 'number'], [bar, shift ? 1 : 0]); }
+  scrollBar(bar, code, requested, shift) {
+    return this.#json('vxr_scroll_bar', ['number', 'number', 'number', 'number'], [bar, code, requested, shift ? 1 : 0]);
+  }
+  scrollAverage(requested) { return this.#json('vxr_scroll_avg', ['number'], [requested]); }
+  proposeLine() { return this.#json('vxr_propose_line'); }
+  answerLine(yes) { return this.#json('vxr_answer_line', ['number'], [yes ? 1 : 0]); }
+  copyQuestion(from, to) { return this.#m.ccall('vxr_copy_question', 'string', ['number', 'number'], [from, to]); }
+  copy(from, to) { return this.#json('vxr_copy', ['number', 'number'], [from, to]); }
 
   get busy() { return this.#busy; }
 

@@ -1,6 +1,6 @@
 // The page: the window of the desktop tool, its texts from the core, its ports over Web Serial.
 import { Core } from './core.js';
-import { MessageBox, ProgressWindow, BUTTONS_OK } from './dialogs.js';
+import { MessageBox, ProgressWindow, BUTTONS_OK, BUTTONS_YES_NO, QUESTION, NO } from './dialogs.js';
 import { PortList } from './ports.js';
 
 const BARS = 32;
@@ -100,13 +100,40 @@ function render(view, bars) {
   if ($('Memo1').value !== view.memo) $('Memo1').value = view.memo;
 }
 
-// Forwards what the user does in the window to the core and shows the view it returns.
-function wireEditors(core, show) {
+// Forwards what the user does in the editors to the core and shows the view it returns.
+function wireEditors(core, texts, show, messages) {
   const panel = $('Panel4');
-  // Tabs: a press shows the model; so do Left and Right on the focused tab.
+  // Shift as the event being handled has it; a focus change takes it from the input before it.
+  let shift = false;
+  for (const type of ['keydown', 'keyup', 'pointerdown', 'wheel']) document.addEventListener(type, (e) => { shift = e.shiftKey; }, true);
+
+  // Tabs: a press shows the model; a drag onto another tab copies after the question.
   const tabs = [...document.querySelectorAll('[role="tab"]')];
+  let drag = null;
+  const tabAt = (x, y) => tabs.findIndex((t) => t.contains(document.elementFromPoint(x, y)));
   tabs.forEach((tab, i) => {
-    tab.addEventListener('pointerdown', () => { panel.focus(); show(core.selectTab(i)); });
+    tab.addEventListener('pointerdown', (e) => {
+      panel.focus();
+      show(core.selectTab(i));
+      drag = { from: i, x: e.clientX, y: e.clientY, moved: false };
+      tab.setPointerCapture(e.pointerId);
+    });
+    tab.addEventListener('pointermove', (e) => {
+      if (!drag || drag.moved || Math.hypot(e.clientX - drag.x, e.clientY - drag.y) < 4) return;
+      drag.moved = true;
+      tab.parentElement.classList.add('dragging');
+    });
+    tab.addEventListener('pointerup', async (e) => {
+      const d = drag;
+      drag = null;
+      tab.parentElement.classList.remove('dragging');
+      if (!d?.moved) return;
+      const to = tabAt(e.clientX, e.clientY);
+      const question = to < 0 ? '' : core.copyQuestion(d.from, to);
+      if (!question) return;
+      if ((await messages.show(QUESTION, BUTTONS_YES_NO, question)) !== NO) show(core.copy(d.from, to));
+    });
+    tab.addEventListener('pointercancel', () => { drag = null; tab.parentElement.classList.remove('dragging'); });
     tab.addEventListener('keydown', (e) => {
       const step = { ArrowRight: 1, ArrowLeft: -1 }[e.key];
       if (!step) return;
@@ -115,6 +142,73 @@ function wireEditors(core, show) {
       show(core.selectTab(next));
       tabs[next].focus();
     });
+  });
+
+  // NBRK and PROG: the bar stores at every step; the number field when Enter is pressed or it
+  // loses the focus.
+  [['NBRK_BAR', 'NBRK_EDIT'], ['PROG_BAR', 'PROG_EDIT']].forEach(([barId, editId], field) => {
+    $(barId).addEventListener('input', () => show(core.moveBar(field, Number($(barId).value))));
+    $(editId).addEventListener('keydown', (e) => { if (e.key === 'Enter') show(core.takeNumber(field, $(editId).value)); });
+    $(editId).addEventListener('blur', () => { if (!core.busy) show(core.takeNumber(field, $(editId).value)); });
+  });
+  $('BFREQ_CMB').addEventListener('change', () => show(core.pickBrake($('BFREQ_CMB').selectedIndex)));
+  $('CUTOFF_COMB').addEventListener('change', () => show(core.pickCutOff($('CUTOFF_COMB').selectedIndex)));
+  $('Memo1').addEventListener('input', () => show(core.setMemo($('Memo1').value)));
+  $('RESET_BTN').addEventListener('click', () => { panel.focus(); show(core.reset()); });
+
+  // The curve: the bars' own moves become scroll events the core may refuse; Left and Right move
+  // the focus along the bars and never move one.
+  const sc = texts.scroll;
+  const curveBars = [...Array(BARS).keys()].map((i) => $(`FRQ_${i}`));
+  const avg = $('AVG_BAR');
+  const order = [...curveBars, avg];
+  const scroll = (i, code, requested) => show(i < 0 ? core.scrollAverage(requested) : core.scrollBar(i, code, requested, shift));
+  order.forEach((bar, k) => {
+    const i = bar === avg ? -1 : k;
+    const position = () => Number(bar.dataset.position);
+    if (i >= 0) {
+      bar.addEventListener('focus', () => show(core.enterBar(i, shift)));
+      bar.addEventListener('keyup', (e) => { if (!['ArrowLeft', 'ArrowRight', 'Tab'].includes(e.key)) show(core.keyUpBar(i, e.shiftKey)); });
+    }
+    bar.addEventListener('input', (e) => {
+      const requested = Number(bar.value);
+      bar.value = position();  // the core decides where the bar goes
+      scroll(i, sc.track, requested);
+      e.stopPropagation();
+    });
+    bar.addEventListener('change', () => { if (i >= 0) scroll(i, sc.endScroll, position()); });
+    bar.addEventListener('keydown', (e) => {
+      const edge = i < 0 ? 0 : i;
+      const moves = { ArrowUp: [sc.lineUp, -1], ArrowDown: [sc.lineDown, 1], PageUp: [sc.pageUp, -1], PageDown: [sc.pageDown, 1],
+        Home: [sc.top, -Infinity], End: [sc.bottom, Infinity] };
+      if (e.key === 'ArrowRight' || e.key === 'ArrowLeft') {
+        e.preventDefault();
+        const right = e.key === 'ArrowRight';
+        if (right ? edge !== BARS - 1 : edge !== 0) order[k + (right ? 1 : -1)]?.focus();
+        return;
+      }
+      const move = moves[e.key];
+      if (!move) return;
+      e.preventDefault();
+      const [code, step] = move;
+      scroll(i, code, Math.max(0, Math.min(51, position() + step)));
+      if (i >= 0) scroll(i, sc.endScroll, position());
+    });
+    bar.addEventListener('wheel', (e) => {
+      e.preventDefault();
+      const delta = e.deltaY || e.deltaX;  // Shift turns the wheel sideways
+      if (!delta) return;
+      scroll(i, delta < 0 ? sc.lineUp : sc.lineDown, position() + Math.sign(delta));
+      if (i >= 0) scroll(i, sc.endScroll, position());
+    }, { passive: false });
+  });
+
+  // The straight line: shown while its question is open, kept on any answer but No.
+  $('SpeedButton1').addEventListener('click', async () => {
+    panel.focus();
+    show(core.proposeLine());
+    const answer = await messages.show(QUESTION, BUTTONS_YES_NO, core.message(texts.msg.Okay, texts.language));
+    show(core.answerLine(answer !== NO));
   });
 }
 
@@ -155,7 +249,7 @@ async function start() {
   ports = new PortList(core, language, texts, messages);
   const show = (view) => render(view, bars);
   show(core.start(language));
-  wireEditors(core, show);
+  wireEditors(core, texts, show, messages);
   const transfers = { READ_BTN: 0, READ2_BTN: 1, PROGRAM_BTN: 2, PROG2_BTN: 3 };
   for (const [id, operation] of Object.entries(transfers)) {
     $(id).addEventListener('click', () => { if (!core.busy) core.transfer(operation); });

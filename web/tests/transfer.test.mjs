@@ -13,14 +13,14 @@ const USB = (n) => ({ usbVendorId: 0x0403, usbProductId: 0x6000 + n });
 
 function tempDir(env) {
   const dir = mkdtempSync(join(tmpdir(), 'vxr-web-'));
-  env.defer(() => rmSync(dir, { recursive: true, force: true }));
+  env.defer(() => rmSync(dir, { recursive: true, force: true, maxRetries: 5 }));
   return dir;
 }
 
 // A simulator whose frames and final state land in dir/name.frames and dir/name.state.
 async function sim(env, dir, name, args = []) {
   const s = await Simulator.start(env.sim, ['--transcript', join(dir, `${name}.frames`), '--state', join(dir, `${name}.state`), ...args]);
-  env.defer(() => s.stop());
+  env.defer(() => stopped(s));
   return s;
 }
 

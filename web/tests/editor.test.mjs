@@ -1,0 +1,148 @@
+// The editors in the page: typed numbers, lists, the curve with its selection, the average bar,
+// the straight line, reset, and copying a model by dragging its tab; the core decides each.
+import assert from 'node:assert/strict';
+
+async function start(env, query = '?lang=en') {
+  const view = await env.harness.open({ query });
+  env.defer(() => view.close());
+  await view.answer('OK');
+  return view;
+}
+
+const bars = (page) => page.$$eval('#Curve .vbar', (bs) => bs.map((b) => Number(b.value)));
+const fields = (page) => page.evaluate(() => ['FRQ_NUM', 'FRQ_F', 'FRQ_VAL'].map((id) => document.getElementById(id).value));
+const lit = (page) => page.evaluate(() => {
+  const g = document.getElementById('Select_Gage1').getContext('2d', { willReadFrequently: true });
+  return [...Array(32).keys()].filter((i) => g.getImageData(17 * i + 8 + 2 * Math.floor(i / 8), 3, 1, 1).data[1] === 255);
+});
+// A click on the middle of a bar's thumb: it takes the focus without moving. Shift, when it is
+// held, stays held: releasing it on a bar reduces the selection to that bar.
+async function clickThumb(page, i) {
+  const b = await page.locator(`#FRQ_${i}`).boundingBox();
+  const value = Number(await page.inputValue(`#FRQ_${i}`));
+  await page.mouse.click(b.x + b.width / 2, b.y + 8 + (b.height - 16) * value / 51);
+}
+async function press(page, key, times) { for (let k = 0; k < times; ++k) await page.keyboard.press(key); }
+
+export const tests = {
+  async 'start-up shows MODEL1 at its defaults, and typed numbers are taken as the desktop takes them'(env) {
+    const view = await start(env);
+    const p = view.page;
+    assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.inputValue('#PROG_EDIT')], ['128', '1']);
+    assert.equal(await p.$eval('#BFREQ_CMB', (s) => s.options[s.selectedIndex].textContent), '0.964kHz');
+    assert.equal(await p.$eval('#CUTOFF_COMB', (s) => s.selectedIndex), 4);
+    assert.deepEqual(new Set(await bars(p)), new Set([47]));
+    assert.equal((await fields(p))[0], 'AVG');
+    for (const [field, typed, shown, how] of [['#NBRK_EDIT', '300', '255', 'Enter'], ['#NBRK_EDIT', '-7', '0', 'Tab'],
+      ['#PROG_EDIT', 'ab', '1', 'Tab'], ['#PROG_EDIT', ' 12 ', '12', 'Enter']]) {
+      await p.fill(field, typed);
+      await p.press(field, how);
+      assert.equal(await p.inputValue(field), shown, `${typed} + ${how}`);
+    }
+    // A number being typed is stored in the model shown before the tab changes.
+    await p.fill('#NBRK_EDIT', '77');
+    await p.click('#MODEL3');
+    assert.equal(await p.inputValue('#NBRK_EDIT'), '128');
+    await p.click('#MODEL1');
+    assert.equal(await p.inputValue('#NBRK_EDIT'), '77');
+    await p.selectOption('#CUTOFF_COMB', '0');
+    await p.fill('#Memo1', 'abc\nline two');
+    await p.click('#RESET_BTN');
+    assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.$eval('#CUTOFF_COMB', (s) => s.selectedIndex), await p.inputValue('#Memo1')],
+      ['128', 4, 'abc\nline two'], 'reset keeps the memo');
+  },
+
+  async 'a Shift-selected range moves together, refused as a whole at the edge; the average bar shifts all'(env) {
+    const view = await start(env);
+    const p = view.page;
+    await clickThumb(p, 2);
+    await p.keyboard.down('Shift');
+    await clickThumb(p, 6);
+    assert.deepEqual(await lit(p), [2, 3, 4, 5, 6]);
+    assert.equal((await fields(p))[0], 'FRQ7');
+    await p.keyboard.press('ArrowDown');
+    let b = await bars(p);
+    assert.deepEqual(b.slice(0, 8), [47, 47, 48, 48, 48, 48, 48, 47]);
+    assert.deepEqual(await fields(p), ['FRQ7', '4', await p.evaluate(() => document.getElementById('FRQ_VAL').value)]);
+    await view.screenshot('curve-range');
+    await p.keyboard.up('Shift');
+    assert.deepEqual(await lit(p), [6], 'releasing Shift on a bar keeps that bar alone');
+    // Bar 4 to the bottom, then the range can no longer go down.
+    await clickThumb(p, 4);
+    await press(p, 'ArrowDown', 5);
+    assert.equal((await bars(p))[4], 51);
+    await clickThumb(p, 2);
+    await p.keyboard.down('Shift');
+    await clickThumb(p, 6);
+    await p.keyboard.press('ArrowDown');
+    await p.keyboard.up('Shift');
+    assert.deepEqual((await bars(p)).slice(2, 7), [48, 48, 51, 48, 48], 'nothing moved');
+    // Left and Right move the focus along the bars, never a bar; not past the ends.
+    await clickThumb(p, 0);
+    await p.keyboard.press('ArrowLeft');
+    assert.equal(await p.evaluate(() => document.activeElement.id), 'FRQ_0');
+    await p.keyboard.press('ArrowRight');
+    assert.equal(await p.evaluate(() => document.activeElement.id), 'FRQ_1');
+    // The average bar: refused while bar 4 sits at the bottom, else every point moves.
+    await p.focus('#AVG_BAR');
+    await p.keyboard.press('ArrowDown');
+    assert.equal((await bars(p))[4], 51);
+    await p.keyboard.press('ArrowUp');
+    b = await bars(p);
+    assert.deepEqual(b.slice(0, 7), [46, 46, 47, 47, 50, 47, 47]);
+    assert.deepEqual(await lit(p), [], 'the selection is cleared');
+    assert.equal((await fields(p))[0], 'AVG');
+  },
+
+  async 'the straight line is shown while asked, kept on Yes and put back on No'(env) {
+    const view = await start(env);
+    const p = view.page;
+    // Bar 0 at 10 and bar 4 at 20, then bars 0..4 selected with Shift and the arrow keys.
+    await clickThumb(p, 0);
+    await press(p, 'ArrowUp', 37);
+    await clickThumb(p, 4);
+    await press(p, 'ArrowUp', 27);
+    const selectAndAsk = async () => {
+      await clickThumb(p, 0);
+      await p.keyboard.down('Shift');
+      await press(p, 'ArrowRight', 4);
+      assert.deepEqual(await lit(p), [0, 1, 2, 3, 4]);
+      await p.click('#SpeedButton1');
+      await p.keyboard.up('Shift');
+    };
+    for (const [answer, expected] of [['No', [10, 47, 47, 47, 20]], ['Yes', [10, 12, 15, 18, 20]]]) {
+      await selectAndAsk();
+      assert.deepEqual(await view.message(), { caption: 'Question', text: 'Okay?', buttons: ['Yes', 'No'] });
+      assert.deepEqual((await bars(p)).slice(0, 5), [10, 12, 15, 18, 20], 'the line while the question is open');
+      if (answer === 'Yes') await view.screenshot('line-question');
+      await view.answer(answer);
+      assert.deepEqual((await bars(p)).slice(0, 5), expected, answer);
+      assert.deepEqual(await lit(p), [4], 'the selection is the end of the range');
+    }
+  },
+
+  async 'dragging a tab onto another copies the model after the question; No and a click copy nothing'(env) {
+    for (const [query, question, yes, no] of [['?lang=en', 'Copy? MODEL1 -> MODEL3', 'Yes', 'No'],
+      ['?lang=ja', 'MODEL1をMODEL3にコピーしますか？', 'はい(Y)', 'いいえ(N)']]) {
+      const view = await start(env, query);
+      const p = view.page;
+      await p.fill('#NBRK_EDIT', '200');
+      await p.press('#NBRK_EDIT', 'Enter');
+      await p.fill('#Memo1', 'copied');
+      const drag = () => p.locator('#MODEL1').dragTo(p.locator('#MODEL3'));
+      await drag();
+      assert.equal((await view.message()).text, question);
+      await view.answer(no);
+      assert.equal(await p.getAttribute('#MODEL1', 'aria-selected'), 'true');
+      await p.click('#MODEL3');
+      assert.equal(await p.inputValue('#NBRK_EDIT'), '128', 'No copies nothing');
+      await drag();
+      await view.answer(yes);
+      assert.equal(await p.getAttribute('#MODEL3', 'aria-selected'), 'true', 'the target is shown');
+      assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.inputValue('#Memo1')], ['200', 'copied']);
+      await p.click('#MODEL2');
+      assert.equal(await p.locator('#MessageBox[open]').count(), 0, 'a click asks nothing');
+      assert.equal(await p.inputValue('#NBRK_EDIT'), '128');
+    }
+  },
+};
