@@ -275,6 +275,7 @@ TEST_F(CliTest, MessagesFollowTheLocaleUnlessChosen)
         const CliRun r = Cli(c.args, {c.env, {}, {}});
         EXPECT_EQ(r.err, c.err) << c.args.join(' ').toStdString();
     }
+    EXPECT_EQ(Cli({"--help"}, {japanese, {}, {}}).out.rfind("使い方: vxrmgr-cli", 0), 0u);
 }
 
 // "-" is standard input for a file to read and standard output for convert's result; output

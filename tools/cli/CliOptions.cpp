@@ -166,8 +166,59 @@ std::string CliOptions::Version()
 {
     return "vxrmgr-cli " VXR_VERSION "\n";
 }
-std::string CliOptions::Usage()
+namespace {
+
+std::string UsageJapanese()
 {
+    return "使い方: vxrmgr-cli コマンド [オプション]\n"
+           "\n"
+           "コマンド:\n"
+           "  ports                     COM1～COM20 と、それぞれが開くデバイスの一覧\n"
+           "  read PORT FILE            コントローラーから全モデルを読み取り、FILE に保存する。\n"
+           "                            既にある FILE のメモはそのまま残る\n"
+           "  read PORT FILE --model N  MODEL N だけを読み取り、FILE に取り込む（新しい FILE では\n"
+           "                            ほかのモデルは初期値）\n"
+           "  write PORT FILE           FILE の全モデルを書き込む。FILE の現在のモデルが\n"
+           "                            コントローラーの現在のモデルになる\n"
+           "  write PORT FILE --model N FILE の MODEL N だけを書き込む。MODEL N が現在のモデルになる\n"
+           "  show FILE                 設定ファイルの5つのモデルを表示する\n"
+           "  show FILE --json          同じ内容をスクリプト向けの JSON で: currentModel (1..5),\n"
+           "                            modelNumber, SYS_CUR, models[5]（それぞれ model, NBRK, BFREQ,\n"
+           "                            VLT, PROG, FRQ[32], MEMO と、画面の表示 BFREQText, VLTText,\n"
+           "                            FRQText[32], FRQSteps[32]。表にない値の表示は null）\n"
+           "  convert IN OUT            IN（どちらの形式でも）を読み、今の形式で OUT に保存する\n"
+           "  diff A B                  2つのファイルで違う設定を表示する\n"
+           "  diff A B --json           同じ内容を JSON で: {\"same\": true|false, \"differences\":\n"
+           "                            [{\"model\": 1..5 か null, \"field\", \"from\", \"to\"}]}\n"
+           "  sheet FILE OUT            FILE の5つのモデルを A4 の用紙に描く: OUT.pdf か OUT.png\n"
+           "                            (150 dpi)。枠に入りきらないメモは次のページに続く\n"
+           "\n"
+           "PORT は COM1～COM20（'ports' の一覧）か、/dev/ttyUSB0 のようなデバイスのパス。\n"
+           "FILE（read を除く）、IN、A、B の '-' は標準入力（A と B のどちらか一方だけ）、\n"
+           "convert の OUT の '-' は標準出力。\n"
+           "\n"
+           "オプション（それぞれ一度まで。値は空白か '=' の後に: --model=3）:\n"
+           "  --model N        read と write のモデル 1..5\n"
+           "  --timeout MS     応答を待つ最長時間（ミリ秒、既定 7000）\n"
+           "  --json           show, diff: JSON で表示する\n"
+           "  --settings INI   ports, read, write: COM1～COM20 のデバイスを指定するアプリケーション\n"
+           "                   設定ファイル（[Ports] セクション、COMn=/dev/...）。存在すること。\n"
+           "                   既定: プログラムと同じ場所の VXRMGR.ini、なければ\n"
+           "                   $XDG_CONFIG_HOME/vxrmgr/VXRMGR.ini（既定 ~/.config/vxrmgr/）\n"
+           "  --lang ja|en     メッセージと設定シートの言語（既定: ロケールに従う。ja_JP では日本語）\n"
+           "  -h, --help       この説明\n"
+           "  --version        プログラムのバージョン\n"
+           "\n"
+           "終了ステータス: 0 成功、1 失敗、2 使い方の誤り（読めない --settings ファイルも）。\n"
+           "diff: 0 同じ設定、1 違いがある、2 使い方の誤りか読めないファイル（diff(1) と同じ）。\n";
+}
+
+}  // namespace
+
+std::string CliOptions::Usage(int language)
+{
+    if (language == 0)
+        return UsageJapanese();
     return "Usage: vxrmgr-cli COMMAND [OPTIONS]\n"
            "\n"
            "Commands:\n"
@@ -195,10 +246,10 @@ std::string CliOptions::Usage()
            "                            on a further page\n"
            "\n"
            "PORT is COM1..COM20 (as listed by 'ports') or a device path such as /dev/ttyUSB0.\n"
-           "A FILE, IN, A or B of '-' is standard input (one of A and B at most); an OUT of\n"
-           "convert of '-' is standard output.\n"
+           "A FILE (but read's), IN, A or B of '-' is standard input (one of A and B at most);\n"
+           "an OUT of convert of '-' is standard output.\n"
            "\n"
-           "Options (each at most once; --name VALUE or --name=VALUE):\n"
+           "Options (each at most once; the value after a blank or '=', as in --model=3):\n"
            "  --model N        model 1..5 for read and write\n"
            "  --timeout MS     wait at most MS milliseconds for each reply (default 7000)\n"
            "  --json           show, diff: print JSON\n"

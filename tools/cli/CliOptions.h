@@ -25,6 +25,7 @@ struct CliOptions {
     // The language the messages use.
     int Language(int defaultLanguage) const { return language.value_or(defaultLanguage); }
 
-    static std::string Usage();
+    // The help text, Japanese for language 0.
+    static std::string Usage(int language = 1);
     static std::string Version();
 };

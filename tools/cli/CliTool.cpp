@@ -66,7 +66,7 @@ int CliTool::Dispatch()
 {
     const std::string& c = options_.command;
     if (c == "help" || c == "version") {
-        std::fputs((c == "help" ? CliOptions::Usage() : CliOptions::Version()).c_str(), out_);
+        std::fputs((c == "help" ? CliOptions::Usage(language_) : CliOptions::Version()).c_str(), out_);
         return kOk;
     }
     if (c == "ports")
