@@ -67,7 +67,7 @@ int CreateTemporary(const std::string& target, std::string& tmp)
 
 }  // namespace
 
-void AtomicFileWriter::Write(const QString& path, const QByteArray& data)
+void AtomicFileWriter::Write(const QString& path, const QByteArray& data, const std::function<bool()>& stop)
 {
     if (path.isEmpty())
         throw IniFileError("Cannot write file: no file name");
@@ -114,6 +114,10 @@ void AtomicFileWriter::Write(const QString& path, const QByteArray& data)
         const int err = errno;
         ::unlink(tmp.c_str());
         Fail(path, "writing failed", err);
+    }
+    if (stop && stop()) {
+        ::unlink(tmp.c_str());
+        throw IniFileError("Cannot write file " + path.toStdString() + ": stopped before it was replaced");
     }
     if (::rename(tmp.c_str(), target.c_str()) != 0) {
         const int err = errno;

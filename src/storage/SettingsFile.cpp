@@ -253,7 +253,8 @@ qint64 MemoLines(const ModelBank& bank)
 
 }  // namespace
 
-SettingsFile::SaveResult SettingsFile::Save(const ModelBank& bank, const QString& path)
+SettingsFile::SaveResult SettingsFile::Save(const ModelBank& bank, const QString& path,
+                                           const std::function<bool()>& stop)
 {
     // A file that Open would refuse is not written at all.
     const QByteArray bytes = ToBytes(bank);
@@ -265,7 +266,7 @@ SettingsFile::SaveResult SettingsFile::Save(const ModelBank& bank, const QString
     } catch (const IniFileError&) {
         return SaveResult::NotWritable;
     }
-    AtomicFileWriter::Write(path, bytes);
+    AtomicFileWriter::Write(path, bytes, stop);
     return SaveResult::Saved;
 }
 

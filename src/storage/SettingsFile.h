@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,8 @@ public:
 
     // Writes the bank to path, replacing whatever the file held. An existing file that cannot
     // be read, or a failure of the final write, throws IniFileError.
-    static SaveResult Save(const ModelBank& bank, const QString& path);
+    // `stop` is asked just before the file is replaced; true leaves it as it was and throws.
+    static SaveResult Save(const ModelBank& bank, const QString& path, const std::function<bool()>& stop = {});
 
     // Replaces bank with the file's content; a file that does not exist, or holds nothing but
     // blanks, gives every default. Throws, leaving bank unchanged, IniFileError when the file

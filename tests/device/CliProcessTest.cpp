@@ -15,8 +15,12 @@
 #include "ModelBank.h"
 #include "SettingsFile.h"
 #include "SimulatorTestState.h"
+#include "TransferResult.h"
 
+#include <signal.h>
 #include <sys/stat.h>
+
+#include <chrono>
 
 namespace {
 
@@ -133,6 +137,67 @@ TEST_F(CliDeviceTest, WriteSendsTheFileAndItsCurrentModel)
     ASSERT_EQ(Cli({"write", port, PathOf("w.VXS"), "--model", "2", "--timeout", "2000"}).status, 0);
     EXPECT_EQ(sim.ImageOf(1)[9], 13);
     EXPECT_EQ(sim.ModelNumber(), 40);  // the model written becomes the current one
+}
+
+// Ctrl-C or SIGTERM during a transfer at 1200 bit/s: the frame under way is finished, nothing
+// more is sent, the controller's state is told as after a failed write, no file changes.
+TEST_F(CliTest, AStopSignalEndsATransferBetweenFramesAndKeepsTheFile)
+{
+    ControllerSimulator::Options o;
+    o.state = DistinctControllerState(40);
+    o.paced = true;
+    ControllerSimulator sim(o);
+    ModelBank bank = Defaults();
+    for (auto& m : bank.models)
+        m.BFREQ = 50;
+    Save(bank, PathOf("x.VXS"));
+    QFile f(PathOf("x.VXS"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+
+    struct Case {
+        const char* command;
+        size_t frames;  // sent when the signal comes: D6, D1.. then E1..
+        int signal;
+        std::string says;
+    };
+    TransferResult twoWritten;
+    twoWritten.ok = false;
+    twoWritten.addressed.fill(true);
+    twoWritten.written[0] = twoWritten.written[1] = TransferResult::Written::Yes;
+    const std::vector<Case> cases = {
+        {"write", 8, SIGINT, "vxrmgr-cli: Write failed: writing MODEL3: "},
+        {"read", 3, SIGTERM, "vxrmgr-cli: Read failed: reading MODEL3: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        sim.ClearTranscript();
+        const ControllerState controllerBefore = sim.State();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VXRMGR_CLI_PATH), {c.command, QString::fromStdString(sim.DevicePath()), PathOf("x.VXS")});
+        ASSERT_TRUE(sim.WaitForFrames(c.frames, std::chrono::seconds(30)));
+        ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), c.signal), 0);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 128 + c.signal);
+        const std::string err = p.readAllStandardError().toStdString();
+        EXPECT_EQ(err.rfind(c.says, 0), 0u) << err;
+        EXPECT_EQ(sim.Transcript().size(), c.frames) << "a frame was sent after the stop";
+        if (std::string(c.command) == "write") {
+            EXPECT_TRUE(Contains(err, "\nvxrmgr-cli: " + twoWritten.WriteSummary(1) + "\n")) << err;
+            for (int i = 0; i < 5; ++i)
+                EXPECT_EQ(sim.ImageOf(i)[9] == 50, i < 2) << i;
+        } else {
+            EXPECT_EQ(sim.State().ModelNumber(), controllerBefore.ModelNumber());
+        }
+        QFile now(PathOf("x.VXS"));
+        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+        EXPECT_EQ(now.readAll(), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"x.VXS"});  // no temporary file
+    }
 }
 
 TEST_F(CliDeviceTest, AFailedTransferSaysWhichStepAndWhy)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -108,6 +110,21 @@ TEST(SettingsFileSave, UnwritablePlaceReportsNotWritableAndWritesNothing)
     EXPECT_EQ(ReadBytes(plain), "x");
     // A folder by that name exists but cannot be read as a file.
     EXPECT_THROW(SettingsFile::Save(DefaultBank(), dir.path()), IniFileError);
+}
+
+// Asked to stop (Ctrl-C) just before the old file would be replaced: it stays, no temporary file.
+TEST(SettingsFileSave, ASaveAskedToStopLeavesTheOldFileAndNoTemporaryOne)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath("old.VXS");
+    ASSERT_TRUE(WriteBytes(existing, "[VxrManager]\r\nSYS_CUR=1\r\n\r\n"));
+    int asked = 0;
+    EXPECT_THROW(SettingsFile::Save(DefaultBank(), existing, [&asked] { return ++asked > 0; }), IniFileError);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ReadBytes(existing), "[VxrManager]\r\nSYS_CUR=1\r\n\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.VXS"});
+    EXPECT_EQ(SettingsFile::Save(DefaultBank(), existing, [] { return false; }), SettingsFile::SaveResult::Saved);
+    EXPECT_TRUE(ReadBytes(existing).startsWith("[VxrManager]\r\nSYS_MDL=0\r\n"));
 }
 
 TEST(SettingsFileSave, BankWhoseFileWouldNotOpenIsRefusedAndNothingWritten)

@@ -196,6 +196,8 @@ std::string UsageJapanese()
            "PORT は COM1～COM20（'ports' の一覧）か、/dev/ttyUSB0 のようなデバイスのパス。\n"
            "FILE（read を除く）、IN、A、B の '-' は標準入力（A と B のどちらか一方だけ）、\n"
            "convert の OUT の '-' は標準出力。\n"
+           "Ctrl+C (SIGINT) か SIGTERM で、送受信中のフレームの後に転送を止め、コントローラーの状態を\n"
+           "表示する。そのとき保存中のファイルは元のまま残る。\n"
            "\n"
            "オプション（それぞれ一度まで。値は空白か '=' の後に: --model=3）:\n"
            "  --model N        read と write のモデル 1..5\n"
@@ -209,7 +211,8 @@ std::string UsageJapanese()
            "  -h, --help       この説明\n"
            "  --version        プログラムのバージョン\n"
            "\n"
-           "終了ステータス: 0 成功、1 失敗、2 使い方の誤り（読めない --settings ファイルも）。\n"
+           "終了ステータス: 0 成功、1 失敗、2 使い方の誤り（読めない --settings ファイルも）、\n"
+           "130 SIGINT で中断、143 SIGTERM で中断。\n"
            "diff: 0 同じ設定、1 違いがある、2 使い方の誤りか読めないファイル（diff(1) と同じ）。\n";
 }
 
@@ -248,6 +251,8 @@ std::string CliOptions::Usage(int language)
            "PORT is COM1..COM20 (as listed by 'ports') or a device path such as /dev/ttyUSB0.\n"
            "A FILE (but read's), IN, A or B of '-' is standard input (one of A and B at most);\n"
            "an OUT of convert of '-' is standard output.\n"
+           "Ctrl+C (SIGINT) or SIGTERM stops a transfer after the frame under way and says what\n"
+           "the controller holds; a save then stopped leaves the old file as it was.\n"
            "\n"
            "Options (each at most once; the value after a blank or '=', as in --model=3):\n"
            "  --model N        model 1..5 for read and write\n"
@@ -263,7 +268,7 @@ std::string CliOptions::Usage(int language)
            "  --version        the program's version\n"
            "\n"
            "Exit status: 0 success, 1 the operation failed, 2 usage error (also a --settings\n"
-           "file that cannot be read).\n"
+           "file that cannot be read), 130 stopped by SIGINT, 143 by SIGTERM.\n"
            "diff: 0 the files hold the same settings, 1 they differ, 2 usage error or a file\n"
            "that cannot be read (the diff(1) convention).\n";
 }

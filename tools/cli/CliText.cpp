@@ -60,7 +60,7 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"COM* にはデバイスが割り当てられていません（'vxrmgr-cli ports' を参照し、[Ports] セクションで割り当ててください）",
      "COM* is not assigned to a device (see 'vxrmgr-cli ports'; assign one in section [Ports])"},
     {"* を開けません: *", "cannot open *: *"},
-    {"中断しました", "interrupted"},
+    {"中断したので保存していません（元のファイルはそのままです）", "not saved: stopped (the file is as it was)"},
     {"（範囲外）", "(out of range)"},
     {"（一覧にない値）", "(not a cut-off code)"},
     {"現在のモデル", "current model"},

@@ -48,7 +48,7 @@ public:
         kNoSuchPort,
         kNotAssigned,
         kCannotOpen,
-        kInterrupted,
+        kNotSavedStopped,
         kOutOfRange,
         kNotCutOffCode,
         kCurrentModelMark,

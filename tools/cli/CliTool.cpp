@@ -24,6 +24,7 @@
 #include "SerialPortOpener.h"
 #include "SettingSheet.h"
 #include "SettingsFile.h"
+#include "StopSignals.h"
 #include "TCommX.h"
 #include "TerminalReporter.h"
 #include "TransferOperations.h"
@@ -212,8 +213,11 @@ bool CliTool::LoadInput(const std::string& operand, ModelBank& bank)
 
 std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
 {
+    if (StopSignals::Requested())
+        return Text(CliText::kNotSavedStopped);
     try {
-        if (SettingsFile::Save(bank, FromLocal(path)) == SettingsFile::SaveResult::Saved)
+        if (SettingsFile::Save(bank, FromLocal(path), [] { return StopSignals::Requested(); }) ==
+            SettingsFile::SaveResult::Saved)
             return "";
         // The file layer only says that the place cannot be written; find out why.
         const std::string why = WhyNotWritable(path);
@@ -236,8 +240,15 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
         return outcome;
     }
 
+    // From here Ctrl-C stops the transfer between two frames instead of ending the process.
+    StopSignals::Install();
     TCommX comm;
-    if (!SerialPortOpener::Open(comm, device, options_.timeoutMs, &why, language_)) {
+    bool opened = false;
+    {
+        const StopSignals::BlockedInNewThreads blocked;  // the serial workers never take them
+        opened = SerialPortOpener::Open(comm, device, options_.timeoutMs, &why, language_);
+    }
+    if (!opened) {
         Error(why);
         return outcome;
     }
@@ -247,6 +258,7 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
     DeviceBank staging;
     TerminalReporter reporter(err_);
     TransferOperations ops(exchange, bank, staging, reporter, language_);
+    ops.SetStopRequest([] { return StopSignals::Requested(); });
     const int shown = options_.model ? *options_.model - 1 : bank.ShownIndex();
     switch (kind) {
     case Transfer::ReadAll:
@@ -265,7 +277,23 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
     comm.Close();
     outcome.ran = true;
     outcome.message = reporter.LastMessage();
+    outcome.interrupted = !outcome.result.ok && outcome.result.failure.cause == ExchangeFailure::Cause::Interrupted;
     return outcome;
+}
+
+int CliTool::ReportFailure(const Outcome& t)
+{
+    // A value out of range: the message names it, and nothing was sent.
+    if (t.result.step == TransferResult::Step::RangeCheck) {
+        Error(t.message);
+        return kFailed;
+    }
+    // The first line of the window's message, the step and its cause; then what a write left
+    // on the controller, as the window says it.
+    Error(t.message.substr(0, t.message.find('\n')) + ": " + t.result.Describe());
+    if (const std::string summary = t.result.WriteSummary(language_); !summary.empty())
+        Error(summary);
+    return t.interrupted ? StopSignals::ExitStatus() : kFailed;
 }
 
 int CliTool::Read()
@@ -292,14 +320,17 @@ int CliTool::Read()
         return kFailed;
     // Read all has put the five models into the bank before it writes the model number back;
     // when only that last step fails they are kept, as the window keeps them.
-    const bool numberBackFailed =
-        !t.result.ok && kind == Transfer::ReadAll && t.result.step == TransferResult::Step::WriteModelNumber;
-    if (!t.result.ok && !numberBackFailed) {
-        Error(t.message + ": " + t.result.Describe());
-        return kFailed;
-    }
+    // A stop asked for keeps the file as it was.
+    const bool numberBackFailed = !t.result.ok && !t.interrupted && kind == Transfer::ReadAll &&
+                                  t.result.step == TransferResult::Step::WriteModelNumber;
+    if (!t.result.ok && !numberBackFailed)
+        return ReportFailure(t);
     // Success only once the file holds what was read.
     if (const std::string why = SaveTo(file, bank); !why.empty()) {
+        if (StopSignals::Requested()) {
+            Error(file + ": " + Text(CliText::kNotSavedStopped));
+            return StopSignals::ExitStatus();
+        }
         Error(options_.model
                   ? Text(CliText::kReadButNotSavedOne, {std::to_string(*options_.model), file, why})
                   : Text(CliText::kReadButNotSavedAll, {std::to_string(bank.ShownIndex() + 1), file, why}));
@@ -325,18 +356,8 @@ int CliTool::Write()
     const Outcome t = RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank);
     if (!t.ran)
         return kFailed;
-    if (!t.result.ok) {
-        // A value out of range: the message names it, and nothing was sent.
-        if (t.result.step == TransferResult::Step::RangeCheck) {
-            Error(t.message);
-            return kFailed;
-        }
-        Error(t.message.substr(0, t.message.find('\n')) + ": " + t.result.Describe());
-        // What the controller holds now, as the window says it.
-        if (const std::string summary = t.result.WriteSummary(language_); !summary.empty())
-            Error(summary);
-        return kFailed;
-    }
+    if (!t.result.ok)
+        return ReportFailure(t);
     std::fprintf(out_, "%s\n", t.message.c_str());
     return kOk;
 }
@@ -366,9 +387,15 @@ int CliTool::Convert()
         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
         return kOk;
     }
+    // A stop during the save keeps the old file and leaves no temporary one.
+    StopSignals::Install();
     const std::string why = SaveTo(target, bank);
     if (why.empty())
         return kOk;
+    if (StopSignals::Requested()) {
+        Error(target + ": " + Text(CliText::kNotSavedStopped));
+        return StopSignals::ExitStatus();
+    }
     Error(target + ": " + why);
     return kFailed;
 }
@@ -397,9 +424,15 @@ int CliTool::Sheet()
     if (!LoadInput(file, bank))
         return kFailed;
     const QString title = IsStdStream(file) ? QString::fromStdString(NameOf(file)) : QFileInfo(FromLocal(file)).fileName();
+    StopSignals::Install();
     try {
-        SettingSheet::Write(FromLocal(sheet), SettingSheet::FormatOf(sheet), bank, language_, title);
+        SettingSheet::Write(FromLocal(sheet), SettingSheet::FormatOf(sheet), bank, language_, title,
+                            [] { return StopSignals::Requested(); });
     } catch (const std::exception& e) {
+        if (StopSignals::Requested()) {
+            Error(sheet + ": " + Text(CliText::kNotSavedStopped));
+            return StopSignals::ExitStatus();
+        }
         Error(e.what());
         return kFailed;
     }

@@ -57,8 +57,11 @@ private:
         bool ran = false;
         TransferResult result;
         std::string message;
+        bool interrupted = false;  // stopped by Ctrl-C or SIGTERM
     };
     Outcome RunTransfer(Transfer kind, ModelBank& bank);
+    // Reports a failed transfer; the exit status.
+    int ReportFailure(const Outcome& t);
     void Error(const std::string& text);
     // Standard output must have taken everything: a full disk or a closed pipe is a failure.
     int FinishOutput(int status);

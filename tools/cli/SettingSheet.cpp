@@ -111,7 +111,7 @@ QByteArray SettingSheet::Render(Format format, const ModelBank& bank, int langua
 }
 
 void SettingSheet::Write(const QString& path, Format format, const ModelBank& bank, int language,
-                         const QString& title)
+                         const QString& title, const std::function<bool()>& stop)
 {
-    AtomicFileWriter::Write(path, Render(format, bank, language, title));
+    AtomicFileWriter::Write(path, Render(format, bank, language, title), stop);
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,8 @@ public:
     static QByteArray Render(Format format, const ModelBank& bank, int language, const QString& title);
 
     // Renders and replaces path whole (never a half-written file); throws IniFileError naming
-    // the file and the reason when it cannot be written.
-    static void Write(const QString& path, Format format, const ModelBank& bank, int language, const QString& title);
+    // the file and the reason when it cannot be written, or when stop answers true just
+    // before the file would be replaced (it then stays as it was).
+    static void Write(const QString& path, Format format, const ModelBank& bank, int language, const QString& title,
+                      const std::function<bool()>& stop = {});
 };
