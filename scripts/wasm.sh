@@ -19,7 +19,8 @@ fi
 
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-log="$WASM_DIR.log"
+mkdir -p "$WASM_DIR"
+log="$WASM_DIR/build.log"
 build_wasm() {
   if [ ! -f "$WASM_DIR/CMakeCache.txt" ]; then
     emcmake cmake -S . -B "$WASM_DIR" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" || return
