@@ -1,5 +1,8 @@
 #pragma once
+#include <string>
+
 #include "ControllerState.h"
+#include "ModelBank.h"
 
 // A controller whose models are all different from the tool's defaults and from each other,
 // so a value taken from the wrong model or byte shows.
@@ -18,4 +21,24 @@ inline ControllerState DistinctControllerState(uint8_t modelNumber)
     }
     state.SetModelNumber(modelNumber);
     return state;
+}
+
+// A bank whose models differ from every controller model above, so a model read or written
+// shows; MODEL4 shown.
+inline ModelBank DistinctBank()
+{
+    ModelBank bank;
+    bank.Initialise();
+    for (int i = 0; i < 5; ++i) {
+        ModelSettings& m = bank.models[static_cast<size_t>(i)];
+        m.NBRK = 60 + i;
+        m.BFREQ = 5 + i;
+        m.VLT = 150 + i;
+        m.PROG = 9 - i;
+        for (size_t k = 0; k < 32; ++k)
+            m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);
+        m.MEMO = "memo " + std::to_string(i) + "\r\n";
+    }
+    bank.ModelNumber = 3 * 40;
+    return bank;
 }
