@@ -40,14 +40,14 @@ mkdir -p "$out"
 passed=0
 failed=0
 
-# compare NAME PROGRAM ARGS...: one comparison, counted per line.
+# compare NAME NATIVE-PROGRAM WASM-PROGRAM ARGS...: one comparison, counted per line.
 compare() {
-  local name=$1 program=$2
-  shift 2
+  local name=$1 program=$2 wasm_program=$3
+  shift 3
   local native="$out/$name.native" wasm="$out/$name.wasm"
   local nrc=0 wrc=0
   "$BUILD_DIR/bin/$program" "$@" >"$native" 2>"$native.err" || nrc=$?
-  node tests/wasm/run-node.js "$WASM_DIR/bin/$program.js" "$@" >"$wasm" 2>"$wasm.err" || wrc=$?
+  node tests/wasm/run-node.js "$WASM_DIR/bin/$wasm_program.js" "$@" >"$wasm" 2>"$wasm.err" || wrc=$?
   local lines same
   lines=$(wc -l <"$native")
   same=$(awk 'NR == FNR { want[FNR] = $0; n = FNR; next } FNR in want && want[FNR] == $0 { s++ } END { print s + 0 }' \
@@ -62,7 +62,7 @@ compare() {
   fi
   if [ "$same" -ne "$lines" ]; then
     echo "FAIL $name: $((lines - same)) of $lines cases differ (native first):" >&2
-    diff "$native" "$wasm" | head -n 20 >&2 || true
+    diff "$native" "$wasm" | cut -c1-300 | head -n 20 >&2 || true
   else
     echo "ok   $name: $lines cases"
   fi
@@ -70,7 +70,19 @@ compare() {
   failed=$((failed + lines - same))
 }
 
-compare controller-replay controller-replay-dump fuzz/corpus/fuzz_sim_frames/*
+compare controller-replay controller-replay-dump controller-replay-dump fuzz/corpus/fuzz_sim_frames/*
+# The four transfers with every fault of the fault table, and once more built with Asyncify.
+compare transfers transfer-dump transfer-dump
+compare transfers-asyncify transfer-dump transfer-dump-asyncify
+# Read all and write all over a line whose receive awaits a JavaScript promise.
+compare async-line async-transfer-dump async-transfer-dump
+
+size() {
+  local f="$WASM_DIR/bin/$1.wasm"
+  echo "$(stat -c %s "$f") bytes, gzip -9 $(gzip -9 -c "$f" | wc -c)"
+}
+echo "size: transfer-dump.wasm $(size transfer-dump); with Asyncify $(size transfer-dump-asyncify);" \
+  "async-transfer-dump.wasm $(size async-transfer-dump)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
