@@ -76,6 +76,8 @@ compare transfers transfer-dump transfer-dump
 compare transfers-asyncify transfer-dump transfer-dump-asyncify
 # Read all and write all over a line whose receive awaits a JavaScript promise.
 compare async-line async-transfer-dump async-transfer-dump
+# Every step of every straight line of the curve editor.
+compare curve curve_dump curve_dump
 
 size() {
   local f="$WASM_DIR/bin/$1.wasm"
