@@ -2,6 +2,7 @@
 #include <string>
 
 #include "ControllerState.h"
+#include "CutOffTable.h"
 #include "ModelBank.h"
 
 // A controller whose models are all different from the tool's defaults and from each other,
@@ -24,7 +25,7 @@ inline ControllerState DistinctControllerState(uint8_t modelNumber)
 }
 
 // A bank whose models differ from every controller model above, so a model read or written
-// shows; MODEL4 shown.
+// shows, each value within what the controller takes; MODEL4 shown.
 inline ModelBank DistinctBank()
 {
     ModelBank bank;
@@ -32,8 +33,8 @@ inline ModelBank DistinctBank()
     for (int i = 0; i < 5; ++i) {
         ModelSettings& m = bank.models[static_cast<size_t>(i)];
         m.NBRK = 60 + i;
-        m.BFREQ = 5 + i;
-        m.VLT = 150 + i;
+        m.BFREQ = 40 + i;
+        m.VLT = CutOffTable::kCodes[static_cast<size_t>(i) + 1];
         m.PROG = 9 - i;
         for (size_t k = 0; k < 32; ++k)
             m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);

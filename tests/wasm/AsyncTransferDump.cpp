@@ -105,7 +105,7 @@ int main()
         const TransferResult r = faultcases::RunTransfer(ops, t);
         failures += r.ok ? 0 : 1;
         std::printf("%s %s | line %s| bank %s | staging %s | controller %s\n", faultcases::TransferName(t),
-                    r.ok ? "ok" : ("failed: " + r.Describe()).c_str(), recording.log.c_str(),
+                    r.ok ? "ok" : dumptext::OneLine("failed: " + r.Describe()).c_str(), recording.log.c_str(),
                     dumptext::Text(bank).c_str(), dumptext::Text(staging).c_str(),
                     dumptext::Hex(controllerState().ToText()).c_str());
     }

@@ -44,6 +44,21 @@ inline std::optional<std::string> ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Line ends shown as \r and \n, so one case stays one line (messages have second lines).
+inline std::string OneLine(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
 // The file's name without its folders: the same case key whichever way the program was started.
 inline std::string BaseName(const std::string& path)
 {

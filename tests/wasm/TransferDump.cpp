@@ -36,7 +36,7 @@ struct Bench {
         out += " | bank " + dumptext::Text(bank) + " | staging " + dumptext::Text(staging) +
                " | controller " + dumptext::Hex(line.Controller().State().ToText()) + " | t=" +
                std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(line.Now().time_since_epoch()).count());
-        return out;
+        return dumptext::OneLine(out);
     }
 };
 
