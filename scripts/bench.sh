@@ -10,6 +10,10 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 BUILD_DIR="$BUILD_DIR" scripts/build.sh --target vxr-bench vxr-sim vxr-bench-bare vxr-bench-tool vxrmgr-cli >/dev/null
 
+# The page's figures first: the transfers in chromium and the time until it takes input.
+scripts/web.sh --build-only >/dev/null
+node web/bench.mjs --page "${WEB_BUILD_DIR:-build-web}" --sim "$BUILD_DIR/bin/vxr-sim"
+
 bench="$BUILD_DIR/bin/vxr-bench"
 echo "vxrmgr benchmark: $(date -u +%Y-%m-%dT%H:%M:%SZ), $(nproc) cores, $(uname -r)"
 if command -v xvfb-run >/dev/null 2>&1; then

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "CurveEditing.h"
 #include "CutOffTable.h"
 #include "DeviceExchange.h"
 #include "JsonWriter.h"
@@ -231,6 +232,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_bar(int bar, int code, int requested
 EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_avg(int requested) { gSession->page.ScrollAverage(requested); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_propose_line() { gSession->page.ProposeLine(); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_answer_line(int yes) { gSession->page.AnswerLine(yes != 0); return View(); }
+EMSCRIPTEN_KEEPALIVE int vxr_arrow_moves_focus(int index, int right) { return CurveEditing::ArrowMovesFocus(index, right != 0) ? 1 : 0; }
 // The question before copying by drag; empty when the drop copies nothing.
 EMSCRIPTEN_KEEPALIVE const char* vxr_copy_question(int from, int to) { return Hand(gSession->page.CopyQuestion(from, to)); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { gSession->page.Copy(from, to); return View(); }

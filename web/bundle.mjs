@@ -54,5 +54,7 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
   replace(/<link rel="stylesheet" href="page.css">/, `<style>\n${style}</style>`);
   replace(/<script type="module" src="main.js"><\/script>/, `<script type="module">\n${script}\n</script>`);
   replace(/<link rel="manifest"[^>]*>\n?/, '');
+  // Everything is inline: nothing to fetch ahead.
+  html = html.replace(/<!-- Every module[^>]*-->\n/, '').replace(/<link rel="(?:module)?preload"[^>]*>\n/g, '');
   writeFileSync(out, html);
 }

@@ -61,6 +61,9 @@ export class Core {
   copyQuestion(from, to) { return this.#m.ccall('vxr_copy_question', 'string', ['number', 'number'], [from, to]); }
   copy(from, to) { return this.#json('vxr_copy', ['number', 'number'], [from, to]); }
 
+  // Whether Left (right false) or Right on curve bar index moves the focus along the bars.
+  arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }
+
   get busy() { return this.#busy; }
 
   // Runs transfer (0 read all, 1 read shown, 2 write all, 3 write shown) with its progress and

@@ -184,7 +184,7 @@ function wireEditors(core, texts, show, messages) {
       if (e.key === 'ArrowRight' || e.key === 'ArrowLeft') {
         e.preventDefault();
         const right = e.key === 'ArrowRight';
-        if (right ? edge !== BARS - 1 : edge !== 0) order[k + (right ? 1 : -1)]?.focus();
+        if (core.arrowMovesFocus(edge, right)) order[k + (right ? 1 : -1)]?.focus();
         return;
       }
       const move = moves[e.key];
@@ -256,6 +256,7 @@ async function start() {
   }
   $('MainForm').setAttribute('aria-busy', 'false');
   document.documentElement.dataset.state = 'started';
+  performance.mark('vxr-ready');  // the window takes input from here on
   await ports.start();
   document.documentElement.dataset.state = 'ready';
 }

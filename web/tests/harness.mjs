@@ -19,11 +19,12 @@ export class Harness {
   }
 
   // A page of its own: locale, query, granted ports (info) and what each port leads to.
-  async open({ url = null, query = '', locale = 'en-US', ports = [], backends = [], request = null } = {}) {
+  async open({ url = null, init = null, query = '', locale = 'en-US', ports = [], backends = [], request = null } = {}) {
     const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 } });
     const relay = new SerialRelay(backends);
     await context.exposeBinding('__vxrSerial', (_source, ...args) => relay.handle(...args));
     await context.addInitScript(installSerialDouble, { ports, request });
+    if (init) await context.addInitScript(init);
     const page = await context.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(e));
@@ -56,8 +57,13 @@ export class PageView {
 
   // Presses the button of the open message box whose text is name, and waits until it has closed.
   async answer(name) {
+    // The next message may open at once, so wait for this one's close event, not for no box.
+    await this.page.evaluate(() => {
+      window.messageClosed = false;
+      document.getElementById('MessageBox').addEventListener('close', () => { window.messageClosed = true; }, { once: true });
+    });
     await this.page.locator('#MessageBoxButtons button', { hasText: name }).first().click();
-    await this.page.waitForSelector('#MessageBox[open]', { state: 'detached' });
+    await this.page.waitForFunction(() => window.messageClosed);
   }
 
   async screenshot(name) { await this.page.screenshot({ path: join(this.harness.screens, `${name}.png`) }); }
