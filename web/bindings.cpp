@@ -5,6 +5,8 @@
 // awaits.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +20,7 @@
 #include "ModelFieldRules.h"
 #include "PageSession.h"
 #include "SerialLine.h"
+#include "SimulatedLine.h"
 #include "TextTable.h"
 #include "TransferOperations.h"
 #include "TransferReporter.h"
@@ -63,6 +66,49 @@ public:
     int32_t ReceiveTimeOutMs() const override { return 7000; }
 };
 
+// The demonstration controller: the simulator's logic in the page, answering at the pace of the
+// real line (the simulated line's own time passes at once).
+class DemoLine : public SerialLine {
+public:
+    DemoLine() : line_(logic_) {}
+    bool IsOpen() const override { return true; }
+    void PurgeReceive() override { line_.PurgeReceive(); }
+    bool Send(const std::string& bytes) override { return line_.Send(bytes); }
+    int32_t Receive(char* buffer, int32_t count, int32_t timeoutMs) override
+    {
+        const auto before = line_.Now();
+        const int32_t n = line_.Receive(buffer, count, timeoutMs);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(line_.Now() - before).count();
+        // A character at 1200 bit/s takes 8.33 ms; the echo of what was sent is part of the reply.
+        HostPause(static_cast<int>(std::max<int64_t>(waited, n > 0 ? n * 25 / 3 : 0)));
+        return n;
+    }
+    int32_t ReceiveTimeOutMs() const override { return line_.ReceiveTimeOutMs(); }
+
+private:
+    ControllerLogic logic_;
+    SimulatedLine line_;
+};
+
+// The line the port list chose: a Web Serial port or the demonstration controller.
+class ChosenLine : public SerialLine {
+public:
+    void UseDemo(bool demo) { current_ = demo ? static_cast<SerialLine*>(&demo_) : &page_; }
+    bool IsOpen() const override { return current_->IsOpen(); }
+    void PurgeReceive() override { current_->PurgeReceive(); }
+    bool Send(const std::string& bytes) override { return current_->Send(bytes); }
+    int32_t Receive(char* buffer, int32_t count, int32_t timeoutMs) override
+    {
+        return current_->Receive(buffer, count, timeoutMs);
+    }
+    int32_t ReceiveTimeOutMs() const override { return current_->ReceiveTimeOutMs(); }
+
+private:
+    PageLine page_;
+    DemoLine demo_;
+    SerialLine* current_ = &page_;
+};
+
 // The transfer's report: the page's progress window and message box.
 class PageReporter : public TransferReporter {
 public:
@@ -88,7 +134,7 @@ private:
 struct Session {
     explicit Session(int language) : page(language), reporter(page) {}
     PageSession page;
-    PageLine line;
+    ChosenLine line;
     PageReporter reporter;
     DeviceExchange exchange{line};
     TransferOperations transfers{exchange, page.Bank(), page.Staging(), reporter, page.Language()};
@@ -157,6 +203,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"PortMissing", TextTable::kPortMissing},   {"CauseOther", TextTable::kCauseOther},
         {"CauseBusy", TextTable::kCauseBusy},       {"OtherPort", TextTable::kOtherPort},
         {"NoWebSerial", TextTable::kNoWebSerial},   {"Okay", TextTable::kOkay},
+        {"Demo", TextTable::kDemoController},
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);
@@ -213,6 +260,9 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
     default: return 0;
     }
 }
+
+// The transfers go to the demonstration controller (1) or to the port the page opened (0).
+EMSCRIPTEN_KEEPALIVE void vxr_use_demo(int demo) { gSession->line.UseDemo(demo != 0); }
 
 // What the user does in the window; each returns the view afterwards.
 EMSCRIPTEN_KEEPALIVE const char* vxr_select_tab(int tab) { gSession->page.SelectTab(tab); return View(); }

@@ -64,6 +64,9 @@ export class Core {
   // Whether Left (right false) or Right on curve bar index moves the focus along the bars.
   arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }
 
+  // Whether the transfers go to the demonstration controller instead of the opened port.
+  useDemo(demo) { this.#m._vxr_use_demo(demo ? 1 : 0); }
+
   get busy() { return this.#busy; }
 
   // Runs transfer (0 read all, 1 read shown, 2 write all, 3 write shown) with its progress and

@@ -1,5 +1,6 @@
 // The port list CommPort: "OFF", the ports this page may use (numbered COM1, COM2, ... in the
-// order the browser lists them, named by their USB ids), and an entry that asks the browser for
+// order the browser lists them, named by their USB ids), the demonstration controller (the
+// simulator's logic in the page, numbered after them), and an entry that asks the browser for
 // another port. Choosing an entry opens it and reports as the desktop does; the choice is
 // remembered in localStorage.
 import { WebSerialLine } from './serial.js';
@@ -37,22 +38,30 @@ export class PortList {
 
   // Fills the list, selects the remembered entry and applies it: always one message.
   async start() {
-    if (!('serial' in navigator)) {
-      this.#fill();
-      const t = this.#texts;
-      await this.#messages.show(INFORMATION, BUTTONS_OK, `${this.#text(t.msg.NoConnection)}\n${this.#text(t.msg.NoWebSerial)}`);
-      return;
+    const serial = 'serial' in navigator;
+    if (serial) {
+      this.#ports = await navigator.serial.getPorts();
+      navigator.serial.addEventListener('connect', () => this.#refresh());
+      navigator.serial.addEventListener('disconnect', () => this.#refresh());
     }
-    this.#ports = await navigator.serial.getPorts();
-    navigator.serial.addEventListener('connect', () => this.#refresh());
-    navigator.serial.addEventListener('disconnect', () => this.#refresh());
     this.#fill();
-    await this.choose(this.#remembered());
+    // Without Web Serial only the demonstration controller is left, and the message says why.
+    await this.choose(this.#remembered(), serial ? '' : `\n${this.#text(this.#texts.msg.NoWebSerial)}`);
   }
 
-  // Applies the entry with this value: '0' OFF, 'n' port n, 'request' another port.
-  async choose(value) {
+  // Applies the entry with this value: '0' OFF, 'n' port n, 'demo' the demonstration controller,
+  // 'request' another port.
+  async choose(value, note = '') {
     const t = this.#texts;
+    if (value === 'demo') {
+      await this.#closeLine();
+      this.#core.useDemo(true);
+      this.#select.value = this.#shown = 'demo';
+      this.#remember('demo');
+      await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(t.msg.PortOk, this.#ports.length + 1));
+      return;
+    }
+    this.#core.useDemo(false);
     if (value === 'request') {
       let port;
       try {
@@ -74,7 +83,7 @@ export class PortList {
       this.#remember(null);
       this.#select.value = '0';
       this.#shown = '0';
-      await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(t.msg.NoConnection));
+      await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(t.msg.NoConnection) + note);
       return;
     }
     this.#remember(port);
@@ -101,7 +110,8 @@ export class PortList {
   #text(n, ...values) { return this.#core.message(n, this.#language, ...values); }
 
   #fill() {
-    const entries = [['0', 'OFF'], ...this.#ports.map((p, i) => [String(i + 1), `COM${i + 1}  ${portName(p)}`])];
+    const entries = [['0', 'OFF'], ...this.#ports.map((p, i) => [String(i + 1), `COM${i + 1}  ${portName(p)}`]),
+      ['demo', `COM${this.#ports.length + 1}  ${this.#text(this.#texts.msg.Demo)}`]];
     if ('serial' in navigator) entries.push(['request', this.#text(this.#texts.msg.OtherPort)]);
     const keep = this.#select.value || this.#shown;
     this.#select.replaceChildren(...entries.map(([value, text]) => new Option(text, value)));
@@ -116,7 +126,7 @@ export class PortList {
   // The port is remembered by its USB ids and its place among ports with the same ids.
   #remember(port) {
     try {
-      if (!port) { localStorage.setItem(STORE_KEY, 'OFF'); return; }
+      if (!port || port === 'demo') { localStorage.setItem(STORE_KEY, JSON.stringify(port ? 'demo' : 'OFF')); return; }
       const name = portName(port);
       const nth = this.#ports.filter((p) => portName(p) === name).indexOf(port);
       localStorage.setItem(STORE_KEY, JSON.stringify({ name, nth }));
@@ -126,6 +136,7 @@ export class PortList {
   #remembered() {
     try {
       const saved = JSON.parse(localStorage.getItem(STORE_KEY) ?? 'null');
+      if (saved === 'demo') return 'demo';
       if (!saved || typeof saved.name !== 'string') return '0';
       const port = this.#ports.filter((p) => portName(p) === saved.name)[saved.nth];
       return port ? String(this.#ports.indexOf(port) + 1) : '0';

@@ -77,6 +77,7 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"*、*", "*, *"},  // 170
     {"*。*", "*; *"},  // 172
     {"*。", "*."},  // 174
+    {"デモ用コントローラ", "Demonstration controller"},  // 176
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 175;
+    static constexpr int kLastEntry = 177;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -66,6 +66,7 @@ public:
         kListMore = 170,    // the others
         kClauses = 172,
         kSentence = 174,
+        kDemoController = 176,  // the simulator's logic in the page, for trying it without one
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

@@ -115,6 +115,31 @@ export const tests = {
     }
   },
 
+  async 'the demonstration controller answers the transfers in the page and is chosen again at the next start'(env) {
+    const view = await env.harness.open({ query: '?lang=en' });
+    env.defer(() => view.close());
+    await view.answer('OK');
+    await view.page.selectOption('#CommPort', 'demo');
+    assert.equal((await view.message()).text, 'COM1 OK');
+    await view.answer('OK');
+    await view.page.click('#MODEL2');
+    await view.page.fill('#NBRK_EDIT', '200');
+    await view.page.click('#PROG2_BTN');
+    assert.equal((await view.message()).text, 'Write successful');
+    await view.answer('OK');
+    await view.page.click('#RESET_BTN');
+    assert.equal(await view.page.inputValue('#NBRK_EDIT'), '128');
+    await view.page.click('#READ_BTN');
+    assert.equal((await view.message()).text, 'Read successful');
+    await view.answer('OK');
+    assert.equal(await view.page.getAttribute('#MODEL2', 'aria-selected'), 'true', 'the model written last is current');
+    assert.equal(await view.page.inputValue('#NBRK_EDIT'), '200', 'the controller kept what was written');
+    await view.page.reload();
+    assert.equal((await view.message()).text, 'COM1 OK');
+    await view.answer('OK');
+    assert.equal(await view.page.inputValue('#CommPort'), 'demo');
+  },
+
   async 'while a transfer runs, buttons, keys and the progress window\'s close do nothing'(env) {
     const dir = tempDir(env);
     const s = await sim(env, dir, 'busy', ['--delay', 'D6:1500']);
