@@ -17,6 +17,8 @@ constexpr int kClientWidth = 268;
 constexpr int kClientHeight = 71;
 }  // namespace
 
+// A title bar with a close button only: the window manager is asked for neither a minimise nor a
+// maximise button. Minimising a dialog minimises its owner, the whole tool, with it.
 TMonForm::TMonForm(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -51,6 +53,9 @@ void TMonForm::showEvent(QShowEvent* event)
 
 void TMonForm::FormShow()
 {
+    // Minimised along with its owner during a transfer, it would come back minimised at the
+    // next show, and the window manager would minimise the owner with it again.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     setWindowTitle(CaptionFor(language_));
     // In front of the owner while shown: the window manager keeps a transient window above it.
     if (owner_ && windowHandle()) {

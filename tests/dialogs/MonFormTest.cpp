@@ -193,3 +193,72 @@ TEST(MonFormOnDesktop, StaysInFrontOfItsOwnerAndIsCentredByItsFrameFromTheFirstS
     EXPECT_GT(stack.indexOf(XId(mon)), stack.indexOf(XId(owner))) << "the progress window went behind the main window";
     EXPECT_TRUE(mon.isVisible());
 }
+
+namespace {
+std::string WmState(const QWidget& w)
+{
+    return XTool("xprop", {"-id", XId(w), "WM_STATE"}).section("window state:", 1).section('\n', 0, 0).trimmed().toStdString();
+}
+
+// Waits until the window manager reports the state for every window (or gives up).
+bool WaitForWmState(std::initializer_list<const QWidget*> windows, const std::string& state)
+{
+    for (int i = 0; i < 100; ++i) {
+        bool all = true;
+        for (const QWidget* w : windows)
+            all = all && WmState(*w) == state;
+        if (all)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+}  // namespace
+
+// A title bar with a close button only, and never shown minimised: minimised together with the
+// main window during a transfer, it came back minimised at the next transfer, and the window
+// manager minimised the main window with it: every later transfer hid the whole tool.
+TEST(MonFormOnDesktop, AsksForACloseButtonOnlyAndIsNeverShownMinimised)
+{
+    std::string why;
+    if (!OnRealDesktop(why))
+        GTEST_SKIP() << why;
+    QWidget owner;
+    owner.setFixedSize(601, 452);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    TMonForm mon;
+    mon.SetOwner(&owner);
+    mon.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mon));
+    ASSERT_FALSE(OuterFrame(mon).isNull());
+
+    // Motif hints (flags, functions, decorations), which most window managers follow for the
+    // buttons they draw; openbox draws its own set whatever they say.
+    const QStringList hints =
+        XTool("xprop", {"-id", XId(mon), "_MOTIF_WM_HINTS"}).section('=', 1).split(',', Qt::SkipEmptyParts);
+    ASSERT_GE(hints.size(), 3) << XTool("xprop", {"-id", XId(mon), "_MOTIF_WM_HINTS"}).toStdString();
+    const uint functions = hints[1].trimmed().toUInt(nullptr, 16);
+    const uint decorations = hints[2].trimmed().toUInt(nullptr, 16);
+    constexpr uint kFuncAll = 0x1, kFuncMinimize = 0x8, kFuncMaximize = 0x10, kFuncClose = 0x20;
+    constexpr uint kDecorAll = 0x1, kDecorTitle = 0x8, kDecorMinimize = 0x20, kDecorMaximize = 0x40;
+    EXPECT_EQ(functions & (kFuncAll | kFuncMinimize | kFuncMaximize | kFuncClose), kFuncClose);
+    EXPECT_EQ(decorations & (kDecorAll | kDecorTitle | kDecorMinimize | kDecorMaximize), kDecorTitle);
+
+    // Minimised during a transfer, through either window (openbox offers its own button), the
+    // window manager takes both; after the transfer the user brings the main window back.
+    for (const QWidget* minimised : {static_cast<const QWidget*>(&mon), static_cast<const QWidget*>(&owner)}) {
+        SCOPED_TRACE(minimised == &mon ? "progress window minimised" : "main window minimised");
+        XTool("xdotool", {"windowminimize", XId(*minimised)});
+        ASSERT_TRUE(WaitForWmState({&owner, &mon}, "Iconic"));
+        for (int i = 0; i < 100 && !mon.isMinimized(); ++i)  // the transfer goes on for a while
+            QTest::qWait(20);
+        mon.hide();
+        XTool("xdotool", {"windowactivate", XId(owner)});
+        ASSERT_TRUE(WaitForWmState({&owner}, "Normal"));
+        mon.show();  // the next transfer
+        EXPECT_TRUE(WaitForWmState({&owner, &mon}, "Normal"))
+            << "main window " << WmState(owner) << ", progress window " << WmState(mon);
+        EXPECT_FALSE(mon.isMinimized());
+    }
+}
