@@ -6,7 +6,9 @@
 
 #include <exception>
 
+#include "IniFileError.h"
 #include "MessageDialog.h"
+#include "TextTable.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -36,9 +38,15 @@ void TApplication::UseLanguage(int language)
         QCoreApplication::installTranslator(japanese);
 }
 
-void TApplication::ShowException(const char* what, int language)
+void TApplication::ShowException(const std::exception* e, int language)
 {
-    MessageDialog(DialogKind::Error, DialogButtons::Ok, what ? what : "", language);
+    // A file's failure is told in the user's language; other texts come as they were thrown.
+    std::string text = TextTable::Message(TextTable::kUnknownError, language);
+    if (const auto* file = dynamic_cast<const IniFileError*>(e))
+        text = file->Text(language);
+    else if (e)
+        text = e->what();
+    MessageDialog(DialogKind::Error, DialogButtons::Ok, text, language);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
@@ -46,9 +54,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        ShowException(e.what(), language_);
+        ShowException(&e, language_);
     } catch (...) {
-        ShowException("Unknown error", language_);
+        ShowException(nullptr, language_);
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <exception>
 #include <functional>
 
 // The application object: an exception that escapes an event handler is shown in a message box
@@ -19,7 +20,8 @@ public:
     // application object; the report's caption follows where it is ours.
     static void UseLanguage(int language);
 
-    static void ShowException(const char* what, int language);
+    // The default report: an error box with the exception's text (nullptr: not a std::exception).
+    static void ShowException(const std::exception* e, int language);
 
 private:
     int language_ = 1;

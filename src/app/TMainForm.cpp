@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 #include "CommXLine.h"
@@ -195,7 +197,8 @@ void TMainForm::FormCreate(const Options& options)
         RunHandler([this, &options] {
             // The open dialog offers only existing files; a mistyped name must not pass silently.
             if (!QFileInfo::exists(options.file))
-                throw IniFileError("Cannot read file " + options.file.toStdString() + ": No such file or directory");
+                throw IniFileError(IniFileError::Action::Read, options.file.toStdString(),
+                                   IniFileError::Reason::System, 0, std::strerror(ENOENT));
             OpenSettingsFile(options.file);
         });
     }
@@ -215,9 +218,9 @@ void TMainForm::RunHandler(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& e) {
-        TApplication::ShowException(e.what(), Language);
+        TApplication::ShowException(&e, Language);
     } catch (...) {
-        TApplication::ShowException("Unknown error", Language);
+        TApplication::ShowException(nullptr, Language);
     }
 }
 

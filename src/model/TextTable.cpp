@@ -78,6 +78,30 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"*。*", "*; *"},  // 172
     {"*。", "*."},  // 174
     {"デモ用コントローラ", "Demonstration controller"},  // 176
+    {"ファイル * を読み込めません: *", "Cannot read file *: *"},  // 178
+    {"ファイル * に保存できません: *", "Cannot write file *: *"},  // 180
+    {"ファイル名がないため保存できません", "Cannot write file: no file name"},  // 182
+    {"フォルダです", "it is a folder"},  // 184
+    {"通常のファイルではありません", "it is not a regular file"},  // 186
+    {"* MiB を超えています", "it is larger than * MiB"},  // 188
+    {"* 行を超えています", "it holds more than * lines"},  // 190
+    {"メモが合わせて * 行を超えています", "its memos hold more than * lines"},  // 192
+    {"読み込んだ設定を保存し直せません: *", "its settings could not be saved again: *"},  // 194
+    {"* MiB を超えてしまいます", "it would be larger than * MiB"},  // 196
+    {"* 行を超えてしまいます", "it would hold more than * lines"},  // 198
+    {"読み取り専用です", "it is read-only"},  // 200
+    {"フォルダにファイルを作れません", "cannot create a file in its folder"},  // 202
+    {"書き込みに失敗しました", "writing failed"},  // 204
+    {"アクセス権を設定できません", "cannot set its permissions"},  // 206
+    {"ディスクに書き出せません", "cannot flush it to disk"},  // 208
+    {"置き換えられません", "cannot replace it"},  // 210
+    {"設定ファイルではありません", "it is not a settings file"},  // 212
+    {"不明なエラー", "Unknown error"},  // 214
+    {"* への変更を保存しますか？", "Save the changes to *?"},  // 216
+    {"変更を保存しますか？", "Save the changes?"},  // 218
+    {"保存", "Save"},  // 220
+    {"保存しない", "Discard"},  // 222
+    {"キャンセル", "Cancel"},  // 224
 }};
 }  // namespace
 

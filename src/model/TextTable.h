@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 177;
+    static constexpr int kLastEntry = 225;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -67,6 +67,32 @@ public:
         kClauses = 172,
         kSentence = 174,
         kDemoController = 176,  // the simulator's logic in the page, for trying it without one
+        // Files that cannot be read or written: the frame (file name, reason) and the reasons.
+        kCannotReadFile = 178,
+        kCannotWriteFile = 180,
+        kFileWithoutName = 182,
+        kWhyFolder = 184,
+        kWhyNotRegularFile = 186,
+        kWhyTooLarge = 188,
+        kWhyTooManyLines = 190,
+        kWhyMemosTooLong = 192,
+        kWhyCannotResave = 194,
+        kWhyWouldBeTooLarge = 196,
+        kWhyWouldHoldTooManyLines = 198,
+        kWhyReadOnly = 200,
+        kWhyCannotCreate = 202,
+        kWhyWriteFailed = 204,
+        kWhyCannotSetPermissions = 206,
+        kWhyCannotFlush = 208,
+        kWhyCannotReplace = 210,
+        kWhyNotSettingsFile = 212,
+        kUnknownError = 214,
+        // Unsaved changes: the question before they would be lost, and its buttons.
+        kSaveChangesTo = 216,
+        kSaveChanges = 218,
+        kSaveButton = 220,
+        kDiscardButton = 222,
+        kCancelButton = 224,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

@@ -16,10 +16,11 @@
 
 namespace {
 
-[[noreturn]] void Fail(const QString& path, const char* what, int err)
+using Reason = IniFileError::Reason;
+
+[[noreturn]] void Fail(const QString& path, Reason why, int err)
 {
-    throw IniFileError("Cannot write file " + path.toStdString() + ": " + what + " (" +
-                       std::strerror(err) + ")");
+    throw IniFileError(IniFileError::Action::Write, path.toStdString(), why, 0, std::strerror(err));
 }
 
 std::string FolderOf(const std::string& file)
@@ -70,7 +71,7 @@ int CreateTemporary(const std::string& target, std::string& tmp)
 void AtomicFileWriter::Write(const QString& path, const QByteArray& data, const std::function<bool()>& stop)
 {
     if (path.isEmpty())
-        throw IniFileError("Cannot write file: no file name");
+        throw IniFileError(IniFileError::Action::Write, {}, Reason::NoName);
     std::string target = QFile::encodeName(path).toStdString();
 
     struct stat st {};
@@ -82,38 +83,38 @@ void AtomicFileWriter::Write(const QString& path, const QByteArray& data, const 
     bool replacing = false;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            Fail(path, "it is a folder", EISDIR);
+            Fail(path, Reason::Folder, EISDIR);
         // Renaming would get past a file the user made read-only; honour it as a plain write would.
         if (::access(target.c_str(), W_OK) != 0)
-            Fail(path, "it is read-only", errno);
+            Fail(path, Reason::ReadOnly, errno);
         replacing = true;
     }
 
     std::string tmp;
     const int fd = CreateTemporary(target, tmp);
     if (fd < 0)
-        Fail(path, "cannot create a file in its folder", errno);
+        Fail(path, Reason::CannotCreate, errno);
 
-    const auto discard = [&](const char* what) {
+    const auto discard = [&](Reason what) {
         const int err = errno;
         ::close(fd);
         ::unlink(tmp.c_str());
         Fail(path, what, err);
     };
     if (!WriteAll(fd, data.constData(), static_cast<size_t>(data.size())))
-        discard("writing failed");
+        discard(Reason::WriteFailed);
     if (replacing) {
         // The replacement keeps the owner (when we may set it) and the mode of the old file.
         [[maybe_unused]] const int ownerKept = ::fchown(fd, st.st_uid, st.st_gid);
         if (::fchmod(fd, st.st_mode & 07777) != 0)
-            discard("cannot set its permissions");
+            discard(Reason::CannotSetPermissions);
     }
     if (::fsync(fd) != 0)
-        discard("cannot flush it to disk");
+        discard(Reason::CannotFlush);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
-        Fail(path, "writing failed", err);
+        Fail(path, Reason::WriteFailed, err);
     }
     if (stop && stop()) {
         ::unlink(tmp.c_str());
@@ -122,7 +123,7 @@ void AtomicFileWriter::Write(const QString& path, const QByteArray& data, const 
     if (::rename(tmp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
-        Fail(path, "cannot replace it", err);
+        Fail(path, Reason::CannotReplace, err);
     }
     // The rename itself must reach the disk too, or a power cut could bring back the old name.
     const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -18,15 +18,19 @@
 
 namespace {
 
-[[noreturn]] void FailRead(const QString& path, const std::string& why)
+using Reason = IniFileError::Reason;
+
+[[noreturn]] void FailRead(const QString& path, Reason reason, int64_t limit = 0)
 {
-    throw IniFileError("Cannot read file " + path.toStdString() + ": " + why);
+    throw IniFileError(IniFileError::Action::Read, path.toStdString(), reason, limit);
 }
 
-std::string Mebibytes(qint64 bytes)
+[[noreturn]] void FailReadSystem(const QString& path, int err)
 {
-    return std::to_string(bytes / (1024 * 1024)) + " MiB";
+    throw IniFileError(IniFileError::Action::Read, path.toStdString(), Reason::System, 0, std::strerror(err));
 }
+
+constexpr int64_t kMaxMebibytes = IniDocument::kMaxFileSize / (1024 * 1024);
 
 bool IsBlank(char c)
 {
@@ -195,7 +199,7 @@ IniDocument IniDocument::FromBytes(const QByteArray& bytes, QString path)
     IniDocument doc;
     doc.path_ = std::move(path);
     if (bytes.size() > kMaxFileSize)
-        FailRead(doc.path_, "it is larger than " + Mebibytes(kMaxFileSize));
+        FailRead(doc.path_, Reason::TooLarge, kMaxMebibytes);
     doc.text_ = IniTextCodec::ToUtf8(bytes);
     doc.Parse();
     return doc;
@@ -217,20 +221,20 @@ QByteArray IniDocument::ReadFileBytes(const QString& path)
     if (::stat(native.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return {};
-        FailRead(path, std::strerror(errno));
+        FailReadSystem(path, errno);
     }
     if (S_ISDIR(st.st_mode))
-        FailRead(path, "it is a folder");
+        FailRead(path, Reason::Folder);
     // Devices and pipes could block or never end.
     if (!S_ISREG(st.st_mode))
-        FailRead(path, "it is not a regular file");
-    const auto tooLarge = [&] { FailRead(path, "it is larger than " + Mebibytes(kMaxFileSize)); };
+        FailRead(path, Reason::NotRegularFile);
+    const auto tooLarge = [&] { FailRead(path, Reason::TooLarge, kMaxMebibytes); };
     if (st.st_size > kMaxFileSize)
         tooLarge();
 
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        FailRead(path, std::strerror(errno));
+        FailReadSystem(path, errno);
     QByteArray data;
     data.reserve(static_cast<qsizetype>(st.st_size));
     char buf[65536];
@@ -243,7 +247,7 @@ QByteArray IniDocument::ReadFileBytes(const QString& path)
                 continue;
             const int err = errno;
             ::close(fd);
-            FailRead(path, std::strerror(err));
+            FailReadSystem(path, err);
         }
         // The size can grow after stat (or be reported as 0, as in /proc).
         if (data.size() + n > kMaxFileSize) {
@@ -268,7 +272,7 @@ void IniDocument::Parse()
         if (!isSection && current < 0)
             return;
         if (++kept > kMaxLines)
-            FailRead(path_, "it holds more than " + std::to_string(kMaxLines) + " lines");
+            FailRead(path_, Reason::TooManyLines, kMaxLines);
         if (isSection) {
             const QByteArrayView name = Trimmed(line.sliced(1, line.size() - 2));
             current = AddSection(Span{name.data() - all.data(), name.size()});
@@ -574,27 +578,29 @@ QString IniDocument::Text() const
     return IniTextCodec::FromUtf8(Bytes());
 }
 
-bool IniDocument::IsReadable(const QByteArray& bytes, std::string* why)
+bool IniDocument::IsReadable(const QByteArray& bytes, IniFileError::Reason* why, int64_t* limit)
 {
-    if (bytes.size() > kMaxFileSize) {
+    const auto refuse = [&](Reason reason, int64_t n) {
         if (why != nullptr)
-            *why = "it would be larger than " + Mebibytes(kMaxFileSize);
+            *why = reason;
+        if (limit != nullptr)
+            *limit = n;
         return false;
-    }
-    if (KeptLines(IniTextCodec::ToUtf8(bytes)) > kMaxLines) {
-        if (why != nullptr)
-            *why = "it would hold more than " + std::to_string(kMaxLines) + " lines";
-        return false;
-    }
+    };
+    if (bytes.size() > kMaxFileSize)
+        return refuse(Reason::WouldBeTooLarge, kMaxMebibytes);
+    if (KeptLines(IniTextCodec::ToUtf8(bytes)) > kMaxLines)
+        return refuse(Reason::WouldHoldTooManyLines, kMaxLines);
     return true;
 }
 
 void IniDocument::UpdateFile() const
 {
     const QByteArray bytes = Bytes();
-    std::string why;
-    if (!IsReadable(bytes, &why))
-        throw IniFileError("Cannot write file " + path_.toStdString() + ": " + why);
+    Reason why{};
+    int64_t limit = 0;
+    if (!IsReadable(bytes, &why, &limit))
+        throw IniFileError(IniFileError::Action::Write, path_.toStdString(), why, limit);
     AtomicFileWriter::Write(path_, bytes);
 }
 

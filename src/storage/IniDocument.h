@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "IniFileError.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -74,8 +76,8 @@ public:
     // written then.
     void UpdateFile() const;
 
-    // Whether a file of these bytes would be read; when not, why (for a message).
-    static bool IsReadable(const QByteArray& bytes, std::string* why = nullptr);
+    // Whether a file of these bytes would be read; when not, why and the limit it passes.
+    static bool IsReadable(const QByteArray& bytes, IniFileError::Reason* why = nullptr, int64_t* limit = nullptr);
 
     // Signed decimal, or hexadecimal after "0x", "0X" or "$" (up to FFFFFFFF, taken as
     // the 32-bit pattern). False for anything else, including numbers that do not fit 32 bits.

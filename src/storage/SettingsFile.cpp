@@ -105,9 +105,9 @@ void ForEachMemoLine(const std::string& memo, F&& line)
     }
 }
 
-[[noreturn]] void FailRead(const QString& name, const std::string& why)
+[[noreturn]] void FailRead(const QString& name, IniFileError::Reason why, int64_t limit)
 {
-    throw IniFileError("Cannot read file " + name.toStdString() + ": " + why);
+    throw IniFileError(IniFileError::Action::Read, name.toStdString(), why, limit);
 }
 
 // The settings section of the document being read, found once.
@@ -186,7 +186,7 @@ void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
         total += counts[static_cast<size_t>(m)];
     }
     if (total > SettingsFile::kMaxMemoLines)
-        FailRead(fileName, "its memos hold more than " + std::to_string(SettingsFile::kMaxMemoLines) + " lines");
+        FailRead(fileName, IniFileError::Reason::MemosTooLong, SettingsFile::kMaxMemoLines);
 
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
@@ -311,7 +311,7 @@ void SettingsFile::FromBytes(const QByteArray& bytes, ModelBank& bank, const QSt
     const IniDocument doc = IniDocument::FromBytes(bytes, name);
     const Settings in{doc, doc.SectionOf(kSection)};
     if (in.section < 0 && !IsBlank(bytes))
-        throw NotSettingsFileError("Cannot read file " + name.toStdString() + ": it is not a settings file");
+        throw NotSettingsFileError(name.toStdString());
     ModelBank loaded = bank;
     const auto tag = doc.FindIn(in.section, "TAG_DATA");
     if (!tag || tag->isEmpty())
@@ -321,9 +321,12 @@ void SettingsFile::FromBytes(const QByteArray& bytes, ModelBank& bank, const QSt
 
     // What was loaded must save to a file that opens again.
     if (SavedSizeBound(bytes, MemoLines(loaded)) > IniDocument::kMaxFileSize) {
-        std::string why;
-        if (!IniDocument::IsReadable(ToBytes(loaded), &why))
-            FailRead(name, "its settings could not be saved again: " + why);
+        IniFileError::Reason why{};
+        int64_t limit = 0;
+        if (!IniDocument::IsReadable(ToBytes(loaded), &why, &limit))
+            FailRead(name, why == IniFileError::Reason::WouldBeTooLarge ? IniFileError::Reason::ResaveTooLarge
+                                                                        : IniFileError::Reason::ResaveTooManyLines,
+                     limit);
     }
     bank = std::move(loaded);
 }

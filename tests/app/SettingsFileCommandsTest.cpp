@@ -7,6 +7,11 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <utility>
+
 #include "FileDialogs.h"
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
@@ -103,17 +108,33 @@ TEST_F(SettingsFileCommands, SaveToAPlaceThatCannotBeWrittenSaysUnsaved)
     EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
 }
 
-TEST_F(SettingsFileCommands, AFileThatCannotBeReadIsReportedAndChangesNothing)
+TEST_F(SettingsFileCommands, AFileThatCannotBeReadIsReportedInTheUsersLanguageAndChangesNothing)
 {
-    form->Bank.models[0].NBRK = 7;
-    const ModelBank before = form->Bank;
     QDir(dir.path()).mkdir("folder.VXS");  // exists, but is no file to read
-    dialogs.next = FileChoice{Path("folder.VXS"), 0};
-    form->OpenBtn->click();
-    EXPECT_EQ(form->Bank, before);
-    ASSERT_EQ(messages.requests.size(), 1u);
-    EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
-    EXPECT_FALSE(messages.requests[0].text.empty());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.VXS")).constData(), 0600), 0);
+    const struct {
+        const char* name;
+        const char* language;
+        const char* text;  // %1: the path
+    } cases[] = {
+        {"folder.VXS", "-E", "Cannot read file %1: it is a folder"},
+        {"folder.VXS", "-J", "ファイル %1 を読み込めません: フォルダです"},
+        {"pipe.VXS", "-E", "Cannot read file %1: it is not a regular file"},
+        {"pipe.VXS", "-J", "ファイル %1 を読み込めません: 通常のファイルではありません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.language);
+        auto f = MakeMainForm({c.language});
+        f->Bank.models[0].NBRK = 7;
+        const ModelBank before = f->Bank;
+        messages.requests.clear();
+        dialogs.next = FileChoice{Path(c.name), 0};
+        f->OpenBtn->click();
+        EXPECT_EQ(f->Bank, before);
+        ASSERT_EQ(messages.requests.size(), 1u);
+        EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
+        EXPECT_EQ(QString::fromStdString(messages.requests[0].text), QString::fromUtf8(c.text).arg(Path(c.name)));
+    }
 }
 
 // "vxrmgr [-J] FILE", as a file manager starts it: the file opens once the start-up is done.
@@ -162,13 +183,19 @@ TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineThatCannotBeLoadedIsRepor
         }
     }
 
-    // The open dialog offers only existing files; a mistyped name is reported.
-    messages.requests.clear();
-    auto started = MakeMainForm(TMainForm::Options::FromCommandLine({Path("typo.VXS")}, {Path("typo.VXS")}));
-    EXPECT_EQ(started->Bank, defaults);
-    ASSERT_EQ(messages.requests.size(), 2u);
-    EXPECT_EQ(messages.requests[1].kind, DialogKind::Error);
-    EXPECT_NE(messages.requests[1].text.find("typo.VXS: No such file"), std::string::npos);
+    // The open dialog offers only existing files; a mistyped name is reported, in the user's
+    // language around the system's own words.
+    const QString typo = Path("typo.VXS");
+    for (const auto& [args, frame] : {std::pair{QStringList{typo}, "Cannot read file %1: %2"},
+                                      std::pair{QStringList{"-J", typo}, "ファイル %1 を読み込めません: %2"}}) {
+        messages.requests.clear();
+        auto started = MakeMainForm(TMainForm::Options::FromCommandLine(args, args));
+        EXPECT_EQ(started->Bank, defaults);
+        ASSERT_EQ(messages.requests.size(), 2u);
+        EXPECT_EQ(messages.requests[1].kind, DialogKind::Error);
+        EXPECT_EQ(QString::fromStdString(messages.requests[1].text),
+                  QString::fromUtf8(frame).arg(typo, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    }
 }
 
 TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsTheEdits)
