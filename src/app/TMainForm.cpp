@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QScreen>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cerrno>
@@ -57,7 +59,10 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     line_ = std::make_unique<CommXLine>(CommX1);
     exchange_ = std::make_unique<DeviceExchange>(*line_);
     // The first exchange with the controller drops the version from the caption.
-    exchange_->SetCaptionHook([this] { setWindowTitle(QString::fromUtf8(kAppTitle)); });
+    exchange_->SetCaptionHook([this] {
+        caption_ = QString::fromUtf8(kAppTitle);
+        UpdateCaption();
+    });
 
     setObjectName("MainForm");
     setFixedSize(kClientWidth, kClientHeight);
@@ -152,10 +157,12 @@ void TMainForm::FormCreate(const Options& options)
     Language = options.japaneseLocale ? 0 : 1;
     // 2., 3. Application title and caption. On Linux the task bar shows the window's caption;
     // an application display name would be appended to every caption, so none is set.
-    setWindowTitle(QString::fromUtf8(kCaption));
+    caption_ = QString::fromUtf8(kCaption);
+    UpdateCaption();
     // 4. Hints, through one application-wide handler.
     hints_ = std::make_unique<THintFilter>([this] { return Language; });
     qApp->installEventFilter(hints_.get());
+    qApp->installEventFilter(this);  // the caption's modified mark follows the edits
     // While a transfer has the window disabled, no input reaches it, hints included. Installed
     // after the hint handler, so it comes first.
     inputGuard_ = std::make_unique<TInputGuard>(this);
@@ -163,7 +170,7 @@ void TMainForm::FormCreate(const Options& options)
     // 5. Only the first argument counts.
     const QString arg = options.arguments.isEmpty() ? QString() : options.arguments.front().toUpper();
     if (arg == "-V")
-        setWindowTitle(QString::fromUtf8(kDateCaption));
+        caption_ = QString::fromUtf8(kDateCaption);
     else if (arg == "-J")
         Language = 0;
     else if (arg == "-E")
@@ -188,6 +195,8 @@ void TMainForm::FormCreate(const Options& options)
     MDL_SEL->ShowModel();
     // 14. The steps the curve editor and the port selection contribute, in this order.
     MDL_SEL->Curve().ClearFrqSelection();
+    baseline_.Take(Bank);  // the defaults are nothing to save
+    UpdateCaption();
     FillPortList();
     LoadAppSettings();
     RunHandler([this] { CommPortCloseUp(); });
@@ -202,6 +211,15 @@ void TMainForm::FormCreate(const Options& options)
             OpenSettingsFile(options.file);
         });
     }
+    // The usual keys for the two file buttons; nothing while a transfer has the window disabled.
+    const auto shortcut = [this](QKeySequence::StandardKey key, void (TMainForm::*handler)()) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this, handler] {
+            if (isEnabled() && !transferRunning_)
+                RunHandler([this, handler] { (this->*handler)(); });
+        });
+    };
+    shortcut(QKeySequence::Open, &TMainForm::OpenBtnClick);
+    shortcut(QKeySequence::Save, &TMainForm::SaveBtnClick);
 }
 
 void TMainForm::SetMonForm(TMonForm* monForm)
@@ -221,6 +239,61 @@ void TMainForm::RunHandler(const std::function<void()>& handler)
         TApplication::ShowException(&e, Language);
     } catch (...) {
         TApplication::ShowException(nullptr, Language);
+    }
+    UpdateCaption();
+}
+
+// ---- Unsaved edits ----
+
+void TMainForm::ResetModified()
+{
+    baseline_.Take(Bank);
+    UpdateCaption();
+}
+
+void TMainForm::UpdateCaption()
+{
+    QString title = caption_;
+    if (!fileName_.isEmpty())
+        title = QFileInfo(fileName_).fileName() + QStringLiteral(" - ") + title;
+    if (IsModified())
+        title.prepend(u'*');
+    if (title != windowTitle())
+        setWindowTitle(title);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // After the input has been handled: checked once the events queued now are done. A modal
+    // question (a copy by drag) ends in the window's activation, after its change is made.
+    const QEvent::Type type = event->type();
+    if ((TInputGuard::IsInput(type) || type == QEvent::WindowActivate) && !captionCheckPending_) {
+        captionCheckPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            captionCheckPending_ = false;
+            UpdateCaption();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TMainForm::QuerySaveChanges(bool settingsOnly)
+{
+    FocusPanel4();  // a number being typed is an edit too
+    if (!(settingsOnly ? baseline_.SettingsDiffer(Bank) : baseline_.Differs(Bank)))
+        return true;
+    const std::string text =
+        fileName_.isEmpty()
+            ? TextTable::Message(TextTable::kSaveChanges, Language)
+            : TextTable::ReplaceStars(TextTable::Message(TextTable::kSaveChangesTo, Language),
+                                      {QFileInfo(fileName_).fileName().toStdString()});
+    const std::vector<std::string> buttons = {TextTable::Message(TextTable::kSaveButton, Language),
+                                              TextTable::Message(TextTable::kDiscardButton, Language),
+                                              TextTable::Message(TextTable::kCancelButton, Language)};
+    switch (MessageDialog(DialogKind::Question, DialogButtons::YesNoCancel, text, Language, buttons)) {
+    case DialogResult::Yes: return SaveBank();
+    case DialogResult::No: return true;
+    default: return false;  // Cancel, or no box at all: nothing is lost
     }
 }
 
@@ -263,6 +336,12 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    bool goOn = false;
+    RunHandler([this, &goOn] { goOn = QuerySaveChanges(false); });
+    if (!goOn) {
+        event->ignore();
+        return;
+    }
     bool close = true;
     RunHandler([this, &close] { close = FormCloseQuery(); });
     if (close)
@@ -276,18 +355,31 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::SaveBtnClick()
 {
     FocusPanel4();
+    SaveBank();
+}
+
+bool TMainForm::SaveBank()
+{
     const auto choice = fileDialogs_.SaveDialog1(this);
     if (!choice)
-        return;
+        return false;
     const QString name = SettingsFile::ForcedSaveName(choice->path, choice->filterIndex);
     fileDialogs_.SetSaveName(name);
-    if (SettingsFile::Save(Bank, name) == SettingsFile::SaveResult::NotWritable)
+    if (SettingsFile::Save(Bank, name) == SettingsFile::SaveResult::NotWritable) {
         MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kUnsaved, Language), Language);
+        return false;
+    }
+    baseline_.Take(Bank);
+    fileName_ = name;
+    UpdateCaption();
+    return true;
 }
 
 void TMainForm::OpenBtnClick()
 {
     FocusPanel4();
+    if (!QuerySaveChanges(false))
+        return;
     const auto choice = fileDialogs_.OpenDialog1(this);
     if (!choice)
         return;
@@ -304,6 +396,9 @@ void TMainForm::OpenSettingsFile(const QString& path)
     }
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
+    baseline_.Take(Bank);
+    fileName_ = path;
+    UpdateCaption();
 }
 
 // ---- Port selection ----
@@ -388,10 +483,10 @@ void TMainForm::CommPortCloseUp()
 
 // ---- Transfers ----
 
-void TMainForm::RunTransfer(const std::function<void(TransferOperations&)>& transfer)
+bool TMainForm::RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer)
 {
     if (transferRunning_)
-        return;
+        return false;
     if (!monForm_) {
         ownMonForm_ = std::make_unique<TMonForm>();
         SetMonForm(ownMonForm_.get());
@@ -403,25 +498,35 @@ void TMainForm::RunTransfer(const std::function<void(TransferOperations&)>& tran
     } done{transferRunning_};
     TWindowReporter reporter(*this, *monForm_);
     TransferOperations operations(*exchange_, Bank, Staging, reporter, Language);
-    transfer(operations);
+    return transfer(operations).ok;
 }
 
+// A transfer that succeeded leaves the models' settings kept on the controller; their memos
+// are kept only in files.
 void TMainForm::READ_BTNClick()
 {
-    RunTransfer([](TransferOperations& t) { t.ReadAll(); });
+    if (transferRunning_ || !QuerySaveChanges(true))
+        return;
+    if (RunTransfer([](TransferOperations& t) { return t.ReadAll(); }))
+        baseline_.TakeSettings(Bank);
 }
 
 void TMainForm::READ2_BTNClick()
 {
-    RunTransfer([this](TransferOperations& t) { t.ReadShown(MDL_SEL->SelectedTab()); });
+    const int shown = MDL_SEL->SelectedTab();
+    if (RunTransfer([shown](TransferOperations& t) { return t.ReadShown(shown); }))
+        baseline_.TakeSettings(Bank, shown);
 }
 
 void TMainForm::PROGRAM_BTNClick()
 {
-    RunTransfer([](TransferOperations& t) { t.WriteAll(); });
+    if (RunTransfer([](TransferOperations& t) { return t.WriteAll(); }))
+        baseline_.TakeSettings(Bank);
 }
 
 void TMainForm::PROG2_BTNClick()
 {
-    RunTransfer([this](TransferOperations& t) { t.WriteShown(MDL_SEL->SelectedTab()); });
+    const int shown = MDL_SEL->SelectedTab();
+    if (RunTransfer([shown](TransferOperations& t) { return t.WriteShown(shown); }))
+        baseline_.TakeSettings(Bank, shown);
 }

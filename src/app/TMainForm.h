@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "AppSettings.h"
+#include "BankBaseline.h"
 #include "DeviceBank.h"
 #include "EditorContext.h"
 #include "FileDialogs.h"
 #include "ModelBank.h"
 #include "TCommX.h"
 #include "WindowTexts.h"
+#include "TransferResult.h"
 
 class CommXLine;
 class DeviceExchange;
@@ -104,8 +106,17 @@ public:
     // Moves the keyboard focus to the button panel; a number being typed commits first.
     void FocusPanel4();
 
+    // Whether the bank holds edits kept neither in a file nor on the controller.
+    bool IsModified() const { return baseline_.Differs(Bank); }
+    // Takes the bank as it stands as kept, as a save does (for a caller that set it up itself).
+    void ResetModified();
+    // The settings file last opened or saved; empty before the first.
+    const QString& FileName() const { return fileName_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Watches the application's input: after each, the caption's modified mark is brought up to date.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate(const Options& options);
@@ -116,7 +127,15 @@ private:
     void LoadAppSettings();
     void SaveAppSettings();
     // Runs one transfer with the window's progress and messages; no second one can start inside.
-    void RunTransfer(const std::function<void(TransferOperations&)>& transfer);
+    // Whether it succeeded.
+    bool RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer);
+    // Save without its focus move; whether the file was written.
+    bool SaveBank();
+    // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
+    // whether to save them. Whether to go on: saved, or let go; not when cancelled or not saved.
+    bool QuerySaveChanges(bool settingsOnly);
+    // The caption: the modified mark, the file's name and the program's caption.
+    void UpdateCaption();
     QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
     // Runs a handler; an exception it throws is shown in a message box and the program goes on.
     void RunHandler(const std::function<void()>& handler);
@@ -133,4 +152,8 @@ private:
     std::unique_ptr<CommXLine> line_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
+    BankBaseline baseline_;
+    QString fileName_;
+    QString caption_;  // the program's caption: with the version, the date stamp, or plain
+    bool captionCheckPending_ = false;
 };

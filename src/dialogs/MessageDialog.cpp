@@ -91,6 +91,8 @@ public:
         box.setDefaultButton(buttons.front().first);  // the first button is the default
         if (r.language == 0)
             NameButtonsInJapanese(box);
+        for (size_t i = 0; i < buttons.size() && i < r.buttonTexts.size(); ++i)
+            box.button(buttons[i].first)->setText(QString::fromStdString(r.buttonTexts[i]));
         // The Help button of MB_HELP only asks for help; it does not close the box.
         if (QAbstractButton* help = box.button(SB::Help))
             help->disconnect();
@@ -141,4 +143,12 @@ MessageRequest MakeMessageRequest(uint8_t kind, uint8_t buttons, const std::stri
 int32_t MessageDialog(uint8_t kind, uint8_t buttons, const std::string& text, int language)
 {
     return gPresenter->Present(MakeMessageRequest(kind, buttons, text, language));
+}
+
+int32_t MessageDialog(uint8_t kind, uint8_t buttons, const std::string& text, int language,
+                      const std::vector<std::string>& buttonTexts)
+{
+    MessageRequest r = MakeMessageRequest(kind, buttons, text, language);
+    r.buttonTexts = buttonTexts;
+    return gPresenter->Present(r);
 }

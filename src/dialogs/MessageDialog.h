@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The single routine for every message to the user: a modal message box whose caption and
 // icon follow from the kind, in the user's language, returning the pressed button.
@@ -44,6 +45,7 @@ struct MessageRequest {
     std::string caption;   // UTF-8, empty for an unknown kind
     uint32_t style = 0;    // icon value + button value, as MessageBoxA's uType
     int language = 1;      // the button texts follow it too
+    std::vector<std::string> buttonTexts;  // UTF-8, in the set's order; empty: the standard names
 };
 
 // Shows a request and returns the pressed button. The application uses a QMessageBox;
@@ -61,3 +63,8 @@ MessagePresenter* SetMessagePresenter(MessagePresenter* presenter);
 MessageRequest MakeMessageRequest(uint8_t kind, uint8_t buttons, const std::string& text, int language);
 
 int32_t MessageDialog(uint8_t kind, uint8_t buttons, const std::string& text, int language);
+
+// The same with buttons that say what they do (Save, Discard, Cancel for Yes, No, Cancel); the
+// result is the standard button's.
+int32_t MessageDialog(uint8_t kind, uint8_t buttons, const std::string& text, int language,
+                      const std::vector<std::string>& buttonTexts);

@@ -132,6 +132,7 @@ protected:
         }
         form->Bank.ModelNumber = kShown * 40;
         form->MDL_SEL->ShowModel();
+        form->ResetModified();  // as saved: reading all asks nothing
         messages.requests.clear();
         messages.onPresent = [this](const MessageRequest&) {
             hiddenAtMessage = !mon.isVisible();
@@ -222,7 +223,7 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
     EXPECT_TRUE(hiddenAtMessage);
     EXPECT_TRUE(form->isEnabled());
     EXPECT_FALSE(mon.isVisible());
-    EXPECT_EQ(form->windowTitle(), "VXR Manager for ZavidEzedu");
+    EXPECT_TRUE(form->windowTitle().endsWith("VXR Manager for ZavidEzedu")) << form->windowTitle().toStdString();
 
     // Nothing is sent after the failing command, and the bar counts the steps before it.
     const std::vector<uint8_t> sent = fails ? SequenceUntil(transfer, struck) : FullSequence(transfer);

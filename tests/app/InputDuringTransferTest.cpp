@@ -135,6 +135,7 @@ protected:
         }
         form_->Bank.ModelNumber = kShown * 40;
         form_->MDL_SEL->ShowModel();
+        form_->ResetModified();  // as saved: reading all asks nothing
         form_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
         hintShown = false;

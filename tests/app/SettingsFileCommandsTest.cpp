@@ -15,34 +15,11 @@
 #include "FileDialogs.h"
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
+#include "ScriptedFileDialogs.h"
 #include "TCurveEditor.h"
 #include "TModelEditor.h"
 
 namespace {
-
-// Chooses files without a window and records what each dialog started with.
-class ScriptedFileDialogs : public FileDialogPresenter {
-public:
-    ScriptedFileDialogs() { previous_ = FileDialogs::SetPresenter(this); }
-    ~ScriptedFileDialogs() override { FileDialogs::SetPresenter(previous_); }
-
-    std::optional<FileChoice> ChooseOpen(QWidget*, const QString& initial) override
-    {
-        initialNames.push_back(initial);
-        return next;
-    }
-    std::optional<FileChoice> ChooseSave(QWidget*, const QString& initial) override
-    {
-        initialNames.push_back(initial);
-        return next;
-    }
-
-    std::optional<FileChoice> next;
-    QStringList initialNames;
-
-private:
-    FileDialogPresenter* previous_ = nullptr;
-};
 
 class SettingsFileCommands : public ::testing::Test {
 protected:
@@ -86,6 +63,7 @@ TEST_F(SettingsFileCommands, SaveThenOpenRestoresTheBankAndShowsItsModel)
 
     form->Bank.Initialise();
     form->MDL_SEL->ShowModel();
+    form->ResetModified();
     dialogs.next = FileChoice{Path("a.VXS"), 0};
     form->OpenBtn->click();
     EXPECT_EQ(form->Bank.models[3].NBRK, 42);
@@ -126,6 +104,7 @@ TEST_F(SettingsFileCommands, AFileThatCannotBeReadIsReportedInTheUsersLanguageAn
         SCOPED_TRACE(std::string(c.name) + " " + c.language);
         auto f = MakeMainForm({c.language});
         f->Bank.models[0].NBRK = 7;
+        f->ResetModified();  // as saved: Open asks nothing
         const ModelBank before = f->Bank;
         messages.requests.clear();
         dialogs.next = FileChoice{Path(c.name), 0};
@@ -201,6 +180,7 @@ TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineThatCannotBeLoadedIsRepor
 TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsTheEdits)
 {
     form->Bank.models[0].NBRK = 7;
+    form->ResetModified();
     const ModelBank before = form->Bank;
     QFile text(Path("notes.txt"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
@@ -218,6 +198,7 @@ TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsThe
 TEST_F(SettingsFileCommands, CancelledDialogsChangeNothing)
 {
     form->Bank.models[0].NBRK = 9;
+    form->ResetModified();
     const ModelBank before = form->Bank;
     dialogs.next.reset();
     form->OpenBtn->click();

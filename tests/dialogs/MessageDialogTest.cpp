@@ -103,6 +103,16 @@ TEST(MessageDialog, TextIsShownAsItIsAndJapaneseButtonsAreNamedInJapanese)
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(yes, QString::fromUtf8("はい(&Y)"));
     EXPECT_EQ(no, QString::fromUtf8("いいえ(&N)"));
+
+    // Buttons named by the caller keep the standard results.
+    QStringList names;
+    PressWhenShown(QMessageBox::No, [&](QMessageBox* box) {
+        for (auto b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            names << box->button(b)->text();
+    });
+    EXPECT_EQ(MessageDialog(DialogKind::Question, DialogButtons::YesNoCancel, "x", 0, {"保存", "保存しない", "キャンセル"}),
+              DialogResult::No);
+    EXPECT_EQ(names, QStringList({QString::fromUtf8("保存"), QString::fromUtf8("保存しない"), QString::fromUtf8("キャンセル")}));
 }
 
 // A window manager draws the caption beside the window's icon and its title-bar buttons and cuts

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "MainFormHarness.h"
+#include "RecordingPresenter.h"
+#include "ScriptedFileDialogs.h"
+#include "TModelEditor.h"
+
+namespace {
+
+class UnsavedChanges : public ::testing::Test {
+protected:
+    void Start(QStringList args)
+    {
+        form = MakeMainForm(std::move(args));
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        messages.requests.clear();
+    }
+    // An edit as the user makes it, by typing.
+    void TypeMemo(const QString& text)
+    {
+        form->MDL_SEL->Memo1->setFocus();
+        QTest::keyClicks(form->MDL_SEL->Memo1, text);
+        QTest::qWait(1);  // the caption follows once the input is handled
+    }
+    void TypeNbrk(const QString& text)
+    {
+        form->MDL_SEL->NBRK_EDIT->setFocus();
+        form->MDL_SEL->NBRK_EDIT->selectAll();
+        QTest::keyClicks(form->MDL_SEL->NBRK_EDIT, text);  // committed by what comes next
+    }
+    FileChoice In(const char* name) const { return FileChoice{dir.filePath(name), 0}; }
+
+    QTemporaryDir dir;
+    RecordingPresenter messages;
+    ScriptedFileDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace
+
+TEST_F(UnsavedChanges, CaptionNamesTheFileAndMarksEditsAndTheKeysOpenAndSave)
+{
+    for (const char* arg : {"-E", "-V"}) {
+        Start({arg});
+        const QString caption = arg == std::string("-V") ? TMainForm::kDateCaption : TMainForm::kCaption;
+        EXPECT_EQ(form->windowTitle(), caption);
+        TypeMemo("x");
+        EXPECT_EQ(form->windowTitle(), "*" + caption);
+        dialogs.next = In("a.txt");
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(QFile::exists(dir.filePath("a.VXS")));
+        EXPECT_EQ(form->windowTitle(), "a.VXS - " + caption);
+        TypeNbrk("7");
+        dialogs.next = In("a.VXS");
+        messages.answers = {DialogResult::No};
+        QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);  // the typed number counts as an edit
+        ASSERT_EQ(messages.requests.size(), 1u);
+        EXPECT_EQ(form->windowTitle(), "a.VXS - " + caption);
+        EXPECT_EQ(form->Bank.models[0].MEMO, "x\r\n");
+    }
+}
+
+TEST_F(UnsavedChanges, ClosingOverEditsAsksAndGoesOnOnlyWhenSavedOrDiscarded)
+{
+    const struct {
+        int32_t answer;
+        std::optional<FileChoice> saveAs;
+        bool closes;
+    } cases[] = {
+        {DialogResult::Yes, In("kept.VXS"), true},  // Save, then close
+        {DialogResult::Yes, std::nullopt, false},    // Save, its dialog cancelled
+        {DialogResult::No, std::nullopt, true},      // Discard
+        {DialogResult::Cancel, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(dir.filePath("kept.VXS"));
+        Start({"-J"});
+        TypeMemo("memo");
+        messages.answers = {c.answer};
+        dialogs.next = c.saveAs;
+        EXPECT_EQ(form->close(), c.closes) << c.answer;
+        ASSERT_EQ(messages.requests.size(), 1u);
+        const MessageRequest& q = messages.requests[0];
+        EXPECT_EQ(q.kind, DialogKind::Question);
+        EXPECT_EQ(q.text, "変更を保存しますか？");
+        EXPECT_EQ(q.buttonTexts, (std::vector<std::string>{"保存", "保存しない", "キャンセル"}));
+        EXPECT_EQ(QFile::exists(dir.filePath("kept.VXS")), c.saveAs.has_value());
+    }
+    Start({"-E"});  // nothing edited: no question
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(messages.requests.empty());
+}
+
+TEST_F(UnsavedChanges, OpenAndReadAllAskFirstAndCancelLeavesEverything)
+{
+    Start({"-E"});  // the port is OFF: a read that starts fails at once
+    dialogs.next = In("a.VXS");
+    form->SaveBtn->click();
+    TypeMemo("memo");
+    form->READ_BTN->click();  // memos are not read: nothing to lose, no question
+    EXPECT_EQ(messages.requests.size(), 1u);
+    EXPECT_EQ(messages.requests.back().text, "Read failed");
+
+    const std::pair<QToolButton*, const char*> commands[] = {{form->OpenBtn, "open"}, {form->READ_BTN, "Read failed"}};
+    for (const auto& [button, after] : commands) {
+        TypeNbrk("9");
+        messages.requests.clear();
+        dialogs.shown.clear();
+        messages.answers = {DialogResult::Cancel};
+        button->click();
+        ASSERT_EQ(messages.requests.size(), 1u);
+        EXPECT_EQ(messages.requests[0].text, "Save the changes to a.VXS?");
+        EXPECT_TRUE(dialogs.shown.isEmpty());
+        EXPECT_EQ(form->Bank.models[0].NBRK, 9);
+        messages.answers = {DialogResult::No};
+        button->click();  // Discard: the command runs
+        EXPECT_TRUE(messages.requests.back().text == after || dialogs.shown == QStringList{after});
+    }
+}
