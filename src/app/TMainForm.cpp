@@ -483,10 +483,13 @@ void TMainForm::CommPortCloseUp()
 
 // ---- Transfers ----
 
-bool TMainForm::RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer)
+TransferResult TMainForm::RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer)
 {
-    if (transferRunning_)
-        return false;
+    if (transferRunning_) {
+        TransferResult none;
+        none.ok = false;
+        return none;
+    }
     if (!monForm_) {
         ownMonForm_ = std::make_unique<TMonForm>();
         SetMonForm(ownMonForm_.get());
@@ -498,7 +501,7 @@ bool TMainForm::RunTransfer(const std::function<TransferResult(TransferOperation
     } done{transferRunning_};
     TWindowReporter reporter(*this, *monForm_);
     TransferOperations operations(*exchange_, Bank, Staging, reporter, Language);
-    return transfer(operations).ok;
+    return transfer(operations);
 }
 
 // A transfer that succeeded leaves the models' settings kept on the controller; their memos
@@ -507,26 +510,28 @@ void TMainForm::READ_BTNClick()
 {
     if (transferRunning_ || !QuerySaveChanges(true))
         return;
-    if (RunTransfer([](TransferOperations& t) { return t.ReadAll(); }))
+    // Failing only at writing the model number back, it has put the five models read into the bank.
+    const TransferResult r = RunTransfer([](TransferOperations& t) { return t.ReadAll(); });
+    if (r.ok || r.step == TransferResult::Step::WriteModelNumber)
         baseline_.TakeSettings(Bank);
 }
 
 void TMainForm::READ2_BTNClick()
 {
     const int shown = MDL_SEL->SelectedTab();
-    if (RunTransfer([shown](TransferOperations& t) { return t.ReadShown(shown); }))
+    if (RunTransfer([shown](TransferOperations& t) { return t.ReadShown(shown); }).ok)
         baseline_.TakeSettings(Bank, shown);
 }
 
 void TMainForm::PROGRAM_BTNClick()
 {
-    if (RunTransfer([](TransferOperations& t) { return t.WriteAll(); }))
+    if (RunTransfer([](TransferOperations& t) { return t.WriteAll(); }).ok)
         baseline_.TakeSettings(Bank);
 }
 
 void TMainForm::PROG2_BTNClick()
 {
     const int shown = MDL_SEL->SelectedTab();
-    if (RunTransfer([shown](TransferOperations& t) { return t.WriteShown(shown); }))
+    if (RunTransfer([shown](TransferOperations& t) { return t.WriteShown(shown); }).ok)
         baseline_.TakeSettings(Bank, shown);
 }

@@ -126,9 +126,9 @@ private:
     void ReadPortTable();
     void LoadAppSettings();
     void SaveAppSettings();
-    // Runs one transfer with the window's progress and messages; no second one can start inside.
-    // Whether it succeeded.
-    bool RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer);
+    // Runs one transfer with the window's progress and messages; no second one can start inside
+    // (then it reports a failure).
+    TransferResult RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer);
     // Save without its focus move; whether the file was written.
     bool SaveBank();
     // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks

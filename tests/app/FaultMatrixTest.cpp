@@ -224,6 +224,8 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
     EXPECT_TRUE(form->isEnabled());
     EXPECT_FALSE(mon.isVisible());
     EXPECT_TRUE(form->windowTitle().endsWith("VXR Manager for ZavidEzedu")) << form->windowTitle().toStdString();
+    // Unchanged, or (the model number's write refused) holding the models the controller holds.
+    EXPECT_FALSE(form->IsModified());
 
     // Nothing is sent after the failing command, and the bar counts the steps before it.
     const std::vector<uint8_t> sent = fails ? SequenceUntil(transfer, struck) : FullSequence(transfer);
