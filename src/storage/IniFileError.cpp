@@ -26,23 +26,23 @@ int ReasonMessage(IniFileError::Reason reason)
     }
 }
 
-std::string Why(IniFileError::Reason reason, int64_t limit, const std::string& detail, int language)
+}  // namespace
+
+std::string IniFileError::ReasonText(Reason reason, int64_t limit, const std::string& detail, int language)
 {
-    using R = IniFileError::Reason;
+    using R = Reason;
     if (reason == R::System)
         return detail;
     if (reason == R::ResaveTooLarge || reason == R::ResaveTooManyLines) {
         const R inner = reason == R::ResaveTooLarge ? R::WouldBeTooLarge : R::WouldHoldTooManyLines;
         return TextTable::ReplaceStars(TextTable::Message(TextTable::kWhyCannotResave, language),
-                                       {Why(inner, limit, detail, language)});
+                                       {ReasonText(inner, limit, detail, language)});
     }
     std::string why = TextTable::ReplaceStar(TextTable::Message(ReasonMessage(reason), language), limit);
     if (!detail.empty())
         why += " (" + detail + ")";
     return why;
 }
-
-}  // namespace
 
 IniFileError::IniFileError(Action action_, std::string path_, Reason reason_, int64_t limit_, std::string detail_)
     : std::runtime_error(Compose(action_, path_, reason_, limit_, detail_, 1)),
@@ -67,5 +67,5 @@ std::string IniFileError::Compose(Action action, const std::string& path, Reason
     if (reason == Reason::NoName)
         return TextTable::Message(TextTable::kFileWithoutName, language);
     const int frame = action == Action::Read ? TextTable::kCannotReadFile : TextTable::kCannotWriteFile;
-    return TextTable::ReplaceStars(TextTable::Message(frame, language), {path, Why(reason, limit, detail, language)});
+    return TextTable::ReplaceStars(TextTable::Message(frame, language), {path, ReasonText(reason, limit, detail, language)});
 }

@@ -38,6 +38,8 @@ public:
 
     // The message in a language: 0 Japanese, 1 English (what()).
     std::string Text(int language) const;
+    // The reason alone, as the message words it ("it is a folder").
+    static std::string ReasonText(Reason reason, int64_t limit, const std::string& detail, int language);
 
     Action action = Action::Read;
     std::string path;  // UTF-8

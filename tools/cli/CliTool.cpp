@@ -379,9 +379,11 @@ int CliTool::Convert()
         return kFailed;
     if (IsStdStream(target)) {
         const QByteArray bytes = SettingsFile::ToBytes(bank);
-        std::string why;
-        if (!IniDocument::IsReadable(bytes, &why)) {
-            Error(Text(CliText::kStdout, {Text(CliText::kCannotBeWrittenBecause, {why})}));
+        IniFileError::Reason why{};
+        int64_t limit = 0;
+        if (!IniDocument::IsReadable(bytes, &why, &limit)) {
+            Error(Text(CliText::kStdout,
+                       {Text(CliText::kCannotBeWrittenBecause, {IniFileError::ReasonText(why, limit, {}, language_)})}));
             return kFailed;
         }
         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
