@@ -182,8 +182,7 @@ void SettingsFiles(Writer& files, Writer& ini)
     banks[2].Model(4).MEMO = "\xE3\x83\xA1\xE3\x83\xA2";  // Japanese "memo" in UTF-8
     banks[2].Model(3).MEMO = "\xEF\xBB\xBF" "starts with a byte-order mark\r\n[x]\r\na" + std::string(1, '\0') + "b\r\n";
     for (size_t b = 0; b < banks.size(); ++b) {
-        const QByteArray bytes = SettingsFile::ToBytes(banks[b]);
-        const std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
+        const std::string text = SettingsFile::ToBytes(banks[b]);
         files.Add("saved_" + std::to_string(b) + ".VXS", text);
         ini.Add("saved_" + std::to_string(b) + ".ini", text);
     }

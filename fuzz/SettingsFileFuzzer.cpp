@@ -2,12 +2,12 @@
 // what a load gives saves to a file that loads again, after which saving is a fixed point:
 // load, save, load, save gives the same bytes twice and so the same bank, every memo character
 // for character. Works on bytes in memory, as the file layer is a thin wrapper over them.
-#include <QByteArray>
-
+#include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "IniDocument.h"
-#include "IniFileError.h"
 #include "ModelBank.h"
 #include "SettingsFile.h"
 
@@ -35,20 +35,22 @@ bool SameSettings(const ModelBank& a, const ModelBank& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    ModelBank loaded;
-    loaded.Initialise();
-    try {
-        SettingsFile::FromBytes(input, loaded);
-    } catch (const IniFileError&) {
-        return 0;  // refused as a whole (NotSettingsFileError included)
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    ModelBank initial;
+    initial.Initialise();
+    const SettingsLoadResult result = SettingsFile::Read(input, initial);
+    if (!result.Loaded()) {
+        Check(!result.message.empty() && result.bank == initial);
+        return 0;  // refused as a whole
     }
+    const ModelBank& loaded = result.bank;
     Check(loaded.ModelNumber >= 0 && loaded.ModelNumber / ModelBank::kModelStep < ModelBank::kModels);
 
-    const QByteArray once = SettingsFile::ToBytes(loaded);
+    const std::string once = SettingsFile::ToBytes(loaded);
     Check(IniDocument::IsReadable(once));
-    ModelBank first;
-    SettingsFile::FromBytes(once, first);
+    const SettingsLoadResult again = SettingsFile::Read(once, initial);
+    Check(again.Loaded());
+    const ModelBank& first = again.bank;
     Check(SameSettings(first, loaded));
 
     // The same bytes load into the same bank, so a third load would check nothing new.

@@ -25,6 +25,7 @@
 #include "PortTable.h"
 #include "NotSettingsFileError.h"
 #include "SettingsFile.h"
+#include "SettingsFileIo.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
 #include "TPortComboBox.h"
@@ -363,9 +364,10 @@ bool TMainForm::SaveBank()
     const auto choice = fileDialogs_.SaveDialog1(this);
     if (!choice)
         return false;
-    const QString name = SettingsFile::ForcedSaveName(choice->path, choice->filterIndex);
+    const QString name =
+        QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
     fileDialogs_.SetSaveName(name);
-    if (SettingsFile::Save(Bank, name) == SettingsFile::SaveResult::NotWritable) {
+    if (SettingsFileIo::Save(Bank, name) == SettingsFileIo::SaveResult::NotWritable) {
         MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kUnsaved, Language), Language);
         return false;
     }
@@ -389,7 +391,7 @@ void TMainForm::OpenBtnClick()
 void TMainForm::OpenSettingsFile(const QString& path)
 {
     try {
-        SettingsFile::Load(path, Bank);  // throws, leaving the bank as it was
+        SettingsFileIo::Load(path, Bank);  // throws, leaving the bank as it was
     } catch (const NotSettingsFileError&) {
         MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
         return;

@@ -1,34 +1,18 @@
 #include "IniDocument.h"
 
-#include "AtomicFileWriter.h"
+#include "CaseFoldTable.h"
 #include "IniFileError.h"
 #include "IniTextCodec.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 using Reason = IniFileError::Reason;
-
-[[noreturn]] void FailRead(const QString& path, Reason reason, int64_t limit = 0)
-{
-    throw IniFileError(IniFileError::Action::Read, path.toStdString(), reason, limit);
-}
-
-[[noreturn]] void FailReadSystem(const QString& path, int err)
-{
-    throw IniFileError(IniFileError::Action::Read, path.toStdString(), Reason::System, 0, std::strerror(err));
-}
 
 constexpr int64_t kMaxMebibytes = IniDocument::kMaxFileSize / (1024 * 1024);
 
@@ -37,7 +21,7 @@ bool IsBlank(char c)
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-QByteArrayView Trimmed(QByteArrayView s)
+std::string_view Trimmed(std::string_view s)
 {
     const char* b = s.data();
     const char* e = b + s.size();
@@ -45,46 +29,49 @@ QByteArrayView Trimmed(QByteArrayView s)
         ++b;
     while (e > b && IsBlank(e[-1]))
         --e;
-    return QByteArrayView(b, e - b);
+    return std::string_view(b, static_cast<size_t>(e - b));
 }
 
 // Calls line(trimmed, offset of the trimmed text) for every line that is neither empty nor a
-// comment. Lines end at CR LF, a lone CR or a lone LF.
+// comment, until it returns false. Lines end at CR LF, a lone CR or a lone LF.
 template <typename F>
-void ForEachLine(QByteArrayView text, F&& line)
+bool ForEachLine(std::string_view text, F&& line)
 {
     const char* const data = text.data();
-    const qsizetype size = text.size();
-    qsizetype pos = 0;
+    const ptrdiff_t size = static_cast<ptrdiff_t>(text.size());
+    ptrdiff_t pos = 0;
     while (pos < size) {
         const char* from = data + pos;
         const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(size - pos)));
-        const qsizetype lfPos = lf == nullptr ? size : lf - data;
+        const ptrdiff_t lfPos = lf == nullptr ? size : lf - data;
         const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(lfPos - pos)));
-        const qsizetype end = cr == nullptr ? lfPos : cr - data;
-        const QByteArrayView trimmed = Trimmed(QByteArrayView(from, end - pos));
+        const ptrdiff_t end = cr == nullptr ? lfPos : cr - data;
+        const std::string_view trimmed = Trimmed(std::string_view(from, static_cast<size_t>(end - pos)));
         pos = (cr != nullptr && end + 1 == lfPos) ? end + 2 : end + 1;
-        if (trimmed.isEmpty() || trimmed.front() == ';')
+        if (trimmed.empty() || trimmed.front() == ';')
             continue;
-        line(trimmed, trimmed.data() - data);
+        if (!line(trimmed, trimmed.data() - data))
+            return false;
     }
+    return true;
 }
 
-bool IsSectionLine(QByteArrayView line)
+bool IsSectionLine(std::string_view line)
 {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
 // The lines a reader keeps: sections, and the lines after the first section.
-qsizetype KeptLines(QByteArrayView text)
+int64_t KeptLines(std::string_view text)
 {
-    qsizetype kept = 0;
+    int64_t kept = 0;
     bool inSection = false;
-    ForEachLine(text, [&](QByteArrayView line, qsizetype) {
+    ForEachLine(text, [&](std::string_view line, ptrdiff_t) {
         const bool isSection = IsSectionLine(line);
         inSection = inSection || isSection;
         if (inSection)
             ++kept;
+        return true;
     });
     return kept;
 }
@@ -99,27 +86,27 @@ uint64_t Word(const char* p)
 }
 
 // The bytes after the last whole word of the name (fewer than eight), zero-filled.
-uint64_t Tail(const char* name, qsizetype size)
+uint64_t Tail(const char* name, size_t size)
 {
     static_assert(std::endian::native == std::endian::little);
-    const qsizetype tail = size % 8;
+    const size_t tail = size % 8;
     if (tail == 0)
         return 0;
     if (size >= 8)
         return Word(name + size - 8) >> (8 * (8 - tail));
     uint64_t w = 0;
-    std::memcpy(&w, name, static_cast<size_t>(tail));
+    std::memcpy(&w, name, tail);
     return w;
 }
 
 constexpr uint64_t kHigh = 0x8080808080808080ULL;
 
-bool IsAscii(QByteArrayView s)
+bool IsAscii(std::string_view s)
 {
     const char* p = s.data();
-    const qsizetype words = s.size() / 8;
+    const size_t words = s.size() / 8;
     uint64_t any = 0;
-    for (qsizetype i = 0; i < words; ++i)
+    for (size_t i = 0; i < words; ++i)
         any |= Word(p + 8 * i);
     any |= Tail(p, s.size());
     return (any & kHigh) == 0;
@@ -135,26 +122,26 @@ uint64_t LowerWord(uint64_t w)
     return w | upper >> 2;
 }
 
-bool SameKey(QByteArrayView a, QByteArrayView b)
+bool SameKey(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     const char* x = a.data();
     const char* y = b.data();
-    const qsizetype words = a.size() / 8;
+    const size_t words = a.size() / 8;
     uint64_t diff = 0;
-    for (qsizetype i = 0; i < words; ++i)
+    for (size_t i = 0; i < words; ++i)
         diff |= LowerWord(Word(x + 8 * i)) ^ LowerWord(Word(y + 8 * i));
     diff |= LowerWord(Tail(x, a.size())) ^ LowerWord(Tail(y, a.size()));
     return diff == 0;
 }
 
-uint32_t HashKey(QByteArrayView key, uint64_t seed)
+uint32_t HashKey(std::string_view key, uint64_t seed)
 {
     const char* p = key.data();
-    const qsizetype words = key.size() / 8;
+    const size_t words = key.size() / 8;
     uint64_t h = (seed + static_cast<uint64_t>(key.size())) * 0x9E3779B97F4A7C15ULL;
-    for (qsizetype i = 0; i < words; ++i)
+    for (size_t i = 0; i < words; ++i)
         h = (h ^ LowerWord(Word(p + 8 * i))) * 0xFF51AFD7ED558CCDULL;
     h = (h ^ LowerWord(Tail(p, key.size()))) * 0xFF51AFD7ED558CCDULL;
     // Names differ mostly in their last digits: mix every bit into the low ones the table uses.
@@ -164,10 +151,18 @@ uint32_t HashKey(QByteArrayView key, uint64_t seed)
 }
 
 // A name as it is compared: ASCII names as they are (compared ignoring ASCII case), others
-// case-folded as a whole.
-QByteArray FoldedNonAscii(QByteArrayView name)
+// case-folded as a whole, character by character (bytes that are not UTF-8 as U+FFFD).
+std::string FoldedNonAscii(std::string_view name)
 {
-    return IniTextCodec::FromUtf8(name).toCaseFolded().toUtf8();
+    std::string folded;
+    folded.reserve(name.size());
+    for (size_t i = 0; i < name.size();) {
+        char32_t c = 0xFFFD;
+        const size_t n = IniTextCodec::SequenceAt(name, i, c);
+        i += n == 0 ? 1 : n;
+        IniTextCodec::AppendUtf8(folded, n == 0 ? char32_t(0xFFFD) : CaseFoldTable::Fold(c));
+    }
+    return folded;
 }
 
 int HexDigit(char c)
@@ -188,112 +183,81 @@ size_t SlotsFor(size_t count)
 
 }  // namespace
 
-IniDocument::IniDocument(QString path) : path_(std::move(path))
+IniDocument IniDocument::FromBytes(std::string_view bytes, std::string name)
 {
-    text_ = IniTextCodec::ToUtf8(ReadFileBytes(path_));
-    Parse();
+    std::optional<IniFileError> error;
+    std::optional<IniDocument> doc = TryFromBytes(bytes, std::move(name), error);
+    if (!doc)
+        throw *error;
+    return std::move(*doc);
 }
 
-IniDocument IniDocument::FromBytes(const QByteArray& bytes, QString path)
+std::optional<IniDocument> IniDocument::TryFromBytes(std::string_view bytes, std::string name,
+                                                     std::optional<IniFileError>& error)
 {
+    if (static_cast<int64_t>(bytes.size()) > kMaxFileSize) {
+        error.emplace(IniFileError::Action::Read, name, Reason::TooLarge, kMaxMebibytes);
+        return std::nullopt;
+    }
     IniDocument doc;
-    doc.path_ = std::move(path);
-    if (bytes.size() > kMaxFileSize)
-        FailRead(doc.path_, Reason::TooLarge, kMaxMebibytes);
-    doc.text_ = IniTextCodec::ToUtf8(bytes);
-    doc.Parse();
+    doc.name_ = std::move(name);
+    doc.text_ = IniTextCodec::ToUtf8(bytes, &doc.replaced_);
+    if (!doc.Parse()) {
+        error.emplace(IniFileError::Action::Read, doc.name_, Reason::TooManyLines, kMaxLines);
+        return std::nullopt;
+    }
     return doc;
 }
 
-IniDocument IniDocument::FromText(const QString& text, QString path)
+IniDocument IniDocument::FromText(std::string_view utf8, std::string name)
 {
     IniDocument doc;
-    doc.path_ = std::move(path);
-    doc.text_ = text.toUtf8();
-    doc.Parse();
+    doc.name_ = std::move(name);
+    doc.text_ = std::string(utf8);
+    if (!doc.Parse())
+        throw IniFileError(IniFileError::Action::Read, doc.name_, Reason::TooManyLines, kMaxLines);
     return doc;
 }
 
-QByteArray IniDocument::ReadFileBytes(const QString& path)
+bool IniDocument::Parse()
 {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
-    if (::stat(native.constData(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return {};
-        FailReadSystem(path, errno);
-    }
-    if (S_ISDIR(st.st_mode))
-        FailRead(path, Reason::Folder);
-    // Devices and pipes could block or never end.
-    if (!S_ISREG(st.st_mode))
-        FailRead(path, Reason::NotRegularFile);
-    const auto tooLarge = [&] { FailRead(path, Reason::TooLarge, kMaxMebibytes); };
-    if (st.st_size > kMaxFileSize)
-        tooLarge();
-
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        FailReadSystem(path, errno);
-    QByteArray data;
-    data.reserve(static_cast<qsizetype>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            FailReadSystem(path, err);
-        }
-        // The size can grow after stat (or be reported as 0, as in /proc).
-        if (data.size() + n > kMaxFileSize) {
-            ::close(fd);
-            tooLarge();
-        }
-        data.append(buf, n);
-    }
-    ::close(fd);
-    return data;
-}
-
-void IniDocument::Parse()
-{
-    const QByteArrayView all(text_);
+    const std::string_view all(text_);
     // One allocation for the entries of an ordinary file rather than a growing series.
-    entries_.reserve(static_cast<size_t>(std::min<qsizetype>(all.count('\n') + 1, 4096)));
-    qsizetype kept = 0;
+    const auto lines = static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1;
+    entries_.reserve(std::min<size_t>(lines, 4096));
+    int64_t kept = 0;
     int32_t current = -1;
-    ForEachLine(all, [&](QByteArrayView line, qsizetype at) {
+    const bool parsed = ForEachLine(all, [&](std::string_view line, ptrdiff_t at) {
         const bool isSection = IsSectionLine(line);
         if (!isSection && current < 0)
-            return;
+            return true;
         if (++kept > kMaxLines)
-            FailRead(path_, Reason::TooManyLines, kMaxLines);
+            return false;
         if (isSection) {
-            const QByteArrayView name = Trimmed(line.sliced(1, line.size() - 2));
-            current = AddSection(Span{name.data() - all.data(), name.size()});
-            return;
+            const std::string_view name = Trimmed(line.substr(1, line.size() - 2));
+            current = AddSection(Span{name.data() - all.data(), static_cast<ptrdiff_t>(name.size())});
+            return true;
         }
-        const qsizetype eq = line.indexOf('=');
-        if (eq < 0) {
-            AddEntry(static_cast<uint32_t>(current), Span{at, line.size()}, Span{}, false, false);
-            return;
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            AddEntry(static_cast<uint32_t>(current), Span{at, static_cast<ptrdiff_t>(line.size())}, Span{}, false, false);
+            return true;
         }
-        const QByteArrayView name = Trimmed(line.first(eq));
-        const QByteArrayView value = Trimmed(line.sliced(eq + 1));
-        AddEntry(static_cast<uint32_t>(current), Span{name.data() - all.data(), name.size()},
-                 Span{value.data() - all.data(), value.size()}, true, false);
+        const std::string_view name = Trimmed(line.substr(0, eq));
+        const std::string_view value = Trimmed(line.substr(eq + 1));
+        AddEntry(static_cast<uint32_t>(current), Span{name.data() - all.data(), static_cast<ptrdiff_t>(name.size())},
+                 Span{value.data() - all.data(), static_cast<ptrdiff_t>(value.size())}, true, false);
+        return true;
     });
+    if (!parsed)
+        return false;
     IndexEntries();
+    return true;
 }
 
-IniDocument::Span IniDocument::Append(QByteArrayView bytes)
+IniDocument::Span IniDocument::Append(std::string_view bytes)
 {
-    const Span s{text_.size(), bytes.size()};
+    const Span s{static_cast<ptrdiff_t>(text_.size()), static_cast<ptrdiff_t>(bytes.size())};
     text_.append(bytes);
     return s;
 }
@@ -303,18 +267,19 @@ IniDocument::Span IniDocument::KeyOf(Span name)
     if (IsAscii(View(name)))
         return name;
     // Kept apart from text_, which may be the text being parsed.
-    const QByteArray folded = FoldedNonAscii(View(name));
-    const Span key{-1 - folded_.size(), folded.size()};
+    const std::string folded = FoldedNonAscii(View(name));
+    const Span key{-1 - static_cast<ptrdiff_t>(folded_.size()), static_cast<ptrdiff_t>(folded.size())};
     folded_.append(folded);
     return key;
 }
 
-QByteArrayView IniDocument::KeyView(Span s) const
+std::string_view IniDocument::KeyView(Span s) const
 {
-    return s.pos >= 0 ? View(s) : QByteArrayView(folded_).sliced(-1 - s.pos, s.size);
+    return s.pos >= 0 ? View(s)
+                      : std::string_view(folded_).substr(static_cast<size_t>(-1 - s.pos), static_cast<size_t>(s.size));
 }
 
-int32_t IniDocument::FindSection(QByteArrayView key) const
+int32_t IniDocument::FindSection(std::string_view key) const
 {
     if (sectionSlots_.empty())
         return -1;
@@ -330,7 +295,7 @@ int32_t IniDocument::FindSection(QByteArrayView key) const
     }
 }
 
-int32_t IniDocument::FindEntry(uint32_t section, QByteArrayView key) const
+int32_t IniDocument::FindEntry(uint32_t section, std::string_view key) const
 {
     if (entrySlots_.empty())
         return -1;
@@ -345,7 +310,6 @@ int32_t IniDocument::FindEntry(uint32_t section, QByteArrayView key) const
             return e;
     }
 }
-
 namespace {
 
 // Puts index into the open-addressing table at its hash unless an earlier item of the same name
@@ -438,20 +402,20 @@ void IniDocument::AddEntry(uint32_t section, Span name, Span value, bool hasValu
         IndexEntry(at);
 }
 
-int32_t IniDocument::SectionOf(QByteArrayView section) const
+int32_t IniDocument::SectionOf(std::string_view section) const
 {
     if (IsAscii(section))
         return FindSection(section);
     return FindSection(FoldedNonAscii(section));
 }
 
-int32_t IniDocument::MakeSection(QByteArrayView section)
+int32_t IniDocument::MakeSection(std::string_view section)
 {
     const int32_t s = SectionOf(section);
     return s >= 0 ? s : AddSection(Append(section));
 }
 
-std::optional<QByteArrayView> IniDocument::FindIn(int32_t section, QByteArrayView name) const
+std::optional<std::string_view> IniDocument::FindIn(int32_t section, std::string_view name) const
 {
     if (section < 0)
         return std::nullopt;
@@ -462,7 +426,7 @@ std::optional<QByteArrayView> IniDocument::FindIn(int32_t section, QByteArrayVie
     return View(entries_[static_cast<size_t>(e)].value);
 }
 
-void IniDocument::SetIn(int32_t section, QByteArrayView name, QByteArrayView value)
+void IniDocument::SetIn(int32_t section, std::string_view name, std::string_view value)
 {
     const auto s = static_cast<uint32_t>(section);
     const int32_t e = IsAscii(name) ? FindEntry(s, name) : FindEntry(s, FoldedNonAscii(name));
@@ -476,37 +440,37 @@ void IniDocument::SetIn(int32_t section, QByteArrayView name, QByteArrayView val
     AddEntry(s, n, v, true);
 }
 
-std::optional<QByteArrayView> IniDocument::Find(QByteArrayView section, QByteArrayView name) const
+std::optional<std::string_view> IniDocument::Find(std::string_view section, std::string_view name) const
 {
     return FindIn(SectionOf(section), name);
 }
 
-void IniDocument::Set(QByteArrayView section, QByteArrayView name, QByteArrayView value)
+void IniDocument::Set(std::string_view section, std::string_view name, std::string_view value)
 {
     SetIn(MakeSection(section), name, value);
 }
 
-QString IniDocument::ReadString(const QString& section, const QString& name, const QString& def) const
+std::string IniDocument::ReadString(std::string_view section, std::string_view name, std::string_view def) const
 {
-    const auto value = Find(section.toUtf8(), name.toUtf8());
-    return value ? IniTextCodec::FromUtf8(*value) : def;
+    const auto value = Find(section, name);
+    return std::string(value ? *value : def);
 }
 
-int32_t IniDocument::ReadInteger(const QString& section, const QString& name, int32_t def) const
+int32_t IniDocument::ReadInteger(std::string_view section, std::string_view name, int32_t def) const
 {
-    const auto text = Find(section.toUtf8(), name.toUtf8());
+    const auto text = Find(section, name);
     int32_t value = 0;
     return text && ParseInteger(*text, value) ? value : def;
 }
 
-void IniDocument::WriteString(const QString& section, const QString& name, const QString& value)
+void IniDocument::WriteString(std::string_view section, std::string_view name, std::string_view value)
 {
-    Set(section.toUtf8(), name.toUtf8(), value.toUtf8());
+    Set(section, name, value);
 }
 
-void IniDocument::WriteInteger(const QString& section, const QString& name, int32_t value)
+void IniDocument::WriteInteger(std::string_view section, std::string_view name, int32_t value)
 {
-    Set(section.toUtf8(), name.toUtf8(), QByteArray::number(value));
+    Set(section, name, std::to_string(value));
 }
 
 void IniDocument::Clear()
@@ -519,18 +483,18 @@ void IniDocument::Clear()
     entrySlots_.clear();
 }
 
-bool IniDocument::HasSection(const QString& section) const
+bool IniDocument::HasSection(std::string_view section) const
 {
-    return SectionOf(section.toUtf8()) >= 0;
+    return SectionOf(section) >= 0;
 }
 
-qsizetype IniDocument::LineCount(const QString& section) const
+int64_t IniDocument::LineCount(std::string_view section) const
 {
-    const int32_t s = SectionOf(section.toUtf8());
+    const int32_t s = SectionOf(section);
     return s < 0 ? 0 : sections_[static_cast<size_t>(s)].lines;
 }
 
-void IniDocument::ForEachName(QByteArrayView section, const std::function<void(QByteArrayView)>& visit) const
+void IniDocument::ForEachName(std::string_view section, const std::function<void(std::string_view)>& visit) const
 {
     const int32_t s = SectionOf(section);
     if (s < 0)
@@ -540,18 +504,18 @@ void IniDocument::ForEachName(QByteArrayView section, const std::function<void(Q
             visit(View(entries_[static_cast<size_t>(e)].name));
 }
 
-QByteArray IniDocument::Bytes() const
+std::string IniDocument::Bytes() const
 {
-    qsizetype size = 0;
+    ptrdiff_t size = 0;
     for (const Section& s : sections_)
         size += s.name.size + 6;  // "[", "]", two line ends
     for (const Entry& e : entries_)
         size += e.name.size + (e.hasValue ? 1 + e.value.size : 0) + 2;
     // Filled in place: one allocation, no per-piece appending.
-    QByteArray out(size, Qt::Uninitialized);
+    std::string out(static_cast<size_t>(size), '\0');
     char* o = out.data();
-    const char* const text = text_.constData();
-    const auto put = [&o](const char* from, qsizetype n) {
+    const char* const text = text_.data();
+    const auto put = [&o](const char* from, ptrdiff_t n) {
         std::memcpy(o, from, static_cast<size_t>(n));
         o += n;
     };
@@ -573,12 +537,7 @@ QByteArray IniDocument::Bytes() const
     return out;
 }
 
-QString IniDocument::Text() const
-{
-    return IniTextCodec::FromUtf8(Bytes());
-}
-
-bool IniDocument::IsReadable(const QByteArray& bytes, IniFileError::Reason* why, int64_t* limit)
+bool IniDocument::IsReadable(std::string_view bytes, IniFileError::Reason* why, int64_t* limit)
 {
     const auto refuse = [&](Reason reason, int64_t n) {
         if (why != nullptr)
@@ -587,32 +546,17 @@ bool IniDocument::IsReadable(const QByteArray& bytes, IniFileError::Reason* why,
             *limit = n;
         return false;
     };
-    if (bytes.size() > kMaxFileSize)
+    if (static_cast<int64_t>(bytes.size()) > kMaxFileSize)
         return refuse(Reason::WouldBeTooLarge, kMaxMebibytes);
     if (KeptLines(IniTextCodec::ToUtf8(bytes)) > kMaxLines)
         return refuse(Reason::WouldHoldTooManyLines, kMaxLines);
     return true;
 }
 
-void IniDocument::UpdateFile() const
+bool IniDocument::ParseInteger(std::string_view text, int32_t& value)
 {
-    const QByteArray bytes = Bytes();
-    Reason why{};
-    int64_t limit = 0;
-    if (!IsReadable(bytes, &why, &limit))
-        throw IniFileError(IniFileError::Action::Write, path_.toStdString(), why, limit);
-    AtomicFileWriter::Write(path_, bytes);
-}
-
-bool IniDocument::ParseInteger(const QString& text, int32_t& value)
-{
-    return ParseInteger(QByteArrayView(text.toUtf8()), value);
-}
-
-bool IniDocument::ParseInteger(QByteArrayView text, int32_t& value)
-{
-    const qsizetype size = text.size();
-    qsizetype pos = 0;
+    const size_t size = text.size();
+    size_t pos = 0;
     if (size >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         pos = 2;
     else if (size >= 1 && text[0] == '$')

@@ -1,99 +1,72 @@
 #include "IniTextCodec.h"
 
-#include <QStringDecoder>
+#include "Cp932Table.h"
 
-#include <array>
-#include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <iconv.h>
-#include <memory>
-#include <stdexcept>
 
 namespace {
 
-constexpr char16_t kInvalid = 0xFFFF;  // a noncharacter: no CP932 code maps to it
-
-// CP932 as a lookup table, filled once from glibc's converter. Decoding through the table
-// costs the same for clean text and for binary junk, where calling iconv again after every
-// invalid byte would take seconds for a large file.
-struct Cp932Table {
-    std::array<char16_t, 256> single{};
-    std::array<bool, 256> lead{};
-    std::unique_ptr<std::array<char16_t, 65536>> pair = std::make_unique<std::array<char16_t, 65536>>();
-
-    Cp932Table()
-    {
-        iconv_t cd = iconv_open("UTF-16LE", "CP932");
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("CP932 text conversion is not available on this system");
-        single.fill(kInvalid);
-        pair->fill(kInvalid);
-        for (int b = 0; b < 256; ++b) {
-            const unsigned char one[1] = {static_cast<unsigned char>(b)};
-            if (Convert(cd, one, 1, single[static_cast<size_t>(b)]) == Outcome::Incomplete)
-                lead[static_cast<size_t>(b)] = true;
-        }
-        for (int b = 0; b < 256; ++b) {
-            if (!lead[static_cast<size_t>(b)])
-                continue;
-            for (int t = 0; t < 256; ++t) {
-                const unsigned char two[2] = {static_cast<unsigned char>(b), static_cast<unsigned char>(t)};
-                Convert(cd, two, 2, (*pair)[static_cast<size_t>(b << 8 | t)]);
-            }
-        }
-        iconv_close(cd);
-    }
-
-    enum class Outcome { Ok, Incomplete, Invalid };
-
-    // A whole sequence giving exactly one UTF-16 unit.
-    static Outcome Convert(iconv_t cd, const unsigned char* in, size_t size, char16_t& out)
-    {
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char* inPtr = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
-        size_t inLeft = size;
-        unsigned char buf[8];
-        char* outPtr = reinterpret_cast<char*>(buf);
-        size_t outLeft = sizeof buf;
-        const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        if (rc == static_cast<size_t>(-1) && inLeft == size && errno == EINVAL)
-            return Outcome::Incomplete;
-        if (rc == static_cast<size_t>(-1) || inLeft != 0 || sizeof buf - outLeft != 2)
-            return Outcome::Invalid;
-        out = static_cast<char16_t>(buf[0] | buf[1] << 8);
-        return Outcome::Ok;
-    }
-};
-
-const Cp932Table& Table()
-{
-    static const Cp932Table table;
-    return table;
-}
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr char32_t kReplacement = 0xFFFD;
 
 }  // namespace
 
-QByteArray IniTextCodec::ToUtf8(const QByteArray& bytes)
+std::string IniTextCodec::ToUtf8(std::string_view bytes)
 {
-    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-    const QByteArrayView body = QByteArrayView(bytes).sliced(bom ? 3 : 0);
+    const std::string_view body = bytes.substr(bytes.starts_with(kBom) ? kBom.size() : 0);
     if (IsValidUtf8(body))
-        return bom ? body.toByteArray() : bytes;
+        return std::string(body);
     return Cp932ToUtf8(body);
 }
 
-QString IniTextCodec::FromUtf8(QByteArrayView utf8)
+size_t IniTextCodec::SequenceAt(std::string_view bytes, size_t pos, char32_t& c)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    return decoder.decode(utf8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t size = bytes.size();
+    const unsigned char b = p[pos];
+    if (b < 0x80) {
+        c = b;
+        return 1;
+    }
+    size_t more = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        more = 1;
+        cp = b & 0x1F;
+        min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        more = 2;
+        cp = b & 0x0F;
+        min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        more = 3;
+        cp = b & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (size - pos <= more)
+        return 0;
+    for (size_t k = 1; k <= more; ++k) {
+        const unsigned char n = p[pos + k];
+        if ((n & 0xC0) != 0x80)
+            return 0;
+        cp = cp << 6 | (n & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    c = cp;
+    return 1 + more;
 }
 
 // Stops at the first fault, so a binary file is recognised at once.
-bool IniTextCodec::IsValidUtf8(QByteArrayView bytes)
+bool IniTextCodec::IsValidUtf8(std::string_view bytes)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t size = bytes.size();
+    size_t i = 0;
     while (i < size) {
         // Plain ASCII eight bytes at a time: most of a settings file.
         if (size - i >= 8) {
@@ -104,92 +77,58 @@ bool IniTextCodec::IsValidUtf8(QByteArrayView bytes)
                 continue;
             }
         }
-        const unsigned char b = p[i];
-        if (b < 0x80) {
+        if (p[i] < 0x80) {
             ++i;
             continue;
         }
-        int more = 0;
-        uint32_t cp = 0;
-        uint32_t min = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            more = 1;
-            cp = b & 0x1F;
-            min = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            more = 2;
-            cp = b & 0x0F;
-            min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            more = 3;
-            cp = b & 0x07;
-            min = 0x10000;
-        } else {
+        char32_t c = 0;
+        const size_t n = SequenceAt(bytes, i, c);
+        if (n == 0)
             return false;
-        }
-        if (size - i <= more)
-            return false;
-        for (int k = 1; k <= more; ++k) {
-            const unsigned char c = p[i + k];
-            if ((c & 0xC0) != 0x80)
-                return false;
-            cp = cp << 6 | (c & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += 1 + more;
+        i += n;
     }
     return true;
 }
 
-QString IniTextCodec::DecodeCp932(const QByteArray& bytes)
+void IniTextCodec::AppendUtf8(std::string& out, char32_t c)
 {
-    const Cp932Table& table = Table();
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype size = bytes.size();
-    QString out(size, Qt::Uninitialized);
-    char16_t* o = reinterpret_cast<char16_t*>(out.data());
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < size;) {
-        const unsigned char b = in[i];
-        if (table.lead[b] && i + 1 < size) {
-            const char16_t c = (*table.pair)[static_cast<size_t>(b << 8 | in[i + 1])];
-            if (c != kInvalid) {
-                o[n++] = c;
-                i += 2;
-                continue;
-            }
-        }
-        // An invalid or cut-off sequence: mark it and go on with the next byte.
-        const char16_t c = table.single[b];
-        o[n++] = c == kInvalid ? char16_t(0xFFFD) : c;
-        ++i;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    out.truncate(n);
-    return out;
 }
 
-QByteArray IniTextCodec::Cp932ToUtf8(QByteArrayView bytes)
+std::string IniTextCodec::Cp932ToUtf8(std::string_view bytes)
 {
-    const Cp932Table& table = Table();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-    const qsizetype size = bytes.size();
+    const size_t size = bytes.size();
     // CP932 holds only characters of the Basic Multilingual Plane: at most three bytes each.
-    QByteArray out(size * 3, Qt::Uninitialized);
+    std::string out(size * 3, '\0');
     auto* o = reinterpret_cast<unsigned char*>(out.data());
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < size;) {
+    size_t n = 0;
+    for (size_t i = 0; i < size;) {
         const unsigned char b = in[i];
-        char16_t c = kInvalid;
-        if (table.lead[b] && i + 1 < size)
-            c = (*table.pair)[static_cast<size_t>(b << 8 | in[i + 1])];
-        if (c != kInvalid) {
+        char16_t c = Cp932Table::kNone;
+        if (Cp932Table::IsLead(b) && i + 1 < size)
+            c = Cp932Table::Pair(b, in[i + 1]);
+        if (c != Cp932Table::kNone) {
             i += 2;
         } else {
             // An invalid or cut-off sequence: mark it and go on with the next byte.
-            c = table.single[b];
-            if (c == kInvalid)
-                c = 0xFFFD;
+            c = Cp932Table::Single(b);
+            if (c == Cp932Table::kNone)
+                c = static_cast<char16_t>(kReplacement);
             ++i;
         }
         if (c < 0x80) {
@@ -203,6 +142,44 @@ QByteArray IniTextCodec::Cp932ToUtf8(QByteArrayView bytes)
             o[n++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
         }
     }
-    out.truncate(n);
+    out.resize(n);
+    return out;
+}
+
+std::string IniTextCodec::RepairUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const size_t n = SequenceAt(bytes, i, c);
+        if (n == 0) {
+            AppendUtf8(out, kReplacement);
+            ++i;
+        } else {
+            out.append(bytes.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::u16string IniTextCodec::ToUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t c = kReplacement;
+        const size_t n = SequenceAt(utf8, i, c);
+        i += n == 0 ? 1 : n;
+        if (n == 0)
+            c = kReplacement;
+        if (c < 0x10000) {
+            out += static_cast<char16_t>(c);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
     return out;
 }

@@ -1,6 +1,5 @@
 #include "SettingsFile.h"
 
-#include "AtomicFileWriter.h"
 #include "IniDocument.h"
 #include "IniFileError.h"
 #include "IniTextCodec.h"
@@ -12,18 +11,18 @@
 
 namespace {
 
-constexpr QByteArrayView kSection = "VxrManager";
+constexpr std::string_view kSection = "VxrManager";
 static_assert(SettingsFile::kMaxMemoLines == IniDocument::kMaxLines - 1 - 2 - ModelBank::kModels * 37);
 
 // A missing legacy model text reads as this: NBRK 0, BFREQ 16 and 47 for every point.
-const QString kLegacyDefaultModel =
-    QStringLiteral("000010050A030500FF1010101010101010101010101010101010101010101010101010101010101010");
+constexpr std::u16string_view kLegacyDefaultModel =
+    u"000010050A030500FF1010101010101010101010101010101010101010101010101010101010101010";
 
 // An entry name such as MDL2_MEMO17, or a number's text, built without allocating.
 class Name {
 public:
-    explicit Name(qint64 number) { Add(number); }
-    Name(int model, QByteArrayView field, qint64 number = -1)
+    explicit Name(int64_t number) { Add(number); }
+    Name(int model, std::string_view field, int64_t number = -1)
     {
         Add("MDL");
         Add(model + 1);
@@ -32,15 +31,15 @@ public:
         if (number >= 0)
             Add(number);
     }
-    operator QByteArrayView() const { return QByteArrayView(text_.data(), size_); }
+    operator std::string_view() const { return std::string_view(text_.data(), size_); }
 
 private:
-    void Add(QByteArrayView part)
+    void Add(std::string_view part)
     {
-        std::memcpy(text_.data() + size_, part.data(), static_cast<size_t>(part.size()));
+        std::memcpy(text_.data() + size_, part.data(), part.size());
         size_ += part.size();
     }
-    void Add(qint64 number)
+    void Add(int64_t number)
     {
         std::array<char, 20> digits{};
         size_t n = 0;
@@ -50,20 +49,20 @@ private:
             u /= 10;
         } while (u != 0);
         if (number < 0)
-            text_[static_cast<size_t>(size_++)] = '-';
+            text_[size_++] = '-';
         while (n > 0)
-            text_[static_cast<size_t>(size_++)] = digits[--n];
+            text_[size_++] = digits[--n];
     }
 
     std::array<char, 48> text_{};
-    qsizetype size_ = 0;
+    size_t size_ = 0;
 };
 
 // The names of each model's fixed entries, made once: every load looks them all up and every
 // save writes them.
 struct ModelNames {
-    QByteArray nbrk, bfreq, vlt, prog, memoCount;
-    std::array<QByteArray, ModelSettings::kFrqPoints> frq;
+    std::string nbrk, bfreq, vlt, prog, memoCount;
+    std::array<std::string, ModelSettings::kFrqPoints> frq;
 };
 
 const std::array<ModelNames, ModelBank::kModels>& Names()
@@ -72,8 +71,8 @@ const std::array<ModelNames, ModelBank::kModels>& Names()
         std::array<ModelNames, ModelBank::kModels> all;
         for (int m = 0; m < ModelBank::kModels; ++m) {
             ModelNames& n = all[static_cast<size_t>(m)];
-            const auto name = [m](QByteArrayView field, qint64 number = -1) {
-                return QByteArrayView(Name(m, field, number)).toByteArray();
+            const auto name = [m](std::string_view field, int64_t number = -1) {
+                return std::string(std::string_view(Name(m, field, number)));
             };
             n.nbrk = name("NBRK");
             n.bfreq = name("BFREQ");
@@ -97,18 +96,14 @@ void ForEachMemoLine(const std::string& memo, F&& line)
     while (pos < size) {
         const size_t end = memo.find_first_of("\r\n", pos);
         if (end == std::string::npos) {
-            line(QByteArrayView(memo.data() + pos, static_cast<qsizetype>(size - pos)));
+            line(std::string_view(memo).substr(pos));
             break;
         }
-        line(QByteArrayView(memo.data() + pos, static_cast<qsizetype>(end - pos)));
+        line(std::string_view(memo).substr(pos, end - pos));
         pos = (memo[end] == '\r' && end + 1 < size && memo[end + 1] == '\n') ? end + 2 : end + 1;
     }
 }
 
-[[noreturn]] void FailRead(const QString& name, IniFileError::Reason why, int64_t limit)
-{
-    throw IniFileError(IniFileError::Action::Read, name.toStdString(), why, limit);
-}
 
 // The settings section of the document being read, found once.
 struct Settings {
@@ -116,50 +111,56 @@ struct Settings {
     int32_t section;
 };
 
-int32_t ReadInteger(const Settings& in, QByteArrayView name, int32_t def)
+int32_t ReadInteger(const Settings& in, std::string_view name, int32_t def)
 {
     const auto text = in.doc.FindIn(in.section, name);
     int32_t value = 0;
     return text && IniDocument::ParseInteger(*text, value) ? value : def;
 }
 
-// Characters first and first + 1, counted from 1; a position beyond the end is not a digit.
-int32_t LegacyPair(const QString& text, qsizetype first, int32_t def)
+// Characters first and first + 1, counted from 1 (in UTF-16 units, as the layout was read
+// before); a position beyond the end is not a digit.
+int32_t LegacyPair(std::u16string_view text, size_t first, int32_t def)
 {
     if (first + 1 > text.size())
         return def;
-    return SettingsFile::ParseHex(QStringView(text).sliced(first - 1, 2), def);
+    return SettingsFile::ParseHex(text.substr(first - 1, 2), def);
 }
 
-QString LegacyText(const Settings& in, QByteArrayView name, const QString& def)
+std::u16string LegacyText(const Settings& in, std::string_view name, std::u16string_view def)
 {
     const auto text = in.doc.FindIn(in.section, name);
-    return text ? IniTextCodec::FromUtf8(*text) : def;
+    return text ? IniTextCodec::ToUtf16(*text) : std::u16string(def);
 }
 
 // Nothing but blanks and line ends, perhaps after a byte-order mark: an empty file.
-bool IsBlank(const QByteArray& bytes)
+bool IsBlank(std::string_view bytes)
 {
-    const qsizetype from = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    return std::all_of(bytes.begin() + from, bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+bool SameAscii(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The highest k of the entries MDLm_MEMOk present, for each model (names without regard to case).
-std::array<qint64, ModelBank::kModels> LastMemoLines(const Settings& in)
+std::array<int64_t, ModelBank::kModels> LastMemoLines(const Settings& in)
 {
-    std::array<qint64, ModelBank::kModels> last{};
-    in.doc.ForEachName(kSection, [&last](QByteArrayView name) {
-        static constexpr QByteArrayView kMemo = "_MEMO";
-        if (name.size() < 10 || name.size() > 19 || name.first(3).compare("MDL", Qt::CaseInsensitive) != 0)
+    std::array<int64_t, ModelBank::kModels> last{};
+    in.doc.ForEachName(kSection, [&last](std::string_view name) {
+        if (name.size() < 10 || name.size() > 19 || !SameAscii(name.substr(0, 3), "MDL"))
             return;
         const int model = name[3] - '1';
-        if (model < 0 || model >= ModelBank::kModels || name.sliced(4, 5).compare(kMemo, Qt::CaseInsensitive) != 0)
+        if (model < 0 || model >= ModelBank::kModels || !SameAscii(name.substr(4, 5), "_MEMO"))
             return;
-        const QByteArrayView digits = name.sliced(9);
+        const std::string_view digits = name.substr(9);
         if (digits.front() == '0')
             return;  // MEMO0 is the count; leading zeros name no line
-        qint64 k = 0;
+        int64_t k = 0;
         for (const char c : digits) {
             if (c < '0' || c > '9')
                 return;
@@ -170,7 +171,8 @@ std::array<qint64, ModelBank::kModels> LastMemoLines(const Settings& in)
     return last;
 }
 
-void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
+// False, with the reason, when the memos hold too many lines.
+bool ReadCurrent(const Settings& in, ModelBank& bank)
 {
     const int32_t shown = ReadInteger(in, "SYS_MDL", 0);
     bank.ModelNumber = ModelBank::ClampIndex(shown) * ModelBank::kModelStep;
@@ -178,15 +180,16 @@ void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
 
     const auto last = LastMemoLines(in);
     const auto& names = Names();
-    std::array<qint64, ModelBank::kModels> counts{};
-    qint64 total = 0;
+    std::array<int64_t, ModelBank::kModels> counts{};
+    int64_t total = 0;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         counts[static_cast<size_t>(m)] =
-            std::clamp<qint64>(ReadInteger(in, names[static_cast<size_t>(m)].memoCount, 0), 0, last[static_cast<size_t>(m)]);
+            std::clamp<int64_t>(ReadInteger(in, names[static_cast<size_t>(m)].memoCount, 0), 0, last[static_cast<size_t>(m)]);
         total += counts[static_cast<size_t>(m)];
     }
-    if (total > SettingsFile::kMaxMemoLines)
-        FailRead(fileName, IniFileError::Reason::MemosTooLong, SettingsFile::kMaxMemoLines);
+    if (total > SettingsFile::kMaxMemoLines) {
+        return false;
+    }
 
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
@@ -200,15 +203,16 @@ void ReadCurrent(const Settings& in, ModelBank& bank, const QString& fileName)
 
         // The lines' UTF-8 taken as it is: no conversion can drop or change a character.
         model.MEMO.clear();
-        for (qint64 k = 1; k <= counts[static_cast<size_t>(m)]; ++k) {
+        for (int64_t k = 1; k <= counts[static_cast<size_t>(m)]; ++k) {
             if (const auto line = in.doc.FindIn(in.section, Name(m, "MEMO", k)))
-                model.MEMO.append(line->data(), static_cast<size_t>(line->size()));
+                model.MEMO.append(*line);
             model.MEMO += "\r\n";
         }
     }
+    return true;
 }
 
-void ReadLegacy(const Settings& in, const QString& tag, ModelBank& bank)
+void ReadLegacy(const Settings& in, std::u16string_view tag, ModelBank& bank)
 {
     // Taken as it is (81 still shows MODEL3), except a number beyond the five models (200..255),
     // which is held to the last one, as the current layout's model index is.
@@ -217,29 +221,30 @@ void ReadLegacy(const Settings& in, const QString& tag, ModelBank& bank)
     bank.ModelNumber = number < beyond ? number : (ModelBank::kModels - 1) * ModelBank::kModelStep;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         ModelSettings& model = bank.models[static_cast<size_t>(m)];
-        const QByteArray name = "FRQ_DATA" + QByteArray::number(m);
-        const QString text = LegacyText(in, name, kLegacyDefaultModel);
+        const std::string name = "FRQ_DATA" + std::to_string(m);
+        const std::u16string text = LegacyText(in, name, kLegacyDefaultModel);
         model.NBRK = LegacyPair(text, 3, ModelSettings::kDefaultNBRK);
         model.BFREQ = LegacyPair(text, 5, ModelSettings::kDefaultBFREQ);
         model.PROG = 1;
         // The older layout stores each point as 63 minus its value.
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
-            model.FRQ[static_cast<size_t>(k)] = 63 - LegacyPair(text, 19 + 2 * k, 63 - ModelSettings::kDefaultFRQ);
+            model.FRQ[static_cast<size_t>(k)] =
+                63 - LegacyPair(text, static_cast<size_t>(19 + 2 * k), 63 - ModelSettings::kDefaultFRQ);
     }
 }
 
 // An upper bound of the size of the bank's file, from what the load read: the fixed entries,
 // each memo line's name and line end, and its text, which the input held (CP932 at most
 // triples in UTF-8).
-qint64 SavedSizeBound(const QByteArray& input, qint64 memoLines)
+int64_t SavedSizeBound(std::string_view input, int64_t memoLines)
 {
-    return 8192 + memoLines * 24 + input.size() * 3;
+    return 8192 + memoLines * 24 + static_cast<int64_t>(input.size()) * 3;
 }
 
 // As many as SplitMemoLines gives: a line end at the very end adds no line.
-qint64 MemoLines(const ModelBank& bank)
+int64_t MemoLines(const ModelBank& bank)
 {
-    qint64 lines = 0;
+    int64_t lines = 0;
     for (const ModelSettings& m : bank.models) {
         const std::string& memo = m.MEMO;
         for (size_t i = 0; i < memo.size(); ++i)
@@ -253,31 +258,14 @@ qint64 MemoLines(const ModelBank& bank)
 
 }  // namespace
 
-SettingsFile::SaveResult SettingsFile::Save(const ModelBank& bank, const QString& path,
-                                           const std::function<bool()>& stop)
+std::string SettingsFile::ToBytes(const ModelBank& bank)
 {
-    // A file that Open would refuse is not written at all.
-    const QByteArray bytes = ToBytes(bank);
-    if (!IniDocument::IsReadable(bytes))
-        return SaveResult::NotWritable;
-    IniDocument existing(path);
-    try {
-        existing.UpdateFile();
-    } catch (const IniFileError&) {
-        return SaveResult::NotWritable;
-    }
-    AtomicFileWriter::Write(path, bytes, stop);
-    return SaveResult::Saved;
-}
-
-QByteArray SettingsFile::ToBytes(const ModelBank& bank)
-{
-    IniDocument doc = IniDocument::FromBytes({});
+    IniDocument doc;
     const int32_t s = doc.MakeSection(kSection);
     doc.SetIn(s, "SYS_MDL", Name(bank.ModelNumber / ModelBank::kModelStep));
     doc.SetIn(s, "SYS_CUR", Name(bank.SYS_CUR));
     const auto& names = Names();
-    std::vector<QByteArrayView> lines;
+    std::vector<std::string_view> lines;
     for (int m = 0; m < ModelBank::kModels; ++m) {
         const ModelSettings& model = bank.models[static_cast<size_t>(m)];
         const ModelNames& n = names[static_cast<size_t>(m)];
@@ -288,64 +276,90 @@ QByteArray SettingsFile::ToBytes(const ModelBank& bank)
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
             doc.SetIn(s, n.frq[static_cast<size_t>(k)], Name(model.FRQ[static_cast<size_t>(k)]));
         lines.clear();
-        ForEachMemoLine(model.MEMO, [&lines](QByteArrayView line) { lines.push_back(line); });
-        doc.SetIn(s, n.memoCount, Name(static_cast<qint64>(lines.size())));
+        ForEachMemoLine(model.MEMO, [&lines](std::string_view line) { lines.push_back(line); });
+        doc.SetIn(s, n.memoCount, Name(static_cast<int64_t>(lines.size())));
         for (size_t k = 0; k < lines.size(); ++k) {
-            const QByteArrayView line = lines[k];
-            // Text that is not UTF-8 would make the whole file read as CP932.
-            const QByteArray repaired =
-                IniTextCodec::IsValidUtf8(line) ? QByteArray() : IniTextCodec::FromUtf8(line).toUtf8();
-            doc.SetIn(s, Name(m, "MEMO", static_cast<qint64>(k + 1)), repaired.isNull() ? line : QByteArrayView(repaired));
+            const std::string_view line = lines[k];
+            // Text that is not UTF-8 would make the line read as CP932.
+            if (IniTextCodec::IsValidUtf8(line))
+                doc.SetIn(s, Name(m, "MEMO", static_cast<int64_t>(k + 1)), line);
+            else
+                doc.SetIn(s, Name(m, "MEMO", static_cast<int64_t>(k + 1)), IniTextCodec::RepairUtf8(line));
         }
     }
     return doc.Bytes();
 }
 
-void SettingsFile::Load(const QString& path, ModelBank& bank)
+SettingsLoadResult SettingsFile::Read(std::string_view bytes, const ModelBank& current, std::string_view name)
 {
-    FromBytes(IniDocument::ReadFileBytes(path), bank, path);
-}
-
-void SettingsFile::FromBytes(const QByteArray& bytes, ModelBank& bank, const QString& name)
-{
-    const IniDocument doc = IniDocument::FromBytes(bytes, name);
-    const Settings in{doc, doc.SectionOf(kSection)};
-    if (in.section < 0 && !IsBlank(bytes))
-        throw NotSettingsFileError(name.toStdString());
-    ModelBank loaded = bank;
-    const auto tag = doc.FindIn(in.section, "TAG_DATA");
-    if (!tag || tag->isEmpty())
-        ReadCurrent(in, loaded, name);
-    else
-        ReadLegacy(in, IniTextCodec::FromUtf8(*tag), loaded);
-
-    // What was loaded must save to a file that opens again.
-    if (SavedSizeBound(bytes, MemoLines(loaded)) > IniDocument::kMaxFileSize) {
-        IniFileError::Reason why{};
-        int64_t limit = 0;
-        if (!IniDocument::IsReadable(ToBytes(loaded), &why, &limit))
-            FailRead(name, why == IniFileError::Reason::WouldBeTooLarge ? IniFileError::Reason::ResaveTooLarge
-                                                                        : IniFileError::Reason::ResaveTooManyLines,
-                     limit);
+    SettingsLoadResult result;
+    result.bank = current;
+    const auto refuse = [&](const IniFileError& error) {
+        result.reason = error.reason;
+        result.limit = error.limit;
+        result.message = error.what();
+        return result;
+    };
+    std::optional<IniFileError> error;
+    const std::optional<IniDocument> doc = IniDocument::TryFromBytes(bytes, std::string(name), error);
+    if (!doc)
+        return refuse(*error);
+    const Settings in{*doc, doc->SectionOf(kSection)};
+    if (in.section < 0 && !IsBlank(bytes)) {
+        result.status = SettingsLoadResult::Status::NotSettingsFile;
+        refuse(NotSettingsFileError(std::string(name)));
+        result.status = SettingsLoadResult::Status::NotSettingsFile;
+        return result;
     }
-    bank = std::move(loaded);
+    ModelBank loaded = current;
+    const auto tag = doc->FindIn(in.section, "TAG_DATA");
+    if (!tag || tag->empty()) {
+        if (!ReadCurrent(in, loaded))
+            return refuse(IniFileError(IniFileError::Action::Read, std::string(name), IniFileError::Reason::MemosTooLong,
+                                       SettingsFile::kMaxMemoLines));
+    } else {
+        ReadLegacy(in, IniTextCodec::ToUtf16(*tag), loaded);
+    }
+
+    IniFileError::Reason why{};
+    int64_t limit = 0;
+    // What was loaded must save to a file that opens again.
+    if (SavedSizeBound(bytes, MemoLines(loaded)) > IniDocument::kMaxFileSize &&
+        !IniDocument::IsReadable(ToBytes(loaded), &why, &limit)) {
+        return refuse(IniFileError(IniFileError::Action::Read, std::string(name),
+                                   why == IniFileError::Reason::WouldBeTooLarge ? IniFileError::Reason::ResaveTooLarge
+                                                                                : IniFileError::Reason::ResaveTooManyLines,
+                                   limit));
+    }
+    result.status = SettingsLoadResult::Status::Loaded;
+    result.bank = std::move(loaded);
+    return result;
 }
 
-QString SettingsFile::ForcedSaveName(const QString& chosen, int filterIndex)
+void SettingsFile::FromBytes(std::string_view bytes, ModelBank& bank, std::string_view name)
+{
+    SettingsLoadResult result = Read(bytes, bank, name);
+    if (result.status == SettingsLoadResult::Status::NotSettingsFile)
+        throw NotSettingsFileError(std::string(name));
+    if (!result.Loaded())
+        throw IniFileError(IniFileError::Action::Read, std::string(name), result.reason, result.limit);
+    bank = std::move(result.bank);
+}
+
+std::string SettingsFile::ForcedSaveName(std::string_view chosen, int filterIndex)
 {
     if (filterIndex != 0)
-        return chosen;
-    const qsizetype slash = chosen.lastIndexOf(u'/');
-    const qsizetype dot = chosen.lastIndexOf(u'.');
-    const QString stem = dot > slash ? chosen.first(dot) : chosen;
-    return stem + QStringLiteral(".VXS");
+        return std::string(chosen);
+    const size_t slash = chosen.rfind('/');
+    const size_t dot = chosen.rfind('.');
+    const bool hasDot = dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+    return std::string(hasDot ? chosen.substr(0, dot) : chosen) + ".VXS";
 }
 
-int32_t SettingsFile::ParseHex(QStringView text, int32_t def)
+int32_t SettingsFile::ParseHex(std::u16string_view text, int32_t def)
 {
     uint32_t value = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
+    for (const char16_t u : text) {
         uint32_t digit = 0;
         if (u >= '0' && u <= '9')
             digit = u - '0';
@@ -363,6 +377,6 @@ int32_t SettingsFile::ParseHex(QStringView text, int32_t def)
 std::vector<std::string> SettingsFile::SplitMemoLines(const std::string& memo)
 {
     std::vector<std::string> lines;
-    ForEachMemoLine(memo, [&lines](QByteArrayView line) { lines.emplace_back(line.data(), static_cast<size_t>(line.size())); });
+    ForEachMemoLine(memo, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }

@@ -1,56 +1,45 @@
 #pragma once
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
-#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ModelBank.h"
+#include "SettingsLoadResult.h"
 
 // The settings file holding the whole ModelBank: the section VxrManager, written in the current
-// layout and read in the current or the older (TAG_DATA) layout.
+// layout and read in the current or the older (TAG_DATA) layout. Works on the file's bytes; the
+// file layer (SettingsFileIo) reads and writes files.
 class SettingsFile {
 public:
-    enum class SaveResult {
-        Saved,
-        // Nothing was written: the place cannot be written, or the bank's file would be refused
-        // when opened again (too large).
-        NotWritable,
-    };
-
     // The most memo lines the five models can hold together: a save writes them beside the
     // section line and 187 entries, within the lines a settings file may have.
-    static constexpr qsizetype kMaxMemoLines = 1'000'000 - 188;
+    static constexpr int64_t kMaxMemoLines = 1'000'000 - 188;
 
-    // Writes the bank to path, replacing whatever the file held. An existing file that cannot
-    // be read, or a failure of the final write, throws IniFileError.
-    // `stop` is asked just before the file is replaced; true leaves it as it was and throws.
-    static SaveResult Save(const ModelBank& bank, const QString& path, const std::function<bool()>& stop = {});
-
-    // Replaces bank with the file's content; a file that does not exist, or holds nothing but
-    // blanks, gives every default. Throws, leaving bank unchanged, IniFileError when the file
-    // cannot be read or its bank could not be saved again, and NotSettingsFileError when the
-    // file holds something other than the settings section.
+    // The bank that the file's bytes hold, loaded over current (whose values stay where the
+    // older layout has none); name only labels errors. A file that holds nothing but blanks
+    // gives every default. Refused (status and message, current unchanged) when it holds
+    // something other than the settings section, is beyond the bounds of a settings file, or
+    // its bank could not be saved again.
     // A current model index (SYS_MDL) outside 0..4 is held to the nearest model; the older
     // layout's model number and all other values are kept as read (ModelBank::ShownIndex,
     // displays and tables clamp them).
     // A memo line count is cut to the last memo line the file holds, so a damaged count adds
     // no empty lines; missing lines before it read as empty lines.
-    static void Load(const QString& path, ModelBank& bank);
+    static SettingsLoadResult Read(std::string_view bytes, const ModelBank& current, std::string_view name = {});
 
-    // Load and Save on a file's bytes in memory; name only labels errors.
-    static void FromBytes(const QByteArray& bytes, ModelBank& bank, const QString& name = {});
-    static QByteArray ToBytes(const ModelBank& bank);
+    // Read, throwing NotSettingsFileError or IniFileError with the message when refused and
+    // leaving bank unchanged then.
+    static void FromBytes(std::string_view bytes, ModelBank& bank, std::string_view name = {});
+    static std::string ToBytes(const ModelBank& bank);
 
     // The name Save writes to: with the "*.VXS" filter (index 0) the last extension of the final
     // path component is replaced by ".VXS"; any other filter keeps the name as chosen.
-    static QString ForcedSaveName(const QString& chosen, int filterIndex);
+    static std::string ForcedSaveName(std::string_view chosen, int filterIndex);
 
     // Hexadecimal digits to a number, default at the first other character. Longer texts wrap
     // at 32 bits; the file's fields are two digits, 0..255.
-    static int32_t ParseHex(QStringView text, int32_t def);
+    static int32_t ParseHex(std::u16string_view text, int32_t def);
 
     // A line ends at CR LF, a lone CR or a lone LF; a final line end adds no line.
     static std::vector<std::string> SplitMemoLines(const std::string& memo);

@@ -19,6 +19,7 @@
 #include "SettingSheetLayout.h"
 #include "SettingSheetPainter.h"
 #include "SettingsFile.h"
+#include "SettingsFileIo.h"
 #include "TextTable.h"
 
 namespace {
@@ -373,7 +374,7 @@ protected:
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("setup.VXS"));
 
-    void SetUp() override { ASSERT_EQ(SettingsFile::Save(Sample(), file), SettingsFile::SaveResult::Saved); }
+    void SetUp() override { ASSERT_EQ(SettingsFileIo::Save(Sample(), file), SettingsFileIo::SaveResult::Saved); }
 
     QString PathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
@@ -415,7 +416,7 @@ TEST_F(SheetCommandTest, ASheetOfStandardInputWithALongMemoHasAFurtherPdfPage)
     ModelBank bank = Sample();
     for (int k = 0; k < 60; ++k)
         bank.models[0].MEMO += "line\r\n";
-    const CliRun r = Cli({"sheet", "-", PathOf("long.pdf")}, {{}, SettingsFile::ToBytes(bank), {}});
+    const CliRun r = Cli({"sheet", "-", PathOf("long.pdf")}, {{}, QByteArray::fromStdString(SettingsFile::ToBytes(bank)), {}});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto count = QRegularExpression(QStringLiteral("/Count\\s+(\\d+)")).match(QString::fromLatin1(Read(PathOf("long.pdf"))));
     ASSERT_TRUE(count.hasMatch());

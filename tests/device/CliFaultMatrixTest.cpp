@@ -23,7 +23,7 @@
 #include "CutOffTable.h"
 #include "FaultCases.h"
 #include "ModelBank.h"
-#include "SettingsFile.h"
+#include "SettingsFileIo.h"
 #include "SimulatorTestState.h"
 
 namespace {
@@ -119,7 +119,7 @@ protected:
             m.MEMO = "memo " + std::to_string(i) + "\r\n";
         }
         bank.ModelNumber = kShown * 40;
-        ASSERT_EQ(SettingsFile::Save(bank, file), SettingsFile::SaveResult::Saved);
+        ASSERT_EQ(SettingsFileIo::Save(bank, file), SettingsFileIo::SaveResult::Saved);
     }
 
     void StartSimulator(const ControllerState& state)
@@ -142,7 +142,7 @@ protected:
     {
         ModelBank b;
         b.Initialise();
-        SettingsFile::Load(file, b);
+        SettingsFileIo::Load(file, b);
         return b;
     }
 

@@ -13,7 +13,7 @@
 #include "CliRunner.h"
 #include "ControllerSimulator.h"
 #include "ModelBank.h"
-#include "SettingsFile.h"
+#include "SettingsFileIo.h"
 #include "SimulatorTestState.h"
 #include "TransferResult.h"
 
@@ -39,12 +39,12 @@ protected:
     {
         ModelBank bank;
         bank.Initialise();
-        SettingsFile::Load(path, bank);
+        SettingsFileIo::Load(path, bank);
         return bank;
     }
     void Save(const ModelBank& bank, const QString& path) const
     {
-        ASSERT_EQ(SettingsFile::Save(bank, path), SettingsFile::SaveResult::Saved);
+        ASSERT_EQ(SettingsFileIo::Save(bank, path), SettingsFileIo::SaveResult::Saved);
     }
     static ModelBank Defaults()
     {

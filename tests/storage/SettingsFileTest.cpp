@@ -1,17 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-
-#include <QElapsedTimer>
-#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "IniDocument.h"
 #include "IniFileError.h"
 #include "NotSettingsFileError.h"
 #include "SettingsFile.h"
-#include "StorageTestFiles.h"
+
+using namespace std::string_literals;
 
 namespace {
+
+std::string Repeated(const std::string& text, size_t times)
+{
+    std::string out;
+    for (size_t i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 ModelBank DefaultBank()
 {
@@ -38,21 +47,19 @@ ModelBank DistinctBank()
     return bank;
 }
 
-ModelBank LoadText(const QTemporaryDir& dir, const QByteArray& bytes, ModelBank bank = DistinctBank())
+ModelBank LoadText(const std::string& bytes, ModelBank bank = DistinctBank())
 {
-    const QString path = dir.filePath("in.VXS");
-    EXPECT_TRUE(WriteBytes(path, bytes));
-    SettingsFile::Load(path, bank);
+    SettingsFile::FromBytes(bytes, bank);
     return bank;
 }
 
-QByteArray ModelLines(int m, int memoLines)
+std::string ModelLines(int m, int memoLines)
 {
-    const QByteArray p = "MDL" + QByteArray::number(m) + "_";
-    QByteArray out = p + "NBRK=128\r\n" + p + "BFREQ=32\r\n" + p + "VLT=100\r\n" + p + "PROG=1\r\n";
+    const std::string p = "MDL" + std::to_string(m) + "_";
+    std::string out = p + "NBRK=128\r\n" + p + "BFREQ=32\r\n" + p + "VLT=100\r\n" + p + "PROG=1\r\n";
     for (int k = 1; k <= 32; ++k)
-        out += p + "FRQ" + QByteArray::number(k) + "=16\r\n";
-    out += p + "MEMO0=" + QByteArray::number(memoLines) + "\r\n";
+        out += p + "FRQ" + std::to_string(k) + "=16\r\n";
+    out += p + "MEMO0=" + std::to_string(memoLines) + "\r\n";
     return out;
 }
 
@@ -60,20 +67,16 @@ QByteArray ModelLines(int m, int memoLines)
 
 TEST(SettingsFileSave, WritesTheBankInTheDocumentedLayoutByteForByte)
 {
-    QTemporaryDir dir;
     ModelBank bank = DefaultBank();
     // Two lines: "abc" and an empty one; the final line end adds no third line.
     bank.models[1].MEMO = "abc\r\n\r\n";
-    const QString path = dir.filePath("set1.VXS");
-    ASSERT_EQ(SettingsFile::Save(bank, path), SettingsFile::SaveResult::Saved);
-
-    const QByteArray expected = "[VxrManager]\r\nSYS_MDL=0\r\nSYS_CUR=15\r\n" + ModelLines(1, 0) +
+    const std::string expected = "[VxrManager]\r\nSYS_MDL=0\r\nSYS_CUR=15\r\n" + ModelLines(1, 0) +
                                 ModelLines(2, 2) + "MDL2_MEMO1=abc\r\nMDL2_MEMO2=\r\n" + ModelLines(3, 0) +
                                 ModelLines(4, 0) + ModelLines(5, 0) + "\r\n";
-    const QByteArray written = ReadBytes(path);
+    const std::string written = SettingsFile::ToBytes(bank);
     EXPECT_EQ(written, expected);
-    EXPECT_EQ(written.count("\r\n"), 191);
-    EXPECT_EQ(written.count('\n'), 191);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\r'), 191);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 191);
 }
 
 TEST(SettingsFileSave, ForcedNameFollowsTheChosenFilter)
@@ -87,83 +90,16 @@ TEST(SettingsFileSave, ForcedNameFollowsTheChosenFilter)
     EXPECT_EQ(SettingsFile::ForcedSaveName("/a/set1", 1), "/a/set1");
 }
 
-TEST(SettingsFileSave, ReplacesEverythingAnExistingFileHeld)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("old.VXS");
-    ASSERT_TRUE(WriteBytes(path, "[Other]\r\nx=1\r\n[VxrManager]\r\nEXTRA=5\r\nMDL1_NBRK=3\r\n"));
-    ASSERT_EQ(SettingsFile::Save(DefaultBank(), path), SettingsFile::SaveResult::Saved);
-    const IniDocument d(path);
-    EXPECT_EQ(d.ReadString("Other", "x", "gone"), "gone");
-    EXPECT_EQ(d.ReadString("VxrManager", "EXTRA", "gone"), "gone");
-    EXPECT_EQ(d.ReadInteger("VxrManager", "MDL1_NBRK", 0), 128);
-    EXPECT_TRUE(ReadBytes(path).startsWith("[VxrManager]\r\nSYS_MDL=0\r\n"));
-}
-
-TEST(SettingsFileSave, UnwritablePlaceReportsNotWritableAndWritesNothing)
-{
-    QTemporaryDir dir;
-    const QString plain = dir.filePath("plain");
-    ASSERT_TRUE(WriteBytes(plain, "x"));
-    for (const QString& path : {plain + "/set1.VXS", dir.filePath("absent/set1.VXS"), QString("/proc/set1.VXS")})
-        EXPECT_EQ(SettingsFile::Save(DefaultBank(), path), SettingsFile::SaveResult::NotWritable) << path.toStdString();
-    EXPECT_EQ(ReadBytes(plain), "x");
-    // A folder by that name exists but cannot be read as a file.
-    EXPECT_THROW(SettingsFile::Save(DefaultBank(), dir.path()), IniFileError);
-}
-
-// Asked to stop (Ctrl-C) just before the old file would be replaced: it stays, no temporary file.
-TEST(SettingsFileSave, ASaveAskedToStopLeavesTheOldFileAndNoTemporaryOne)
-{
-    QTemporaryDir dir;
-    const QString existing = dir.filePath("old.VXS");
-    ASSERT_TRUE(WriteBytes(existing, "[VxrManager]\r\nSYS_CUR=1\r\n\r\n"));
-    int asked = 0;
-    EXPECT_THROW(SettingsFile::Save(DefaultBank(), existing, [&asked] { return ++asked > 0; }), IniFileError);
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(ReadBytes(existing), "[VxrManager]\r\nSYS_CUR=1\r\n\r\n");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.VXS"});
-    EXPECT_EQ(SettingsFile::Save(DefaultBank(), existing, [] { return false; }), SettingsFile::SaveResult::Saved);
-    EXPECT_TRUE(ReadBytes(existing).startsWith("[VxrManager]\r\nSYS_MDL=0\r\n"));
-}
-
-TEST(SettingsFileSave, BankWhoseFileWouldNotOpenIsRefusedAndNothingWritten)
-{
-    QTemporaryDir dir;
-    const QString existing = dir.filePath("old.VXS");
-    ASSERT_TRUE(WriteBytes(existing, "[VxrManager]\r\nSYS_CUR=1\r\n"));
-    ModelBank tooLong = DefaultBank();
-    tooLong.models[1].MEMO = std::string(IniDocument::kMaxFileSize, 'x');
-    ModelBank tooManyLines = DefaultBank();
-    tooManyLines.models[4].MEMO = std::string(SettingsFile::kMaxMemoLines + 1, '\n');
-    ModelBank atTheLimit = DefaultBank();
-    atTheLimit.models[4].MEMO = std::string(SettingsFile::kMaxMemoLines - 1, '\n');
-    atTheLimit.models[0].MEMO = "last";
-    EXPECT_EQ(SettingsFile::Save(tooLong, existing), SettingsFile::SaveResult::NotWritable);
-    EXPECT_EQ(SettingsFile::Save(tooManyLines, dir.filePath("new.VXS")), SettingsFile::SaveResult::NotWritable);
-    EXPECT_EQ(ReadBytes(existing), "[VxrManager]\r\nSYS_CUR=1\r\n");
-    EXPECT_FALSE(QFile::exists(dir.filePath("new.VXS")));
-
-    ASSERT_EQ(SettingsFile::Save(atTheLimit, existing), SettingsFile::SaveResult::Saved);
-    ModelBank loaded = DefaultBank();
-    SettingsFile::Load(existing, loaded);
-    EXPECT_EQ(loaded.models[0].MEMO, "last\r\n");
-    EXPECT_EQ(loaded.models[4].MEMO.size(), 2u * (SettingsFile::kMaxMemoLines - 1));
-}
-
 TEST(SettingsFileRoundTrip, EveryFieldAndMemoComesBack)
 {
-    QTemporaryDir dir;
     ModelBank bank = DistinctBank();
     bank.models[0].MEMO = "one\r\ntwo";
     bank.models[1].MEMO = "one\r\ntwo\r\n";
     bank.models[2].MEMO = "日本語のメモ～①髙\n  padded  \rlast";
     bank.models[3].MEMO = "\r\n\r\n";
     bank.models[4].MEMO = "";
-    const QString path = dir.filePath("trip.VXS");
-    ASSERT_EQ(SettingsFile::Save(bank, path), SettingsFile::SaveResult::Saved);
-
-    const IniDocument d(path);
+    const std::string bytes = SettingsFile::ToBytes(bank);
+    const IniDocument d = IniDocument::FromBytes(bytes);
     EXPECT_EQ(d.ReadInteger("VxrManager", "MDL1_MEMO0", -1), 2);
     EXPECT_EQ(d.ReadInteger("VxrManager", "MDL2_MEMO0", -1), 2);
     EXPECT_EQ(d.ReadInteger("VxrManager", "MDL3_MEMO0", -1), 3);
@@ -172,7 +108,7 @@ TEST(SettingsFileRoundTrip, EveryFieldAndMemoComesBack)
     EXPECT_EQ(d.ReadString("VxrManager", "MDL5_MEMO1", "none"), "none");
 
     ModelBank loaded = DefaultBank();
-    SettingsFile::Load(path, loaded);
+    SettingsFile::FromBytes(bytes, loaded);
     ModelBank expected = bank;
     expected.models[0].MEMO = "one\r\ntwo\r\n";
     expected.models[2].MEMO = "日本語のメモ～①髙\r\npadded\r\nlast\r\n";
@@ -182,7 +118,7 @@ TEST(SettingsFileRoundTrip, EveryFieldAndMemoComesBack)
 // Any memo a file can hold survives any number of saves, character for character.
 TEST(SettingsFileRoundTrip, LoadedMemoLinesSaveUnchanged)
 {
-    const std::vector<QByteArray> lines = {
+    const std::vector<std::string> lines = {
         "\xEF\xBB\xBFstarts with a byte-order mark",
         "\xEF\xBB\xBF",
         "ends with one\xEF\xBB\xBF",
@@ -190,7 +126,7 @@ TEST(SettingsFileRoundTrip, LoadedMemoLinesSaveUnchanged)
         "[section-like]",
         "[",
         ";not a comment here",
-        QByteArray("a\0b", 3),
+        "a\0b"s,
         "\xE3\x80\x80" "full-width blanks stay\xE3\x80\x80",
         "\xC2\xA0no-break spaces stay\xC2\xA0",
         "MDL1_MEMO2=looks like an entry",
@@ -198,11 +134,11 @@ TEST(SettingsFileRoundTrip, LoadedMemoLinesSaveUnchanged)
         "",
         "x",
     };
-    QByteArray text = "[VxrManager]\r\nMDL2_MEMO0=" + QByteArray::number(lines.size()) + "\r\n";
+    std::string text = "[VxrManager]\r\nMDL2_MEMO0=" + std::to_string(lines.size()) + "\r\n";
     std::string memo;
     for (size_t k = 0; k < lines.size(); ++k) {
-        text += "MDL2_MEMO" + QByteArray::number(k + 1) + "=" + lines[k] + "\r\n";
-        memo += lines[k].toStdString() + "\r\n";
+        text += "MDL2_MEMO" + std::to_string(k + 1) + "=" + lines[k] + "\r\n";
+        memo += lines[k] + "\r\n";
     }
     // A lone CR ends a line too, and blanks around a line are the file's, not the memo's.
     text += "MDL3_MEMO0=2\r\nMDL3_MEMO1= \t one \rMDL3_MEMO2=two\n";
@@ -212,7 +148,7 @@ TEST(SettingsFileRoundTrip, LoadedMemoLinesSaveUnchanged)
     EXPECT_EQ(loaded.models[1].MEMO, memo);
     EXPECT_EQ(loaded.models[2].MEMO, "one\r\ntwo\r\n");
 
-    const QByteArray once = SettingsFile::ToBytes(loaded);
+    const std::string once = SettingsFile::ToBytes(loaded);
     ModelBank again = DefaultBank();
     SettingsFile::FromBytes(once, again);
     EXPECT_EQ(again, loaded);
@@ -221,40 +157,31 @@ TEST(SettingsFileRoundTrip, LoadedMemoLinesSaveUnchanged)
 
 TEST(SettingsFileLoad, EmptyFilesAndTheBareSectionGiveEveryDefault)
 {
-    QTemporaryDir dir;
-    for (const QByteArray& text : {QByteArray(), QByteArray("\xEF\xBB\xBF\r\n \t\n"), QByteArray("[VxrManager]\r\n"),
-                                   QByteArray("[ vxrmanager ]\nunrelated=1\n[Other]\nMDL1_NBRK=3\n")}) {
+    for (const std::string& text : {""s, "\xEF\xBB\xBF\r\n \t\n"s, "[VxrManager]\r\n"s,
+                                   "[ vxrmanager ]\nunrelated=1\n[Other]\nMDL1_NBRK=3\n"s}) {
         ModelBank bank = DistinctBank();
         bank.models[2].MEMO = "replaced";
-        EXPECT_EQ(LoadText(dir, text, bank), DefaultBank()) << text.toStdString();
+        EXPECT_EQ(LoadText(text, bank), DefaultBank()) << text;
     }
-    ModelBank absent = DistinctBank();
-    SettingsFile::Load(dir.filePath("missing.VXS"), absent);
-    EXPECT_EQ(absent, DefaultBank());
 }
 
 // A picture or some other text chosen by mistake must not wipe the unsaved bank.
 TEST(SettingsFileLoad, FileWithoutTheSectionIsNotASettingsFileAndChangesNothing)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("other.VXS");
-    for (const QByteArray& text :
-         {QByteArray("just some text\r\n[Else]\r\nMDL1_NBRK=3\r\n"), QByteArray("; only a comment\n"),
-          QByteArray("TAG_DATA=00000000000000500000\r\nFRQ_DATA0=00C8\r\n"),
-          QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 20)}) {
-        ASSERT_TRUE(WriteBytes(path, text));
+    for (const std::string& text :
+         {"just some text\r\n[Else]\r\nMDL1_NBRK=3\r\n"s, "; only a comment\n"s,
+          "TAG_DATA=00000000000000500000\r\nFRQ_DATA0=00C8\r\n"s, "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10"s}) {
         ModelBank bank = DistinctBank();
         bank.models[2].MEMO = "unsaved edit";
         const ModelBank before = bank;
-        EXPECT_THROW(SettingsFile::Load(path, bank), NotSettingsFileError) << text.toStdString();
+        EXPECT_THROW(SettingsFile::FromBytes(text, bank, "other.VXS"), NotSettingsFileError) << text;
         EXPECT_EQ(bank, before);
     }
 }
 
 TEST(SettingsFileLoad, NamesWithoutCaseAndBlanksAroundEquals)
 {
-    QTemporaryDir dir;
-    const ModelBank b = LoadText(dir, "[vxrmanager]\r\nmdl1_nbrk = 77\r\n  Sys_Mdl\t=\t2  \r\nTAG_DATA=\r\n"
+    const ModelBank b = LoadText("[vxrmanager]\r\nmdl1_nbrk = 77\r\n  Sys_Mdl\t=\t2  \r\nTAG_DATA=\r\n"
                                       "mdl5_frq32=0x3F\r\nMDL2_BFREQ=oops\r\n");
     EXPECT_EQ(b.models[0].NBRK, 77);
     EXPECT_EQ(b.ModelNumber, 80);
@@ -264,23 +191,21 @@ TEST(SettingsFileLoad, NamesWithoutCaseAndBlanksAroundEquals)
 
 TEST(SettingsFileLoad, OutOfRangeValuesAreKeptButTheModelIndexIsHeldToTheFive)
 {
-    QTemporaryDir dir;
-    ModelBank b = LoadText(dir, "[VxrManager]\r\nSYS_MDL=2147483647\r\nMDL1_NBRK=999\r\nMDL1_FRQ1=-4\r\n");
+    ModelBank b = LoadText("[VxrManager]\r\nSYS_MDL=2147483647\r\nMDL1_NBRK=999\r\nMDL1_FRQ1=-4\r\n");
     EXPECT_EQ(b.ModelNumber, 160);
     EXPECT_EQ(b.models[0].NBRK, 999);
     EXPECT_EQ(b.models[0].FRQ[0], -4);
-    b = LoadText(dir, "[VxrManager]\r\nSYS_MDL=-2147483648\r\n");
+    b = LoadText("[VxrManager]\r\nSYS_MDL=-2147483648\r\n");
     EXPECT_EQ(b.ModelNumber, 0);
-    b = LoadText(dir, "[VxrManager]\r\nSYS_MDL=5\r\n");
+    b = LoadText("[VxrManager]\r\nSYS_MDL=5\r\n");
     EXPECT_EQ(b.ModelNumber, 160);
 }
 
 TEST(SettingsFileLoad, MemoLineCountsBeyondWhatTheFileHolds)
 {
-    QTemporaryDir dir;
     // Missing lines before the last one present read as empty lines; a count beyond the last
     // one present adds none.
-    ModelBank b = LoadText(dir, "[VxrManager]\r\nMDL1_MEMO0=3\r\nmdl1_memo1=a\r\nMDL1_MEMO3=c\r\nMDL2_MEMO0=-1\r\n"
+    ModelBank b = LoadText("[VxrManager]\r\nMDL1_MEMO0=3\r\nmdl1_memo1=a\r\nMDL1_MEMO3=c\r\nMDL2_MEMO0=-1\r\n"
                                 "MDL2_MEMO1=x\r\nMDL3_MEMO0=9\r\nMDL3_MEMO1=y\r\nMDL3_MEMO2=\r\nMDL3_MEMO01=z\r\n"
                                 "MDL4_MEMO0=2\r\nMDL4_MEMO1=p\r\nMDL4_MEMO5=q\r\n");
     EXPECT_EQ(b.models[0].MEMO, "a\r\n\r\nc\r\n");
@@ -293,71 +218,60 @@ TEST(SettingsFileLoad, MemoLineCountsBeyondWhatTheFileHolds)
 // once made a memo of a million empty lines that Open refused.
 TEST(SettingsFileLoad, DamagedCountsInALongFileSaveToAFileThatOpens)
 {
-    QTemporaryDir dir;
-    QByteArray text = "[VxrManager]\r\n";
+    std::string text = "[VxrManager]\r\n";
     for (int m = 1; m <= 5; ++m)
-        text += "MDL" + QByteArray::number(m) + "_MEMO0=2147483647\r\nMDL" + QByteArray::number(m) + "_MEMO1=a\r\n";
-    text += QByteArray("X=1\r\n").repeated(300000);
-    const ModelBank loaded = LoadText(dir, text);
+        text += "MDL" + std::to_string(m) + "_MEMO0=2147483647\r\nMDL" + std::to_string(m) + "_MEMO1=a\r\n";
+    text += Repeated("X=1\r\n", 300000);
+    const ModelBank loaded = LoadText(text);
     for (const ModelSettings& m : loaded.models)
         EXPECT_EQ(m.MEMO, "a\r\n");
 
-    const QString saved = dir.filePath("saved.VXS");
-    ASSERT_EQ(SettingsFile::Save(loaded, saved), SettingsFile::SaveResult::Saved);
+    const std::string saved = SettingsFile::ToBytes(loaded);
+    ASSERT_TRUE(IniDocument::IsReadable(saved));
     ModelBank again = DefaultBank();
-    SettingsFile::Load(saved, again);
+    SettingsFile::FromBytes(saved, again);
     EXPECT_EQ(again, loaded);
 }
 
 // Files whose bank could not be saved again are refused as a whole, the bank unchanged.
 TEST(SettingsFileLoad, FilesTooLargeToSaveAgainAreRefused)
 {
-    QByteArray gaps = "[VxrManager]\r\n";  // lines far apart: a million empty ones between
+    std::string gaps = "[VxrManager]\r\n";  // lines far apart: a million empty ones between
     for (int m = 1; m <= 5; ++m)
-        gaps += "MDL" + QByteArray::number(m) + "_MEMO0=999999\r\nMDL" + QByteArray::number(m) + "_MEMO999999=x\r\n";
+        gaps += "MDL" + std::to_string(m) + "_MEMO0=999999\r\nMDL" + std::to_string(m) + "_MEMO999999=x\r\n";
     // Half-width katakana: one byte in CP932, three in UTF-8.
-    const QByteArray cp932 = "[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=" +
-                             QByteArray(IniDocument::kMaxFileSize / 3 + 1000, '\xB1') + "\r\n";
-    for (const QByteArray* text : {static_cast<const QByteArray*>(&gaps), &cp932}) {
+    const std::string cp932 = "[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=" +
+                              std::string(IniDocument::kMaxFileSize / 3 + 1000, '\xB1') + "\r\n";
+    for (const std::string* text : {static_cast<const std::string*>(&gaps), &cp932}) {
         ModelBank bank = DistinctBank();
         EXPECT_THROW(SettingsFile::FromBytes(*text, bank), IniFileError);
         EXPECT_EQ(bank, DistinctBank());
     }
     // A smaller CP932 file loads, in UTF-8 three times its size.
     ModelBank bank = DefaultBank();
-    SettingsFile::FromBytes("[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=" + QByteArray(1000, '\xB1'), bank);
+    SettingsFile::FromBytes("[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=" + std::string(1000, '\xB1'), bank);
     EXPECT_EQ(bank.models[0].MEMO.size(), 3000u + 2);
-}
-
-TEST(SettingsFileLoad, UnreadableFileThrowsAndLeavesTheBankUnchanged)
-{
-    QTemporaryDir dir;
-    ModelBank bank = DistinctBank();
-    bank.models[1].MEMO = "stay";
-    const ModelBank before = bank;
-    EXPECT_THROW(SettingsFile::Load(dir.path(), bank), IniFileError);
-    EXPECT_EQ(bank, before);
 }
 
 TEST(SettingsFileLoad, Cp932FileKeepsItsJapaneseMemo)
 {
-    QTemporaryDir dir;
     // "設定①" and "髙橋～" in CP932.
-    const ModelBank b = LoadText(dir, "[VxrManager]\r\nMDL3_MEMO0=2\r\nMDL3_MEMO1=\x90\xDD\x92\xE8\x87\x40\r\n"
+    const ModelBank b = LoadText("[VxrManager]\r\nMDL3_MEMO0=2\r\nMDL3_MEMO1=\x90\xDD\x92\xE8\x87\x40\r\n"
                                       "MDL3_MEMO2=\xFB\xFC\x8B\xB4\x81\x60\r\n");
     EXPECT_EQ(b.models[2].MEMO, "設定①\r\n髙橋～\r\n");
 }
 
 TEST(SettingsFileLegacy, ModelNumberAndFieldsFromTheHexTexts)
 {
-    QTemporaryDir dir;
     ModelBank before = DistinctBank();
     before.models[0].MEMO = "old memo";
-    QByteArray model1 = "00C82A000000000000";  // NBRK C8, BFREQ 2A
-    for (int k = 0; k < 32; ++k)
-        model1 += QByteArray::number(63 - (12 + k), 16).rightJustified(2, '0').toUpper();
-    const ModelBank b = LoadText(dir,
-                                 "[VxrManager]\r\nTAG_DATA=00000000000000500000\r\n"
+    std::string model1 = "00C82A000000000000";  // NBRK C8, BFREQ 2A
+    for (int k = 0; k < 32; ++k) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", 63 - (12 + k));
+        model1 += pair;
+    }
+    const ModelBank b = LoadText("[VxrManager]\r\nTAG_DATA=00000000000000500000\r\n"
                                  "FRQ_DATA0=" + model1 + "\r\n"
                                  "FRQ_DATA1=00G0zz\r\n"
                                  "FRQ_DATA3=00AB1F0000\r\n"
@@ -366,9 +280,9 @@ TEST(SettingsFileLegacy, ModelNumberAndFieldsFromTheHexTexts)
     EXPECT_EQ(b.ModelNumber, 80);
     EXPECT_EQ(b.SYS_CUR, before.SYS_CUR);
     // Other numbers stay as they are while they name a model; beyond the five, the last one.
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000510000\r\n", before).ModelNumber, 0x51);
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000C70000\r\n", before).ModelNumber, 199);
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000F20000\r\n", before).ModelNumber, 160);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=00000000000000510000\r\n", before).ModelNumber, 0x51);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=00000000000000C70000\r\n", before).ModelNumber, 199);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=00000000000000F20000\r\n", before).ModelNumber, 160);
     EXPECT_EQ(b.models[0].NBRK, 200);
     EXPECT_EQ(b.models[0].BFREQ, 42);
     for (int k = 0; k < 32; ++k)
@@ -399,12 +313,11 @@ TEST(SettingsFileLegacy, ModelNumberAndFieldsFromTheHexTexts)
 
 TEST(SettingsFileLegacy, ShortOrBrokenTagGivesModelOne)
 {
-    QTemporaryDir dir;
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000000000\r\n").ModelNumber, 0);
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=123456789012345\r\n").ModelNumber, 0);
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000x5\r\n").ModelNumber, 0);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=00000000000000000000\r\n").ModelNumber, 0);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=123456789012345\r\n").ModelNumber, 0);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=00000000000000x5\r\n").ModelNumber, 0);
     // Beyond the five models: the last one.
-    EXPECT_EQ(LoadText(dir, "[VxrManager]\r\nTAG_DATA=00000000000000FF\r\n").ModelNumber, 160);
+    EXPECT_EQ(LoadText("[VxrManager]\r\nTAG_DATA=00000000000000FF\r\n").ModelNumber, 160);
 }
 
 TEST(SettingsFileParseHex, DigitsOrTheDefault)

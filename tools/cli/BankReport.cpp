@@ -13,7 +13,7 @@
 #include "CliText.h"
 #include "CutOffTable.h"
 #include "DriveFreqTable.h"
-#include "IniTextCodec.h"
+#include "Utf8Text.h"
 #include "ModelBank.h"
 #include "SettingsFile.h"
 
@@ -143,7 +143,7 @@ std::string BankReport::Json(const ModelBank& bank)
         model[QStringLiteral("FRQSteps")] = steps;
         model[QStringLiteral("FRQText")] = texts;
         // As stored: QString::fromStdString would drop a U+FEFF that begins the memo.
-        model[QStringLiteral("MEMO")] = IniTextCodec::FromUtf8(m.MEMO);
+        model[QStringLiteral("MEMO")] = Utf8Text::ToQString(m.MEMO);
         models.append(model);
     }
     QJsonObject root;
@@ -200,8 +200,8 @@ std::string BankReport::DiffJson(const ModelBank& a, const ModelBank& b)
         item[QStringLiteral("model")] = d.model > 0 ? QJsonValue(d.model) : QJsonValue(QJsonValue::Null);
         item[QStringLiteral("field")] = QString::fromStdString(d.field);
         if (d.field == "MEMO") {
-            item[QStringLiteral("from")] = IniTextCodec::FromUtf8(d.fromText);
-            item[QStringLiteral("to")] = IniTextCodec::FromUtf8(d.toText);
+            item[QStringLiteral("from")] = Utf8Text::ToQString(d.fromText);
+            item[QStringLiteral("to")] = Utf8Text::ToQString(d.toText);
         } else {
             item[QStringLiteral("from")] = d.from;
             item[QStringLiteral("to")] = d.to;

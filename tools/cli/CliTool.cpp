@@ -25,6 +25,7 @@
 #include "SettingSheet.h"
 #include "SettingsFile.h"
 #include "StopSignals.h"
+#include "SettingsFileIo.h"
 #include "TCommX.h"
 #include "TerminalReporter.h"
 #include "TransferOperations.h"
@@ -180,13 +181,14 @@ int CliTool::Ports()
 
 bool CliTool::LoadInput(const std::string& operand, ModelBank& bank)
 {
-    QByteArray bytes;
+    std::string bytes;
     if (IsStdStream(operand)) {
         // Read up to one byte beyond the largest settings file, so that the reader refuses it.
         char buffer[65536];
         size_t n = 0;
-        while (bytes.size() <= IniDocument::kMaxFileSize && (n = std::fread(buffer, 1, sizeof buffer, in_)) > 0)
-            bytes.append(buffer, static_cast<qsizetype>(n));
+        while (static_cast<int64_t>(bytes.size()) <= IniDocument::kMaxFileSize &&
+               (n = std::fread(buffer, 1, sizeof buffer, in_)) > 0)
+            bytes.append(buffer, n);
         if (std::ferror(in_)) {
             Error(Text(CliText::kCannotRead, {NameOf(operand), std::strerror(errno)}));
             return false;
@@ -201,9 +203,9 @@ bool CliTool::LoadInput(const std::string& operand, ModelBank& bank)
     try {
         bank.Initialise();
         if (IsStdStream(operand))
-            SettingsFile::FromBytes(bytes, bank, FromLocal(NameOf(operand)));
+            SettingsFile::FromBytes(bytes, bank, NameOf(operand));
         else
-            SettingsFile::Load(FromLocal(operand), bank);
+            SettingsFileIo::Load(FromLocal(operand), bank);
     } catch (const std::exception& e) {
         Error(Text(CliText::kCannotRead, {NameOf(operand), e.what()}));
         return false;
@@ -216,8 +218,8 @@ std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
     if (StopSignals::Requested())
         return Text(CliText::kNotSavedStopped);
     try {
-        if (SettingsFile::Save(bank, FromLocal(path), [] { return StopSignals::Requested(); }) ==
-            SettingsFile::SaveResult::Saved)
+        if (SettingsFileIo::Save(bank, FromLocal(path), [] { return StopSignals::Requested(); }) ==
+            SettingsFileIo::SaveResult::Saved)
             return "";
         // The file layer only says that the place cannot be written; find out why.
         const std::string why = WhyNotWritable(path);
@@ -378,7 +380,7 @@ int CliTool::Convert()
     if (!LoadInput(options_.operands[0], bank))
         return kFailed;
     if (IsStdStream(target)) {
-        const QByteArray bytes = SettingsFile::ToBytes(bank);
+        const std::string bytes = SettingsFile::ToBytes(bank);
         IniFileError::Reason why{};
         int64_t limit = 0;
         if (!IniDocument::IsReadable(bytes, &why, &limit)) {
@@ -386,7 +388,7 @@ int CliTool::Convert()
                        {Text(CliText::kCannotBeWrittenBecause, {IniFileError::ReasonText(why, limit, {}, language_)})}));
             return kFailed;
         }
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_);
+        std::fwrite(bytes.data(), 1, bytes.size(), out_);
         return kOk;
     }
     // A stop during the save keeps the old file and leaves no temporary one.

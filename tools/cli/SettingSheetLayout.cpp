@@ -5,7 +5,7 @@
 #include "BankReport.h"
 #include "CliText.h"
 #include "DriveFreqTable.h"
-#include "IniTextCodec.h"
+#include "Utf8Text.h"
 #include "TextTable.h"
 
 namespace {
@@ -75,7 +75,7 @@ QString SettingSheetLayout::CutOffText(int32_t vlt, int language)
 
 QString SettingSheetLayout::MemoText(const std::string& memo)
 {
-    QString text = IniTextCodec::FromUtf8(memo);
+    QString text = Utf8Text::ToQString(memo);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     for (QChar& c : text)

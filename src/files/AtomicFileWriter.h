@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 
 // Replaces a file's content so that a failed or interrupted write leaves the previous file
 // whole: the data goes to a temporary file in the same folder, is synced to disk and renamed
@@ -15,5 +16,9 @@ public:
     // Throws IniFileError naming the file and the reason. `stop`, when given, is asked once the
     // new content is on disk, just before it replaces the file: true abandons the write, removes
     // the temporary file and leaves the old one as it was (a Ctrl-C during a save).
-    static void Write(const QString& path, const QByteArray& data, const std::function<bool()>& stop = {});
+    static void Write(const QString& path, std::string_view data, const std::function<bool()>& stop = {});
+    static void Write(const QString& path, const QByteArray& data, const std::function<bool()>& stop = {})
+    {
+        Write(path, std::string_view(data.constData(), static_cast<size_t>(data.size())), stop);
+    }
 };

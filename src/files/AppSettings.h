@@ -1,18 +1,17 @@
 #pragma once
-#include <QByteArray>
 #include <QString>
 
 #include <map>
 #include <optional>
 #include <string>
 
-// The application settings file "VXRMGR.ini": the chosen serial port and the table that maps
-// port numbers to devices. Users edit it by hand, so the program changes only the CommPort
-// value and keeps every other line, comment and blank line as written. Every failure here is
-// silent; the defaults apply instead.
+#include "AppSettingsText.h"
+
+// The application settings file "VXRMGR.ini" on disk (its text: AppSettingsText). Every failure
+// here is silent; the defaults apply instead.
 class AppSettings {
 public:
-    static constexpr int kMaxPort = 20;
+    static constexpr int kMaxPort = AppSettingsText::kMaxPort;
 
     // The file where the running program keeps it (DefaultPath).
     AppSettings();
@@ -42,7 +41,7 @@ public:
 
 private:
     // Replaces the file whole (AtomicFileWriter); throws IniFileError.
-    void Write(const QByteArray& data) const;
+    void Write(const std::string& data) const;
 
     QString path_;
 };

@@ -15,7 +15,8 @@
 
 #include "IniDocument.h"
 #include "ModelBank.h"
-#include "SettingsFile.h"
+#include "IniFile.h"
+#include "SettingsFileIo.h"
 #include "StorageTestFiles.h"
 
 namespace {
@@ -51,7 +52,7 @@ pid_t StartSave(const ModelBank& bank, const QString& path)
     const pid_t child = fork();
     if (child == 0) {
         try {
-            _exit(SettingsFile::Save(bank, path) == SettingsFile::SaveResult::Saved ? 0 : 1);
+            _exit(SettingsFileIo::Save(bank, path) == SettingsFileIo::SaveResult::Saved ? 0 : 1);
         } catch (...) {
             _exit(2);
         }
@@ -106,16 +107,16 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
 {
     const ModelBank oldBank = BigBank('a', 1000);
     const ModelBank newBank = BigBank('n', 1000);
-    ASSERT_EQ(SettingsFile::Save(oldBank, path), SettingsFile::SaveResult::Saved);
+    ASSERT_EQ(SettingsFileIo::Save(oldBank, path), SettingsFileIo::SaveResult::Saved);
     const QByteArray oldBytes = ReadBytes(path);
-    ASSERT_EQ(SettingsFile::Save(newBank, path), SettingsFile::SaveResult::Saved);
+    ASSERT_EQ(SettingsFileIo::Save(newBank, path), SettingsFileIo::SaveResult::Saved);
     const QByteArray newBytes = ReadBytes(path);
     ASSERT_GT(oldBytes.size(), 300 * 1000);
     ASSERT_NE(oldBytes, newBytes);
     // A save first rewrites the existing file with its own content to prove the place
     // writable; for a file this program wrote, that changes no byte.
     ASSERT_TRUE(WriteBytes(path, oldBytes));
-    IniDocument(path).UpdateFile();
+    IniFile::Update(IniFile::Load(path), path);
     ASSERT_EQ(ReadBytes(path), oldBytes);
 
     // Kill times spread over one and a half saves, so that every stage, the final rename
@@ -163,7 +164,7 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
     // The file is usable whichever way the last trial ended.
     ModelBank loaded;
     loaded.Initialise();
-    SettingsFile::Load(path, loaded);
+    SettingsFileIo::Load(path, loaded);
     EXPECT_TRUE(loaded == oldBank || loaded == newBank);
 }
 
@@ -173,18 +174,18 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
 TEST_F(InterruptedSave, AKilledSaveOverAForeignFileLeavesItsSettingsOrTheNewFile)
 {
     const ModelBank newBank = BigBank('n', 1000);
-    ASSERT_EQ(SettingsFile::Save(BigBank('a', 1000), path), SettingsFile::SaveResult::Saved);
+    ASSERT_EQ(SettingsFileIo::Save(BigBank('a', 1000), path), SettingsFileIo::SaveResult::Saved);
     QByteArray foreign = ReadBytes(path);
     foreign.replace("\r\n", "\n");
     foreign.prepend("; written by hand\n");
     ASSERT_TRUE(WriteBytes(path, foreign));
-    IniDocument(path).UpdateFile();
+    IniFile::Update(IniFile::Load(path), path);
     const QByteArray rewritten = ReadBytes(path);
     ASSERT_NE(rewritten, foreign);
     ModelBank oldBank;
     oldBank.Initialise();
-    SettingsFile::Load(path, oldBank);
-    ASSERT_EQ(SettingsFile::Save(newBank, path), SettingsFile::SaveResult::Saved);
+    SettingsFileIo::Load(path, oldBank);
+    ASSERT_EQ(SettingsFileIo::Save(newBank, path), SettingsFileIo::SaveResult::Saved);
     const QByteArray newBytes = ReadBytes(path);
 
     const qint64 windowUs = MeasureSaveNs(foreign, newBank) * 3 / 2 / 1000 + 1000;
@@ -206,7 +207,7 @@ TEST_F(InterruptedSave, AKilledSaveOverAForeignFileLeavesItsSettingsOrTheNewFile
             ++sawRewritten;
             ModelBank loaded;
             loaded.Initialise();
-            SettingsFile::Load(path, loaded);
+            SettingsFileIo::Load(path, loaded);
             EXPECT_EQ(loaded, oldBank);
         }
         RemoveLeftovers(dir.path(), "bank.VXS");

@@ -68,7 +68,7 @@ int CreateTemporary(const std::string& target, std::string& tmp)
 
 }  // namespace
 
-void AtomicFileWriter::Write(const QString& path, const QByteArray& data, const std::function<bool()>& stop)
+void AtomicFileWriter::Write(const QString& path, std::string_view data, const std::function<bool()>& stop)
 {
     if (path.isEmpty())
         throw IniFileError(IniFileError::Action::Write, {}, Reason::NoName);
@@ -101,7 +101,7 @@ void AtomicFileWriter::Write(const QString& path, const QByteArray& data, const 
         ::unlink(tmp.c_str());
         Fail(path, what, err);
     };
-    if (!WriteAll(fd, data.constData(), static_cast<size_t>(data.size())))
+    if (!WriteAll(fd, data.data(), data.size()))
         discard(Reason::WriteFailed);
     if (replacing) {
         // The replacement keeps the owner (when we may set it) and the mode of the old file.
