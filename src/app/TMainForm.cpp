@@ -390,8 +390,9 @@ void TMainForm::OpenBtnClick()
 
 void TMainForm::OpenSettingsFile(const QString& path)
 {
+    size_t replaced = 0;
     try {
-        SettingsFileIo::Load(path, Bank);  // throws, leaving the bank as it was
+        replaced = SettingsFileIo::Load(path, Bank);  // throws, leaving the bank as it was
     } catch (const NotSettingsFileError&) {
         MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
         return;
@@ -401,6 +402,10 @@ void TMainForm::OpenSettingsFile(const QString& path)
     baseline_.Take(Bank);
     fileName_ = path;
     UpdateCaption();
+    // Damaged bytes: the text around them is loaded, but a memo may have lost characters.
+    if (replaced > 0)
+        MessageDialog(DialogKind::Warning, DialogButtons::Ok, TextTable::Message(TextTable::kCharactersReplaced, Language),
+                      Language);
 }
 
 // ---- Port selection ----

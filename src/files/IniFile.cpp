@@ -30,12 +30,17 @@ using Reason = IniFileError::Reason;
 
 std::string IniFile::ReadBytes(const QString& path)
 {
+    return TryReadBytes(path).value_or(std::string());
+}
+
+std::optional<std::string> IniFile::TryReadBytes(const QString& path)
+{
     constexpr int64_t kMax = IniDocument::kMaxFileSize;
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return {};
+            return std::nullopt;
         FailReadSystem(path, errno);
     }
     if (S_ISDIR(st.st_mode))

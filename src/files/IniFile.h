@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 
+#include <optional>
 #include <string>
 
 #include "IniDocument.h"
@@ -12,6 +13,8 @@ public:
     // it exists but cannot be read, is not a regular file (devices and pipes could block or
     // never end), or is larger than IniDocument::kMaxFileSize.
     static std::string ReadBytes(const QString& path);
+    // The same, but nothing when the file does not exist.
+    static std::optional<std::string> TryReadBytes(const QString& path);
 
     // The document of the file; an absent file gives an empty document. Throws IniFileError
     // as ReadBytes does and beyond the document's bounds.

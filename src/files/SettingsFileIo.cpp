@@ -25,7 +25,12 @@ SettingsFileIo::SaveResult SettingsFileIo::Save(const ModelBank& bank, const QSt
     return SaveResult::Saved;
 }
 
-void SettingsFileIo::Load(const QString& path, ModelBank& bank)
+size_t SettingsFileIo::Load(const QString& path, ModelBank& bank)
 {
-    SettingsFile::FromBytes(IniFile::ReadBytes(path), bank, path.toStdString());
+    const std::optional<std::string> bytes = IniFile::TryReadBytes(path);
+    if (!bytes) {
+        bank.Initialise();
+        return 0;
+    }
+    return SettingsFile::FromBytes(*bytes, bank, path.toStdString());
 }

@@ -22,7 +22,8 @@ public:
 
     // Replaces bank with the file's content (SettingsFile::Read); a file that does not exist
     // gives every default. Throws, leaving bank unchanged, IniFileError when the file cannot be
-    // read or its bank could not be saved again, and NotSettingsFileError when the file holds
-    // something other than the settings section.
-    static void Load(const QString& path, ModelBank& bank);
+    // read or its bank could not be saved again, and NotSettingsFileError when the file has no
+    // settings section (an empty file included). Returns how many characters of the file could
+    // not be read and became U+FFFD (SettingsLoadResult::replaced).
+    static size_t Load(const QString& path, ModelBank& bank);
 };

@@ -102,6 +102,8 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"保存", "Save"},  // 220
     {"保存しない", "Discard"},  // 222
     {"キャンセル", "Cancel"},  // 224
+    {"このファイルの一部の文字は読み取れなかったため、置き換えました。",
+     "Some characters in this file could not be read and were replaced."},  // 226
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 225;
+    static constexpr int kLastEntry = 227;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -93,6 +93,7 @@ public:
         kSaveButton = 220,
         kDiscardButton = 222,
         kCancelButton = 224,
+        kCharactersReplaced = 226,  // a file opened with bytes that could not be read
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

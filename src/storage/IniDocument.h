@@ -38,6 +38,8 @@ public:
     static IniDocument FromText(std::string_view utf8, std::string name = {});
 
     const std::string& Name() const { return name_; }
+    // How many characters of the bytes read could not be read and became U+FFFD.
+    size_t ReplacedCharacters() const { return replaced_; }
 
     std::string ReadString(std::string_view section, std::string_view name, std::string_view def) const;
     int32_t ReadInteger(std::string_view section, std::string_view name, int32_t def) const;
@@ -118,6 +120,7 @@ private:
     void IndexEntries();
 
     std::string name_;
+    size_t replaced_ = 0;
     std::string text_;    // UTF-8: the text read, then every name and value written
     std::string folded_;  // case-folded keys of names that are not ASCII
     std::vector<Section> sections_;

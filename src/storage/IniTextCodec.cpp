@@ -10,14 +10,81 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Two bytes that UTF-8 reads as one character of U+0080..U+07FF and CP932 as two half-width
+// katakana (lead 0xC2..0xDF, then 0xA1..0xBF): such a sequence tells neither.
+bool Ambiguous(std::string_view bytes, size_t pos, size_t length)
+{
+    if (length != 2)
+        return false;
+    const auto second = static_cast<unsigned char>(bytes[pos + 1]);
+    return second >= 0xA1 && second <= 0xBF;
+}
+
+// Which reading one line speaks for.
+enum class Vote { None, Utf8, Cp932 };
+
+Vote LineVote(std::string_view line)
+{
+    size_t telling = 0;  // bytes of UTF-8 characters that CP932 text hardly forms
+    size_t bad = 0;      // bytes that are no part of a UTF-8 character
+    for (size_t i = 0; i < line.size();) {
+        if (static_cast<unsigned char>(line[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t c = 0;
+        const size_t n = IniTextCodec::SequenceAt(line, i, c);
+        if (n == 0) {
+            ++bad;
+            ++i;
+            continue;
+        }
+        if (!Ambiguous(line, i, n))
+            telling += n;
+        i += n;
+    }
+    if (telling > bad)
+        return Vote::Utf8;
+    return bad > 0 ? Vote::Cp932 : Vote::None;
+}
+
+// Whether text that is not valid UTF-8 as a whole is UTF-8 with damaged bytes (see ToUtf8).
+bool DamagedUtf8(std::string_view body)
+{
+    size_t utf8 = 0;
+    size_t cp932 = 0;
+    size_t pos = 0;
+    while (pos < body.size()) {
+        size_t end = body.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = body.size();
+        switch (LineVote(body.substr(pos, end - pos))) {
+        case Vote::Utf8:
+            ++utf8;
+            break;
+        case Vote::Cp932:
+            ++cp932;
+            break;
+        case Vote::None:
+            break;
+        }
+        pos = end + 1;
+    }
+    return utf8 > 0 && utf8 >= cp932;
+}
+
 }  // namespace
 
-std::string IniTextCodec::ToUtf8(std::string_view bytes)
+std::string IniTextCodec::ToUtf8(std::string_view bytes, size_t* replaced)
 {
+    if (replaced != nullptr)
+        *replaced = 0;
     const std::string_view body = bytes.substr(bytes.starts_with(kBom) ? kBom.size() : 0);
     if (IsValidUtf8(body))
         return std::string(body);
-    return Cp932ToUtf8(body);
+    if (DamagedUtf8(body))
+        return RepairUtf8(body, replaced);
+    return Cp932ToUtf8(body, replaced);
 }
 
 size_t IniTextCodec::SequenceAt(std::string_view bytes, size_t pos, char32_t& c)
@@ -109,8 +176,9 @@ void IniTextCodec::AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-std::string IniTextCodec::Cp932ToUtf8(std::string_view bytes)
+std::string IniTextCodec::Cp932ToUtf8(std::string_view bytes, size_t* replaced)
 {
+    size_t marked = 0;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     // CP932 holds only characters of the Basic Multilingual Plane: at most three bytes each.
@@ -127,8 +195,10 @@ std::string IniTextCodec::Cp932ToUtf8(std::string_view bytes)
         } else {
             // An invalid or cut-off sequence: mark it and go on with the next byte.
             c = Cp932Table::Single(b);
-            if (c == Cp932Table::kNone)
+            if (c == Cp932Table::kNone) {
                 c = static_cast<char16_t>(kReplacement);
+                ++marked;
+            }
             ++i;
         }
         if (c < 0x80) {
@@ -143,11 +213,14 @@ std::string IniTextCodec::Cp932ToUtf8(std::string_view bytes)
         }
     }
     out.resize(n);
+    if (replaced != nullptr)
+        *replaced = marked;
     return out;
 }
 
-std::string IniTextCodec::RepairUtf8(std::string_view bytes)
+std::string IniTextCodec::RepairUtf8(std::string_view bytes, size_t* replaced)
 {
+    size_t marked = 0;
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
@@ -155,12 +228,15 @@ std::string IniTextCodec::RepairUtf8(std::string_view bytes)
         const size_t n = SequenceAt(bytes, i, c);
         if (n == 0) {
             AppendUtf8(out, kReplacement);
+            ++marked;
             ++i;
         } else {
             out.append(bytes.substr(i, n));
             i += n;
         }
     }
+    if (replaced != nullptr)
+        *replaced = marked;
     return out;
 }
 

@@ -133,14 +133,6 @@ std::u16string LegacyText(const Settings& in, std::string_view name, std::u16str
     return text ? IniTextCodec::ToUtf16(*text) : std::u16string(def);
 }
 
-// Nothing but blanks and line ends, perhaps after a byte-order mark: an empty file.
-bool IsBlank(std::string_view bytes)
-{
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
-}
-
 bool SameAscii(std::string_view a, std::string_view b)
 {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -304,9 +296,11 @@ SettingsLoadResult SettingsFile::Read(std::string_view bytes, const ModelBank& c
     const std::optional<IniDocument> doc = IniDocument::TryFromBytes(bytes, std::string(name), error);
     if (!doc)
         return refuse(*error);
+    result.replaced = doc->ReplacedCharacters();
+    // An empty file is not a settings file either: loading it would silently put every default
+    // in place of the user's models.
     const Settings in{*doc, doc->SectionOf(kSection)};
-    if (in.section < 0 && !IsBlank(bytes)) {
-        result.status = SettingsLoadResult::Status::NotSettingsFile;
+    if (in.section < 0) {
         refuse(NotSettingsFileError(std::string(name)));
         result.status = SettingsLoadResult::Status::NotSettingsFile;
         return result;
@@ -336,7 +330,7 @@ SettingsLoadResult SettingsFile::Read(std::string_view bytes, const ModelBank& c
     return result;
 }
 
-void SettingsFile::FromBytes(std::string_view bytes, ModelBank& bank, std::string_view name)
+size_t SettingsFile::FromBytes(std::string_view bytes, ModelBank& bank, std::string_view name)
 {
     SettingsLoadResult result = Read(bytes, bank, name);
     if (result.status == SettingsLoadResult::Status::NotSettingsFile)
@@ -344,6 +338,7 @@ void SettingsFile::FromBytes(std::string_view bytes, ModelBank& bank, std::strin
     if (!result.Loaded())
         throw IniFileError(IniFileError::Action::Read, std::string(name), result.reason, result.limit);
     bank = std::move(result.bank);
+    return result.replaced;
 }
 
 std::string SettingsFile::ForcedSaveName(std::string_view chosen, int filterIndex)

@@ -17,10 +17,9 @@ public:
     static constexpr int64_t kMaxMemoLines = 1'000'000 - 188;
 
     // The bank that the file's bytes hold, loaded over current (whose values stay where the
-    // older layout has none); name only labels errors. A file that holds nothing but blanks
-    // gives every default. Refused (status and message, current unchanged) when it holds
-    // something other than the settings section, is beyond the bounds of a settings file, or
-    // its bank could not be saved again.
+    // older layout has none); name only labels errors. Refused (status and message, current
+    // unchanged) when it has no settings section (an empty file included), is beyond the
+    // bounds of a settings file, or its bank could not be saved again.
     // A current model index (SYS_MDL) outside 0..4 is held to the nearest model; the older
     // layout's model number and all other values are kept as read (ModelBank::ShownIndex,
     // displays and tables clamp them).
@@ -29,8 +28,8 @@ public:
     static SettingsLoadResult Read(std::string_view bytes, const ModelBank& current, std::string_view name = {});
 
     // Read, throwing NotSettingsFileError or IniFileError with the message when refused and
-    // leaving bank unchanged then.
-    static void FromBytes(std::string_view bytes, ModelBank& bank, std::string_view name = {});
+    // leaving bank unchanged then. Returns SettingsLoadResult::replaced.
+    static size_t FromBytes(std::string_view bytes, ModelBank& bank, std::string_view name = {});
     static std::string ToBytes(const ModelBank& bank);
 
     // The name Save writes to: with the "*.VXS" filter (index 0) the last extension of the final

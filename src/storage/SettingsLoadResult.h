@@ -22,6 +22,9 @@ struct SettingsLoadResult {
     std::string message;  // when refused: "Cannot read file <name>: <why>" (IniFileError's what())
     IniFileError::Reason reason = IniFileError::Reason::Other;  // when refused, as IniFileError holds it
     int64_t limit = 0;
+    // Characters of the file that could not be read and became U+FFFD (damaged bytes): the
+    // user is told, as a memo may have lost text.
+    size_t replaced = 0;
 
     bool Loaded() const { return status == Status::Loaded; }
 };

@@ -195,6 +195,22 @@ TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsThe
     EXPECT_EQ(messages.requests[0].buttons, DialogButtons::Ok);
 }
 
+TEST_F(SettingsFileCommands, OpeningAFileWithDamagedBytesLoadsItAndWarns)
+{
+    QFile file(Path("damaged.VXS"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[VxrManager]\r\nSYS_MDL=1\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=\xE6\x97\xA5\xFF\r\n");
+    file.close();
+    dialogs.next = FileChoice{Path("damaged.VXS"), 0};
+    form->OpenBtn->click();
+    EXPECT_EQ(form->Bank.models[1].MEMO, "\xE6\x97\xA5\xEF\xBF\xBD\r\n");
+    EXPECT_EQ(form->MDL_SEL->SelectedTab(), 1);
+    ASSERT_EQ(messages.requests.size(), 1u);
+    EXPECT_EQ(messages.requests[0].text, "Some characters in this file could not be read and were replaced.");
+    EXPECT_EQ(messages.requests[0].kind, DialogKind::Warning);
+    EXPECT_EQ(messages.requests[0].buttons, DialogButtons::Ok);
+}
+
 TEST_F(SettingsFileCommands, CancelledDialogsChangeNothing)
 {
     form->Bank.models[0].NBRK = 9;

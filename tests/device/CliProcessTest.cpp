@@ -502,6 +502,19 @@ TEST_F(CliTest, AnInputThatIsNoRegularFileIsNamedSo)
     EXPECT_FALSE(QFile::exists(PathOf("out.VXS")));
 }
 
+TEST_F(CliTest, AFileWithDamagedBytesIsReadAndSaidSo)
+{
+    QFile file(PathOf("damaged.VXS"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=\xE6\x97\xA5\xFF\r\n");
+    file.close();
+    const CliRun r = Cli({"show", PathOf("damaged.VXS")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "vxrmgr-cli: " + PathOf("damaged.VXS").toStdString() +
+                         ": some characters could not be read and were replaced\n");
+    EXPECT_TRUE(Contains(r.out, "\xE6\x97\xA5\xEF\xBF\xBD")) << r.out;
+}
+
 TEST_F(CliTest, ConvertWritesALegacyFileInTheCurrentLayout)
 {
     QFile legacy(PathOf("old.VXS"));

@@ -41,3 +41,29 @@ TEST(IniTextCodec, InvalidBytesBecomeOneReplacementEach)
     EXPECT_EQ(IniTextCodec::RepairUtf8("ok \xE6\x97\xA5\xF0\x9F\x98\x80"), "ok \xE6\x97\xA5\xF0\x9F\x98\x80");
     EXPECT_EQ(IniTextCodec::ToUtf16("a\xE6\x97\xA5\xF0\x9F\x98\x80\xFF"), u"a日\U0001F600\uFFFD");
 }
+
+// A file that is not valid UTF-8 as a whole: a damaged UTF-8 file keeps every good character,
+// a file from a Japanese Windows system reads as CP932 exactly as before.
+TEST(IniTextCodec, DamagedBytesSpoilNoOtherText)
+{
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string text;
+        size_t replaced;
+    };
+    const Case cases[] = {
+        {"UTF-8, one damaged byte", "a=日本語\r\nb=メモ\xFF\r\n", "a=日本語\r\nb=メモ\uFFFD\r\n", 1},
+        {"UTF-8 cut inside its last character", "a=日本\r\nb=語\xE8\xAA", "a=日本\r\nb=語\uFFFD\uFFFD", 2},
+        {"UTF-8, the damaged line itself mostly good", "m=日本語のメモ\x81です", "m=日本語のメモ\uFFFDです", 1},
+        {"CP932", "\x93\xFA\x96\x7B\r\n\x83\x81\x83\x82\r\n", "日本\r\nメモ\r\n", 0},
+        {"CP932 with a half-width line that is valid UTF-8 too", "\xC3\xBD\r\n\x83\x81\x83\x82", "ﾃｽ\r\nメモ", 0},
+        {"CP932 with a byte that is no character", "\x83\x81\x80\r\n", "メ\uFFFD\r\n", 1},
+        {"as many lines for either: UTF-8", "\xE6\x97\xA5\r\n\x83\x81", "日\r\n\uFFFD\uFFFD", 2},
+    };
+    for (const Case& c : cases) {
+        size_t replaced = 99;
+        EXPECT_EQ(IniTextCodec::ToUtf8(c.bytes, &replaced), c.text) << c.what;
+        EXPECT_EQ(replaced, c.replaced) << c.what;
+    }
+}

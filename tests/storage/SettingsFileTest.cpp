@@ -155,10 +155,9 @@ TEST(SettingsFileRoundTrip, LoadedMemoLinesSaveUnchanged)
     EXPECT_EQ(SettingsFile::ToBytes(again), once);
 }
 
-TEST(SettingsFileLoad, EmptyFilesAndTheBareSectionGiveEveryDefault)
+TEST(SettingsFileLoad, TheBareSectionGivesEveryDefault)
 {
-    for (const std::string& text : {""s, "\xEF\xBB\xBF\r\n \t\n"s, "[VxrManager]\r\n"s,
-                                   "[ vxrmanager ]\nunrelated=1\n[Other]\nMDL1_NBRK=3\n"s}) {
+    for (const std::string& text : {"[VxrManager]\r\n"s, "[ vxrmanager ]\nunrelated=1\n[Other]\nMDL1_NBRK=3\n"s}) {
         ModelBank bank = DistinctBank();
         bank.models[2].MEMO = "replaced";
         EXPECT_EQ(LoadText(text, bank), DefaultBank()) << text;
@@ -168,8 +167,9 @@ TEST(SettingsFileLoad, EmptyFilesAndTheBareSectionGiveEveryDefault)
 // A picture or some other text chosen by mistake must not wipe the unsaved bank.
 TEST(SettingsFileLoad, FileWithoutTheSectionIsNotASettingsFileAndChangesNothing)
 {
+    // An empty file is no more a settings file than any other text.
     for (const std::string& text :
-         {"just some text\r\n[Else]\r\nMDL1_NBRK=3\r\n"s, "; only a comment\n"s,
+         {"just some text\r\n[Else]\r\nMDL1_NBRK=3\r\n"s, "; only a comment\n"s, ""s, "\xEF\xBB\xBF\r\n \t\n"s,
           "TAG_DATA=00000000000000500000\r\nFRQ_DATA0=00C8\r\n"s, "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10"s}) {
         ModelBank bank = DistinctBank();
         bank.models[2].MEMO = "unsaved edit";
@@ -177,6 +177,22 @@ TEST(SettingsFileLoad, FileWithoutTheSectionIsNotASettingsFileAndChangesNothing)
         EXPECT_THROW(SettingsFile::FromBytes(text, bank, "other.VXS"), NotSettingsFileError) << text;
         EXPECT_EQ(bank, before);
     }
+    // Without exceptions, for callers that cannot catch them.
+    const SettingsLoadResult r = SettingsFile::Read("", DistinctBank(), "empty.VXS");
+    EXPECT_EQ(r.status, SettingsLoadResult::Status::NotSettingsFile);
+    EXPECT_EQ(r.message, "Cannot read file empty.VXS: it is not a settings file");
+    EXPECT_EQ(r.bank, DistinctBank());
+}
+
+TEST(SettingsFileLoad, ReplacedCharactersAreCountedAndTheRestLoads)
+{
+    const SettingsLoadResult r = SettingsFile::Read(
+        "[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=日本語\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=メ\xFFモ\r\n", DefaultBank());
+    ASSERT_TRUE(r.Loaded());
+    EXPECT_EQ(r.replaced, 1u);
+    EXPECT_EQ(r.bank.models[0].MEMO, "日本語\r\n");
+    EXPECT_EQ(r.bank.models[1].MEMO, "メ\uFFFDモ\r\n");
+    EXPECT_EQ(SettingsFile::Read(SettingsFile::ToBytes(r.bank), DefaultBank()).replaced, 0u);
 }
 
 TEST(SettingsFileLoad, NamesWithoutCaseAndBlanksAroundEquals)

@@ -46,6 +46,7 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"*: アプリケーション設定ファイルを読めません", "*: the application settings file cannot be read"},
     {"（なし）", "(none)"},
     {"*: 読めません: *", "*: cannot read: *"},
+    {"*: 読めない文字があり、置き換えました", "*: some characters could not be read and were replaced"},
     {"書き込めません", "cannot be written"},
     {"書き込めません: *", "cannot be written: *"},
     {"コントローラーから MODEL* を読み取りましたが、* は保存されていません: *",

@@ -38,6 +38,7 @@ public:
         kSettingsUnreadable,
         kNone,
         kCannotRead,
+        kCharactersReplaced,
         kCannotBeWritten,
         kCannotBeWrittenBecause,
         kReadButNotSavedOne,

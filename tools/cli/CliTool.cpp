@@ -202,10 +202,14 @@ bool CliTool::LoadInput(const std::string& operand, ModelBank& bank)
     }
     try {
         bank.Initialise();
+        size_t replaced = 0;
         if (IsStdStream(operand))
-            SettingsFile::FromBytes(bytes, bank, NameOf(operand));
+            replaced = SettingsFile::FromBytes(bytes, bank, NameOf(operand));
         else
-            SettingsFileIo::Load(FromLocal(operand), bank);
+            replaced = SettingsFileIo::Load(FromLocal(operand), bank);
+        // Damaged bytes: the rest of the file is loaded, but a memo may have lost characters.
+        if (replaced > 0)
+            Error(Text(CliText::kCharactersReplaced, {NameOf(operand)}));
     } catch (const std::exception& e) {
         Error(Text(CliText::kCannotRead, {NameOf(operand), e.what()}));
         return false;
