@@ -17,9 +17,14 @@ const QString kFolderName = QStringLiteral("vxrmgr");
 
 }  // namespace
 
-AppSettings::AppSettings() : path_(DefaultPath()) {}
+const QString AppSettings::kSystemDefaults = QStringLiteral("/etc/xdg/vxrmgr/VXRMGR.ini");
 
-AppSettings::AppSettings(QString path) : path_(std::move(path)) {}
+AppSettings::AppSettings() : path_(DefaultPath()), systemDefaults_(kSystemDefaults) {}
+
+AppSettings::AppSettings(QString path, QString systemDefaults)
+    : path_(std::move(path)), systemDefaults_(std::move(systemDefaults))
+{
+}
 
 QString AppSettings::DefaultPath()
 {
@@ -28,7 +33,7 @@ QString AppSettings::DefaultPath()
 
 QString AppSettings::DefaultPath(const QString& programDir)
 {
-    if (!programDir.isEmpty()) {
+    if (!programDir.isEmpty() && !IsSystemFolder(programDir)) {
         const QString portable = programDir + u'/' + kFileName;
         if (QFileInfo(portable).isFile())
             return portable;
@@ -38,16 +43,39 @@ QString AppSettings::DefaultPath(const QString& programDir)
     return configHome + u'/' + kFolderName + u'/' + kFileName;
 }
 
+bool AppSettings::IsSystemFolder(const QString& dir)
+{
+    const QFileInfo info(dir);
+    const QString canonical = info.canonicalFilePath();
+    const QString path = canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    return path == QStringLiteral("/usr") || path.startsWith(QStringLiteral("/usr/"));
+}
+
+std::string AppSettings::Bytes(bool& exists) const
+{
+    std::optional<std::string> bytes = IniFile::TryReadBytes(path_);
+    exists = bytes.has_value();
+    if (!exists && !systemDefaults_.isEmpty()) {
+        try {
+            bytes = IniFile::TryReadBytes(systemDefaults_);
+        } catch (const std::exception&) {
+            // Defaults that cannot be read are no defaults.
+        }
+    }
+    return bytes.value_or(std::string());
+}
+
 int AppSettings::LoadAppSettings() const
 {
     try {
-        const bool existed = QFileInfo::exists(path_);
-        const std::optional<int> index = AppSettingsText::CommPort(IniFile::ReadBytes(path_));
+        bool existed = false;
+        const std::string bytes = Bytes(existed);
+        const std::optional<int> index = AppSettingsText::CommPort(bytes);
         if (!index)
             return 0;
         if (!existed) {
             try {
-                Write({});  // created empty, so that the user finds it
+                Write(bytes);  // created, so that the user finds it
             } catch (const std::exception&) {
                 // Start-up goes on without the file.
             }
@@ -62,7 +90,12 @@ void AppSettings::SaveAppSettings(int index) const
 {
     try {
         // Reading through the file layer refuses what it refuses: folders, devices, huge files.
-        const std::optional<std::string> updated = AppSettingsText::WithCommPort(IniFile::ReadBytes(path_), index);
+        bool exists = false;
+        const std::string bytes = Bytes(exists);
+        std::optional<std::string> updated = AppSettingsText::WithCommPort(bytes, index);
+        // A file made from the defaults holds the same value; it is made all the same.
+        if (!updated && !exists && AppSettingsText::CommPort(bytes))
+            updated = bytes;
         if (updated)
             Write(*updated);
     } catch (const std::exception&) {
@@ -80,7 +113,8 @@ void AppSettings::Write(const std::string& data) const
 std::optional<std::map<int, std::string>> AppSettings::LoadPortTable() const
 {
     try {
-        return AppSettingsText::PortTable(IniFile::ReadBytes(path_));
+        bool exists = false;
+        return AppSettingsText::PortTable(Bytes(exists));
     } catch (const std::exception&) {
         return std::nullopt;
     }

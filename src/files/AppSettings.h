@@ -13,14 +13,20 @@ class AppSettings {
 public:
     static constexpr int kMaxPort = AppSettingsText::kMaxPort;
 
-    // The file where the running program keeps it (DefaultPath).
+    // System-wide defaults an administrator may provide: while the user has no file of their
+    // own, it is read in its place, and the user's file is first made as a copy of it.
+    static const QString kSystemDefaults;
+
+    // The file where the running program keeps it (DefaultPath), with kSystemDefaults.
     AppSettings();
-    explicit AppSettings(QString path);
+    // A file of the caller's, with the system-wide defaults in systemDefaults (none when empty).
+    explicit AppSettings(QString path, QString systemDefaults = {});
 
     const QString& Path() const { return path_; }
 
     // The remembered port index ("CommPort", default 0), as stored: the caller decides what an
-    // index outside 0..20 selects. An absent file is created empty, so that the user finds it.
+    // index outside 0..20 selects. An absent file is created, so that the user finds it: empty,
+    // or as a copy of the system-wide defaults.
     int LoadAppSettings() const;
 
     // Stores the port index by changing only the CommPort value of the file (adding the entry,
@@ -33,15 +39,24 @@ public:
     // a device other than the one pinned.
     std::optional<std::map<int, std::string>> LoadPortTable() const;
 
-    // VXRMGR.ini beside the program when one is there (portable use); otherwise vxrmgr's folder
-    // in the user's configuration folder (XDG_CONFIG_HOME, by default ~/.config). A file is never
-    // created beside the program: that is the folder it was installed into.
+    // VXRMGR.ini beside the program when one is there (portable use), unless the program is
+    // installed in the system's folders; otherwise vxrmgr's folder in the user's configuration
+    // folder (XDG_CONFIG_HOME, by default ~/.config). A file is never created beside the
+    // program: that is the folder it was installed into.
     static QString DefaultPath();
     static QString DefaultPath(const QString& programDir);
+    // Whether a program in dir is installed in the system's folders (/usr and below, symbolic
+    // links followed): a VXRMGR.ini beside it is another package's or a stray, never read.
+    static bool IsSystemFolder(const QString& dir);
 
 private:
+    // The file's bytes; while it does not exist, those of the system-wide defaults (empty
+    // when there are none or they cannot be read). Throws IniFileError when the file cannot be
+    // read.
+    std::string Bytes(bool& exists) const;
     // Replaces the file whole (AtomicFileWriter); throws IniFileError.
     void Write(const std::string& data) const;
 
     QString path_;
+    QString systemDefaults_;
 };

@@ -73,6 +73,43 @@ TEST(AppSettings, DefaultPathPrefersAFileBesideTheProgramElseTheUserConfigFolder
         qputenv("XDG_CONFIG_HOME", savedXdg);
 }
 
+// Beside a program installed under /usr a VXRMGR.ini is never read (/bin is /usr/bin on Debian).
+TEST(AppSettings, AProgramUnderUsrIsNeverPortable)
+{
+    QTemporaryDir dir;
+    const QString linkToUsr = dir.filePath("bin");
+    ASSERT_TRUE(QFile::link("/usr/bin", linkToUsr));
+    const std::pair<QString, bool> cases[] = {
+        {"/usr/bin", true},   {"/usr/local/bin", true}, {"/usr", true},       {"/usr/bin/../lib", true},
+        {linkToUsr, true},    {"/usrlocal/bin", false}, {"/opt/vxr", false}, {dir.path(), false},
+    };
+    for (const auto& [folder, system] : cases)
+        EXPECT_EQ(AppSettings::IsSystemFolder(folder), system) << folder.toStdString();
+}
+
+// The system-wide defaults stand in for a user file that does not exist, and the user's file
+// starts as their copy; once the user has a file, the defaults play no part.
+TEST(AppSettings, SystemDefaultsAreTheFirstContent)
+{
+    QTemporaryDir dir;
+    const QString defaults = dir.filePath("defaults.ini");
+    const QByteArray text = "; site defaults\n[VxrManager]\nCommPort=2\n[Ports]\nCOM2=/dev/ttyUSB7\n";
+    ASSERT_TRUE(WriteBytes(defaults, text));
+    const AppSettings s(dir.filePath("user/VXRMGR.ini"), defaults);
+    EXPECT_EQ(s.LoadPortTable(), (std::map<int, std::string>{{2, "/dev/ttyUSB7"}}));
+    EXPECT_EQ(s.LoadAppSettings(), 2);
+    EXPECT_EQ(ReadBytes(s.Path()), text);
+    s.SaveAppSettings(5);
+    ASSERT_TRUE(WriteBytes(defaults, "[VxrManager]\nCommPort=9\n"));
+    EXPECT_EQ(s.LoadAppSettings(), 5);
+    EXPECT_EQ(s.LoadPortTable(), (std::map<int, std::string>{{2, "/dev/ttyUSB7"}}));
+
+    // Closing before the file could be made still makes it, from the defaults.
+    const AppSettings late(dir.filePath("late/VXRMGR.ini"), defaults);
+    late.SaveAppSettings(9);
+    EXPECT_EQ(ReadBytes(late.Path()), "[VxrManager]\nCommPort=9\n");
+}
+
 TEST(AppSettings, FailuresAreSilent)
 {
     QTemporaryDir dir;
