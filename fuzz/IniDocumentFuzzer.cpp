@@ -20,10 +20,10 @@ void Check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::string error;
+    std::optional<IniFileError> error;
     std::optional<IniDocument> read = IniDocument::TryFromBytes(bytes, {}, error);
     if (!read) {
-        Check(!error.empty());
+        Check(error.has_value());
         return 0;  // beyond the bounds, refused as a whole
     }
     IniDocument& doc = *read;

@@ -173,15 +173,18 @@ TEST(IniDocumentLimits, LineCountAndSizeAreBounded)
     IniDocument atLimit = IniDocument::FromText(many);
     EXPECT_TRUE(IniDocument::IsReadable(atLimit.Bytes()));
     atLimit.WriteString("S", "one more", "1");
-    std::string why;
-    EXPECT_FALSE(IniDocument::IsReadable(atLimit.Bytes(), &why));
-    EXPECT_EQ(why, "it would hold more than 1000000 lines");
+    IniFileError::Reason why{};
+    int64_t limit = 0;
+    EXPECT_FALSE(IniDocument::IsReadable(atLimit.Bytes(), &why, &limit));
+    EXPECT_EQ(why, IniFileError::Reason::WouldHoldTooManyLines);
+    EXPECT_EQ(limit, IniDocument::kMaxLines);
     // Empty lines and comments are not kept, so they do not count.
     const std::string blank = "[S]\n" + std::string(3 * 1000 * 1000, '\n') + Repeated(";\n", 500000);
     EXPECT_EQ(IniDocument::FromBytes(blank).LineCount("S"), 0);
     EXPECT_LT(timer.Elapsed(), kQuick);
 
-    std::string error;
+    std::optional<IniFileError> error;
     EXPECT_FALSE(IniDocument::TryFromBytes(std::string(IniDocument::kMaxFileSize + 1, 'x'), "huge.ini", error));
-    EXPECT_EQ(error, "Cannot read file huge.ini: it is larger than 64 MiB");
+    ASSERT_TRUE(error);
+    EXPECT_STREQ(error->what(), "Cannot read file huge.ini: it is larger than 64 MiB");
 }
