@@ -212,7 +212,7 @@ std::string UsageJapanese()
            "  --version        プログラムのバージョン\n"
            "\n"
            "終了ステータス: 0 成功、1 失敗、2 使い方の誤り（読めない --settings ファイルも）、\n"
-           "130 SIGINT で中断、143 SIGTERM で中断。\n"
+           "130 SIGINT か SIGTERM で中断。\n"
            "diff: 0 同じ設定、1 違いがある、2 使い方の誤りか読めないファイル（diff(1) と同じ）。\n";
 }
 
@@ -268,7 +268,7 @@ std::string CliOptions::Usage(int language)
            "  --version        the program's version\n"
            "\n"
            "Exit status: 0 success, 1 the operation failed, 2 usage error (also a --settings\n"
-           "file that cannot be read), 130 stopped by SIGINT, 143 by SIGTERM.\n"
+           "file that cannot be read), 130 stopped by SIGINT or SIGTERM.\n"
            "diff: 0 the files hold the same settings, 1 they differ, 2 usage error or a file\n"
            "that cannot be read (the diff(1) convention).\n";
 }

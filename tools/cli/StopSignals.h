@@ -11,8 +11,9 @@ public:
     static bool Requested();
     // The signal noted, 0 for none.
     static int Signal();
-    // The exit status for a stop by that signal: 128 + its number, as a shell reports it.
-    static int ExitStatus() { return 128 + Signal(); }
+    // The exit status for a stop by either signal: 130, the status of an interrupted command,
+    // so a script tells "stopped" from "failed" with one test whichever way it was stopped.
+    static int ExitStatus() { return 130; }
 
     // While alive, the signals are blocked in the calling thread, so that threads it starts
     // meanwhile (the serial workers) never take them and only this thread is interrupted.
