@@ -24,13 +24,14 @@ mkdir -p "$OUT" "$OUT.single"
 # Debian's emcc finds its JavaScript parser there.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-CORE_SOURCES=(src/model/*.cpp src/device/*.cpp web/*.cpp tools/sim/ControllerLogic.cpp tools/sim/ControllerState.cpp
+CORE_SOURCES=(src/model/*.cpp src/storage/*.cpp src/device/*.cpp web/*.cpp tools/sim/ControllerLogic.cpp tools/sim/ControllerState.cpp
               tools/sim/FrameAssembler.cpp tools/sim/HexBytes.cpp tools/sim/SimulatedLine.cpp)
-CORE_INCLUDES=(-Isrc/model -Isrc/device -Itools/sim -Iweb)
+CORE_INCLUDES=(-Isrc/model -Isrc/storage -Isrc/device -Itools/sim -Iweb)
 # The only entry points the page may call.
 EXPORTS=_vxr_texts,_vxr_message,_vxr_start,_vxr_view,_vxr_transfer,_vxr_select_tab,_vxr_reset,_vxr_take_number,_vxr_move_bar,\
 _vxr_pick_brake,_vxr_pick_cutoff,_vxr_set_memo,_vxr_enter_bar,_vxr_keyup_bar,_vxr_scroll_bar,_vxr_scroll_avg,_vxr_propose_line,\
-_vxr_answer_line,_vxr_copy_question,_vxr_copy,_vxr_arrow_moves_focus,_vxr_use_demo
+_vxr_answer_line,_vxr_copy_question,_vxr_copy,_vxr_arrow_moves_focus,_vxr_use_demo,_vxr_load,_vxr_save,\
+_vxr_result_size,_vxr_forced_name,_malloc,_free
 # Asyncify lets a transfer, synchronous C++, wait for the line, a pause or an answer while the
 # page's JavaScript awaits them.
 LINK=(-sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=VxrCore -sENVIRONMENT=web -sFILESYSTEM=0
@@ -39,7 +40,7 @@ LINK=(-sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=VxrCore -sENVIRONMENT=web -sFI
 
 # Rebuilt only when a source or this script is newer than the module. The single file takes the
 # same core with its WebAssembly inside the script.
-if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model src/device tools/sim web -name '*.[ch]*' -newer "$OUT.single/vxrcore.mjs" -print -quit)$(find scripts/web.sh -newer "$OUT.single/vxrcore.mjs")" ]; then
+if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model src/storage src/device tools/sim web -name '*.[ch]*' -newer "$OUT.single/vxrcore.mjs" -print -quit)$(find scripts/web.sh -newer "$OUT.single/vxrcore.mjs")" ]; then
   em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" "${LINK[@]}"
   em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT.single/vxrcore.mjs" "${LINK[@]}" -sSINGLE_FILE=1
 fi

@@ -3,6 +3,7 @@
 #include "JsonWriter.h"
 #include "ModelCopy.h"
 #include "ModelFieldRules.h"
+#include "SettingsFile.h"
 
 namespace {
 
@@ -161,6 +162,22 @@ void PageSession::AnswerLine(bool yes)
     curve_.CollapseToEnd();
     shownField_ = curve_.SelEnd();
 }
+
+int PageSession::Load(std::string_view bytes, std::string_view name, std::string& message)
+{
+    SettingsLoadResult result = SettingsFile::Read(bytes, bank_, name);
+    message = result.message;
+    switch (result.status) {
+    case SettingsLoadResult::Status::Loaded:
+        bank_ = std::move(result.bank);
+        ShowBank();
+        return 0;
+    case SettingsLoadResult::Status::NotSettingsFile: return 1;
+    default: return 2;
+    }
+}
+
+std::string PageSession::SaveBytes() const { return SettingsFile::ToBytes(bank_); }
 
 std::string PageSession::CopyQuestion(int from, int to) const
 {

@@ -47,6 +47,12 @@ public:
     void ProposeLine();
     void AnswerLine(bool yes);
 
+    // A settings file's bytes replace the bank, which is then shown: 0 loaded, 1 not a settings
+    // file, 2 unreadable (why in `message`); a refused file changes nothing.
+    int Load(std::string_view bytes, std::string_view name, std::string& message);
+    // The bank as the desktop saves it.
+    std::string SaveBytes() const;
+
     // Dragging tab `from` onto tab `to`: the question, empty when there is nothing to copy.
     std::string CopyQuestion(int from, int to) const;
     void Copy(int from, int to);

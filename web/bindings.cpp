@@ -20,6 +20,7 @@
 #include "ModelFieldRules.h"
 #include "PageSession.h"
 #include "SerialLine.h"
+#include "SettingsFile.h"
 #include "SimulatedLine.h"
 #include "TextTable.h"
 #include "TransferOperations.h"
@@ -182,6 +183,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     j.Key("hints").BeginArray();
     for (int tag = 0; tag < 9; ++tag) j.String(TextTable::Hint(tag, lang));
     j.EndArray();
+    j.Key("shareHint").String(TextTable::Message(TextTable::kShareHint, lang));
     j.Key("dialogCaptions").BeginArray();
     for (const char* c : WindowTexts::kDialogCaptions[static_cast<size_t>(lang)]) j.String(c);
     j.EndArray();
@@ -203,7 +205,8 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"PortMissing", TextTable::kPortMissing},   {"CauseOther", TextTable::kCauseOther},
         {"CauseBusy", TextTable::kCauseBusy},       {"OtherPort", TextTable::kOtherPort},
         {"NoWebSerial", TextTable::kNoWebSerial},   {"Okay", TextTable::kOkay},
-        {"Demo", TextTable::kDemoController},
+        {"Demo", TextTable::kDemoController},       {"Unsaved", TextTable::kUnsaved},
+        {"LinkCopied", TextTable::kLinkCopied},     {"ReplaceEdits", TextTable::kReplaceEdits},
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);
@@ -260,6 +263,30 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
     default: return 0;
     }
 }
+
+// A settings file's bytes (size bytes at data) replace the bank: {"status": 0 loaded, 1 not a
+// settings file, 2 unreadable, "message": why it was refused, "view": the view afterwards}.
+EMSCRIPTEN_KEEPALIVE const char* vxr_load(const char* data, int size, const char* name)
+{
+    std::string message;
+    const int status = gSession->page.Load(std::string_view(data, static_cast<size_t>(size)), name, message);
+    JsonWriter j;
+    j.BeginObject().Key("status").Number(status).Key("message").String(message);
+    j.Key("notSettingsFile").String(TextTable::Message(TextTable::kNotSettingsFile, gSession->page.Language()));
+    j.EndObject();
+    return Hand(j.Text());
+}
+
+// The bank as a settings file; its length in vxr_result_size.
+EMSCRIPTEN_KEEPALIVE const char* vxr_save()
+{
+    gResult = gSession->page.SaveBytes();
+    return gResult.data();
+}
+EMSCRIPTEN_KEEPALIVE int vxr_result_size() { return static_cast<int>(gResult.size()); }
+
+// The name a save under `chosen` writes to: its extension made ".VXS".
+EMSCRIPTEN_KEEPALIVE const char* vxr_forced_name(const char* chosen) { return Hand(SettingsFile::ForcedSaveName(chosen, 0)); }
 
 // The transfers go to the demonstration controller (1) or to the port the page opened (0).
 EMSCRIPTEN_KEEPALIVE void vxr_use_demo(int demo) { gSession->line.UseDemo(demo != 0); }

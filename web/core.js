@@ -64,6 +64,28 @@ export class Core {
   // Whether Left (right false) or Right on curve bar index moves the focus along the bars.
   arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }
 
+  // A settings file's bytes replace the bank: { status: 0 loaded, 1 not a settings file,
+  // 2 unreadable; message, the text to show when refused }.
+  load(bytes, name) {
+    if (this.#busy) throw new CoreError('load while a transfer runs');
+    const m = this.#m;
+    const at = m._malloc(Math.max(1, bytes.length));
+    try {
+      m.HEAPU8.set(bytes, at);
+      const r = JSON.parse(m.ccall('vxr_load', 'string', ['number', 'number', 'string'], [at, bytes.length, name]));
+      return { status: r.status, message: r.status === 1 ? r.notSettingsFile : r.message };
+    } finally {
+      m._free(at);
+    }
+  }
+
+  // The bank as the desktop saves it, and the name a save writes to.
+  saveBytes() {
+    const at = this.#m._vxr_save();
+    return this.#m.HEAPU8.slice(at, at + this.#m._vxr_result_size());
+  }
+  forcedName(chosen) { return this.#m.ccall('vxr_forced_name', 'string', ['string'], [chosen]); }
+
   // Whether the transfers go to the demonstration controller instead of the opened port.
   useDemo(demo) { this.#m._vxr_use_demo(demo ? 1 : 0); }
 

@@ -2,6 +2,7 @@
 import { Core } from './core.js';
 import { MessageBox, ProgressWindow, BUTTONS_OK, BUTTONS_YES_NO, QUESTION, NO } from './dialogs.js';
 import { PortList } from './ports.js';
+import { Files } from './files.js';
 
 const BARS = 32;
 const $ = (id) => document.getElementById(id);
@@ -69,7 +70,7 @@ function applyTexts(t) {
   document.title = t.title;
   for (const [id, text] of Object.entries(t.labels)) $(id).textContent = text;
   for (const b of document.querySelectorAll('.tool')) {
-    const hint = t.hints[Number(b.dataset.tag)];
+    const hint = b.dataset.tag === undefined ? t.shareHint : t.hints[Number(b.dataset.tag)];
     b.title = hint;
     b.setAttribute('aria-label', hint);
   }
@@ -254,10 +255,20 @@ async function start() {
   for (const [id, operation] of Object.entries(transfers)) {
     $(id).addEventListener('click', () => { if (!core.busy) core.transfer(operation); });
   }
+  const files = new Files(core, texts, messages, show);
+  const panel = $('Panel4');
+  $('OpenBtn').addEventListener('click', () => { panel.focus(); files.open(); });
+  $('SaveBtn').addEventListener('click', () => { panel.focus(); files.save(); });
+  $('ShareBtn').addEventListener('click', () => { panel.focus(); files.share(); });
+  // A page can close only the window it opened itself (an installed app's, for one).
+  $('EXIT_BTN').addEventListener('click', () => window.close());
+  files.acceptDrops(() => core.busy);
   $('MainForm').setAttribute('aria-busy', 'false');
   document.documentElement.dataset.state = 'started';
   performance.mark('vxr-ready');  // the window takes input from here on
   await ports.start();
+  await files.openLink();
+  window.addEventListener('hashchange', () => { if (!core.busy && !document.querySelector('dialog[open]')) files.openLink(); });
   document.documentElement.dataset.state = 'ready';
 }
 

@@ -104,6 +104,10 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"キャンセル", "Cancel"},  // 224
     {"このファイルの一部の文字は読み取れなかったため、置き換えました。",
      "Some characters in this file could not be read and were replaced."},  // 226
+    {"設定をリンクにしてコピーする", "Copy a link holding these settings"},  // 228
+    {"リンクをコピーしました。5つのMODELの設定が入っています。", "Link copied: it holds the five models."},  // 230
+    {"保存していない変更があります。リンクの設定で置き換えますか？",
+     "There are unsaved changes. Replace them with the settings of the link?"},  // 232
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 227;
+    static constexpr int kLastEntry = 233;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -94,6 +94,11 @@ public:
         kDiscardButton = 222,
         kCancelButton = 224,
         kCharactersReplaced = 226,  // a file opened with bytes that could not be read
+        // Sharing the five models as a link: the button's hint, its report, and the question
+        // before a link replaces edits that were not saved.
+        kShareHint = 228,
+        kLinkCopied = 230,
+        kReplaceEdits = 232,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

@@ -60,7 +60,7 @@ export const tests = {
     const hints = await view.page.$$eval('.tool', (bs) => bs.map((b) => [b.id, b.title, b.getAttribute('aria-label')]));
     assert.deepEqual(hints.map(([id, title]) => [id, title]), [['PROGRAM_BTN', 'Write All'], ['READ_BTN', 'Read All'],
       ['OpenBtn', 'Open'], ['SaveBtn', 'Save'], ['EXIT_BTN', 'Exit'], ['PROG2_BTN', 'Write'], ['READ2_BTN', 'Read'],
-      ['RESET_BTN', 'Reset'], ['SpeedButton1', 'LinerAdjust']]);
+      ['RESET_BTN', 'Reset'], ['SpeedButton1', 'LinerAdjust'], ['ShareBtn', 'Copy a link holding these settings']]);
     assert.ok(hints.every(([, title, label]) => title === label), 'screen readers read the hint');
     await view.screenshot('window-en');
   },

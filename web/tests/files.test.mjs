@@ -1,0 +1,141 @@
+// Settings files in the page: the desktop's reader and writer, through a plain file input and a
+// download (no file pickers), a dropped file, and the five models shared as a link.
+import assert from 'node:assert/strict';
+import { execFile } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { promisify } from 'node:util';
+
+const run = promisify(execFile);
+
+// Without showOpenFilePicker and showSaveFilePicker the page falls back to a file input and a
+// download, which the test can drive.
+async function start(env, query = '?lang=en') {
+  const view = await env.harness.open({ query, init: () => { delete window.showOpenFilePicker; delete window.showSaveFilePicker; } });
+  env.defer(() => view.close());
+  await view.answer('OK');
+  return view;
+}
+
+function tempDir(env) {
+  const dir = mkdtempSync(join(tmpdir(), 'vxr-web-files-'));
+  env.defer(() => rmSync(dir, { recursive: true, force: true }));
+  return dir;
+}
+
+// Opens a file through the file input and waits until the page has taken it.
+async function open(view, file) {
+  const opened = Number(await view.page.evaluate(() => document.documentElement.dataset.opened ?? 0));
+  const chooser = view.page.waitForEvent('filechooser');
+  await view.page.click('#OpenBtn');
+  await (await chooser).setFiles(file);
+  await view.page.waitForFunction((n) => Number(document.documentElement.dataset.opened ?? 0) > n, opened);
+}
+
+async function save(view, dir) {
+  const download = view.page.waitForEvent('download');
+  await view.page.click('#SaveBtn');
+  const d = await download;
+  const path = join(dir, d.suggestedFilename());
+  await d.saveAs(path);
+  return { name: d.suggestedFilename(), bytes: readFileSync(path) };
+}
+
+// A file of the current layout with MODEL2 shown, one changed value and a memo in CP932, the
+// form files from Japanese Windows systems have ("メモ").
+const CP932_FILE = Buffer.concat([Buffer.from('[VxrManager]\r\nSYS_MDL=1\r\nSYS_CUR=15\r\nMDL2_NBRK=200\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1='),
+  Buffer.from([0x83, 0x81, 0x83, 0x82]), Buffer.from('\r\n')]);
+
+export const tests = {
+  async 'a file opens through the file input, in either layout and CP932, and saves as the desktop writes it'(env) {
+    const dir = tempDir(env);
+    const view = await start(env);
+    const p = view.page;
+    const cp932 = join(dir, 'japanese.vxs');
+    writeFileSync(cp932, CP932_FILE);
+    await open(view, cp932);
+    assert.equal(await p.getAttribute('#MODEL2', 'aria-selected'), 'true');
+    assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.inputValue('#Memo1')], ['200', 'メモ\n']);
+    const saved = await save(view, dir);
+    assert.equal(saved.name, 'japanese.VXS');
+    const desktop = join(dir, 'desktop.VXS');
+    await run(env.cli, ['convert', cp932, desktop]);
+    assert.ok(saved.bytes.equals(readFileSync(desktop)), 'the same bytes as the desktop writes');
+
+    // The older layout: TAG_DATA characters 15 and 16 give the model number, 50 is MODEL3.
+    const legacy = join(dir, 'old.VXS');
+    writeFileSync(legacy, '[VxrManager]\r\nTAG_DATA=00000000000000500000\r\nFRQ_DATA2=00C8100000000000000000\r\n');
+    await open(view, legacy);
+    assert.equal(await p.getAttribute('#MODEL3', 'aria-selected'), 'true');
+    assert.equal(await p.inputValue('#NBRK_EDIT'), '200');
+  },
+
+  async 'a file that is no settings file is refused and changes nothing, dropped or opened'(env) {
+    const dir = tempDir(env);
+    for (const [query, text] of [['?lang=en', 'Not a settings file'], ['?lang=ja', '設定ファイルではありません']]) {
+      const view = await start(env, query);
+      const p = view.page;
+      await p.fill('#NBRK_EDIT', '42');
+      await p.press('#NBRK_EDIT', 'Enter');
+      const picture = join(dir, 'picture.png');
+      writeFileSync(picture, Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13]));
+      await open(view, picture);
+      assert.deepEqual(await view.message(), { caption: query === '?lang=en' ? 'Error' : 'エラー', text, buttons: ['OK'] });
+      await view.answer('OK');
+      // Dropped on the page: the same reader, the same refusal.
+      await p.evaluate(() => {
+        const dt = new DataTransfer();
+        dt.items.add(new File(['just some text'], 'notes.txt'));
+        document.getElementById('Curve').dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true }));
+      });
+      assert.equal((await view.message()).text, text);
+      await view.answer('OK');
+      assert.equal(await p.inputValue('#NBRK_EDIT'), '42');
+      await p.evaluate((bytes) => {
+        const dt = new DataTransfer();
+        dt.items.add(new File([Uint8Array.from(bytes)], 'dropped.VXS'));
+        document.getElementById('Curve').dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true }));
+      }, [...CP932_FILE]);
+      await p.waitForFunction(() => document.getElementById('Memo1').value === 'メモ\n');
+    }
+  },
+
+  async 'a link holds the five models; opening one asks before unsaved edits go, a damaged one is refused'(env) {
+    const view = await start(env);
+    const p = view.page;
+    await p.click('#MODEL4');
+    await p.fill('#NBRK_EDIT', '222');
+    await p.press('#NBRK_EDIT', 'Enter');
+    await p.click('#ShareBtn');
+    assert.equal((await view.message()).text, 'Link copied: it holds the five models.');
+    await view.answer('OK');
+    const link = p.url();
+    assert.match(link, /#vxs=[A-Za-z0-9_-]+$/);
+
+    const other = await start(env, '?lang=en');
+    await other.page.fill('#Memo1', 'not saved');
+    await other.page.evaluate((hash) => { location.hash = hash; }, new URL(link).hash);
+    assert.equal((await other.message()).text, 'There are unsaved changes. Replace them with the settings of the link?');
+    await other.answer('No');
+    assert.equal(await other.page.inputValue('#Memo1'), 'not saved');
+    await other.page.evaluate(() => { location.hash = ''; });
+    await other.page.evaluate((hash) => { location.hash = hash; }, new URL(link).hash);
+    await other.answer('Yes');
+    assert.equal(await other.page.getAttribute('#MODEL4', 'aria-selected'), 'true');
+    assert.deepEqual([await other.page.inputValue('#NBRK_EDIT'), await other.page.inputValue('#Memo1')], ['222', '']);
+
+    // A fresh page opens a link without asking; a damaged one is refused like a damaged file.
+    const fresh = await env.harness.open({ url: link });
+    env.defer(() => fresh.close());
+    await fresh.answer('OK');
+    await fresh.page.waitForFunction(() => document.getElementById('NBRK_EDIT').value === '222');
+    const damaged = await env.harness.open({ url: `${link.split('#')[0]}#vxs=iVBORw0KGgo` });
+    env.defer(() => damaged.close());
+    await damaged.answer('OK');
+    const m = await damaged.message();
+    assert.deepEqual(m, { caption: 'Error', text: 'Not a settings file', buttons: ['OK'] });
+    await damaged.screenshot('damaged-link');
+    await damaged.answer('OK');
+  },
+};
