@@ -4,6 +4,7 @@
 #include "ModelCopy.h"
 #include "ModelFieldRules.h"
 #include "SettingsFile.h"
+#include "TextTable.h"
 
 namespace {
 
@@ -163,17 +164,25 @@ void PageSession::AnswerLine(bool yes)
     shownField_ = curve_.SelEnd();
 }
 
-int PageSession::Load(std::string_view bytes, std::string_view name, std::string& message)
+int PageSession::Load(std::string_view bytes, std::string_view name, std::string& message, size_t& replaced)
 {
     SettingsLoadResult result = SettingsFile::Read(bytes, bank_, name);
-    message = result.message;
+    replaced = result.replaced;
     switch (result.status) {
     case SettingsLoadResult::Status::Loaded:
         bank_ = std::move(result.bank);
         ShowBank();
         return 0;
-    case SettingsLoadResult::Status::NotSettingsFile: return 1;
-    default: return 2;
+    case SettingsLoadResult::Status::NotSettingsFile:
+        message = TextTable::Message(TextTable::kNotSettingsFile, language_);
+        return 1;
+    default:
+        // Told in the page's language, as the desktop tells a file's failure; a reason without a
+        // structured form only has its English text.
+        message = result.reason == IniFileError::Reason::Other
+                      ? result.message
+                      : IniFileError(IniFileError::Action::Read, std::string(name), result.reason, result.limit).Text(language_);
+        return 2;
     }
 }
 

@@ -49,7 +49,7 @@ public:
 
     // A settings file's bytes replace the bank, which is then shown: 0 loaded, 1 not a settings
     // file, 2 unreadable (why in `message`); a refused file changes nothing.
-    int Load(std::string_view bytes, std::string_view name, std::string& message);
+    int Load(std::string_view bytes, std::string_view name, std::string& message, size_t& replaced);
     // The bank as the desktop saves it.
     std::string SaveBytes() const;
 

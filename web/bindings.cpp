@@ -265,14 +265,18 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
 }
 
 // A settings file's bytes (size bytes at data) replace the bank: {"status": 0 loaded, 1 not a
-// settings file, 2 unreadable, "message": why it was refused, "view": the view afterwards}.
+// settings file, 2 unreadable, "message": why it was refused, "warning": when loaded with
+// characters that could not be read, what to tell the user, else ""}.
 EMSCRIPTEN_KEEPALIVE const char* vxr_load(const char* data, int size, const char* name)
 {
     std::string message;
-    const int status = gSession->page.Load(std::string_view(data, static_cast<size_t>(size)), name, message);
+    size_t replaced = 0;
+    const int status = gSession->page.Load(std::string_view(data, static_cast<size_t>(size)), name, message, replaced);
     JsonWriter j;
     j.BeginObject().Key("status").Number(status).Key("message").String(message);
-    j.Key("notSettingsFile").String(TextTable::Message(TextTable::kNotSettingsFile, gSession->page.Language()));
+    j.Key("warning").String(status == 0 && replaced > 0
+                                ? TextTable::Message(TextTable::kCharactersReplaced, gSession->page.Language())
+                                : std::string());
     j.EndObject();
     return Hand(j.Text());
 }

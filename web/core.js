@@ -65,7 +65,8 @@ export class Core {
   arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }
 
   // A settings file's bytes replace the bank: { status: 0 loaded, 1 not a settings file,
-  // 2 unreadable; message, the text to show when refused }.
+  // 2 unreadable; message, the text to show when refused; warning, the text to show when it
+  // loaded with characters that could not be read, else '' }.
   load(bytes, name) {
     if (this.#busy) throw new CoreError('load while a transfer runs');
     const m = this.#m;
@@ -73,7 +74,7 @@ export class Core {
     try {
       m.HEAPU8.set(bytes, at);
       const r = JSON.parse(m.ccall('vxr_load', 'string', ['number', 'number', 'string'], [at, bytes.length, name]));
-      return { status: r.status, message: r.status === 1 ? r.notSettingsFile : r.message };
+      return { status: r.status, message: r.message, warning: r.warning };
     } finally {
       m._free(at);
     }

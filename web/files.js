@@ -1,7 +1,7 @@
 // Settings files in the page: Open (the file picker where there is one, else a file input, or a
 // file dropped on the page) and Save (the save picker, else a download), the same bytes as the
 // desktop's; and the five models as a link (the file's bytes in the URL fragment).
-import { ERROR, INFORMATION, QUESTION, BUTTONS_OK, BUTTONS_YES_NO, NO } from './dialogs.js';
+import { ERROR, WARNING, INFORMATION, QUESTION, BUTTONS_OK, BUTTONS_YES_NO, NO } from './dialogs.js';
 
 const TYPES = [{ description: '*.VXS', accept: { 'application/octet-stream': ['.VXS', '.vxs'] } }];
 const LINK_KEY = '#vxs=';
@@ -47,6 +47,8 @@ export class Files {
     this.#show(this.#core.view());
     this.#kept = this.#core.saveBytes();
     this.#name = this.#core.forcedName(name);
+    // Damaged bytes: the rest is loaded, but a memo may have lost characters.
+    if (r.warning) await this.#messages.show(WARNING, BUTTONS_OK, r.warning);
     return true;
   }
 

@@ -80,9 +80,13 @@ export const tests = {
       await p.press('#NBRK_EDIT', 'Enter');
       const picture = join(dir, 'picture.png');
       writeFileSync(picture, Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13]));
-      await open(view, picture);
-      assert.deepEqual(await view.message(), { caption: query === '?lang=en' ? 'Error' : 'エラー', text, buttons: ['OK'] });
-      await view.answer('OK');
+      const empty = join(dir, 'empty.VXS');
+      writeFileSync(empty, '');
+      for (const file of [picture, empty]) {
+        await open(view, file);
+        assert.deepEqual(await view.message(), { caption: query === '?lang=en' ? 'Error' : 'エラー', text, buttons: ['OK'] });
+        await view.answer('OK');
+      }
       // Dropped on the page: the same reader, the same refusal.
       await p.evaluate(() => {
         const dt = new DataTransfer();
@@ -98,6 +102,22 @@ export const tests = {
         document.getElementById('Curve').dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true }));
       }, [...CP932_FILE]);
       await p.waitForFunction(() => document.getElementById('Memo1').value === 'メモ\n');
+    }
+  },
+
+  async 'a file with bytes that cannot be read opens with a warning about the replaced characters'(env) {
+    const dir = tempDir(env);
+    const damaged = join(dir, 'damaged.VXS');
+    writeFileSync(damaged, Buffer.concat([Buffer.from('[VxrManager]\r\nSYS_MDL=1\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=メ'),
+      Buffer.from([0xff]), Buffer.from('モ\r\n')]));
+    for (const [query, text] of [['?lang=en', 'Some characters in this file could not be read and were replaced.'],
+      ['?lang=ja', 'このファイルの一部の文字は読み取れなかったため、置き換えました。']]) {
+      const view = await start(env, query);
+      await open(view, damaged);
+      assert.equal((await view.message()).text, text);
+      await view.screenshot(`replaced-${query.slice(-2)}`);
+      await view.answer('OK');
+      assert.equal(await view.page.inputValue('#Memo1'), 'メ\ufffdモ\n');
     }
   },
 
