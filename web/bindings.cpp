@@ -207,6 +207,9 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"NoWebSerial", TextTable::kNoWebSerial},   {"Okay", TextTable::kOkay},
         {"Demo", TextTable::kDemoController},       {"Unsaved", TextTable::kUnsaved},
         {"LinkCopied", TextTable::kLinkCopied},     {"ReplaceEdits", TextTable::kReplaceEdits},
+        {"SaveChangesTo", TextTable::kSaveChangesTo}, {"SaveChanges", TextTable::kSaveChanges},
+        {"SaveButton", TextTable::kSaveButton},     {"DiscardButton", TextTable::kDiscardButton},
+        {"CancelButton", TextTable::kCancelButton},
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);

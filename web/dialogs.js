@@ -31,8 +31,8 @@ export class MessageBox {
   }
 
   // Shows text with the kind's caption and icon and the button set; resolves with the result of
-  // the button pressed.
-  show(kind, buttons, text) {
+  // the button pressed. named ([[result, name], ...]) gives buttons of their own names instead.
+  show(kind, buttons, text, named = null) {
     const t = this.#texts;
     const known = kind >= 0 && kind < 4;
     document.getElementById('MessageBoxCaption').textContent = known ? t.dialogCaptions[kind] : '';
@@ -40,11 +40,11 @@ export class MessageBox {
     icon.textContent = known ? ICONS[kind] : '';
     icon.dataset.kind = known ? kind : '';
     document.getElementById('MessageBoxText').textContent = text;
-    this.#results = t.buttonSets[buttons] ?? [OK];
+    this.#results = named ? named.map(([r]) => r) : t.buttonSets[buttons] ?? [OK];
     const row = document.getElementById('MessageBoxButtons');
     row.replaceChildren();
-    const names = this.#results.map((r) => t.buttonNames[r]);
-    if (buttons === 1) names.push(t.helpButton);
+    const names = named ? named.map(([, name]) => name) : this.#results.map((r) => t.buttonNames[r]);
+    if (!named && buttons === 1) names.push(t.helpButton);
     names.forEach((name, i) => {
       const b = document.createElement('button');
       // "はい(&Y)": the letter after "&" is the access key, shown underlined.

@@ -1,7 +1,7 @@
 // Settings files in the page: Open (the file picker where there is one, else a file input, or a
 // file dropped on the page) and Save (the save picker, else a download), the same bytes as the
 // desktop's; and the five models as a link (the file's bytes in the URL fragment).
-import { ERROR, WARNING, INFORMATION, QUESTION, BUTTONS_OK, BUTTONS_YES_NO, NO } from './dialogs.js';
+import { ERROR, WARNING, INFORMATION, QUESTION, BUTTONS_OK, BUTTONS_YES_NO, YES, NO, CANCEL } from './dialogs.js';
 
 const TYPES = [{ description: '*.VXS', accept: { 'application/octet-stream': ['.VXS', '.vxs'] } }];
 const LINK_KEY = '#vxs=';
@@ -20,6 +20,7 @@ const same = (a, b) => a.length === b.length && a.every((x, i) => x === b[i]);
 export class Files {
   #core; #texts; #messages; #show;
   #name = 'vxrmgr.VXS';
+  #named = false;  // whether #name is a file opened or saved, for the question about edits
   #kept;  // the bank's bytes when last opened, saved or linked: edits since are unsaved
 
   constructor(core, texts, messages, show) {
@@ -34,6 +35,17 @@ export class Files {
 
   get unsaved() { return !same(this.#core.saveBytes(), this.#kept); }
 
+  // Before edits would be lost: Save (goes on only once saved), Discard or Cancel. Whether to go on.
+  async #keepEdits() {
+    if (!this.unsaved) return true;
+    const m = this.#texts.msg;
+    const lang = this.#texts.language;
+    const question = this.#named ? this.#core.message(m.SaveChangesTo, lang, this.#name) : this.#text(m.SaveChanges);
+    const r = await this.#messages.show(QUESTION, BUTTONS_YES_NO, question,
+      [[YES, this.#text(m.SaveButton)], [NO, this.#text(m.DiscardButton)], [CANCEL, this.#text(m.CancelButton)]]);
+    return r === NO || (r === YES && (await this.save()));
+  }
+
   // Loads bytes named name; a refused file is reported and changes nothing. The page counts the
   // files taken (data-opened) for whoever waits for one.
   async load(bytes, name) {
@@ -47,12 +59,14 @@ export class Files {
     this.#show(this.#core.view());
     this.#kept = this.#core.saveBytes();
     this.#name = this.#core.forcedName(name);
+    this.#named = name !== 'link';
     // Damaged bytes: the rest is loaded, but a memo may have lost characters.
     if (r.warning) await this.#messages.show(WARNING, BUTTONS_OK, r.warning);
     return true;
   }
 
   async open() {
+    if (!(await this.#keepEdits())) return;
     let file;
     if (window.showOpenFilePicker) {
       try {
@@ -73,6 +87,7 @@ export class Files {
     await this.load(new Uint8Array(await file.arrayBuffer()), file.name);
   }
 
+  // Whether the bytes were saved (a download counts as saved).
   async save() {
     const bytes = this.#core.saveBytes();
     if (window.showSaveFilePicker) {
@@ -80,7 +95,7 @@ export class Files {
       try {
         handle = await window.showSaveFilePicker({ suggestedName: this.#name, types: TYPES });
       } catch {
-        return;  // cancelled
+        return false;  // cancelled
       }
       try {
         const out = await handle.createWritable();
@@ -88,15 +103,17 @@ export class Files {
         await out.close();
       } catch {
         await this.#messages.show(ERROR, BUTTONS_OK, this.#text(this.#texts.msg.Unsaved));
-        return;
+        return false;
       }
       this.#name = this.#core.forcedName(handle.name);
+      this.#named = true;
     } else {
       const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
       Object.assign(document.createElement('a'), { href: url, download: this.#name }).click();
       setTimeout(() => URL.revokeObjectURL(url), 10_000);
     }
     this.#kept = bytes;
+    return true;
   }
 
   // A file dropped anywhere on the page opens, unless a dialog is open or a transfer runs.
@@ -106,6 +123,7 @@ export class Files {
       e.preventDefault();
       const file = e.dataTransfer?.files[0];
       if (!file || busy() || document.querySelector('dialog[open]')) return;
+      if (!(await this.#keepEdits())) return;
       await this.load(new Uint8Array(await file.arrayBuffer()), file.name);
     });
   }

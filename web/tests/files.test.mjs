@@ -24,11 +24,13 @@ function tempDir(env) {
   return dir;
 }
 
-// Opens a file through the file input and waits until the page has taken it.
-async function open(view, file) {
+// Opens a file through the file input and waits until the page has taken it; answer, the
+// button for the question about unsaved edits.
+async function open(view, file, answer = null) {
   const opened = Number(await view.page.evaluate(() => document.documentElement.dataset.opened ?? 0));
   const chooser = view.page.waitForEvent('filechooser');
   await view.page.click('#OpenBtn');
+  if (answer) await view.answer(answer);
   await (await chooser).setFiles(file);
   await view.page.waitForFunction((n) => Number(document.documentElement.dataset.opened ?? 0) > n, opened);
 }
@@ -63,10 +65,21 @@ export const tests = {
     await run(env.cli, ['convert', cp932, desktop]);
     assert.ok(saved.bytes.equals(readFileSync(desktop)), 'the same bytes as the desktop writes');
 
+    // Edits since: Open asks first; Cancel keeps them, Save saves them before the file opens.
+    await p.fill('#NBRK_EDIT', '201');
+    await p.press('#NBRK_EDIT', 'Enter');
+    await p.click('#OpenBtn');
+    assert.deepEqual(await view.message(),
+      { caption: 'Question', text: 'Save the changes to japanese.VXS?', buttons: ['Save', 'Discard', 'Cancel'] });
+    await view.answer('Cancel');
+    assert.equal(await p.inputValue('#NBRK_EDIT'), '201');
+    const download = p.waitForEvent('download');
+
     // The older layout: TAG_DATA characters 15 and 16 give the model number, 50 is MODEL3.
     const legacy = join(dir, 'old.VXS');
     writeFileSync(legacy, '[VxrManager]\r\nTAG_DATA=00000000000000500000\r\nFRQ_DATA2=00C8100000000000000000\r\n');
-    await open(view, legacy);
+    await open(view, legacy, 'Save');
+    assert.match(await (await download).path().then((f) => readFileSync(f, 'latin1')), /MDL2_NBRK=201\r\n/);
     assert.equal(await p.getAttribute('#MODEL3', 'aria-selected'), 'true');
     assert.equal(await p.inputValue('#NBRK_EDIT'), '200');
   },
@@ -83,7 +96,7 @@ export const tests = {
       const empty = join(dir, 'empty.VXS');
       writeFileSync(empty, '');
       for (const file of [picture, empty]) {
-        await open(view, file);
+        await open(view, file, query === '?lang=en' ? 'Discard' : '保存しない');
         assert.deepEqual(await view.message(), { caption: query === '?lang=en' ? 'Error' : 'エラー', text, buttons: ['OK'] });
         await view.answer('OK');
       }
@@ -93,6 +106,8 @@ export const tests = {
         dt.items.add(new File(['just some text'], 'notes.txt'));
         document.getElementById('Curve').dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true }));
       });
+      assert.equal((await view.message()).text, query === '?lang=en' ? 'Save the changes?' : '変更を保存しますか？');
+      await view.answer(query === '?lang=en' ? 'Discard' : '保存しない');
       assert.equal((await view.message()).text, text);
       await view.answer('OK');
       assert.equal(await p.inputValue('#NBRK_EDIT'), '42');
@@ -101,6 +116,7 @@ export const tests = {
         dt.items.add(new File([Uint8Array.from(bytes)], 'dropped.VXS'));
         document.getElementById('Curve').dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true }));
       }, [...CP932_FILE]);
+      await view.answer(query === '?lang=en' ? 'Discard' : '保存しない');
       await p.waitForFunction(() => document.getElementById('Memo1').value === 'メモ\n');
     }
   },
