@@ -1,6 +1,10 @@
 #include "ExchangeFailure.h"
 
 #include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "TextTable.h"
 
 namespace {
 std::string Hex(uint8_t b)
@@ -11,30 +15,37 @@ std::string Hex(uint8_t b)
 }
 }  // namespace
 
-std::string ExchangeFailure::Describe() const
+std::string ExchangeFailure::Describe(int language) const
 {
+    const auto say = [language](int msg, const std::vector<std::string>& values = {}) {
+        return TextTable::ReplaceStars(TextTable::Message(msg, language), values);
+    };
     switch (cause) {
     case Cause::None:
-        return "no failure";
+        return say(TextTable::kNoFailure);
     case Cause::NoPort:
-        return "no port open";
+        return say(TextTable::kNoPortOpen);
     case Cause::PortError:
-        return "the port failed while waiting for the reply";
+        return say(TextTable::kPortFailed);
     case Cause::TimeOut:
-        return "time-out: no reply within " + std::to_string(timeoutMs) + " ms";
-    case Cause::ShortReply:
-        return "short reply: " + std::to_string(received) + " of " + std::to_string(expected) + " bytes within " +
-               std::to_string(timeoutMs) + " ms";
-    case Cause::Checksum:
-        return "checksum mismatch: received " + Hex(got) + ", computed " + Hex(want);
-    case Cause::Refused:
-        return "refused: reply ended in " + Hex(got) + ", not 0x06";
-    case Cause::Unequal:
-        return "model number bytes unequal: " + Hex(got) + " and " + Hex(want);
-    case Cause::OtherCommand:
-        return "reply does not begin with the command's echo: it began with " + Hex(got) + ", not " + Hex(want);
-    case Cause::Interrupted:
-        return "interrupted";
+        return say(TextTable::kTimeOut, {std::to_string(timeoutMs)});
+    case Cause::ShortReply: {
+        // The two languages name the counts in opposite order.
+        std::vector<std::string> values = {std::to_string(received), std::to_string(expected), std::to_string(timeoutMs)};
+        if (language == 0)
+            std::swap(values.front(), values.back());
+        return say(TextTable::kShortReply, values);
     }
-    return "unknown failure";
+    case Cause::Checksum:
+        return say(TextTable::kChecksumMismatch, {Hex(got), Hex(want)});
+    case Cause::Refused:
+        return say(TextTable::kRefused, {Hex(got)});
+    case Cause::Unequal:
+        return say(TextTable::kNumberBytesUnequal, {Hex(got), Hex(want)});
+    case Cause::OtherCommand:
+        return say(TextTable::kNotTheEcho, {Hex(got), Hex(want)});
+    case Cause::Interrupted:
+        return say(TextTable::kInterrupted);
+    }
+    return TextTable::Message(TextTable::kUnknownError, language);
 }

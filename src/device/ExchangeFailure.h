@@ -28,8 +28,9 @@ struct ExchangeFailure {
     uint8_t want = 0;        // Checksum: the computed sum; Unequal: byte 2; OtherCommand: the command
 
     bool Failed() const { return cause != Cause::None; }
-    // English text for the command line, e.g. "short reply: 12 of 50 bytes".
-    std::string Describe() const;
+    // The cause for the command line in a language (0 Japanese, 1 English), e.g.
+    // "short reply: 12 of 50 bytes within 400 ms".
+    std::string Describe(int language = 1) const;
 
     bool operator==(const ExchangeFailure&) const = default;
 };

@@ -51,31 +51,32 @@ struct Things {
 
 }  // namespace
 
-std::string TransferResult::Describe() const
+std::string TransferResult::Describe(int language) const
 {
     if (ok)
         return "ok";
+    const std::string number = std::to_string(model + 1);
     std::string what;
     switch (step) {
     case Step::None:
-        what = "transfer";
+        what = TextTable::Message(TextTable::kStepTransfer, language);
         break;
     case Step::RangeCheck:
-        return outOfRange ? outOfRange->Text(1) : "a value is out of range";
+        return outOfRange ? outOfRange->Text(language) : TextTable::Message(TextTable::kSomeValueOutOfRange, language);
     case Step::ReadModelNumber:
-        what = "reading the model number";
+        what = TextTable::Message(TextTable::kStepReadModelNumber, language);
         break;
     case Step::ReadModel:
-        what = "reading MODEL" + std::to_string(model + 1);
+        what = Text(TextTable::kStepReadModel, language, {number});
         break;
     case Step::WriteModel:
-        what = "writing MODEL" + std::to_string(model + 1);
+        what = Text(TextTable::kStepWriteModel, language, {number});
         break;
     case Step::WriteModelNumber:
-        what = "writing the model number";
+        what = TextTable::Message(TextTable::kStepWriteModelNumber, language);
         break;
     }
-    return what + ": " + failure.Describe();
+    return what + ": " + failure.Describe(language);
 }
 
 std::string TransferResult::WriteSummary(int language) const

@@ -26,8 +26,9 @@ struct TransferResult {
     std::array<Written, 5> written{};
     Written modelNumber = Written::No;
 
-    // English text of the failing step and its cause, e.g. "reading MODEL3: short reply: ...".
-    std::string Describe() const;
+    // The failing step and its cause in a language (0 Japanese, 1 English), e.g.
+    // "reading MODEL3: short reply: ...".
+    std::string Describe(int language = 1) const;
     // What a failed write leaves on the controller, in the given language, e.g. "MODEL1 to
     // MODEL4 were written; MODEL5 and the model number were not." Empty unless a write failed
     // after it began sending.

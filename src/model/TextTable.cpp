@@ -108,6 +108,23 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"リンクをコピーしました。5つのMODELの設定が入っています。", "Link copied: it holds the five models."},  // 230
     {"保存していない変更があります。リンクの設定で置き換えますか？",
      "There are unsaved changes. Replace them with the settings of the link?"},  // 232
+    {"失敗していません", "no failure"},  // 234
+    {"ポートが開いていません", "no port open"},  // 236
+    {"応答を待つ間にポートが使えなくなりました", "the port failed while waiting for the reply"},  // 238
+    {"タイムアウト: * ms 以内に応答がありません", "time-out: no reply within * ms"},  // 240
+    {"応答が短い: * ms 以内に * バイト中 * バイト", "short reply: * of * bytes within * ms"},  // 242
+    {"チェックサムが一致しません: 受信 *、計算 *", "checksum mismatch: received *, computed *"},  // 244
+    {"拒否されました: 応答の末尾が 0x06 ではなく * でした", "refused: reply ended in *, not 0x06"},  // 246
+    {"モデル番号の2バイトが一致しません: * と *", "model number bytes unequal: * and *"},  // 248
+    {"応答がコマンドのエコーで始まっていません: 先頭が * でした（* のはず）",
+     "reply does not begin with the command's echo: it began with *, not *"},  // 250
+    {"中断しました", "interrupted"},  // 252
+    {"転送", "transfer"},  // 254
+    {"モデル番号の読み取り", "reading the model number"},  // 256
+    {"MODEL* の読み取り", "reading MODEL*"},  // 258
+    {"MODEL* の書き込み", "writing MODEL*"},  // 260
+    {"モデル番号の書き込み", "writing the model number"},  // 262
+    {"範囲外の値があります", "a value is out of range"},  // 264
 }};
 }  // namespace
 

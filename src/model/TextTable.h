@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 233;
+    static constexpr int kLastEntry = 265;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -99,6 +99,23 @@ public:
         kShareHint = 228,
         kLinkCopied = 230,
         kReplaceEdits = 232,
+        // Why a controller command failed, and the transfer step it failed in.
+        kNoFailure = 234,
+        kNoPortOpen = 236,
+        kPortFailed = 238,
+        kTimeOut = 240,
+        kShortReply = 242,  // Japanese: time-out, expected, received; English: received, expected, time-out
+        kChecksumMismatch = 244,
+        kRefused = 246,
+        kNumberBytesUnequal = 248,
+        kNotTheEcho = 250,
+        kInterrupted = 252,
+        kStepTransfer = 254,
+        kStepReadModelNumber = 256,
+        kStepReadModel = 258,
+        kStepWriteModel = 260,
+        kStepWriteModelNumber = 262,
+        kSomeValueOutOfRange = 264,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

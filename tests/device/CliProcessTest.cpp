@@ -325,6 +325,11 @@ TEST_F(CliTest, MessagesFollowTheLocaleUnlessChosen)
 {
     const std::vector<std::pair<QString, QString>> japanese = {{"LC_ALL", ""}, {"LANG", "ja_JP.UTF-8"}};
     const std::string missing = PathOf("missing.VXS").toStdString();
+    ControllerSimulator::Options o;
+    o.state = DistinctControllerState(40);
+    ControllerSimulator sim(o);
+    sim.ShortReply(0xD3, 20);  // the read of MODEL3
+    const QString port = QString::fromStdString(sim.DevicePath());
     struct Case {
         QStringList args;
         std::vector<std::pair<QString, QString>> env;
@@ -334,6 +339,8 @@ TEST_F(CliTest, MessagesFollowTheLocaleUnlessChosen)
         {{"show", PathOf("missing.VXS")}, japanese, "vxrmgr-cli: " + missing + ": ファイルがありません\n"},
         {{"show", PathOf("missing.VXS"), "--lang", "en"}, japanese, "vxrmgr-cli: " + missing + ": no such file\n"},
         {{"show", PathOf("missing.VXS"), "--lang=ja"}, {}, "vxrmgr-cli: " + missing + ": ファイルがありません\n"},
+        {{"read", port, PathOf("r.VXS"), "--model", "3", "--timeout", "400", "--lang", "ja"}, {},
+         "vxrmgr-cli: 読取失敗: MODEL3 の読み取り: 応答が短い: 400 ms 以内に 50 バイト中 20 バイト\n"},
         {{"frobnicate"}, japanese, "vxrmgr-cli: 不明なコマンド frobnicate\n使い方は 'vxrmgr-cli --help' で表示されます。\n"},
     };
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 
 #include "DeviceExchange.h"
 #include "ScriptedLine.h"
+#include "TransferResult.h"
 
 namespace {
 
@@ -35,6 +36,44 @@ protected:
         return image;
     }
 };
+
+// The command line names the cause in the chosen language; the counts and bytes stay as received.
+TEST(FailureTextTest, EachCauseAndStepHasItsJapaneseText)
+{
+    const auto failure = [](Cause cause, int32_t received = 0, uint8_t got = 0, uint8_t want = 0) {
+        return ExchangeFailure{cause, received, 50, 400, got, want};
+    };
+    const std::vector<std::pair<ExchangeFailure, std::string>> causes = {
+        {failure(Cause::NoPort), "ポートが開いていません"},
+        {failure(Cause::PortError), "応答を待つ間にポートが使えなくなりました"},
+        {failure(Cause::TimeOut), "タイムアウト: 400 ms 以内に応答がありません"},
+        {failure(Cause::ShortReply, 20), "応答が短い: 400 ms 以内に 50 バイト中 20 バイト"},
+        {failure(Cause::Checksum, 50, 0x12, 0x34), "チェックサムが一致しません: 受信 0x12、計算 0x34"},
+        {failure(Cause::Refused, 0, 0x15), "拒否されました: 応答の末尾が 0x06 ではなく 0x15 でした"},
+        {failure(Cause::Unequal, 0, 0x50, 0x51), "モデル番号の2バイトが一致しません: 0x50 と 0x51"},
+        {failure(Cause::OtherCommand, 0, 0xD4, 0xD6), "応答がコマンドのエコーで始まっていません: 先頭が 0xD4 でした（0xD6 のはず）"},
+        {failure(Cause::Interrupted), "中断しました"},
+    };
+    for (const auto& [f, text] : causes)
+        EXPECT_EQ(f.Describe(0), text) << f.Describe();
+    EXPECT_EQ(failure(Cause::ShortReply, 20).Describe(), "short reply: 20 of 50 bytes within 400 ms");
+
+    using Step = TransferResult::Step;
+    const std::vector<std::pair<Step, std::string>> steps = {
+        {Step::ReadModelNumber, "モデル番号の読み取り"},
+        {Step::ReadModel, "MODEL3 の読み取り"},
+        {Step::WriteModel, "MODEL3 の書き込み"},
+        {Step::WriteModelNumber, "モデル番号の書き込み"},
+    };
+    for (const auto& [step, text] : steps) {
+        TransferResult r;
+        r.ok = false;
+        r.step = step;
+        r.model = 2;
+        r.failure = failure(Cause::Interrupted);
+        EXPECT_EQ(r.Describe(0), text + ": 中断しました");
+    }
+}
 
 TEST_F(DeviceExchangeTest, ReadModelNumberTakesByteTwoWhenBytesOneAndTwoAgree)
 {

@@ -69,6 +69,9 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"現在のモデル: MODEL*（モデル番号 *）", "Current model: MODEL* (model number *)"},
     {"* 行", "* line"},
     {"* 行", "* lines"},
+    {"PDF のページを作れません", "Cannot make the PDF page"},
+    {"PNG の画像を作れません", "Cannot make the PNG image"},
+    {"設定シートは .pdf か .png のファイルです", "A setting sheet is a .pdf or a .png file"},
 }};
 
 }  // namespace

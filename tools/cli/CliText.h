@@ -57,6 +57,9 @@ public:
         kShowCurrentModel,
         kShowOneLine,
         kShowLines,
+        kCannotMakePdf,
+        kCannotMakePng,
+        kSheetIsPdfOrPng,
         kCount
     };
 

@@ -19,6 +19,7 @@
 #include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "IniDocument.h"
+#include "IniFileError.h"
 #include "ModelBank.h"
 #include "PortTable.h"
 #include "SerialPortOpener.h"
@@ -211,10 +212,18 @@ bool CliTool::LoadInput(const std::string& operand, ModelBank& bank)
         if (replaced > 0)
             Error(Text(CliText::kCharactersReplaced, {NameOf(operand)}));
     } catch (const std::exception& e) {
-        Error(Text(CliText::kCannotRead, {NameOf(operand), e.what()}));
+        Error(Text(CliText::kCannotRead, {NameOf(operand), ReasonOf(e)}));
         return false;
     }
     return true;
+}
+
+std::string CliTool::ReasonOf(const std::exception& e) const
+{
+    const auto* file = dynamic_cast<const IniFileError*>(&e);
+    if (!file || file->reason == IniFileError::Reason::Other)
+        return e.what();
+    return IniFileError::ReasonText(file->reason, file->limit, file->detail, language_);
 }
 
 std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
@@ -229,7 +238,7 @@ std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
         const std::string why = WhyNotWritable(path);
         return why.empty() ? Text(CliText::kCannotBeWritten) : Text(CliText::kCannotBeWrittenBecause, {why});
     } catch (const std::exception& e) {
-        return Text(CliText::kCannotBeWrittenBecause, {e.what()});
+        return Text(CliText::kCannotBeWrittenBecause, {ReasonOf(e)});
     }
 }
 
@@ -296,7 +305,7 @@ int CliTool::ReportFailure(const Outcome& t)
     }
     // The first line of the window's message, the step and its cause; then what a write left
     // on the controller, as the window says it.
-    Error(t.message.substr(0, t.message.find('\n')) + ": " + t.result.Describe());
+    Error(t.message.substr(0, t.message.find('\n')) + ": " + t.result.Describe(language_));
     if (const std::string summary = t.result.WriteSummary(language_); !summary.empty())
         Error(summary);
     return t.interrupted ? StopSignals::ExitStatus() : kFailed;
@@ -341,11 +350,11 @@ int CliTool::Read()
                   ? Text(CliText::kReadButNotSavedOne, {std::to_string(*options_.model), file, why})
                   : Text(CliText::kReadButNotSavedAll, {std::to_string(bank.ShownIndex() + 1), file, why}));
         if (numberBackFailed)
-            Error(t.message + ": " + t.result.Describe());
+            Error(t.message + ": " + t.result.Describe(language_));
         return kFailed;
     }
     if (numberBackFailed) {
-        Error(t.message + ": " + Text(CliText::kSavedButNumberFailed, {t.result.failure.Describe()}));
+        Error(t.message + ": " + Text(CliText::kSavedButNumberFailed, {t.result.failure.Describe(language_)}));
         return kFailed;
     }
     std::fprintf(out_, "%s\n", t.message.c_str());
@@ -441,7 +450,8 @@ int CliTool::Sheet()
             Error(sheet + ": " + Text(CliText::kNotSavedStopped));
             return StopSignals::ExitStatus();
         }
-        Error(e.what());
+        const auto* file = dynamic_cast<const IniFileError*>(&e);
+        Error(file ? file->Text(language_) : e.what());
         return kFailed;
     }
     return kOk;

@@ -44,6 +44,9 @@ private:
     std::string WhyNotWritable(const std::string& path) const;
     // Loads a settings file that must exist, or standard input for "-"; false with a message.
     bool LoadInput(const std::string& operand, ModelBank& bank);
+    // Why a file could not be read or written, in the chosen language: the reason of a file
+    // error (the message names the file already), else the error's own text.
+    std::string ReasonOf(const std::exception& e) const;
     // Saves the bank; "" when saved, else why not.
     std::string SaveTo(const std::string& path, const ModelBank& bank);
     // The devices pinned to COM numbers by the application settings: kOk, or the exit status

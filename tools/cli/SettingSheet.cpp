@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AtomicFileWriter.h"
+#include "CliText.h"
 #include "IniFileError.h"
 #include "ModelBank.h"
 #include "SettingSheetLayout.h"
@@ -60,7 +61,7 @@ QByteArray SettingSheet::RenderPdf(const ModelBank& bank, int language, const QS
         const SettingSheetLayout layout(bank, language, title, QSizeF(pdf.width(), pdf.height()), pdf.resolution());
         SettingSheetPainter::Paint(painter, layout, [&pdf] { pdf.newPage(); });
         if (!painter.end())
-            throw IniFileError("Cannot make the PDF page");
+            throw IniFileError(CliText::Get(CliText::kCannotMakePdf, language));
     }
     return data;
 }
@@ -101,12 +102,12 @@ QByteArray SettingSheet::Render(Format format, const ModelBank& bank, int langua
     if (format == Format::kPdf)
         return RenderPdf(bank, language, title);
     if (format != Format::kPng)
-        throw IniFileError("A setting sheet is a .pdf or a .png file");
+        throw IniFileError(CliText::Get(CliText::kSheetIsPdfOrPng, language));
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     if (!RenderImage(bank, language, title).save(&buffer, "PNG"))
-        throw IniFileError("Cannot make the PNG image");
+        throw IniFileError(CliText::Get(CliText::kCannotMakePng, language));
     return data;
 }
 
