@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ControllerSimulator.h"
+#include "CutOffTable.h"
 #include "DeviceImage.h"
 #include "LineFloor.h"
 #include "ProcessProbe.h"
@@ -61,8 +62,9 @@ void Vary(ModelBank& bank, int cycle)
     for (int i = 0; i < ModelBank::kModels; ++i) {
         ModelSettings& m = bank.models[static_cast<size_t>(i)];
         m.NBRK = (cycle * 7 + i) % 100;
-        m.BFREQ = (cycle * 3 + i) % 64;
-        m.VLT = (cycle + i * 11) % 200;
+        // Within what a write sends: a value outside its range is refused before any frame.
+        m.BFREQ = 12 + (cycle * 3 + i) % 52;
+        m.VLT = CutOffTable::kCodes[static_cast<size_t>((cycle + i * 11) % CutOffTable::kItems)];
         m.PROG = (cycle + i) % 8;
         for (int k = 0; k < 32; ++k)
             m.FRQ[static_cast<size_t>(k)] = 12 + (cycle + k * 5 + i) % 52;
