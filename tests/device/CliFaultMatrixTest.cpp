@@ -20,7 +20,6 @@
 
 #include "CliRunner.h"
 #include "ControllerSimulator.h"
-#include "CutOffTable.h"
 #include "FaultCases.h"
 #include "ModelBank.h"
 #include "SettingsFileIo.h"
@@ -107,17 +106,7 @@ protected:
     {
         StartSimulator(DistinctControllerState(80));
         // The file's models differ from every controller model, so a model read or written shows.
-        bank.Initialise();
-        for (int i = 0; i < 5; ++i) {
-            ModelSettings& m = bank.models[static_cast<size_t>(i)];
-            m.NBRK = 60 + i;
-            m.BFREQ = 40 + i;
-            m.VLT = CutOffTable::kCodes[static_cast<size_t>(i) + 1];
-            m.PROG = 9 - i;
-            for (size_t k = 0; k < 32; ++k)
-                m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);
-            m.MEMO = "memo " + std::to_string(i) + "\r\n";
-        }
+        bank = DistinctBank();
         bank.ModelNumber = kShown * 40;
         ASSERT_EQ(SettingsFileIo::Save(bank, file), SettingsFileIo::SaveResult::Saved);
     }
