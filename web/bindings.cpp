@@ -206,7 +206,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"CauseBusy", TextTable::kCauseBusy},       {"OtherPort", TextTable::kOtherPort},
         {"NoWebSerial", TextTable::kNoWebSerial},   {"Okay", TextTable::kOkay},
         {"Demo", TextTable::kDemoController},       {"Unsaved", TextTable::kUnsaved},
-        {"LinkCopied", TextTable::kLinkCopied},     {"ReplaceEdits", TextTable::kReplaceEdits},
+        {"LinkCopied", TextTable::kLinkCopied},
         {"SaveChangesTo", TextTable::kSaveChangesTo}, {"SaveChanges", TextTable::kSaveChanges},
         {"SaveButton", TextTable::kSaveButton},     {"DiscardButton", TextTable::kDiscardButton},
         {"CancelButton", TextTable::kCancelButton},

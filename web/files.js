@@ -138,8 +138,8 @@ export class Files {
     await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(this.#texts.msg.LinkCopied));
   }
 
-  // Opens the models of a link in the address bar: asks first when edits would be lost; a
-  // damaged link is refused as a damaged file is.
+  // Opens the models of a link in the address bar: asks first when edits would be lost, as Open
+  // does; a damaged link is refused as a damaged file is.
   async openLink() {
     if (!location.hash.startsWith(LINK_KEY)) return;
     let bytes;
@@ -149,7 +149,7 @@ export class Files {
       bytes = Uint8Array.of(0);  // not even base64: refused below like any damaged file
     }
     if (same(bytes, this.#core.saveBytes())) return;
-    if (this.unsaved && (await this.#messages.show(QUESTION, BUTTONS_YES_NO, this.#text(this.#texts.msg.ReplaceEdits))) === NO) return;
+    if (!(await this.#keepEdits())) return;
     await this.load(bytes, 'link');
   }
 }

@@ -149,17 +149,29 @@ export const tests = {
     const link = p.url();
     assert.match(link, /#vxs=[A-Za-z0-9_-]+$/);
 
+    // Edits since: the link asks as Open does; Save goes on once saved, Cancel keeps them, and a
+    // damaged link is refused after Discard, the edits kept.
+    const dir = tempDir(env);
     const other = await start(env, '?lang=en');
-    await other.page.fill('#Memo1', 'not saved');
-    await other.page.evaluate((hash) => { location.hash = hash; }, new URL(link).hash);
-    assert.equal((await other.message()).text, 'There are unsaved changes. Replace them with the settings of the link?');
-    await other.answer('No');
-    assert.equal(await other.page.inputValue('#Memo1'), 'not saved');
-    await other.page.evaluate(() => { location.hash = ''; });
-    await other.page.evaluate((hash) => { location.hash = hash; }, new URL(link).hash);
-    await other.answer('Yes');
-    assert.equal(await other.page.getAttribute('#MODEL4', 'aria-selected'), 'true');
-    assert.deepEqual([await other.page.inputValue('#NBRK_EDIT'), await other.page.inputValue('#Memo1')], ['222', '']);
+    const q = other.page;
+    const damagedHash = '#vxs=iVBORw0KGgo';
+    for (const [hash, answer, memo] of [[new URL(link).hash, 'Cancel', 'edit Cancel'], [damagedHash, 'Discard', 'edit Discard'],
+      [new URL(link).hash, 'Save', ''], [new URL(link).hash, 'Discard', '']]) {
+      await q.evaluate(() => { location.hash = ''; });
+      await q.fill('#Memo1', `edit ${answer}`);
+      const download = answer === 'Save' ? q.waitForEvent('download') : null;
+      await q.evaluate((h) => { location.hash = h; }, hash);
+      assert.deepEqual(await other.message(), { caption: 'Question', text: 'Save the changes?', buttons: ['Save', 'Discard', 'Cancel'] });
+      await other.answer(answer);
+      if (download) assert.match(readFileSync(await (await download).path(), 'latin1'), /MDL1_MEMO1=edit Save\r\n/);
+      if (hash === damagedHash) {
+        assert.deepEqual(await other.message(), { caption: 'Error', text: 'Not a settings file', buttons: ['OK'] });
+        await other.answer('OK');
+      }
+      await q.waitForFunction((m) => document.getElementById('Memo1').value === m, memo);
+      assert.equal(await q.getAttribute('#MODEL4', 'aria-selected'), String(memo === ''), `${answer} ${hash}`);
+      if (memo === '') assert.equal(await q.inputValue('#NBRK_EDIT'), '222');
+    }
 
     // A fresh page opens a link without asking; a damaged one is refused like a damaged file.
     const fresh = await env.harness.open({ url: link });
