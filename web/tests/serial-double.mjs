@@ -1,10 +1,12 @@
-// A test double of the Web Serial API. installSerialDouble runs in the page (an init script):
-// its ports hand every open, write, read and close to the test through the binding __vxrSerial,
-// where SerialRelay connects them to a vxr-sim on its pseudo-terminal.
+// A test double of the Web Serial API. installSerialDouble runs in the page (an init script): its
+// ports open and close through the binding __vxrSerial, and carry their bytes over a WebSocket of
+// their own, where SerialRelay connects them to a vxr-sim on its pseudo-terminal. The bytes go by
+// socket because a binding call costs milliseconds each way, which the transfers' timing would show.
 import { spawn } from 'node:child_process';
 import { constants, openSync, writeSync, closeSync } from 'node:fs';
 import { ReadStream } from 'node:tty';
 import { createInterface } from 'node:readline';
+import { WebSocketServer } from 'ws';
 
 // In the page. config: { ports: [{ usbVendorId, usbProductId }], request: info or null }.
 export function installSerialDouble(config) {
@@ -21,26 +23,35 @@ export function installSerialDouble(config) {
       const answer = await call('open', this.#id, options);
       if (answer.error) throw new DOMException(answer.error.message, answer.error.name);
       const session = this.#session = answer.session;
+      const socket = new WebSocket(answer.url);
+      socket.binaryType = 'arraybuffer';
+      await new Promise((resolve, reject) => { socket.onopen = resolve; socket.onerror = () => reject(lost()); });
+      let ended = false;  // closed by the page, or the device went away
       this.readable = new ReadableStream({
-        pull: async (controller) => {
-          const bytes = await call('pull', this.#id, session);
-          if (bytes === null) {
+        start: (controller) => {
+          socket.onmessage = (e) => { if (!ended) controller.enqueue(new Uint8Array(e.data)); };
+          socket.onclose = () => {
+            if (ended) return;
+            ended = true;
             controller.error(lost());
             this.dispatchEvent(new Event('disconnect'));
-          } else {
-            controller.enqueue(Uint8Array.from(bytes));
-          }
+          };
         },
-        cancel: () => call('cancel', this.#id, session),
+        cancel: () => { ended = true; socket.close(); return call('cancel', this.#id, session); },
       });
       this.writable = new WritableStream({
-        write: async (chunk) => { if (!(await call('write', this.#id, session, Array.from(chunk)))) throw lost(); },
+        write: (chunk) => {
+          if (ended || socket.readyState !== WebSocket.OPEN) throw lost();
+          socket.send(Uint8Array.from(chunk));
+        },
       });
+      this.socket = socket;
     }
     async close() {
       if (!this.readable) throw new DOMException('The port is already closed.', 'InvalidStateError');
       if (this.readable.locked || this.writable.locked) throw new TypeError('Cannot close a locked stream');
       this.readable = this.writable = null;
+      this.socket.close();
       await call('close', this.#id, this.#session);
     }
   }
@@ -76,8 +87,9 @@ export class Simulator {
 // or { error: { name, message } } for a port that cannot be opened. Records what the page did.
 export class SerialRelay {
   #backends;
-  #open = new Map();  // port id -> { session, fd, stream, chunks, waiter, ended }
+  #open = new Map();  // port id -> { session, fd, stream, socket }
   #sessions = 0;
+  #server = null;     // the WebSocket server, from the first open on
   opens = [];     // [{ id, options }]
   written = [];   // bytes the page wrote, all ports
 
@@ -86,54 +98,63 @@ export class SerialRelay {
   async handle(op, id, ...args) {
     switch (op) {
       case 'open': return this.#openPort(id, args[0]);
-      case 'pull': return this.#pull(id, args[0]);
-      case 'write': return this.#write(id, args[0], args[1]);
       case 'cancel':
       case 'close': this.#closePort(id, args[0]); return true;
       default: throw new Error(`serial double: unknown operation ${op}`);
     }
   }
 
-  closeAll() { for (const [id, p] of this.#open) this.#closePort(id, p.session); }
+  closeAll() {
+    for (const [id, p] of this.#open) this.#closePort(id, p.session);
+    this.#server?.close();
+  }
 
-  #openPort(id, options) {
+  async #listen() {
+    if (this.#server) return this.#server;
+    const server = this.#server = new WebSocketServer({ host: '127.0.0.1', port: 0 });
+    await new Promise((resolve) => server.once('listening', resolve));
+    server.on('connection', (socket, request) => {
+      const [, id, session] = request.url.split('/').map(Number);
+      const p = this.#open.get(id);
+      if (!p || p.session !== session || p.ended) { socket.close(); return; }
+      socket.binaryType = 'nodebuffer';
+      p.socket = socket;
+      socket.on('message', (bytes) => this.#write(p, bytes));
+      socket.on('close', () => this.#closePort(id, session));
+      for (const b of p.early.splice(0)) socket.send(b);
+    });
+    return server;
+  }
+
+  async #openPort(id, options) {
     this.opens.push({ id, options });
     const backend = this.#backends[id];
     if (!backend || backend.error) return { error: backend?.error ?? { name: 'NetworkError', message: 'Failed to open serial port.' } };
+    const server = await this.#listen();
     const fd = openSync(backend.device, constants.O_RDWR | constants.O_NOCTTY);
     const stream = new ReadStream(openSync(backend.device, constants.O_RDWR | constants.O_NOCTTY));
     stream.setRawMode(true);
-    const p = { session: ++this.#sessions, fd, stream, chunks: [], waiter: null, ended: false };
-    const wake = () => { const w = p.waiter; p.waiter = null; w?.(); };
-    stream.on('data', (b) => { p.chunks.push(...b); wake(); });
-    const end = () => { p.ended = true; wake(); };
+    const p = { session: ++this.#sessions, fd, stream, socket: null, early: [], ended: false };
+    stream.on('data', (b) => { if (p.socket) p.socket.send(b); else p.early.push(b); });
+    // The device went away: the page's port sees its socket close.
+    const end = () => { if (!p.ended) { p.ended = true; p.socket?.close(); } };
     stream.on('end', end);
     stream.on('error', end);
     stream.on('close', end);
     this.#open.set(id, p);
-    return { session: p.session };
+    return { session: p.session, url: `ws://127.0.0.1:${server.address().port}/${id}/${p.session}` };
   }
 
-  async #pull(id, session) {
-    for (;;) {
-      const p = this.#open.get(id);
-      if (!p || p.session !== session) return null;
-      if (p.chunks.length) return p.chunks.splice(0);
-      if (p.ended) return null;
-      await new Promise((resolve) => { p.waiter = resolve; });
-    }
-  }
-
-  #write(id, session, bytes) {
-    const p = this.#open.get(id);
-    if (!p || p.session !== session || p.ended) return false;
+  #write(p, bytes) {
+    if (p.ended) return;
     try {
-      writeSync(p.fd, Uint8Array.from(bytes));
+      writeSync(p.fd, bytes);
     } catch {
-      return false;
+      p.ended = true;
+      p.socket?.close();
+      return;
     }
     this.written.push(...bytes);
-    return true;
   }
 
   #closePort(id, session) {
@@ -141,7 +162,7 @@ export class SerialRelay {
     if (!p || p.session !== session) return;
     this.#open.delete(id);
     p.ended = true;
-    p.waiter?.();
+    p.socket?.close();
     p.stream.destroy();
     try { closeSync(p.fd); } catch { /* closed */ }
   }
