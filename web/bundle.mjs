@@ -1,7 +1,9 @@
-// Makes the page one self-contained HTML file that works from file://: the style sheet inline,
-// and the JavaScript modules, the core's with its WebAssembly inside, joined into one module
-// script. Each module becomes a function scope whose exports its importers take apart, so the
-// modules keep their own names.
+// Joins the page's JavaScript modules into one module script: each module becomes a function
+// scope whose exports its importers take apart, so the modules keep their own names. The served
+// page loads it as app.js (one request instead of one per module, which a page's start shows);
+// the single file takes it inline, the style sheet too, with the core's WebAssembly inside, so
+// that it works from file://.
+//   node web/bundle.mjs --script <built page folder> <core module> <app.js>
 //   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join, basename } from 'node:path';
@@ -43,7 +45,12 @@ export function bundle(dir, coreModule, entry = 'main.js') {
 }
 
 if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
-  const [dir, core, out] = process.argv.slice(2);
+  const scriptOnly = process.argv[2] === '--script';
+  const [dir, core, out] = process.argv.slice(scriptOnly ? 3 : 2);
+  if (scriptOnly) {
+    writeFileSync(out, bundle(dir, core));
+    process.exit(0);
+  }
   const script = bundle(dir, core).replaceAll('</script', '<\\/script');
   const style = readFileSync(join(dir, 'page.css'), 'utf8');
   let html = readFileSync(join(dir, 'index.html'), 'utf8');
@@ -52,9 +59,9 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
     html = html.replace(pattern, () => text);
   };
   replace(/<link rel="stylesheet" href="page.css">/, `<style>\n${style}</style>`);
-  replace(/<script type="module" src="main.js"><\/script>/, `<script type="module">\n${script}\n</script>`);
+  replace(/<script type="module" src="app.js"><\/script>/, `<script type="module">\n${script}\n</script>`);
   replace(/<link rel="manifest"[^>]*>\n?/, '');
   // Everything is inline: nothing to fetch ahead.
-  html = html.replace(/<!-- Every module[^>]*-->\n/, '').replace(/<link rel="(?:module)?preload"[^>]*>\n/g, '');
+  html = html.replace(/<!-- The core's WebAssembly[^>]*-->\n/, '').replace(/<link rel="preload"[^>]*>\n/g, '');
   writeFileSync(out, html);
 }

@@ -42,9 +42,10 @@ export const tests = {
     assert.equal(manifest.display, 'standalone');
   },
 
-  async 'the served files and the single file each stay within 600 KB compressed'({ root, bundleDir }) {
-    const served = readdirSync(root).filter((f) => statSync(join(root, f)).isFile() && !f.endsWith('.png') || /^icon-\d+\.png$/.test(f));
-    const total = served.reduce((sum, f) => sum + gz(join(root, f)), 0);
+  async 'the served files and the single file each stay within 600 KB compressed'({ bundleDir }) {
+    // What a web host serves: the bundle's files but the single file.
+    const served = readdirSync(bundleDir).filter((f) => statSync(join(bundleDir, f)).isFile() && f !== 'vxrmgr.html');
+    const total = served.reduce((sum, f) => sum + gz(join(bundleDir, f)), 0);
     assert.ok(served.includes('vxrcore.wasm') && served.includes('index.html'), served.join(' '));
     assert.ok(total <= BUDGET, `served page: ${total} bytes compressed`);
     const single = gz(join(bundleDir, 'vxrmgr.html'));
