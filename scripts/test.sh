@@ -12,5 +12,5 @@ BUILD_DIR="$BUILD_DIR" scripts/build.sh
 # The core built for WebAssembly, compared with the native build case by case.
 BUILD_DIR="$BUILD_DIR" scripts/wasm.sh
 # The page in Debian's chromium, its serial ports relayed to vxr-sim.
-scripts/web.sh --bundle build-web-bundle
+rm -rf build-web-bundle && scripts/web.sh --bundle build-web-bundle
 node web/tests/run.mjs --page "${WEB_BUILD_DIR:-build-web}" --bundle build-web-bundle --sim "$BUILD_DIR/bin/vxr-sim"
