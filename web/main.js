@@ -149,6 +149,12 @@ function wireEditors(core, texts, show, messages) {
   // loses the focus.
   [['NBRK_BAR', 'NBRK_EDIT'], ['PROG_BAR', 'PROG_EDIT']].forEach(([barId, editId], field) => {
     $(barId).addEventListener('input', () => show(core.moveBar(field, Number($(barId).value))));
+    // The wheel steps the bar by one, down or sideways to the right raising it; the core limits it.
+    $(barId).addEventListener('wheel', (e) => {
+      e.preventDefault();
+      const delta = e.deltaY || e.deltaX;
+      if (delta) show(core.moveBar(field, Number($(barId).value) + Math.sign(delta)));
+    }, { passive: false });
     $(editId).addEventListener('keydown', (e) => { if (e.key === 'Enter') show(core.takeNumber(field, $(editId).value)); });
     $(editId).addEventListener('blur', () => { if (!core.busy) show(core.takeNumber(field, $(editId).value)); });
   });

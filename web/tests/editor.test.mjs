@@ -1,15 +1,17 @@
 // The editors in the page: typed numbers, lists, the curve with its selection, the average bar,
 // the straight line, reset, and copying a model by dragging its tab; the core decides each.
 import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
 
+// Without the save picker a save is a download the test can read.
 async function start(env, query = '?lang=en') {
-  const view = await env.harness.open({ query });
+  const view = await env.harness.open({ query, init: () => { delete window.showSaveFilePicker; } });
   env.defer(() => view.close());
   await view.answer('OK');
   return view;
 }
 
-const bars = (page) => page.$$eval('#Curve .vbar', (bs) => bs.map((b) => Number(b.value)));
+const bars = (page) => page.$$eval('#Curve .vbar', (bs) => bs.map((b) => Number(b.value)));  // AVG_BAR last
 const fields = (page) => page.evaluate(() => ['FRQ_NUM', 'FRQ_F', 'FRQ_VAL'].map((id) => document.getElementById(id).value));
 const lit = (page) => page.evaluate(() => {
   const g = document.getElementById('Select_Gage1').getContext('2d', { willReadFrequently: true });
@@ -23,6 +25,21 @@ async function clickThumb(page, i) {
   await page.mouse.click(b.x + b.width / 2, b.y + 8 + (b.height - 16) * value / 51);
 }
 async function press(page, key, times) { for (let k = 0; k < times; ++k) await page.keyboard.press(key); }
+// What the core holds for MODEL1, as a save writes it: { NBRK, BFREQ, PROG, FRQ: [32] }.
+async function held(page) {
+  const download = page.waitForEvent('download');
+  await page.click('#SaveBtn');
+  const text = readFileSync(await (await download).path(), 'latin1');
+  const value = (key) => Number(text.match(new RegExp(`^MDL1_${key}=(\\d+)\r$`, 'm'))[1]);
+  return { NBRK: value('NBRK'), BFREQ: value('BFREQ'), PROG: value('PROG'), FRQ: [...Array(32).keys()].map((i) => value(`FRQ${i + 1}`)) };
+}
+// One notch of the wheel over the middle of a control; the event is handled before the next frame.
+async function wheel(page, id, deltaY) {
+  const b = await page.locator(id).boundingBox();
+  await page.mouse.move(b.x + b.width / 2, b.y + b.height / 2);
+  await page.mouse.wheel(0, deltaY);
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+}
 
 export const tests = {
   async 'start-up shows MODEL1 at its defaults, and typed numbers are taken as the desktop takes them'(env) {
@@ -92,6 +109,64 @@ export const tests = {
     assert.deepEqual(b.slice(0, 7), [46, 46, 47, 47, 50, 47, 47]);
     assert.deepEqual(await lit(p), [], 'the selection is cleared');
     assert.equal((await fields(p))[0], 'AVG');
+  },
+
+  async 'the wheel moves the bar under it, with Shift the selected range, on the average bar the whole curve'(env) {
+    const view = await start(env);
+    const p = view.page;
+    await clickThumb(p, 2);
+    await p.keyboard.down('Shift');
+    await press(p, 'ArrowRight', 2);
+    // [control, wheel notches down (+) or up (-), Shift held, bars 0..7 afterwards, lit cells, FRQ_NUM]
+    for (const [id, notches, shift, expected, cells, field] of [
+      ['#FRQ_4', 1, true, [47, 47, 48, 48, 48, 47, 47, 47], [2, 3, 4], 'FRQ5'],
+      ['#FRQ_3', -2, true, [47, 47, 46, 46, 46, 47, 47, 47], [2, 3, 4], 'FRQ4'],
+      ['#FRQ_6', 1, false, [47, 47, 46, 46, 46, 47, 48, 47], [6], 'FRQ7'],
+      ['#FRQ_0', -1, false, [46, 47, 46, 46, 46, 47, 48, 47], [0], 'FRQ1'],
+      ['#AVG_BAR', 1, false, [47, 48, 47, 47, 47, 48, 49, 48], [], 'AVG'],
+      ['#AVG_BAR', -3, true, [44, 45, 44, 44, 44, 45, 46, 45], [], 'AVG'],
+    ]) {
+      if (!shift) await p.keyboard.up('Shift');
+      for (let k = 0; k < Math.abs(notches); ++k) await wheel(p, id, Math.sign(notches) * 100);
+      const row = `${id} ${notches}${shift ? ' with Shift' : ''}`;
+      assert.deepEqual((await bars(p)).slice(0, 8), expected, row);
+      assert.deepEqual(await lit(p), cells, row);
+      assert.equal((await fields(p))[0], field, row);
+    }
+    const shown = (await bars(p)).slice(0, 32);
+    assert.deepEqual((await held(p)).FRQ, shown.map((position) => 63 - position), 'the core holds what the bars show');
+  },
+
+  async 'the brake frequency is taken when picked, by the list or the keys; both bars follow a mouse drag at every step and the wheel'(env) {
+    const view = await start(env);
+    const p = view.page;
+    const item = () => p.$eval('#BFREQ_CMB', (s) => [s.selectedIndex, s.options[s.selectedIndex].textContent]);
+    await p.selectOption('#BFREQ_CMB', '0');
+    assert.deepEqual([await item(), (await held(p)).BFREQ], [[0, '2.44kHz'], 12]);
+    await p.click('#BFREQ_CMB');  // the mouse opens the list; End, Up and Enter pick in it
+    await p.keyboard.press('End');
+    await p.keyboard.press('ArrowUp');
+    await p.keyboard.press('Enter');
+    assert.deepEqual([await item(), (await held(p)).BFREQ], [[50, '0.499kHz'], 62]);
+    // [bar, its maximum, from, to and back to, field]: the field shows every step while the button is down;
+    // then two notches down and one up.
+    for (const [id, max, from, far, back, edit] of [['#PROG_BAR', 12, 1, 12, 6, '#PROG_EDIT'], ['#NBRK_BAR', 255, 128, 255, 0, '#NBRK_EDIT']]) {
+      const b = await p.locator(id).boundingBox();
+      const x = (value) => b.x + 8 + (b.width - 16) * value / max;
+      await p.mouse.move(x(from), b.y + b.height / 2);
+      await p.mouse.down();
+      await p.mouse.move(b.x + b.width + 40, b.y + b.height / 2, { steps: 4 });
+      assert.equal(await p.inputValue(edit), String(far), `${id} past its end`);
+      await p.mouse.move(x(back), b.y + b.height / 2, { steps: 4 });
+      assert.equal(await p.inputValue(edit), String(back), `${id} dragged back`);
+      await p.mouse.up();
+      await wheel(p, id, 100);
+      await wheel(p, id, 100);
+      await wheel(p, id, -100);
+      assert.deepEqual([Number(await p.inputValue(id)), await p.inputValue(edit)], [back + 1, String(back + 1)], `${id} wheel`);
+    }
+    const core = await held(p);
+    assert.deepEqual([core.PROG, core.NBRK], [7, 1]);
   },
 
   async 'the straight line is shown while asked, kept on Yes and put back on No'(env) {
