@@ -65,6 +65,13 @@ std::string PageSession::ViewJson() const
     j.Key("avg").Number(curve_.AvgPosition());
     const CurveEditing::PointTexts t = curve_.Texts(shownField_);
     j.Key("field").BeginObject().Key("name").String(t.name).Key("step").String(t.step).Key("kHz").String(t.kHz).EndObject();
+    // What each bar shows, the average last: a screen reader reads it as the bar's value.
+    j.Key("points").BeginArray();
+    for (int i = 0; i <= CurveEditing::kPoints; ++i) {
+        const CurveEditing::PointTexts p = curve_.Texts(i < CurveEditing::kPoints ? i : -1);
+        j.BeginObject().Key("step").String(p.step).Key("kHz").String(p.kHz).EndObject();
+    }
+    j.EndArray();
     j.Key("gauge").BeginArray();
     for (int i = 0; i < CurveEditing::kPoints; ++i) j.Bool(CurveEditing::GaugeLit(curve_.SelStart(), curve_.SelEnd(), i));
     j.EndArray();

@@ -16,13 +16,15 @@ export function chooseLanguage(search, browserLanguage) {
 }
 
 // The 32 curve bars in index order (left edge 20 + 17 i + 2 (i div 8)), the group numbers over
-// the first and last bar of each group, the scale and the average bar.
-function buildCurve() {
+// the first and last bar of each group, the scale and the average bar. A screen reader names each
+// bar by the curve's title and its number; the numbers drawn over them it leaves out.
+function buildCurve(texts) {
   const curve = $('Curve');
   const barX = (i) => 20 + 17 * i + 2 * Math.floor(i / 8);
   const bars = [];
   const add = (tag, props, style) => {
     const e = Object.assign(document.createElement(tag), props);
+    if (e.type === 'range') { e.setAttribute('aria-valuemin', '1'); e.setAttribute('aria-valuemax', '52'); }
     Object.assign(e.style, style);
     curve.append(e);
     return e;
@@ -31,11 +33,11 @@ function buildCurve() {
     const bar = add('input', { type: 'range', id: `FRQ_${i}`, className: 'vbar', min: 0, max: 51, step: 1, value: 0 },
                     { left: `${barX(i)}px` });
     bar.dataset.tag = i;
-    bar.setAttribute('aria-label', `FRQ${i + 1}`);
+    bar.setAttribute('aria-label', `${texts.labels.Label18} ${i + 1}`);
     bars.push(bar);
   }
   const avg = add('input', { type: 'range', id: 'AVG_BAR', className: 'vbar', min: 0, max: 51, step: 1, value: 0 }, {});
-  avg.setAttribute('aria-label', 'AVG');
+  avg.setAttribute('aria-label', `${texts.labels.Label18} AVG`);
   ['1', '8', '9', '16', '17', '24', '25', '32'].forEach((text, k) => {
     const i = Math.floor(k / 2) * 8 + (k % 2) * 7;
     add('span', { className: 'glabel', textContent: text }, { left: `${barX(i) - 4}px` });
@@ -43,6 +45,7 @@ function buildCurve() {
   add('span', { className: 'glabel', textContent: 'AVG' }, { left: '574px' });
   add('span', { className: 'scale', textContent: '52' }, { top: '128px' });
   add('span', { className: 'scale', textContent: '1' }, { top: '284px' });
+  for (const label of curve.querySelectorAll('span')) label.setAttribute('aria-hidden', 'true');
   return bars;
 }
 
@@ -71,8 +74,7 @@ function applyTexts(t) {
   for (const [id, text] of Object.entries(t.labels)) $(id).textContent = text;
   for (const b of document.querySelectorAll('.tool')) {
     const hint = b.dataset.tag === undefined ? t.shareHint : t.hints[Number(b.dataset.tag)];
-    b.title = hint;
-    b.setAttribute('aria-label', hint);
+    b.title = hint;  // also the button's accessible name: it has no text
   }
   $('BFREQ_CMB').replaceChildren(...t.brakeItems.map((text, k) => new Option(text, k)));
   // The cut-off texts align their columns with runs of blanks, which a list would collapse.
@@ -92,8 +94,17 @@ function render(view, bars) {
   $('PROG_EDIT').value = view.PROGText;
   $('BFREQ_CMB').selectedIndex = view.bfreqItem;
   $('CUTOFF_COMB').selectedIndex = view.cutOffItem;
-  bars.forEach((bar, i) => { bar.value = bar.dataset.position = view.bars[i]; });
+  // A bar's value is read as the step and frequency the fields show for it, not its position.
+  const speak = (bar, p) => {
+    bar.setAttribute('aria-valuenow', p.step);
+    bar.setAttribute('aria-valuetext', `${p.step}, ${p.kHz}`);
+  };
+  bars.forEach((bar, i) => {
+    bar.value = bar.dataset.position = view.bars[i];
+    speak(bar, view.points[i]);
+  });
   $('AVG_BAR').value = $('AVG_BAR').dataset.position = view.avg;
+  speak($('AVG_BAR'), view.points[BARS]);
   $('FRQ_NUM').value = view.field.name;
   $('FRQ_F').value = view.field.step;
   $('FRQ_VAL').value = view.field.kHz;
@@ -136,8 +147,8 @@ function wireEditors(core, texts, show, messages) {
     });
     tab.addEventListener('pointercancel', () => { drag = null; tab.parentElement.classList.remove('dragging'); });
     tab.addEventListener('keydown', (e) => {
-      const step = { ArrowRight: 1, ArrowLeft: -1 }[e.key];
-      if (!step) return;
+      const step = { ArrowRight: 1, ArrowLeft: -1, Home: -i, End: tabs.length - 1 - i }[e.key];
+      if (step === undefined) return;
       e.preventDefault();
       const next = (i + step + tabs.length) % tabs.length;
       show(core.selectTab(next));
@@ -250,7 +261,7 @@ async function start() {
   core = await Core.load(host);
   const texts = core.texts(language);
   applyTexts(texts);
-  bars = buildCurve();
+  bars = buildCurve(texts);
   messages = new MessageBox(texts);
   progress = new ProgressWindow(texts);
   ports = new PortList(core, language, texts, messages);

@@ -19,6 +19,30 @@ const LANGUAGES = [
     start: { caption: 'Information', text: 'No Connection', buttons: ['OK'] } },
 ];
 
+// What Chromium's accessibility tree says of the elements with these ids.
+async function accessible(page, ids) {
+  const cdp = await page.context().newCDPSession(page);
+  const { root } = await cdp.send('DOM.getDocument', { depth: 0 });
+  const found = {};
+  for (const id of ids) {
+    const { nodeId } = await cdp.send('DOM.querySelector', { nodeId: root.nodeId, selector: `[id="${id}"]` });
+    const [n] = (await cdp.send('Accessibility.getPartialAXTree', { nodeId, fetchRelatives: false })).nodes;
+    const property = (name) => n.properties?.find((x) => x.name === name)?.value.value;
+    found[id] = { role: n.role?.value, name: n.name?.value, description: n.description?.value || undefined, value: n.value?.value,
+      selected: property('selected'), live: property('live') };
+  }
+  await cdp.detach();
+  return found;
+}
+
+// Accessible names: [id, English, Japanese].
+const NAMES = [['PROGRAM_BTN', 'Write All', '全てのMODELを書き込む'], ['EXIT_BTN', 'Exit', '終了'], ['SpeedButton1', 'LinerAdjust', '直線補間'],
+  ['ShareBtn', 'Copy a link holding these settings', '設定をリンクにしてコピーする'], ['MODEL3', 'MODEL3', 'MODEL3'],
+  ['NBRK_BAR', 'AutomaticBrake', 'ニュートラルブレーキの状態'], ['PROG_EDIT', 'TimingAdjust', '進角の状態'],
+  ['BFREQ_CMB', 'BrakeFreq', 'ブレーキの周波数'], ['CUTOFF_COMB', 'LowVoltCut', 'LowVoltCut'], ['FRQ_0', 'DriveFreq 1', '出力周波数 1'],
+  ['FRQ_31', 'DriveFreq 32', '出力周波数 32'], ['AVG_BAR', 'DriveFreq AVG', '出力周波数 AVG'], ['FRQ_VAL', 'DriveFreq', '出力周波数'],
+  ['Memo1', 'Memo', 'メモ'], ['CommPort', 'COMM', 'COMM']];
+
 export const tests = {
   async 'language from the query or the browser, texts from the core, one start-up message'({ harness, defer }) {
     for (const c of LANGUAGES) {
@@ -57,12 +81,48 @@ export const tests = {
     await view.answer('OK');
     const missing = await view.page.evaluate((ids) => ids.filter((id) => !document.getElementById(id)), IDS);
     assert.deepEqual(missing, []);
-    const hints = await view.page.$$eval('.tool', (bs) => bs.map((b) => [b.id, b.title, b.getAttribute('aria-label')]));
-    assert.deepEqual(hints.map(([id, title]) => [id, title]), [['PROGRAM_BTN', 'Write All'], ['READ_BTN', 'Read All'],
+    const hints = await view.page.$$eval('.tool', (bs) => bs.map((b) => [b.id, b.title]));
+    assert.deepEqual(hints, [['PROGRAM_BTN', 'Write All'], ['READ_BTN', 'Read All'],
       ['OpenBtn', 'Open'], ['SaveBtn', 'Save'], ['EXIT_BTN', 'Exit'], ['PROG2_BTN', 'Write'], ['READ2_BTN', 'Read'],
       ['RESET_BTN', 'Reset'], ['SpeedButton1', 'LinerAdjust'], ['ShareBtn', 'Copy a link holding these settings']]);
-    assert.ok(hints.every(([, title, label]) => title === label), 'screen readers read the hint');
     await view.screenshot('window-en');
+  },
+
+  async 'a screen reader hears each control by name, the selected tab, a bar\'s step, the messages and the progress'({ harness, defer }) {
+    for (const [lang, column, caption, text] of [['en', 1, 'Information', 'No Connection'], ['ja', 2, '情報', 'シリアルポートを閉じました']]) {
+      const view = await harness.open({ query: `?lang=${lang}` });
+      defer(() => view.close());
+      const p = view.page;
+      await view.message();
+      assert.deepEqual((await accessible(p, ['MessageBox'])).MessageBox, { role: 'alertdialog', name: caption, description: text,
+        value: undefined, selected: undefined, live: undefined }, lang);
+      await view.answer('OK');
+      const ids = await p.$$eval('#MainForm :is(button, input, select, textarea, output)', (es) => es.map((e) => e.id));
+      const tree = await accessible(p, ids);
+      assert.deepEqual(ids.filter((id) => !tree[id].name), [], `${lang}: every control has a name`);
+      assert.deepEqual(NAMES.map(([id]) => [id, tree[id].name]), NAMES.map((row) => [row[0], row[column]]), lang);
+      assert.equal(tree.FRQ_0.value, 5, 'a bar says the step the fields show, not its position');
+      await p.focus('#MODEL1');
+      for (const [key, selected] of [['ArrowRight', 'MODEL2'], ['End', 'MODEL5'], ['ArrowRight', 'MODEL1'], ['ArrowLeft', 'MODEL5'], ['Home', 'MODEL1']]) {
+        await p.keyboard.press(key);
+        const tabs = await accessible(p, ['MODEL1', 'MODEL2', 'MODEL5']);
+        assert.deepEqual(Object.keys(tabs).filter((id) => tabs[id].selected), [selected], key);
+        assert.equal(await p.evaluate(() => document.activeElement.id), selected);
+      }
+    }
+    // The progress window during a transfer on the demonstration controller.
+    const view = await harness.open({ query: '?lang=en' });
+    defer(() => view.close());
+    await view.answer('OK');
+    await view.page.selectOption('#CommPort', 'demo');
+    await view.answer('OK');
+    await view.page.click('#READ_BTN');
+    await view.page.waitForSelector('#MonForm[open]');
+    const progress = await accessible(view.page, ['MonForm', 'MSG_LB', 'PG_BAR']);
+    assert.deepEqual([progress.MonForm.role, progress.MonForm.name], ['dialog', 'Communicat']);
+    assert.deepEqual([progress.MSG_LB.role, progress.MSG_LB.live], ['status', 'polite']);
+    assert.deepEqual([progress.PG_BAR.role, progress.PG_BAR.name, typeof progress.PG_BAR.value], ['progressbar', 'Communicat', 'number']);
+    assert.equal((await view.message()).text, 'Read successful');
   },
 
   async 'while a message is open nothing else on the page takes input'({ harness, defer }) {
