@@ -1,5 +1,5 @@
-// Settings files in the page: the desktop's reader and writer, through a plain file input and a
-// download (no file pickers), a dropped file, and the five models shared as a link.
+// Settings files in the page: the desktop's reader and writer, through the browser's file pickers
+// or a plain file input and a download, a dropped file, and the five models shared as a link.
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -82,6 +82,34 @@ export const tests = {
     assert.match(await (await download).path().then((f) => readFileSync(f, 'latin1')), /MDL2_NBRK=201\r\n/);
     assert.equal(await p.getAttribute('#MODEL3', 'aria-selected'), 'true');
     assert.equal(await p.inputValue('#NBRK_EDIT'), '200');
+  },
+
+  async 'with the browser\'s file pickers Open reads the picked file, Save writes to the picked one, a failed write says so'(env) {
+    // Pickers that hand out the bytes set in window.picked and keep what is written in window.written.
+    const view = await env.harness.open({ query: '?lang=en', init: () => {
+      const handle = (name, fail) => ({ name, getFile: async () => new File([Uint8Array.from(window.picked)], name),
+        createWritable: async () => ({ write: async (b) => { if (fail) throw new DOMException('disk full', 'QuotaExceededError'); window.written = [...b]; },
+          close: async () => {} }) });
+      window.showOpenFilePicker = async () => [handle('picked.vxs', false)];
+      window.showSaveFilePicker = async ({ suggestedName }) => { window.suggested = suggestedName; return handle('kept.VXS', window.failWrite); };
+    } });
+    env.defer(() => view.close());
+    await view.answer('OK');
+    const p = view.page;
+    await p.evaluate((bytes) => { window.picked = bytes; }, [...CP932_FILE]);
+    await p.click('#OpenBtn');
+    await p.waitForFunction(() => document.getElementById('Memo1').value === 'メモ\n');
+    await p.click('#SaveBtn');
+    await p.waitForFunction(() => window.written);
+    const dir = tempDir(env);
+    writeFileSync(join(dir, 'in.vxs'), CP932_FILE);
+    await run(env.cli, ['convert', join(dir, 'in.vxs'), join(dir, 'out.VXS')]);
+    assert.deepEqual(Buffer.from(await p.evaluate(() => window.written)), readFileSync(join(dir, 'out.VXS')));
+    assert.equal(await p.evaluate(() => window.suggested), 'picked.VXS');
+    await p.evaluate(() => { window.failWrite = true; });
+    await p.click('#SaveBtn');
+    assert.deepEqual(await view.message(), { caption: 'Error', text: 'unsaved!', buttons: ['OK'] });
+    await view.answer('OK');
   },
 
   async 'a file that is no settings file is refused and changes nothing, dropped or opened'(env) {
