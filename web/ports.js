@@ -7,6 +7,7 @@ import { WebSerialLine } from './serial.js';
 import { ERROR, INFORMATION, BUTTONS_OK } from './dialogs.js';
 
 const STORE_KEY = 'vxrmgr.CommPort';
+const GRANTED_WAIT_MS = 3000;  // a browser answers at once; one that has not by then has no usable Web Serial
 const hex4 = (n) => n.toString(16).toUpperCase().padStart(4, '0');
 
 // "USB 0403:6001", or the browser's own word for a port without USB ids.
@@ -24,6 +25,7 @@ export class PortList {
   #ports = [];
   #line = null;
   #shown = '0';  // value of the entry selected before the request entry
+  #serial = false;  // whether the browser has answered which ports the page may use
 
   constructor(core, language, texts, messages) {
     this.#core = core;
@@ -36,17 +38,27 @@ export class PortList {
   // The open line, or null.
   get line() { return this.#line; }
 
-  // Fills the list, selects the remembered entry and applies it: always one message.
+  // Fills the list, selects the remembered entry and applies it: always one message. "OFF" and
+  // the demonstration controller are there at once, whatever the browser says of its ports.
   async start() {
-    const serial = 'serial' in navigator;
-    if (serial) {
-      this.#ports = await navigator.serial.getPorts();
+    this.#fill();
+    if ('serial' in navigator) {
+      // A browser may refuse the list (a permissions policy) or never answer (seen in headless
+      // Chromium): then it has no usable Web Serial, unless a late answer brings the ports after all.
+      const answer = navigator.serial.getPorts();
+      const ports = await Promise.race([answer, new Promise((resolve) => setTimeout(resolve, GRANTED_WAIT_MS, null))]).catch(() => null);
+      if (ports) {
+        this.#serial = true;
+        this.#ports = ports;
+        this.#fill();
+      } else {
+        answer.then((late) => { this.#serial = true; this.#ports = late; this.#fill(); }, () => {});
+      }
       navigator.serial.addEventListener('connect', () => this.#refresh());
       navigator.serial.addEventListener('disconnect', () => this.#refresh());
     }
-    this.#fill();
     // Without Web Serial only the demonstration controller is left, and the message says why.
-    await this.choose(this.#remembered(), serial ? '' : `\n${this.#text(this.#texts.msg.NoWebSerial)}`);
+    await this.choose(this.#remembered(), this.#serial ? '' : `\n${this.#text(this.#texts.msg.NoWebSerial)}`);
   }
 
   // Applies the entry with this value: '0' OFF, 'n' port n, 'demo' the demonstration controller,
@@ -58,7 +70,7 @@ export class PortList {
       this.#core.useDemo(true);
       this.#select.value = this.#shown = 'demo';
       this.#remember('demo');
-      await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(t.msg.PortOk, this.#ports.length + 1));
+      await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(t.msg.PortOk, this.#ports.length + 1) + note);
       return;
     }
     this.#core.useDemo(false);
@@ -112,15 +124,18 @@ export class PortList {
   #fill() {
     const entries = [['0', 'OFF'], ...this.#ports.map((p, i) => [String(i + 1), `COM${i + 1}  ${portName(p)}`]),
       ['demo', `COM${this.#ports.length + 1}  ${this.#text(this.#texts.msg.Demo)}`]];
-    if ('serial' in navigator) entries.push(['request', this.#text(this.#texts.msg.OtherPort)]);
+    if (this.#serial) entries.push(['request', this.#text(this.#texts.msg.OtherPort)]);
     const keep = this.#select.value || this.#shown;
     this.#select.replaceChildren(...entries.map(([value, text]) => new Option(text, value)));
     this.#select.value = entries.some(([v]) => v === keep) ? keep : '0';
   }
 
   async #refresh() {
-    this.#ports = await navigator.serial.getPorts();
-    this.#fill();
+    try {
+      this.#ports = await navigator.serial.getPorts();
+      this.#serial = true;
+      this.#fill();
+    } catch { /* the list stays as it was */ }
   }
 
   // The port is remembered by its USB ids and its place among ports with the same ids.

@@ -87,6 +87,30 @@ export const tests = {
     assert.equal(await refused.page.locator('#MessageBox[open]').count(), 0);
   },
 
+  async 'a browser without Web Serial, or one that refuses or never gives its ports, still offers OFF and the demonstration controller'(env) {
+    const NOTE = { en: 'This browser has no serial ports (Web Serial): open the page in Chrome, Edge or Opera.',
+      ja: 'このブラウザはシリアルポートを使えません（Chrome、Edge、Opera などで開いてください）。' };
+    for (const [lang, init, off, ok, read] of [
+      ['ja', () => { delete Navigator.prototype.serial; }, 'シリアルポートを閉じました', 'COM1設定完了', '読取成功'],
+      ['en', () => { navigator.serial.getPorts = () => Promise.reject(new DOMException('Blocked', 'SecurityError')); }, 'No Connection', 'COM1 OK', 'Read successful'],
+      ['en', () => { navigator.serial.getPorts = () => new Promise(() => {}); }, 'No Connection', 'COM1 OK', 'Read successful'],
+    ]) {
+      const view = await env.harness.open({ query: `?lang=${lang}`, init });
+      env.defer(() => view.close());
+      const p = view.page;
+      assert.equal((await view.message()).text, `${off}\n${NOTE[lang]}`, String(init));
+      assert.deepEqual(await p.$$eval('#CommPort option', (os) => os.map((o) => o.textContent)),
+        ['OFF', `COM1  ${lang === 'en' ? 'Demonstration controller' : 'デモ用コントローラ'}`]);
+      await view.answer('OK');
+      await p.selectOption('#CommPort', 'demo');
+      assert.equal((await view.message()).text, ok);
+      await view.answer('OK');
+      await p.click('#READ2_BTN');
+      assert.equal((await view.message()).text, read);
+      await view.answer('OK');
+    }
+  },
+
   async 'the line carries the controller\'s reply byte for byte and a read without one ends at its time-out'(env) {
     const sim = await startSim(env, ['--model-number', '80']);
     const view = await env.harness.open({ query: '?lang=en', ports: [FTDI], backends: [sim] });
