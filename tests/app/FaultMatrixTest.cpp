@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
@@ -17,12 +16,13 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "ControllerSimulator.h"
-#include "CutOffTable.h"
-#include "FaultCases.h"
+#include "FaultTable.h"
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
+#include "SimulatorTestState.h"
 #include "TModelEditor.h"
 #include "TMonForm.h"
 
@@ -31,7 +31,6 @@ namespace {
 using namespace faultcases;
 
 using namespace std::chrono_literals;
-using Bytes = ControllerSimulator::Bytes;
 using Image = ControllerSimulator::Image;
 
 int StepCount(Transfer t)
@@ -73,25 +72,6 @@ bool ThreadCountSettlesAt(int expected)
     return true;
 }
 
-// A controller whose models all differ from the tool's defaults and from each other.
-ControllerState DistinctState()
-{
-    ControllerState state;
-    for (int i = 0; i < 5; ++i) {
-        Image image = ControllerState::FactoryImage(i);
-        image[8] = static_cast<uint8_t>(10 + i);
-        image[9] = static_cast<uint8_t>(20 + i);
-        image[12] = static_cast<uint8_t>(80 + i);
-        image[13] = static_cast<uint8_t>(2 + i);
-        for (size_t k = 0; k < 32; ++k)
-            image[16 + k] = static_cast<uint8_t>(30 + (k + static_cast<size_t>(i)) % 20);
-        state.SetImage(i, image);
-    }
-    state.SetModelNumber(80);
-    return state;
-}
-
-// Whether the controller's image of a model carries the record's settings.
 void PumpFor(std::chrono::milliseconds span)
 {
     QElapsedTimer t;
@@ -110,27 +90,11 @@ protected:
     {
         baseThreads = ThreadCount();
         StartSimulator();
-        const QString ini = dir.filePath("VXRMGR.ini");
-        QFile f(ini);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[VxrManager]\r\nCommPort=1\r\n[Ports]\r\nCOM1=%1\r\n").arg(LinkPath()).toUtf8());
-        f.close();
-        form = MakeMainForm({"-E"}, false, ini);
-        ASSERT_EQ(Texts(), std::vector<std::string>{"COM1 OK"});
+        form = MakeMainForm({"-E"}, false, PinnedCom1Settings(dir, LinkPath()));
+        ASSERT_EQ(messages.Texts(), std::vector<std::string>{"COM1 OK"});
         form->CommX1.SetTimeOutReceive(kTimeOutMs);
         form->SetMonForm(&mon);
-        // The bank differs from every controller model, so a model written or read shows.
-        for (int i = 0; i < 5; ++i) {
-            ModelSettings& m = form->Bank.models[static_cast<size_t>(i)];
-            m.NBRK = 60 + i;
-            m.BFREQ = 40 + i;
-            m.VLT = CutOffTable::kCodes[static_cast<size_t>(i) + 1];
-            m.PROG = 9 - i;
-            for (size_t k = 0; k < 32; ++k)
-                m.FRQ[k] = static_cast<int32_t>(12 + (k * 3 + static_cast<size_t>(i)) % 5 * 10);
-            m.MEMO = "memo " + std::to_string(i);
-        }
-        form->Bank.ModelNumber = kShown * 40;
+        form->Bank = DistinctBank();  // differs from every controller model: one written or read shows
         form->MDL_SEL->ShowModel();
         form->ResetModified();  // as saved: reading all asks nothing
         messages.requests.clear();
@@ -151,7 +115,7 @@ protected:
 
     QString LinkPath() const { return dir.filePath("ttyVXR"); }
 
-    void StartSimulator(const ControllerState& state = DistinctState())
+    void StartSimulator(const ControllerState& state = DistinctControllerState(80))
     {
         ControllerSimulator::Options o;
         o.state = state;
@@ -161,31 +125,10 @@ protected:
         std::filesystem::create_symlink(sim->DevicePath(), link);
     }
 
-    void Click(Transfer t)
-    {
-        switch (t) {
-        case Transfer::ReadAll: form->READ_BTN->click(); break;
-        case Transfer::ReadShown: form->READ2_BTN->click(); break;
-        case Transfer::WriteAll: form->PROGRAM_BTN->click(); break;
-        case Transfer::WriteShown: form->PROG2_BTN->click(); break;
-        }
-    }
+    void Click(Transfer t) { TransferButton(*form, t)->click(); }
 
-    std::vector<std::string> Texts() const
-    {
-        std::vector<std::string> t;
-        for (const auto& r : messages.requests)
-            t.push_back(r.text);
-        return t;
-    }
 
-    std::vector<uint8_t> Commands() const
-    {
-        std::vector<uint8_t> out;
-        for (const auto& f : sim->Transcript())
-            out.push_back(f.at(0));
-        return out;
-    }
+    std::vector<uint8_t> Commands() const { return CommandsOf(sim->Transcript()); }
 
     QTemporaryDir dir;
     RecordingPresenter messages;
@@ -198,12 +141,9 @@ protected:
     int barAtMessage = -1;
 };
 
-struct MatrixCase {
-    Fault fault;
-    Transfer transfer;
-};
-
-class WindowFaultMatrix : public WindowFaults, public ::testing::WithParamInterface<MatrixCase> {};
+// What the controller holds afterwards is the transfer's own business (SimulatedLineFaults);
+// here what the window shows, sends over the real port, and leaves running.
+class WindowFaultMatrix : public WindowFaults, public ::testing::WithParamInterface<std::tuple<Fault, Transfer>> {};
 
 TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
 {
@@ -218,7 +158,7 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
 
     const std::string failure = FailureMessage(transfer, struck);
     const std::string success = IsRead(transfer) ? "Read successful" : "Write successful";
-    ASSERT_EQ(Texts(), std::vector<std::string>{fails ? failure : success});
+    ASSERT_EQ(messages.Texts(), std::vector<std::string>{fails ? failure : success});
     EXPECT_EQ(messages.requests[0].kind, fails ? DialogKind::Error : DialogKind::Information);
     EXPECT_TRUE(hiddenAtMessage);
     EXPECT_TRUE(form->isEnabled());
@@ -255,12 +195,12 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
     }
 
     const ControllerState controllerAfter = sim->State();
-    ExpectControllerAfterFailure(fault, transfer, struck, controllerBefore, controllerAfter, bankBefore);
 
     // The port's two workers and the controller's thread, nothing more; after a hang-up the
     // controller's thread has ended and the port, still open on the dead device, keeps its two.
-    if (fault == Fault::HangUp)
+    if (fault == Fault::HangUp) {
         ASSERT_TRUE(sim->WaitForHangUp(5s));
+    }
     const int expectedThreads = openThreads - (fault == Fault::HangUp ? 1 : 0);
     EXPECT_TRUE(ThreadCountSettlesAt(expectedThreads)) << ThreadCount() << " threads, expected " << expectedThreads;
 
@@ -271,12 +211,12 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
         messages.requests.clear();
         Click(transfer);
         // The dead device fails the first command.
-        ASSERT_EQ(Texts(), std::vector<std::string>{FailureMessage(transfer, FullSequence(transfer).front())});
+        ASSERT_EQ(messages.Texts(), std::vector<std::string>{FailureMessage(transfer, FullSequence(transfer).front())});
         EXPECT_TRUE(form->isEnabled());
         StartSimulator(controllerAfter);
         messages.requests.clear();
         form->CommPortCloseUp();  // the user picks COM1 again
-        ASSERT_EQ(Texts(), std::vector<std::string>{"COM1 OK"});
+        ASSERT_EQ(messages.Texts(), std::vector<std::string>{"COM1 OK"});
     } else if (fault == Fault::LateReply) {
         // The late reply arrives while the line is idle; the next exchange's purge drops it.
         const int32_t lateLength = struck >= 0xE1 ? 51 : 50;
@@ -289,7 +229,7 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
     sim->ClearTranscript();
     messages.requests.clear();
     Click(transfer);
-    ASSERT_EQ(Texts(), std::vector<std::string>{success});
+    ASSERT_EQ(messages.Texts(), std::vector<std::string>{success});
     EXPECT_EQ(Commands(), FullSequence(transfer));
     EXPECT_EQ(barAtMessage, StepCount(transfer));
     EXPECT_TRUE(form->isEnabled());
@@ -297,20 +237,9 @@ TEST_P(WindowFaultMatrix, EndsInItsFailureTextAndTheNextTransferSucceeds)
     EXPECT_TRUE(ThreadCountSettlesAt(openThreads)) << ThreadCount() << " threads, expected " << openThreads;
 }
 
-std::vector<MatrixCase> AllCases()
-{
-    std::vector<MatrixCase> cases;
-    for (Fault f : {Fault::Silence, Fault::ShortReply, Fault::BadChecksum, Fault::RefusedWrite, Fault::RefusedModelNumber,
-                    Fault::StrayBytes, Fault::HangUp, Fault::LateReply})
-        for (Transfer t : {Transfer::ReadAll, Transfer::ReadShown, Transfer::WriteAll, Transfer::WriteShown})
-            cases.push_back({f, t});
-    return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, WindowFaultMatrix, ::testing::ValuesIn(AllCases()),
-                         [](const ::testing::TestParamInfo<MatrixCase>& info) {
-                             return std::string(FaultName(info.param.fault)) + "_" + TransferName(info.param.transfer);
-                         });
+INSTANTIATE_TEST_SUITE_P(Faults, WindowFaultMatrix,
+                         ::testing::Combine(::testing::ValuesIn(kAllFaults), ::testing::ValuesIn(kAllTransfers)),
+                         [](const auto& info) { return CaseName(std::get<0>(info.param), std::get<1>(info.param)); });
 
 }  // namespace
 
@@ -324,7 +253,7 @@ namespace {
 TEST_F(WindowFaults, ALateReplyIsNotTakenForTheNextCommandsReply)
 {
     // The late reply's second and third bytes look like a model-number reply (0x28, MODEL2).
-    ControllerState state = DistinctState();
+    ControllerState state = DistinctControllerState(80);
     Image image = state.ImageOf(kShown);
     image[0] = 0x28;
     image[1] = 0x28;
@@ -334,14 +263,14 @@ TEST_F(WindowFaults, ALateReplyIsNotTakenForTheNextCommandsReply)
 
     sim->DelayReply(0xD1 + kShown, std::chrono::milliseconds(kTimeOutMs) + 1000ms);
     form->READ2_BTN->click();
-    ASSERT_EQ(Texts(), std::vector<std::string>{"Read failed"});
+    ASSERT_EQ(messages.Texts(), std::vector<std::string>{"Read failed"});
 
     // The next transfer starts at once and waits long enough for the late bytes to reach it.
     form->CommX1.SetTimeOutReceive(3000);
     messages.requests.clear();
     form->READ_BTN->click();
-    ASSERT_EQ(Texts().size(), 1u);
-    if (Texts()[0] == "Read successful") {
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    if (messages.Texts()[0] == "Read successful") {
         EXPECT_EQ(form->Bank.ModelNumber, 80) << "the model number came from the late reply";
     }
     EXPECT_EQ(sim->ModelNumber(), 80) << "the controller's current model was overwritten";

@@ -97,16 +97,6 @@ public:
     bool hintShown = false;
 
 protected:
-    void Click(Transfer t)
-    {
-        switch (t) {
-        case Transfer::ReadAll: form_->READ_BTN->click(); break;
-        case Transfer::ReadShown: form_->READ2_BTN->click(); break;
-        case Transfer::WriteAll: form_->PROGRAM_BTN->click(); break;
-        case Transfer::WriteShown: form_->PROG2_BTN->click(); break;
-        }
-    }
-
     // One transfer on a fresh window and controller; with input, it is sent once the transfer
     // waits for its first reply.
     Outcome Run(const InputCase& c, bool withInput)
@@ -114,14 +104,7 @@ protected:
         ControllerSimulator::Options o;
         o.paced = withInput;  // the run without input needs no line timing
         auto sim = std::make_unique<ControllerSimulator>(o);
-        const QString ini = dir_.filePath("VXRMGR.ini");
-        QFile f(ini);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[VxrManager]\r\nCommPort=1\r\n[Ports]\r\nCOM1=%1\r\n")
-                    .arg(QString::fromStdString(sim->DevicePath()))
-                    .toUtf8());
-        f.close();
-        form_ = MakeMainForm({"-E"}, false, ini);
+        form_ = MakeMainForm({"-E"}, false, PinnedCom1Settings(dir_, QString::fromStdString(sim->DevicePath())));
         auto mon = std::make_unique<TMonForm>();
         form_->SetMonForm(mon.get());
         // The bank differs from the controller's models, each model from the others.
@@ -151,7 +134,7 @@ protected:
                 sent = true;
             });
         }
-        Click(c.transfer);
+        TransferButton(*form_, c.transfer)->click();
         if (withInput) {
             EXPECT_TRUE(sent);
             EXPECT_TRUE(whileRunning) << "the input came when no transfer ran";

@@ -1,8 +1,11 @@
 #pragma once
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <memory>
 
+#include "FaultTable.h"
 #include "TMainForm.h"
 
 // A scratch folder for the application settings files of one test binary.
@@ -31,4 +34,26 @@ inline std::unique_ptr<TMainForm> MakeMainForm(QStringList args = {}, bool japan
     o.japaneseLocale = japaneseLocale;
     o.appSettingsPath = std::move(appSettingsPath);
     return MakeMainForm(std::move(o));
+}
+
+// An application settings file in dir that chooses COM1 and pins it to device.
+inline QString PinnedCom1Settings(const QTemporaryDir& dir, const QString& device)
+{
+    const QString path = dir.filePath(QStringLiteral("VXRMGR.ini"));
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QStringLiteral("[VxrManager]\r\nCommPort=1\r\n[Ports]\r\nCOM1=%1\r\n").arg(device).toUtf8());
+    return path;
+}
+
+// The window's button for a transfer.
+inline QToolButton* TransferButton(TMainForm& form, faultcases::Transfer t)
+{
+    switch (t) {
+    case faultcases::Transfer::ReadAll: return form.READ_BTN;
+    case faultcases::Transfer::ReadShown: return form.READ2_BTN;
+    case faultcases::Transfer::WriteAll: return form.PROGRAM_BTN;
+    case faultcases::Transfer::WriteShown: return form.PROG2_BTN;
+    }
+    return nullptr;
 }

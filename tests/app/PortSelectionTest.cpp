@@ -87,13 +87,6 @@ protected:
         QFile f(dir.filePath("VXRMGR.ini"));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    std::vector<std::string> Texts() const
-    {
-        std::vector<std::string> t;
-        for (auto& r : messages.requests)
-            t.push_back(r.text);
-        return t;
-    }
 
     QTemporaryDir dir;
     RecordingPresenter messages;
@@ -106,7 +99,7 @@ TEST_F(PortSelection, AbsentSettingsFileGivesNoConnectionAndIsCreated)
 {
     const QString path = dir.filePath("VXRMGR.ini");
     auto form = MakeMainForm({"-E"}, false, path);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"No Connection"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"No Connection"});
     EXPECT_EQ(messages.requests[0].kind, DialogKind::Information);
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(form->CommPort->count(), 21);
@@ -123,19 +116,19 @@ TEST_F(PortSelection, RememberedPortOpensAtStartUp)
     const QString path = WriteSettings(QStringLiteral("[VxrManager]\r\nCommPort=3\r\n[Ports]\r\nCOM3=%1\r\n[Other]\r\nkeep=me\r\n")
                                            .arg(QString::fromStdString(pty.path)));
     auto form = MakeMainForm({"-E"}, false, path);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"COM3 OK"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"COM3 OK"});
     EXPECT_TRUE(form->CommX1.IsOpen());
     EXPECT_EQ(form->CommX1.PortNo(), 3);
     EXPECT_EQ(form->CommX1.BitRate(), 1200);
 
     // Closing the list again without a change repeats the whole choice.
     CloseUp(*form);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"COM3 OK", "COM3 OK"}));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"COM3 OK", "COM3 OK"}));
     EXPECT_TRUE(form->CommX1.IsOpen());
 
     form->CommPort->setCurrentIndex(0);
     CloseUp(*form);
-    EXPECT_EQ(Texts().back(), "No Connection");
+    EXPECT_EQ(messages.Texts().back(), "No Connection");
     EXPECT_FALSE(form->CommX1.IsOpen());
     form->close();
     const QString saved = ReadSettings();
@@ -150,7 +143,7 @@ TEST_F(PortSelection, StoredValuesOutsideTheListOpenNothing)
         messages.requests.clear();
         const QString path = WriteSettings(QStringLiteral("[VxrManager]\r\nCommPort=%1\r\n").arg(value));
         auto form = MakeMainForm({"-E"}, false, path);
-        EXPECT_EQ(Texts(), std::vector<std::string>{"No Connection"}) << value;
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"No Connection"}) << value;
         EXPECT_EQ(form->CommPort->currentIndex(), 0) << value;
         EXPECT_FALSE(form->CommX1.IsOpen());
     }
@@ -160,14 +153,14 @@ TEST_F(PortSelection, APortWithoutDeviceIsReportedAndStaysClosed)
 {
     const QString path = WriteSettings(QStringLiteral("[VxrManager]\r\nCommPort=20\r\n[Ports]\r\nCOM20=/dev/vxr-no-such-device\r\n"));
     auto form = MakeMainForm({"-J"}, false, path);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"COM20は使用できません\nデバイス /dev/vxr-no-such-device がありません（抜かれていませんか？）"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"COM20は使用できません\nデバイス /dev/vxr-no-such-device がありません（抜かれていませんか？）"});
     EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
     EXPECT_FALSE(form->CommX1.IsOpen());
     EXPECT_EQ(form->CommPort->currentIndex(), 20);  // the list keeps the choice
 
     form->CommPort->setCurrentIndex(0);
     CloseUp(*form);
-    EXPECT_EQ(Texts().back(), "シリアルポートを閉じました");
+    EXPECT_EQ(messages.Texts().back(), "シリアルポートを閉じました");
     CloseUp(*form);  // OFF again, with no port open, still reports
     EXPECT_EQ(messages.requests.size(), 3u);
 }
@@ -180,7 +173,7 @@ TEST_F(PortSelection, ClosingTheWindowSavesTheChoiceThenClosesThePort)
     auto form = MakeMainForm({"-E"}, false, path);
     form->CommPort->setCurrentIndex(1);
     CloseUp(*form);
-    EXPECT_EQ(Texts().back(), "COM1 OK");
+    EXPECT_EQ(messages.Texts().back(), "COM1 OK");
     EXPECT_TRUE(form->CommX1.IsOpen());
     form->close();
     EXPECT_FALSE(form->CommX1.IsOpen());
@@ -195,7 +188,7 @@ TEST_F(PortSelection, AnItemChosenInTheDropDownIsTheOneApplied)
     auto form = MakeMainForm({"-E"}, false, path);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    ASSERT_EQ(Texts(), std::vector<std::string>{"No Connection"});
+    ASSERT_EQ(messages.Texts(), std::vector<std::string>{"No Connection"});
 
     // A click on COM2 in the dropped-down list.
     form->CommPort->showPopup();
@@ -204,7 +197,7 @@ TEST_F(PortSelection, AnItemChosenInTheDropDownIsTheOneApplied)
     const QRect item = view->visualRect(form->CommPort->model()->index(2, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.requests.size() == 2; }, 2000));
-    EXPECT_EQ(Texts().back(), "COM2 OK");
+    EXPECT_EQ(messages.Texts().back(), "COM2 OK");
     EXPECT_TRUE(form->CommX1.IsOpen());
     EXPECT_EQ(form->CommX1.PortNo(), 2);
 
@@ -214,7 +207,7 @@ TEST_F(PortSelection, AnItemChosenInTheDropDownIsTheOneApplied)
     view->setCurrentIndex(form->CommPort->model()->index(0, 0));
     QTest::keyClick(view, Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.requests.size() == 3; }, 2000));
-    EXPECT_EQ(Texts().back(), "No Connection");
+    EXPECT_EQ(messages.Texts().back(), "No Connection");
     EXPECT_FALSE(form->CommX1.IsOpen());
 
     // Typing on the closed list does not change the choice behind the user's back.
@@ -255,7 +248,7 @@ TEST_F(PortSelection, EachChoiceFollowsTheDevicesAndPinsOfThatMoment)
     const std::string unassigned =
         "COM1 dose not exist\nNo serial device is plugged in for this number, and none is set for it in [Ports] of "
         "VXRMGR.ini.";
-    EXPECT_EQ(Texts(), std::vector<std::string>{unassigned});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{unassigned});
 
     const struct {
         const char* what;
@@ -282,7 +275,7 @@ TEST_F(PortSelection, EachChoiceFollowsTheDevicesAndPinsOfThatMoment)
         step.change();
         form.CommPort->setCurrentIndex(step.port);
         CloseUp(form);
-        EXPECT_EQ(Texts().back(), step.message) << step.what;
+        EXPECT_EQ(messages.Texts().back(), step.message) << step.what;
         EXPECT_EQ(form.CommX1.IsOpen(), step.opened != nullptr) << step.what;
         if (step.opened) {
             EXPECT_TRUE(Receives(form, *step.opened, "\x55\xAA")) << step.what;
@@ -321,7 +314,7 @@ TEST_F(PortSelection, AFailedOpenSaysWhyOnASecondLine)
         const QString path = WriteSettings(
             QStringLiteral("[VxrManager]\r\nCommPort=4\r\n[Ports]\r\nCOM4=%1\r\n").arg(QString::fromStdString(c.device)));
         auto form = MakeMainForm({c.language}, false, path);
-        EXPECT_EQ(Texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
         EXPECT_FALSE(form->CommX1.IsOpen());
     }

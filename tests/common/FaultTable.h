@@ -68,6 +68,19 @@ inline TransferResult RunTransfer(TransferOperations& ops, Transfer t)
 
 inline bool IsRead(Transfer t) { return t == Transfer::ReadAll || t == Transfer::ReadShown; }
 
+// A parameterised case's name: the fault, then the transfer.
+inline std::string CaseName(Fault f, Transfer t) { return std::string(FaultName(f)) + "_" + TransferName(t); }
+
+// The command byte of every frame of a transcript, in order.
+template <class Frames>
+std::vector<uint8_t> CommandsOf(const Frames& frames)
+{
+    std::vector<uint8_t> out;
+    for (const auto& f : frames)
+        out.push_back(static_cast<uint8_t>(f.at(0)));
+    return out;
+}
+
 // The command a fault is aimed at: one in the middle of the transfer where it can do harm.
 // Zero when the transfer sends no command the fault applies to.
 inline uint8_t StruckCommand(Fault f, Transfer t)

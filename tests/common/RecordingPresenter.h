@@ -1,6 +1,7 @@
 #pragma once
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "MessageDialog.h"
@@ -29,6 +30,15 @@ public:
         case DialogButtons::YesNoCancel: return DialogResult::Yes;
         default: return DialogResult::Ok;
         }
+    }
+
+    // The texts of the requests so far, in order.
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> t;
+        for (const auto& r : requests)
+            t.push_back(r.text);
+        return t;
     }
 
     std::vector<MessageRequest> requests;

@@ -17,10 +17,11 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "CliRunner.h"
 #include "ControllerSimulator.h"
-#include "FaultCases.h"
+#include "FaultTable.h"
 #include "ModelBank.h"
 #include "SettingsFileIo.h"
 #include "SimulatorTestState.h"
@@ -31,16 +32,6 @@ using namespace faultcases;
 
 using namespace std::chrono_literals;
 using Image = ControllerSimulator::Image;
-
-struct MatrixCase {
-    Fault fault;
-    Transfer transfer;
-};
-
-std::string Name(const MatrixCase& c)
-{
-    return std::string(FaultName(c.fault)) + "_" + TransferName(c.transfer);
-}
 
 // How the tool names the step it failed at.
 std::string StepText(uint8_t struck)
@@ -135,21 +126,15 @@ protected:
         return b;
     }
 
-    std::vector<uint8_t> Commands() const
-    {
-        std::vector<uint8_t> out;
-        for (const auto& f : sim->Transcript())
-            out.push_back(f.at(0));
-        return out;
-    }
-
     QTemporaryDir dir;
     QString file = dir.filePath("bank.VXS");
     ModelBank bank;
     std::unique_ptr<ControllerSimulator> sim;
 };
 
-class CliFaultMatrix : public CliFaults, public ::testing::WithParamInterface<MatrixCase> {};
+// What the controller holds afterwards and which commands went out is the transfer's own
+// business (SimulatedLineFaults); here only what the tool says and saves.
+class CliFaultMatrix : public CliFaults, public ::testing::WithParamInterface<std::tuple<Fault, Transfer>> {};
 
 TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
 {
@@ -184,7 +169,6 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
         } else {
             EXPECT_EQ(FileBytes(file), fileBefore);  // a failed read saves nothing
         }
-        EXPECT_EQ(Commands(), SequenceUntil(transfer, struck)) << "a command was sent after the failure";
     } else {
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, success + "\n");
@@ -192,7 +176,6 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
     }
 
     const ControllerState controllerAfter = sim->State();
-    ExpectControllerAfterFailure(fault, transfer, struck, controllerBefore, controllerAfter, bank);
 
     // The next run on a healthy line.
     sim->ClearFaults();
@@ -203,11 +186,9 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
         // The late reply lands while no one has the port open; the next opening drops it.
         ASSERT_TRUE(WaitForPendingInput(sim->DevicePath(), struck >= 0xE1 ? 51 : 50));
     }
-    sim->ClearTranscript();
     const CliRun next = Run(transfer);
     ASSERT_EQ(next.status, 0) << next.err;
     EXPECT_EQ(next.out, success + "\n");
-    EXPECT_EQ(Commands(), FullSequence(transfer));
     const ControllerState controllerNow = sim->State();
     if (IsRead(transfer)) {
         const ModelBank read = LoadFile();
@@ -250,17 +231,8 @@ TEST_F(CliFaults, ALateReplyIsNotTakenForTheNextRunsReply)
     }
 }
 
-std::vector<MatrixCase> AllCases()
-{
-    std::vector<MatrixCase> cases;
-    for (Fault f : {Fault::Silence, Fault::ShortReply, Fault::BadChecksum, Fault::RefusedWrite, Fault::RefusedModelNumber,
-                    Fault::StrayBytes, Fault::HangUp, Fault::LateReply})
-        for (Transfer t : {Transfer::ReadAll, Transfer::ReadShown, Transfer::WriteAll, Transfer::WriteShown})
-            cases.push_back({f, t});
-    return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, CliFaultMatrix, ::testing::ValuesIn(AllCases()),
-                         [](const ::testing::TestParamInfo<MatrixCase>& info) { return Name(info.param); });
+INSTANTIATE_TEST_SUITE_P(Faults, CliFaultMatrix,
+                         ::testing::Combine(::testing::ValuesIn(kAllFaults), ::testing::ValuesIn(kAllTransfers)),
+                         [](const auto& info) { return CaseName(std::get<0>(info.param), std::get<1>(info.param)); });
 
 }  // namespace

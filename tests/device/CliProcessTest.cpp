@@ -200,28 +200,14 @@ TEST_F(CliTest, AStopSignalEndsATransferBetweenFramesAndKeepsTheFile)
     }
 }
 
+// A failure mid-transfer is told by CliFaultMatrix; this is the one at the very first command.
 TEST_F(CliDeviceTest, AFailedTransferSaysWhichStepAndWhy)
 {
     Save(Defaults(), PathOf("f.VXS"));
-    sim.RefuseWrite(2);
-    CliRun r = Cli({"write", port, PathOf("f.VXS"), "--timeout", "2000"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "Write failed")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "writing MODEL3")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "refused")) << r.err;
-
     sim.SilenceAfter(ControllerSimulator::kAnyCommand, ControllerSimulator::Shots::Always);
-    const QByteArray before = [&] {
-        QFile f(PathOf("f.VXS"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
-    r = Cli({"read", port, PathOf("f.VXS"), "--timeout", "300"});
+    const CliRun r = Cli({"read", port, PathOf("f.VXS"), "--timeout", "300"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "Read failed")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "reading the model number: time-out")) << r.err;
-    QFile f(PathOf("f.VXS"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);  // a failed read leaves the file as it was
+    EXPECT_TRUE(Contains(r.err, "Read failed: reading the model number: time-out")) << r.err;
 }
 
 // A read is refused before anything is sent when its file could not be saved afterwards.

@@ -25,12 +25,7 @@ struct Rig {
     DeviceExchange exchange{line};
     TransferOperations ops{exchange, bank, staging, reporter, 1};
 
-    std::vector<uint8_t> Commands() const
-    {
-        std::vector<uint8_t> out;
-        for (const auto& frame : controller.Transcript()) out.push_back(frame.at(0));
-        return out;
-    }
+    std::vector<uint8_t> Commands() const { return CommandsOf(controller.Transcript()); }
 };
 
 class SimulatedLineFaults : public ::testing::TestWithParam<std::tuple<Fault, Transfer>> {};
@@ -65,10 +60,7 @@ TEST_P(SimulatedLineFaults, FailWhereTheFaultStrikesLikeOnThePtyAndTheNextTransf
 
 INSTANTIATE_TEST_SUITE_P(Matrix, SimulatedLineFaults,
                          ::testing::Combine(::testing::ValuesIn(kAllFaults), ::testing::ValuesIn(kAllTransfers)),
-                         [](const auto& info) {
-                             return std::string(FaultName(std::get<0>(info.param))) +
-                                    TransferName(std::get<1>(info.param));
-                         });
+                         [](const auto& info) { return CaseName(std::get<0>(info.param), std::get<1>(info.param)); });
 
 TEST(SimulatedLineTest, AReplyDelayedWithinTheTimeOutIsWaitedForAndTheClockStopsWhereItArrived)
 {

@@ -6,6 +6,7 @@
 #include "ControllerSimulator.h"
 #include "DeviceBank.h"
 #include "DeviceExchange.h"
+#include "FaultTable.h"
 #include "ModelBank.h"
 #include "RecordingReporter.h"
 #include "SimulatorTestState.h"
@@ -51,14 +52,6 @@ protected:
         comm.Open();
     }
     void TearDown() override { comm.Close(); }
-
-    std::vector<uint8_t> Commands() const
-    {
-        std::vector<uint8_t> out;
-        for (const auto& f : sim.Transcript())
-            out.push_back(f.at(0));
-        return out;
-    }
 };
 
 TEST_F(SimulatorTest, ReadAllEndsWithTheControllersModelShownAndItsNumberWrittenBack)
@@ -66,7 +59,7 @@ TEST_F(SimulatorTest, ReadAllEndsWithTheControllersModelShownAndItsNumberWritten
     const TransferResult r = ops.ReadAll();
     ASSERT_TRUE(r.ok) << r.Describe();
 
-    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD6, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xE6}));
+    EXPECT_EQ(faultcases::CommandsOf(sim.Transcript()), faultcases::FullSequence(faultcases::Transfer::ReadAll));
     EXPECT_EQ(sim.Transcript().back(), (Bytes{0xE6, 0x50, 0x50}));
     EXPECT_EQ(bank.ShownIndex(), 2);
     EXPECT_EQ(reporter.position, 7);
@@ -79,64 +72,6 @@ TEST_F(SimulatorTest, ReadAllEndsWithTheControllersModelShownAndItsNumberWritten
     }
     EXPECT_EQ(bank.SYS_CUR, sim.ImageOf(0)[6]);
     EXPECT_EQ(captions, 7);
-}
-
-TEST_F(SimulatorTest, ReadAllFailingAtTheThirdModelLeavesTheBankAlone)
-{
-    comm.SetTimeOutReceive(300);
-    sim.SilenceAfter(0xD3);
-    const ModelBank before = bank;
-
-    const TransferResult r = ops.ReadAll();
-
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.model, 2);
-    EXPECT_EQ(r.failure.cause, Cause::TimeOut);
-    EXPECT_EQ(bank, before);
-    EXPECT_EQ(reporter.position, 3);
-    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Read failed");
-    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD6, 0xD1, 0xD2, 0xD3}));
-}
-
-TEST_F(SimulatorTest, WriteAllRefusedAtTheThirdModelLeavesTheFirstTwoWrittenAndNoModelNumber)
-{
-    const ControllerState old = sim.State();
-    bank.ModelNumber = 160;
-    for (auto& m : bank.models)
-        m.NBRK = 77;
-    sim.RefuseWrite(2);
-
-    const TransferResult r = ops.WriteAll();
-
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.step, TransferResult::Step::WriteModel);
-    EXPECT_EQ(r.failure.cause, Cause::Refused);
-    EXPECT_EQ(sim.ImageOf(0)[8], 77);
-    EXPECT_EQ(sim.ImageOf(1)[8], 77);
-    for (int i = 2; i < 5; ++i)
-        EXPECT_EQ(sim.ImageOf(i), old.ImageOf(i)) << "model " << i;
-    EXPECT_EQ(sim.ModelNumber(), old.ModelNumber());
-    EXPECT_EQ(Commands().back(), 0xE3);
-    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Write failed\nMODEL1 and MODEL2 were written; MODEL3 may have "
-                                                      "been written; MODEL4, MODEL5 and the model number were not.");
-}
-
-TEST_F(SimulatorTest, WriteShownOnModelTwoSendsReadWriteAndModelNumber)
-{
-    bank.ModelNumber = 40;
-    bank.models[1].PROG = 9;
-    const TransferResult r = ops.WriteShown(1);
-    ASSERT_TRUE(r.ok) << r.Describe();
-
-    const auto t = sim.Transcript();
-    ASSERT_EQ(t.size(), 3u);
-    EXPECT_EQ(t[0], Bytes{0xD2});
-    ASSERT_EQ(t[1].size(), 50u);
-    EXPECT_EQ(t[1][0], 0xE2);
-    EXPECT_EQ(t[1][1 + 7], 0x00);
-    EXPECT_EQ(t[2], (Bytes{0xE6, 0x28, 0x28}));
-    EXPECT_EQ(sim.ImageOf(1)[13], 9);
-    EXPECT_EQ(sim.ModelNumber(), 40);
 }
 
 TEST_F(SimulatorTest, ALateReplyIsNotTakenForTheNextCommands)

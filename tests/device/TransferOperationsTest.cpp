@@ -3,6 +3,7 @@
 #include "DeviceBank.h"
 #include "DeviceExchange.h"
 #include "FakeController.h"
+#include "FaultTable.h"
 #include "ModelBank.h"
 #include "RecordingReporter.h"
 #include "ScriptedLine.h"
@@ -30,13 +31,7 @@ protected:
             bank.models[i].MEMO = "memo " + std::to_string(i);
     }
 
-    std::vector<uint8_t> Commands() const
-    {
-        std::vector<uint8_t> out;
-        for (const auto& f : comm.sent)
-            out.push_back(static_cast<uint8_t>(f.at(0)));
-        return out;
-    }
+    std::vector<uint8_t> Commands() const { return faultcases::CommandsOf(comm.sent); }
 
     // The frame ends as the window shows it: progress hidden, message, then the end.
     void ExpectClosedWith(const std::string& message)
