@@ -77,7 +77,7 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"*、*", "*, *"},  // 170
     {"*。*", "*; *"},  // 172
     {"*。", "*."},  // 174
-    {"デモ用コントローラ", "Demonstration controller"},  // 176
+    {"デモ用コントローラ", "Demo controller"},  // 176
     {"ファイル * を読み込めません: *", "Cannot read file *: *"},  // 178
     {"ファイル * に保存できません: *", "Cannot write file *: *"},  // 180
     {"ファイル名がないため保存できません", "Cannot write file: no file name"},  // 182

@@ -70,7 +70,7 @@ export const tests = {
       assert.equal(got.brake[20], '0.964kHz');
       assert.equal(got.cutOff[4], 'NiMH   5-6cell  3.2V');
       assert.equal(got.ports[0], 'OFF');
-      assert.deepEqual(got.ports.slice(1), [c.html === 'ja' ? 'COM1  デモ用コントローラ' : 'COM1  Demonstration controller',
+      assert.deepEqual(got.ports.slice(1), [c.html === 'ja' ? 'COM1  デモ用コントローラ' : 'COM1  Demo controller',
         c.html === 'ja' ? '他のポートを選ぶ…' : 'Choose another port…'], 'the demonstration controller and the entry that asks for another port');
     }
   },

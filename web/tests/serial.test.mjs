@@ -35,7 +35,7 @@ export const tests = {
     assert.equal((await view.message()).text, 'No Connection');
     await view.answer('OK');
     assert.deepEqual(await view.page.$$eval('#CommPort option', (os) => os.map((o) => o.textContent)),
-      ['OFF', 'COM1  USB 0403:6001', 'COM2  Demonstration controller', 'Choose another port…']);
+      ['OFF', 'COM1  USB 0403:6001', 'COM2  Demo controller', 'Choose another port…']);
     await view.page.selectOption('#CommPort', '1');
     assert.deepEqual(await view.message(), { caption: 'Information', text: 'COM1 OK', buttons: ['OK'] });
     await view.screenshot('port-ok');
@@ -100,7 +100,7 @@ export const tests = {
       const p = view.page;
       assert.equal((await view.message()).text, `${off}\n${NOTE[lang]}`, String(init));
       assert.deepEqual(await p.$$eval('#CommPort option', (os) => os.map((o) => o.textContent)),
-        ['OFF', `COM1  ${lang === 'en' ? 'Demonstration controller' : 'デモ用コントローラ'}`]);
+        ['OFF', `COM1  ${lang === 'en' ? 'Demo controller' : 'デモ用コントローラ'}`]);
       await view.answer('OK');
       await p.selectOption('#CommPort', 'demo');
       assert.equal((await view.message()).text, ok);
