@@ -18,11 +18,13 @@
 
 namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
-}
 
-TEST(MainFormStartup, LanguageFromLocaleAndFirstArgument)
+// Answers the start-up message (the port's) for every test.
+class MainFormStartup : public ::testing::Test { RecordingPresenter answers_; };
+}  // namespace
+
+TEST_F(MainFormStartup, LanguageFromLocaleAndFirstArgument)
 {
-    RecordingPresenter answers;
     struct Case {
         QStringList args;
         bool japaneseLocale;
@@ -50,9 +52,8 @@ TEST(MainFormStartup, LanguageFromLocaleAndFirstArgument)
 
 // The toolkit takes its own options out of the arguments; the switch is still only the first
 // argument as the user typed it, and the file the first remaining one that is no option.
-TEST(MainFormStartup, CommandLineSwitchAsTypedAndFileArgument)
+TEST_F(MainFormStartup, CommandLineSwitchAsTypedAndFileArgument)
 {
-    RecordingPresenter answers;
     struct Case {
         QStringList typed;
         QStringList remaining;
@@ -77,7 +78,7 @@ TEST(MainFormStartup, CommandLineSwitchAsTypedAndFileArgument)
 }
 
 // Without a display a window could not even start: these answers come before it.
-TEST(MainFormStartup, HelpAndVersionPrintWithoutAWindow)
+TEST_F(MainFormStartup, HelpAndVersionPrintWithoutAWindow)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -96,9 +97,8 @@ TEST(MainFormStartup, HelpAndVersionPrintWithoutAWindow)
     }
 }
 
-TEST(MainFormStartup, LabelsAndHintsInEachLanguage)
+TEST_F(MainFormStartup, LabelsAndHintsInEachLanguage)
 {
-    RecordingPresenter answers;
     auto ja = MakeMainForm({}, true);
     EXPECT_EQ(ja->MDL_SEL->Label1->text(), U("ニュートラルブレーキの状態"));
     EXPECT_EQ(ja->MDL_SEL->Label9->text(), "LowVoltCut");
@@ -124,9 +124,8 @@ TEST(MainFormStartup, LabelsAndHintsInEachLanguage)
     EXPECT_TRUE(en->Hints().AppShowHint(en->CommPort).isEmpty());
 }
 
-TEST(MainFormStartup, ShowsModel1AtItsDefaults)
+TEST_F(MainFormStartup, ShowsModel1AtItsDefaults)
 {
-    RecordingPresenter answers;
     auto form = MakeMainForm({"-E"});
     TModelEditor& e = *form->MDL_SEL;
     EXPECT_EQ(form->size(), QSize(601, 452));
@@ -155,9 +154,8 @@ TEST(MainFormStartup, ShowsModel1AtItsDefaults)
     EXPECT_EQ(form->Bank.SYS_CUR, 15);
 }
 
-TEST(MainFormStartup, CurveBarsStandAtTheirCoordinates)
+TEST_F(MainFormStartup, CurveBarsStandAtTheirCoordinates)
 {
-    RecordingPresenter answers;
     auto form = MakeMainForm();
     TCurveEditor& c = form->MDL_SEL->Curve();
     for (int i = 0; i < 32; ++i) {

@@ -30,6 +30,20 @@ protected:
     }
 
     QString Path(const QString& name) const { return dir.filePath(name); }
+    void WriteFile(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(Path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    // The command ended in one message box, with an OK button.
+    void ExpectOneMessage(const std::string& text, uint8_t kind) const
+    {
+        ASSERT_EQ(messages.requests.size(), 1u);
+        EXPECT_EQ(messages.requests[0].text, text);
+        EXPECT_EQ(messages.requests[0].kind, kind);
+        EXPECT_EQ(messages.requests[0].buttons, DialogButtons::Ok);
+    }
 
     QTemporaryDir dir;
     RecordingPresenter messages;
@@ -76,14 +90,10 @@ TEST_F(SettingsFileCommands, SaveThenOpenRestoresTheBankAndShowsItsModel)
 
 TEST_F(SettingsFileCommands, SaveToAPlaceThatCannotBeWrittenSaysUnsaved)
 {
-    QFile blocker(Path("plainfile"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    WriteFile("plainfile", "");
     dialogs.next = FileChoice{Path("plainfile/inside.VXS"), 0};
     form->SaveBtn->click();
-    ASSERT_EQ(messages.requests.size(), 1u);
-    EXPECT_EQ(messages.requests[0].text, "unsaved!");
-    EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
+    ExpectOneMessage("unsaved!", DialogKind::Error);
 }
 
 TEST_F(SettingsFileCommands, AFileThatCannotBeReadIsReportedInTheUsersLanguageAndChangesNothing)
@@ -139,11 +149,7 @@ TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineOpensOnceStarted)
 TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineThatCannotBeLoadedIsReportedAsOpenReportsIt)
 {
     QDir(dir.path()).mkdir("folder.VXS");
-    {
-        QFile text(Path("text.VXS"));
-        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-        text.write("just some notes\n");
-    }
+    WriteFile("text.VXS", "just some notes\n");
     ModelBank defaults;
     defaults.Initialise();
     for (const char* name : {"folder.VXS", "text.VXS"}) {
@@ -182,33 +188,21 @@ TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsThe
     form->Bank.models[0].NBRK = 7;
     form->ResetModified();
     const ModelBank before = form->Bank;
-    QFile text(Path("notes.txt"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("shopping list\n");
-    text.close();
+    WriteFile("notes.txt", "shopping list\n");
     dialogs.next = FileChoice{Path("notes.txt"), 1};
     form->OpenBtn->click();
     EXPECT_EQ(form->Bank, before);
-    ASSERT_EQ(messages.requests.size(), 1u);
-    EXPECT_EQ(messages.requests[0].text, "Not a settings file");
-    EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
-    EXPECT_EQ(messages.requests[0].buttons, DialogButtons::Ok);
+    ExpectOneMessage("Not a settings file", DialogKind::Error);
 }
 
 TEST_F(SettingsFileCommands, OpeningAFileWithDamagedBytesLoadsItAndWarns)
 {
-    QFile file(Path("damaged.VXS"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[VxrManager]\r\nSYS_MDL=1\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=\xE6\x97\xA5\xFF\r\n");
-    file.close();
+    WriteFile("damaged.VXS", "[VxrManager]\r\nSYS_MDL=1\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=\xE6\x97\xA5\xFF\r\n");
     dialogs.next = FileChoice{Path("damaged.VXS"), 0};
     form->OpenBtn->click();
     EXPECT_EQ(form->Bank.models[1].MEMO, "\xE6\x97\xA5\xEF\xBF\xBD\r\n");
     EXPECT_EQ(form->MDL_SEL->SelectedTab(), 1);
-    ASSERT_EQ(messages.requests.size(), 1u);
-    EXPECT_EQ(messages.requests[0].text, "Some characters in this file could not be read and were replaced.");
-    EXPECT_EQ(messages.requests[0].kind, DialogKind::Warning);
-    EXPECT_EQ(messages.requests[0].buttons, DialogButtons::Ok);
+    ExpectOneMessage("Some characters in this file could not be read and were replaced.", DialogKind::Warning);
 }
 
 TEST_F(SettingsFileCommands, CancelledDialogsChangeNothing)

@@ -38,6 +38,16 @@ struct Scripted {
     {
         return PumpUntil([&] { return comm.PendingChunks() == 0 && comm.PendingBytes() == 0; }, timeoutMs);
     }
+    // Open, with the queue full: 32 one-byte chunks the device does not take.
+    void FillTheQueue()
+    {
+        comm.SetTimeOutTrans(0);
+        comm.SetBufLenTrans(1);
+        comm.Open();
+        script->SetHoldWrites(true);
+        EXPECT_TRUE(comm.SendString(std::string(32, 'a')));
+        EXPECT_EQ(comm.PendingChunks(), 32);
+    }
 };
 
 // Fails the test and ends the run if a call that must return does not (a deadlock).
@@ -392,12 +402,7 @@ TEST(CommTransmitWorker, PurgeDropsQueuedChunksAndLaterOnesGoOut)
 TEST(CommSend, WaitsWhileThirtyTwoChunksAreOutstanding)
 {
     Scripted s;
-    s.comm.SetTimeOutTrans(0);
-    s.comm.SetBufLenTrans(1);
-    s.comm.Open();
-    s.script->SetHoldWrites(true);
-    EXPECT_TRUE(s.comm.SendString(std::string(32, 'a')));
-    EXPECT_EQ(s.comm.PendingChunks(), 32);
+    s.FillTheQueue();
     // Only the handler run inside the wait can let the worker go on.
     bool releasedInside = false;
     QTimer::singleShot(50, [&] {
@@ -413,11 +418,7 @@ TEST(CommSend, WaitsWhileThirtyTwoChunksAreOutstanding)
 TEST(CommSend, ClosedDuringTheQueueWaitReturnsFalse)
 {
     Scripted s;
-    s.comm.SetTimeOutTrans(0);
-    s.comm.SetBufLenTrans(1);
-    s.comm.Open();
-    s.script->SetHoldWrites(true);
-    EXPECT_TRUE(s.comm.SendString(std::string(32, 'a')));
+    s.FillTheQueue();
     QTimer::singleShot(50, [&] { s.comm.Close(); });
     EXPECT_FALSE(s.comm.SendString("b"));
     EXPECT_FALSE(s.comm.IsOpen());

@@ -189,9 +189,12 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
     const CliRun next = Run(transfer);
     ASSERT_EQ(next.status, 0) << next.err;
     EXPECT_EQ(next.out, success + "\n");
+    EXPECT_EQ(next.err, "");  // no progress when standard error is not a terminal
     const ControllerState controllerNow = sim->State();
     if (IsRead(transfer)) {
         const ModelBank read = LoadFile();
+        // Read all takes the controller's current model, one model merges into the file.
+        EXPECT_EQ(read.ModelNumber, transfer == Transfer::ReadAll ? controllerNow.ModelNumber() : bank.ModelNumber);
         for (int i = 0; i < 5; ++i) {
             const auto& m = read.models[static_cast<size_t>(i)];
             if (transfer == Transfer::ReadAll || i == kShown) {

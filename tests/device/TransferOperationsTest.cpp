@@ -236,17 +236,6 @@ TEST_F(TransferTest, AModelNumberNamingNoModelIsWrittenAsTheShownModel)
     EXPECT_EQ(comm.sent.back(), Bytes({0xE6, 0x51, 0x51}));
 }
 
-TEST_F(TransferTest, WriteShownStopsAtARefusedModel)
-{
-    controller.refusedWrites = {4};
-    const TransferResult r = ops.WriteShown(4);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.step, Step::WriteModel);
-    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD5, 0xE5}));
-    EXPECT_EQ(reporter.position, 1);
-    ExpectClosedWith("error Write failed\nMODEL5 may have been written; the model number was not.");
-}
-
 TEST_F(TransferTest, LabelsFollowTheLanguage)
 {
     ops.SetLanguage(0);
@@ -342,6 +331,8 @@ TEST_F(TransferTest, AFailedWriteSaysWhatTheControllerHolds)
          "MODEL4 was written; the model number was not."},
         {"number refused, shown", [](FakeController& c, ScriptedLine&) { c.refuseModelNumber = true; }, false, -1,
          "MODEL4 was written; the model number may have been written."},
+        {"refused, shown", [](FakeController& c, ScriptedLine&) { c.refusedWrites = {3}; }, false, -1,
+         "MODEL4 may have been written; the model number was not."},
     };
     for (const Case& c : cases) {
         controller = FakeController{};

@@ -147,38 +147,48 @@ QRect OuterFrame(const QWidget& w)
     return {};
 }
 
+// On a real desktop: an owner of the main window's size, framed by the window manager, and the
+// progress window shown over it as a transfer shows it (the owner greyed).
+class MonFormOnDesktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        if (!OnRealDesktop(why))
+            GTEST_SKIP() << why;
+        owner.setFixedSize(601, 452);
+        owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+        ASSERT_FALSE(OuterFrame(owner).isNull());
+        owner.setEnabled(false);
+        mon.SetOwner(&owner);
+        mon.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&mon));
+        frame = OuterFrame(mon);
+        ASSERT_FALSE(frame.isNull());
+    }
+
+    QWidget owner;
+    TMonForm mon;
+    QRect frame;
+};
+
 }  // namespace
 
-// The main window is greyed while the progress window shows; a click on it must not bury the
-// progress window, and the very first show is centred by the frame the window manager draws.
-TEST(MonFormOnDesktop, StaysInFrontOfItsOwnerAndIsCentredByItsFrameFromTheFirstShow)
+// A click on the greyed main window must not bury the progress window, and the very first show
+// is centred by the frame the window manager draws.
+TEST_F(MonFormOnDesktop, StaysInFrontOfItsOwnerAndIsCentredByItsFrameFromTheFirstShow)
 {
-    std::string why;
-    if (!OnRealDesktop(why))
-        GTEST_SKIP() << why;
-    QWidget owner;
-    owner.setFixedSize(601, 452);
-    owner.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    ASSERT_FALSE(OuterFrame(owner).isNull());
-    owner.setEnabled(false);
-
-    TMonForm mon;
-    mon.SetOwner(&owner);
-    mon.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mon));
-    const QRect f = OuterFrame(mon);
-    ASSERT_FALSE(f.isNull());
     EXPECT_TRUE(mon.isEnabled());
     const QRect s = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(f.left(), s.x() + (s.width() - f.width()) / 2);
-    EXPECT_EQ(f.top(), s.y() + (s.height() - f.height()) / 2);
+    EXPECT_EQ(frame.left(), s.x() + (s.width() - frame.width()) / 2);
+    EXPECT_EQ(frame.top(), s.y() + (s.height() - frame.height()) / 2);
     EXPECT_TRUE(XTool("xprop", {"-id", XId(mon), "WM_TRANSIENT_FOR"}).contains(XId(owner)));
 
     // A click on a part of the owner that the progress window does not cover.
     QPoint click;
     for (const QPoint p : {QPoint(10, 10), QPoint(590, 10), QPoint(10, 440), QPoint(590, 440)}) {
-        if (!f.contains(owner.mapToGlobal(p))) {
+        if (!frame.contains(owner.mapToGlobal(p))) {
             click = owner.mapToGlobal(p);
             break;
         }
@@ -218,21 +228,8 @@ bool WaitForWmState(std::initializer_list<const QWidget*> windows, const std::st
 // A title bar with a close button only, and never shown minimised: minimised together with the
 // main window during a transfer, it came back minimised at the next transfer, and the window
 // manager minimised the main window with it: every later transfer hid the whole tool.
-TEST(MonFormOnDesktop, AsksForACloseButtonOnlyAndIsNeverShownMinimised)
+TEST_F(MonFormOnDesktop, AsksForACloseButtonOnlyAndIsNeverShownMinimised)
 {
-    std::string why;
-    if (!OnRealDesktop(why))
-        GTEST_SKIP() << why;
-    QWidget owner;
-    owner.setFixedSize(601, 452);
-    owner.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    TMonForm mon;
-    mon.SetOwner(&owner);
-    mon.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mon));
-    ASSERT_FALSE(OuterFrame(mon).isNull());
-
     // Motif hints (flags, functions, decorations), which most window managers follow for the
     // buttons they draw; openbox draws its own set whatever they say.
     const QStringList hints =

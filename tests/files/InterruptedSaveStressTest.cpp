@@ -99,6 +99,25 @@ protected:
         return slowest;
     }
 
+    // One trial: the file holds before, a save of bank starts and is killed after delayUs.
+    void KillSaveAfter(const QByteArray& before, const ModelBank& bank, qint64 delayUs, int& status)
+    {
+        ASSERT_TRUE(WriteBytes(path, before));
+        const pid_t child = StartSave(bank, path);
+        ASSERT_GT(child, 0);
+        usleep(static_cast<useconds_t>(delayUs));
+        kill(child, SIGKILL);
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+    }
+
+    ModelBank Loaded() const
+    {
+        ModelBank bank;
+        bank.Initialise();
+        SettingsFileIo::Load(path, bank);
+        return bank;
+    }
+
     QTemporaryDir dir;
     QString path = dir.filePath("bank.VXS");
 };
@@ -130,13 +149,8 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
     int sawNew = 0;
     int cutMidWrite = 0;  // a temporary file was left: the kill came between its creation and the rename
     for (int trial = 0; trial < kTrials; ++trial) {
-        ASSERT_TRUE(WriteBytes(path, oldBytes));
-        const pid_t child = StartSave(newBank, path);
-        ASSERT_GT(child, 0);
-        usleep(static_cast<useconds_t>(killAt(rng)));
-        kill(child, SIGKILL);
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_NO_FATAL_FAILURE(KillSaveAfter(oldBytes, newBank, killAt(rng), status));
         // A save that finished before the kill must have succeeded.
         if (WIFEXITED(status)) {
             ASSERT_EQ(WEXITSTATUS(status), 0) << "trial " << trial;
@@ -162,9 +176,7 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
               << " (kills within " << windowUs / 1000 << " ms)\n";
 
     // The file is usable whichever way the last trial ended.
-    ModelBank loaded;
-    loaded.Initialise();
-    SettingsFileIo::Load(path, loaded);
+    const ModelBank loaded = Loaded();
     EXPECT_TRUE(loaded == oldBank || loaded == newBank);
 }
 
@@ -182,9 +194,7 @@ TEST_F(InterruptedSave, AKilledSaveOverAForeignFileLeavesItsSettingsOrTheNewFile
     IniFile::Update(IniFile::Load(path), path);
     const QByteArray rewritten = ReadBytes(path);
     ASSERT_NE(rewritten, foreign);
-    ModelBank oldBank;
-    oldBank.Initialise();
-    SettingsFileIo::Load(path, oldBank);
+    const ModelBank oldBank = Loaded();
     ASSERT_EQ(SettingsFileIo::Save(newBank, path), SettingsFileIo::SaveResult::Saved);
     const QByteArray newBytes = ReadBytes(path);
 
@@ -193,22 +203,14 @@ TEST_F(InterruptedSave, AKilledSaveOverAForeignFileLeavesItsSettingsOrTheNewFile
     std::uniform_int_distribution<qint64> killAt(0, windowUs);
     int sawRewritten = 0;
     for (int trial = 0; trial < 40; ++trial) {
-        ASSERT_TRUE(WriteBytes(path, foreign));
-        const pid_t child = StartSave(newBank, path);
-        ASSERT_GT(child, 0);
-        usleep(static_cast<useconds_t>(killAt(rng)));
-        kill(child, SIGKILL);
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_NO_FATAL_FAILURE(KillSaveAfter(foreign, newBank, killAt(rng), status));
         const QByteArray now = ReadBytes(path);
         ASSERT_TRUE(now == foreign || now == rewritten || now == newBytes) << "trial " << trial << ", " << now.size()
                                                                             << " bytes";
         if (now == rewritten) {
             ++sawRewritten;
-            ModelBank loaded;
-            loaded.Initialise();
-            SettingsFileIo::Load(path, loaded);
-            EXPECT_EQ(loaded, oldBank);
+            EXPECT_EQ(Loaded(), oldBank);
         }
         RemoveLeftovers(dir.path(), "bank.VXS");
     }
