@@ -169,8 +169,16 @@ function wireEditors(core, texts, show, messages) {
     $(editId).addEventListener('keydown', (e) => { if (e.key === 'Enter') show(core.takeNumber(field, $(editId).value)); });
     $(editId).addEventListener('blur', () => { if (!core.busy) show(core.takeNumber(field, $(editId).value)); });
   });
-  $('BFREQ_CMB').addEventListener('change', () => show(core.pickBrake($('BFREQ_CMB').selectedIndex)));
-  $('CUTOFF_COMB').addEventListener('change', () => show(core.pickCutOff($('CUTOFF_COMB').selectedIndex)));
+  // A list takes its pick; the wheel over a closed one steps it by one item, as the desktop's lists do.
+  [['BFREQ_CMB', (k) => core.pickBrake(k)], ['CUTOFF_COMB', (k) => core.pickCutOff(k)]].forEach(([id, pick]) => {
+    const list = $(id);
+    list.addEventListener('change', () => show(pick(list.selectedIndex)));
+    list.addEventListener('wheel', (e) => {
+      e.preventDefault();
+      const k = list.selectedIndex + Math.sign(e.deltaY || e.deltaX);
+      if (k >= 0 && k < list.options.length && k !== list.selectedIndex) show(pick(k));
+    }, { passive: false });
+  });
   $('Memo1').addEventListener('input', () => show(core.setMemo($('Memo1').value)));
   $('RESET_BTN').addEventListener('click', () => { panel.focus(); show(core.reset()); });
 

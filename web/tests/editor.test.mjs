@@ -148,6 +148,11 @@ export const tests = {
     await p.keyboard.press('ArrowUp');
     await p.keyboard.press('Enter');
     assert.deepEqual([await item(), (await held(p)).BFREQ], [[50, '0.499kHz'], 62]);
+    // The wheel over the closed list steps it, down to the last item and no further, then back up.
+    for (const [dy, k, bfreq] of [[100, 51, 63], [100, 51, 63], [-100, 50, 62]]) {
+      await wheel(p, '#BFREQ_CMB', dy);
+      assert.deepEqual([(await item())[0], (await held(p)).BFREQ], [k, bfreq], `wheel ${dy}`);
+    }
     // [bar, its maximum, from, to and back to, field]: the field shows every step while the button is down;
     // then two notches down and one up.
     for (const [id, max, from, far, back, edit] of [['#PROG_BAR', 12, 1, 12, 6, '#PROG_EDIT'], ['#NBRK_BAR', 255, 128, 255, 0, '#NBRK_EDIT']]) {
