@@ -16,6 +16,7 @@
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
 #include "ScriptedFileDialogs.h"
+#include "StorageTestFiles.h"
 #include "TCurveEditor.h"
 #include "TModelEditor.h"
 
@@ -30,12 +31,6 @@ protected:
     }
 
     QString Path(const QString& name) const { return dir.filePath(name); }
-    void WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile f(Path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     // The command ended in one message box, with an OK button.
     void ExpectOneMessage(const std::string& text, uint8_t kind) const
     {
@@ -90,7 +85,7 @@ TEST_F(SettingsFileCommands, SaveThenOpenRestoresTheBankAndShowsItsModel)
 
 TEST_F(SettingsFileCommands, SaveToAPlaceThatCannotBeWrittenSaysUnsaved)
 {
-    WriteFile("plainfile", "");
+    ASSERT_TRUE(WriteBytes(Path("plainfile"), ""));
     dialogs.next = FileChoice{Path("plainfile/inside.VXS"), 0};
     form->SaveBtn->click();
     ExpectOneMessage("unsaved!", DialogKind::Error);
@@ -149,7 +144,7 @@ TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineOpensOnceStarted)
 TEST_F(SettingsFileCommands, AFileNamedOnTheCommandLineThatCannotBeLoadedIsReportedAsOpenReportsIt)
 {
     QDir(dir.path()).mkdir("folder.VXS");
-    WriteFile("text.VXS", "just some notes\n");
+    ASSERT_TRUE(WriteBytes(Path("text.VXS"), "just some notes\n"));
     ModelBank defaults;
     defaults.Initialise();
     for (const char* name : {"folder.VXS", "text.VXS"}) {
@@ -188,7 +183,7 @@ TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsThe
     form->Bank.models[0].NBRK = 7;
     form->ResetModified();
     const ModelBank before = form->Bank;
-    WriteFile("notes.txt", "shopping list\n");
+    ASSERT_TRUE(WriteBytes(Path("notes.txt"), "shopping list\n"));
     dialogs.next = FileChoice{Path("notes.txt"), 1};
     form->OpenBtn->click();
     EXPECT_EQ(form->Bank, before);
@@ -197,7 +192,7 @@ TEST_F(SettingsFileCommands, OpeningAFileThatIsNotASettingsFileSaysSoAndKeepsThe
 
 TEST_F(SettingsFileCommands, OpeningAFileWithDamagedBytesLoadsItAndWarns)
 {
-    WriteFile("damaged.VXS", "[VxrManager]\r\nSYS_MDL=1\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=\xE6\x97\xA5\xFF\r\n");
+    ASSERT_TRUE(WriteBytes(Path("damaged.VXS"), "[VxrManager]\r\nSYS_MDL=1\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1=\xE6\x97\xA5\xFF\r\n"));
     dialogs.next = FileChoice{Path("damaged.VXS"), 0};
     form->OpenBtn->click();
     EXPECT_EQ(form->Bank.models[1].MEMO, "\xE6\x97\xA5\xEF\xBF\xBD\r\n");

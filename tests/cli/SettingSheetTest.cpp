@@ -20,6 +20,7 @@
 #include "SettingSheetPainter.h"
 #include "SettingsFile.h"
 #include "SettingsFileIo.h"
+#include "StorageTestFiles.h"
 #include "TextTable.h"
 
 namespace {
@@ -378,10 +379,10 @@ protected:
 
     QString PathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    static QByteArray Read(const QString& path)
+    // The page count of a PDF's page tree; empty when it names none.
+    static QString PdfPages(const QByteArray& pdf)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return QRegularExpression(QStringLiteral("/Count\\s+(\\d+)")).match(QString::fromLatin1(pdf)).captured(1);
     }
 
     QStringList FilesInDir() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
@@ -394,15 +395,13 @@ TEST_F(SheetCommandTest, APdfSheetIsOneA4Page)
     const QString out = PathOf("sheet.PDF");
     const CliRun r = Cli({"sheet", file, out, "--lang", "ja"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const QByteArray pdf = Read(out);
+    const QByteArray pdf = ReadBytes(out);
     ASSERT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF"));
 
     const QString text = QString::fromLatin1(pdf);
     EXPECT_EQ(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)"))), 1);
-    const auto count = QRegularExpression(QStringLiteral("/Count\\s+(\\d+)")).match(text);
-    ASSERT_TRUE(count.hasMatch());
-    EXPECT_EQ(count.captured(1), "1");
+    EXPECT_EQ(PdfPages(pdf), "1");
     const auto box = QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s*\\]"))
                          .match(text);
     ASSERT_TRUE(box.hasMatch());
@@ -418,9 +417,7 @@ TEST_F(SheetCommandTest, ASheetOfStandardInputWithALongMemoHasAFurtherPdfPage)
         bank.models[0].MEMO += "line\r\n";
     const CliRun r = Cli({"sheet", "-", PathOf("long.pdf")}, {{}, QByteArray::fromStdString(SettingsFile::ToBytes(bank)), {}});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto count = QRegularExpression(QStringLiteral("/Count\\s+(\\d+)")).match(QString::fromLatin1(Read(PathOf("long.pdf"))));
-    ASSERT_TRUE(count.hasMatch());
-    EXPECT_EQ(count.captured(1), "2");
+    EXPECT_EQ(PdfPages(ReadBytes(PathOf("long.pdf"))), "2");
 }
 
 TEST_F(SheetCommandTest, APngSheetIsA4At150Dpi)
@@ -446,7 +443,7 @@ TEST_F(SheetCommandTest, TheLanguageFollowsTheLocaleUnlessChosen)
         env.push_back({"LC_ALL", locale});
         const CliRun r = Cli(QStringList{"sheet", file, PathOf(name)} + extra, {env, {}, {}});
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
-        return Read(PathOf(name));
+        return ReadBytes(PathOf(name));
     };
     const QByteArray ja = sheet("ja.png", {"--lang", "ja"}, "C");
     const QByteArray en = sheet("en.png", {"--lang", "en"}, "ja_JP.UTF-8");

@@ -25,6 +25,7 @@
 #include "ModelBank.h"
 #include "SettingsFileIo.h"
 #include "SimulatorTestState.h"
+#include "StorageTestFiles.h"
 
 namespace {
 
@@ -84,12 +85,6 @@ bool WaitForPendingInput(const std::string& device, int count)
     return pending == count;
 }
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // What the controller holds afterwards and which commands went out is the transfer's own
 // business (SimulatedLineFaults); here only what the tool says and saves.
 class CliFaultMatrix : public ::testing::TestWithParam<std::tuple<Fault, Transfer>> {
@@ -138,7 +133,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
     const auto [fault, transfer] = GetParam();
     const uint8_t struck = StruckCommand(fault, transfer);
     const bool fails = struck != 0;
-    const QByteArray fileBefore = FileBytes(file);
+    const QByteArray fileBefore = ReadBytes(file);
     const ControllerState controllerBefore = sim->State();
     Arm(*sim, fault, struck);
 
@@ -164,7 +159,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
                 EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(i), saved.models[static_cast<size_t>(i)])) << i;
             EXPECT_EQ(saved.ModelNumber, controllerBefore.ModelNumber());
         } else {
-            EXPECT_EQ(FileBytes(file), fileBefore);  // a failed read saves nothing
+            EXPECT_EQ(ReadBytes(file), fileBefore);  // a failed read saves nothing
         }
     } else {
         ASSERT_EQ(r.status, 0) << r.err;

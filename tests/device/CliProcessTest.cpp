@@ -15,6 +15,7 @@
 #include "ModelBank.h"
 #include "SettingsFileIo.h"
 #include "SimulatorTestState.h"
+#include "StorageTestFiles.h"
 #include "TransferResult.h"
 
 #include <signal.h>
@@ -102,9 +103,7 @@ TEST_F(CliTest, AStopSignalEndsATransferBetweenFramesAndKeepsTheFile)
     for (auto& m : bank.models)
         m.BFREQ = 50;
     Save(bank, PathOf("x.VXS"));
-    QFile f(PathOf("x.VXS"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray before = f.readAll();
+    const QByteArray before = ReadBytes(PathOf("x.VXS"));
 
     struct Case {
         const char* command;
@@ -144,9 +143,7 @@ TEST_F(CliTest, AStopSignalEndsATransferBetweenFramesAndKeepsTheFile)
         } else {
             EXPECT_EQ(sim.State().ModelNumber(), controllerBefore.ModelNumber());
         }
-        QFile now(PathOf("x.VXS"));
-        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
-        EXPECT_EQ(now.readAll(), before);
+        EXPECT_EQ(ReadBytes(PathOf("x.VXS")), before);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"x.VXS"});  // no temporary file
     }
 }
@@ -181,10 +178,7 @@ TEST_F(CliDeviceTest, AReadWhoseFileCannotBeWrittenSendsNothing)
 
 TEST_F(CliDeviceTest, PortsListsThePinnedDevices)
 {
-    QFile ini(PathOf("VXRMGR.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Ports]\r\nCOM3=" + port.toUtf8() + "\r\n");
-    ini.close();
+    ASSERT_TRUE(WriteBytes(PathOf("VXRMGR.ini"), "[Ports]\r\nCOM3=" + port.toUtf8() + "\r\n"));
 
     const CliRun r = Cli({"ports", "--settings=" + PathOf("VXRMGR.ini")});
     ASSERT_EQ(r.status, 0);
@@ -210,9 +204,7 @@ TEST_F(CliTest, ADeviceThatCannotBeOpenedIsNamedWithTheReason)
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "not a serial device")) << r.err;
 
-    QFile empty(PathOf("empty.ini"));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    ASSERT_TRUE(WriteBytes(PathOf("empty.ini"), ""));
     r = Cli({"write", "COM7", PathOf("d.VXS"), "--settings", PathOf("empty.ini")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "COM7 is not assigned")) << r.err;
@@ -295,9 +287,7 @@ TEST_F(CliTest, ADashIsStandardInputOrOutputAndAFullOutputFails)
     bank.models[1].NBRK = 7;
     Save(bank, PathOf("b.VXS"));
     Save(Defaults(), PathOf("a.VXS"));
-    QFile f(PathOf("b.VXS"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray file = f.readAll();
+    const QByteArray file = ReadBytes(PathOf("b.VXS"));
 
     EXPECT_EQ(Cli({"show", "-"}, {{}, file, {}}).out, Cli({"show", PathOf("b.VXS")}).out);
     const CliRun converted = Cli({"convert", "-", "-"}, {{}, file, {}});
@@ -448,10 +438,7 @@ TEST_F(CliTest, AnInputThatIsNoRegularFileIsNamedSo)
 
 TEST_F(CliTest, AFileWithDamagedBytesIsReadAndSaidSo)
 {
-    QFile file(PathOf("damaged.VXS"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=\xE6\x97\xA5\xFF\r\n");
-    file.close();
+    ASSERT_TRUE(WriteBytes(PathOf("damaged.VXS"), "[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=\xE6\x97\xA5\xFF\r\n"));
     const CliRun r = Cli({"show", PathOf("damaged.VXS")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "vxrmgr-cli: " + PathOf("damaged.VXS").toStdString() +
@@ -461,18 +448,14 @@ TEST_F(CliTest, AFileWithDamagedBytesIsReadAndSaidSo)
 
 TEST_F(CliTest, ConvertWritesALegacyFileInTheCurrentLayout)
 {
-    QFile legacy(PathOf("old.VXS"));
-    ASSERT_TRUE(legacy.open(QIODevice::WriteOnly));
     // Model number 0x50 at characters 15 and 16; MODEL1: NBRK 0x40, BFREQ 0x21.
-    legacy.write("[VxrManager]\r\nTAG_DATA=00000000000000500000\r\n"
-                 "FRQ_DATA0=0040210A030500FF20202020202020202020202020202020202020202020202020202020202020202020\r\n");
-    legacy.close();
+    ASSERT_TRUE(WriteBytes(PathOf("old.VXS"),
+                           "[VxrManager]\r\nTAG_DATA=00000000000000500000\r\n"
+                           "FRQ_DATA0=0040210A030500FF20202020202020202020202020202020202020202020202020202020202020202020\r\n"));
 
     const CliRun r = Cli({"convert", PathOf("old.VXS"), PathOf("new.VXS")});
     ASSERT_EQ(r.status, 0) << r.err;
-    QFile converted(PathOf("new.VXS"));
-    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
-    const QByteArray text = converted.readAll();
+    const QByteArray text = ReadBytes(PathOf("new.VXS"));
     EXPECT_FALSE(text.contains("TAG_DATA"));
     EXPECT_TRUE(text.contains("SYS_MDL=2\r\nSYS_CUR=15\r\nMDL1_NBRK=64\r\nMDL1_BFREQ=33\r\n")) << text.toStdString();
 }

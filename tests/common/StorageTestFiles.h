@@ -1,5 +1,5 @@
 #pragma once
-// Small file helpers shared by the storage tests.
+// Small file helpers shared by the tests.
 #include <QByteArray>
 #include <QFile>
 #include <QString>
