@@ -44,24 +44,27 @@ if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model src/storage src/
   em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" "${LINK[@]}"
   em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT.single/vxrcore.mjs" "${LINK[@]}" -sSINGLE_FILE=1
 fi
-# The modules stay beside app.js, which joins them, for a test or a reader to import one alone.
+# index.html gets the modules joined inside; they stay beside it, for a test or a reader to import
+# one alone.
 cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
-node web/bundle.mjs --script "$OUT" "$OUT/vxrcore.mjs" "$OUT/app.js"
+# The single file from the same page, before its index.html takes the joined modules.
+node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
+node web/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"
 cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 for size in 192 512; do
   [ "$OUT/icon-$size.png" -nt dist/org.vxrmgr.VxrManager.svg ] || rsvg-convert -w $size -h $size dist/org.vxrmgr.VxrManager.svg -o "$OUT/icon-$size.png"
 done
 
 # The service worker keeps every file of the page; its version changes with any of them.
-FILES=(./ index.html page.css app.js vxrcore.wasm manifest.webmanifest icon.svg icon-192.png icon-512.png)
+FILES=(./ index.html page.css vxrcore.wasm manifest.webmanifest icon.svg icon-192.png icon-512.png)
 VERSION=$(cd "$OUT" && cat "${FILES[@]:1}" | sha256sum | cut -c1-16)
 LIST=$(printf '"%s", ' "${FILES[@]}")
 sed -i -e "s|^const VERSION = .*|const VERSION = 'vxrmgr-$VERSION';|" -e "s|^const FILES = .*|const FILES = [${LIST%, }];|" "$OUT/sw.js"
 
 if [ -n "$BUNDLE" ]; then
   mkdir -p "$BUNDLE"
-  cp "$OUT"/{index.html,page.css,app.js,sw.js,manifest.webmanifest,vxrcore.wasm,icon.svg,icon-192.png,icon-512.png} "$BUNDLE/"
-  node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$BUNDLE/vxrmgr.html"
+  cp "$OUT"/{index.html,page.css,sw.js,manifest.webmanifest,vxrcore.wasm,icon.svg,icon-192.png,icon-512.png} "$BUNDLE/"
+  cp "$OUT.single/vxrmgr.html" "$BUNDLE/"
   echo "web.sh: the page's files and the single file vxrmgr.html are in $BUNDLE" >&2
 fi
 

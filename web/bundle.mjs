@@ -1,9 +1,10 @@
-// Joins the page's JavaScript modules into one module script: each module becomes a function
-// scope whose exports its importers take apart, so the modules keep their own names. The served
-// page loads it as app.js (one request instead of one per module, which a page's start shows);
-// the single file takes it inline, the style sheet too, with the core's WebAssembly inside, so
-// that it works from file://.
-//   node web/bundle.mjs --script <built page folder> <core module> <app.js>
+// Joins the page's JavaScript modules into one module script inside index.html: each module becomes
+// a function scope whose exports its importers take apart, so the modules keep their own names.
+// The served page takes it so (--served: that folder's index.html, in place), since every further
+// request, one per module or one for a joined file, showed in its start-up on a busy machine; its
+// style sheet and the core's WebAssembly stay files of their own. The single file takes the style
+// sheet inline too, and the core with its WebAssembly inside, so that it works from file://.
+//   node web/bundle.mjs --served <built page folder> <core module>
 //   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join, basename } from 'node:path';
@@ -45,23 +46,20 @@ export function bundle(dir, coreModule, entry = 'main.js') {
 }
 
 if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
-  const scriptOnly = process.argv[2] === '--script';
-  const [dir, core, out] = process.argv.slice(scriptOnly ? 3 : 2);
-  if (scriptOnly) {
-    writeFileSync(out, bundle(dir, core));
-    process.exit(0);
-  }
+  const served = process.argv[2] === '--served';
+  const [dir, core, out] = process.argv.slice(served ? 3 : 2);
   const script = bundle(dir, core).replaceAll('</script', '<\\/script');
-  const style = readFileSync(join(dir, 'page.css'), 'utf8');
   let html = readFileSync(join(dir, 'index.html'), 'utf8');
   const replace = (pattern, text) => {
     if (!pattern.test(html)) throw new Error(`bundle: ${pattern} not in index.html`);
     html = html.replace(pattern, () => text);
   };
-  replace(/<link rel="stylesheet" href="page.css">/, `<style>\n${style}</style>`);
-  replace(/<script type="module" src="app.js"><\/script>/, `<script type="module">\n${script}\n</script>`);
-  replace(/<link rel="manifest"[^>]*>\n?/, '');
-  // Everything is inline: nothing to fetch ahead.
-  html = html.replace(/<!-- The core's WebAssembly[^>]*-->\n/, '').replace(/<link rel="preload"[^>]*>\n/g, '');
-  writeFileSync(out, html);
+  replace(/<script type="module" src="main.js"><\/script>/, `<script type="module">\n${script}\n</script>`);
+  if (!served) {
+    replace(/<link rel="stylesheet" href="page.css">/, `<style>\n${readFileSync(join(dir, 'page.css'), 'utf8')}</style>`);
+    replace(/<link rel="manifest"[^>]*>\n?/, '');
+    // The core's WebAssembly is inside the script: nothing to fetch ahead.
+    replace(/<!-- The core's WebAssembly[^>]*-->\n<script id="CoreEarly">.*<\/script>\n/, '');
+  }
+  writeFileSync(served ? join(dir, 'index.html') : out, html);
 }

@@ -19,7 +19,17 @@ export class Core {
   // the message box); see web/bindings.cpp.
   static async load(host) {
     try {
-      return new Core(await VxrCore({ host }));
+      // The module index.html began compiling early, if it did and that worked; else the core
+      // fetches and compiles its own (and reports why it could not).
+      const module = await window.vxrCoreCompiling;
+      if (!module) return new Core(await VxrCore({ host }));
+      let failed;
+      const failure = new Promise((_, reject) => { failed = reject; });
+      const instantiateWasm = (imports, done) => {
+        WebAssembly.instantiate(module, imports).then((instance) => done(instance, module), failed);
+        return {};
+      };
+      return new Core(await Promise.race([VxrCore({ host, instantiateWasm }), failure]));
     } catch (e) {
       throw new CoreError(`the core did not load: ${e.message}`, e);
     }
