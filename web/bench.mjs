@@ -68,16 +68,25 @@ const copy = await view.page.evaluate(() => {
 });
 await view.close();
 writeFileSync(join(root, 'bench-static.html'), copy);
-const ready = [], still = [];
+const ready = [], still = [], marks = [];
+// Each is taken when Chromium first paints it (the page's window is hidden until it is ready), and
+// for the page not before the moment it takes input.
+const firstPaint = (page) => page.evaluate(() => new Promise((resolve) => {
+  const seen = () => performance.getEntriesByName('first-contentful-paint')[0];
+  if (seen()) { resolve(seen().startTime); return; }
+  new PerformanceObserver((_, o) => { if (seen()) { o.disconnect(); resolve(seen().startTime); } }).observe({ type: 'paint', buffered: true });
+}));
 const pageReady = async (page) => {
   await page.goto(`${base}?lang=en`);
   await page.waitForSelector('html[data-state="started"]');
-  ready.push(await page.evaluate(() => performance.getEntriesByName('vxr-ready')[0].startTime));
+  const mark = await page.evaluate(() => performance.getEntriesByName('vxr-ready')[0].startTime);
+  ready.push(Math.max(mark, await firstPaint(page)));
+  marks.push(mark);
 };
 const staticLoaded = async (page, into) => {
   await page.goto(`${base}bench-static.html`);
   await page.waitForLoadState('load');
-  into.push(await page.evaluate(() => performance.getEntriesByType('navigation')[0].loadEventEnd));
+  into.push(await firstPaint(page));
 };
 for (let r = 0; r < 3 * repeats; ++r) {
   const page = await harness.browser.newPage();
@@ -88,8 +97,8 @@ for (let r = 0; r < 3 * repeats; ++r) {
   await page.close();
 }
 const readyRatio = median(ready) / median(still);
-rows.push(['page: ready for input / static page with the same texts', readyRatio.toFixed(2),
-  `${median(ready).toFixed(1)} ms against ${median(still).toFixed(1)} ms`, '≤ 2', readyRatio <= 2]);
+rows.push(['page: ready for input and shown / static page with the same texts shown', readyRatio.toFixed(2),
+  `${median(ready).toFixed(1)} ms against ${median(still).toFixed(1)} ms (taking input from ${median(marks).toFixed(1)} ms)`, '≤ 2', readyRatio <= 2]);
 await harness.close();
 server.close();
 
