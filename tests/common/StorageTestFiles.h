@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QString>
 
+#include "ModelBank.h"
+#include "SettingsFileIo.h"
+
 inline QByteArray ReadBytes(const QString& path)
 {
     QFile f(path);
@@ -16,4 +19,13 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The defaults with a settings file loaded over them, as the tool opens a file.
+inline ModelBank LoadedBank(const QString& path)
+{
+    ModelBank bank;
+    bank.Initialise();
+    SettingsFileIo::Load(path, bank);
+    return bank;
 }

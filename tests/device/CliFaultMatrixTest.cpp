@@ -114,14 +114,6 @@ protected:
         return Cli(args);
     }
 
-    ModelBank LoadFile() const
-    {
-        ModelBank b;
-        b.Initialise();
-        SettingsFileIo::Load(file, b);
-        return b;
-    }
-
     QTemporaryDir dir;
     QString file = dir.filePath("bank.VXS");
     ModelBank bank;
@@ -154,7 +146,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
             EXPECT_NE(r.err.find("\nvxrmgr-cli: " + WriteSummary(transfer, struck) + "\n"), std::string::npos) << r.err;
         }
         if (keptRead) {
-            const ModelBank saved = LoadFile();
+            const ModelBank saved = LoadedBank(file);
             for (int i = 0; i < 5; ++i)
                 EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(i), saved.models[static_cast<size_t>(i)])) << i;
             EXPECT_EQ(saved.ModelNumber, controllerBefore.ModelNumber());
@@ -164,7 +156,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
     } else {
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, success + "\n");
-        EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(kShown), LoadFile().models[kShown]));
+        EXPECT_TRUE(ImageHolds(controllerBefore.ImageOf(kShown), LoadedBank(file).models[kShown]));
     }
 
     const ControllerState controllerAfter = sim->State();
@@ -184,7 +176,7 @@ TEST_P(CliFaultMatrix, ExitsOneNamingStepAndCauseAndTheNextRunSucceeds)
     EXPECT_EQ(next.err, "");  // no progress when standard error is not a terminal
     const ControllerState controllerNow = sim->State();
     if (IsRead(transfer)) {
-        const ModelBank read = LoadFile();
+        const ModelBank read = LoadedBank(file);
         // Read all takes the controller's current model, one model merges into the file.
         EXPECT_EQ(read.ModelNumber, transfer == Transfer::ReadAll ? controllerNow.ModelNumber() : bank.ModelNumber);
         for (int i = 0; i < 5; ++i) {

@@ -36,13 +36,6 @@ protected:
 
     QString PathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    ModelBank Load(const QString& path) const
-    {
-        ModelBank bank;
-        bank.Initialise();
-        SettingsFileIo::Load(path, bank);
-        return bank;
-    }
     void Save(const ModelBank& bank, const QString& path) const
     {
         ASSERT_EQ(SettingsFileIo::Save(bank, path), SettingsFileIo::SaveResult::Saved);
@@ -75,7 +68,7 @@ TEST_F(CliDeviceTest, ReadOfOneModelIntoANewFileGivesTheDefaultsAroundIt)
     const CliRun ja = Cli({"read", port, PathOf("new.VXS"), "--model", "2", "--timeout", "2000", "--lang", "ja"});
     ASSERT_EQ(ja.status, 0) << ja.err;
     EXPECT_EQ(ja.out, "読取成功\n");
-    const ModelBank fresh = Load(PathOf("new.VXS"));
+    const ModelBank fresh = LoadedBank(PathOf("new.VXS"));
     EXPECT_EQ(fresh.models[1].PROG, sim.ImageOf(1)[13]);
     EXPECT_EQ(fresh.models[0], Defaults().models[0]);
 }

@@ -114,14 +114,6 @@ protected:
         ASSERT_EQ(waitpid(child, &status, 0), child);
     }
 
-    ModelBank Loaded() const
-    {
-        ModelBank bank;
-        bank.Initialise();
-        SettingsFileIo::Load(path, bank);
-        return bank;
-    }
-
     QTemporaryDir dir;
     QString path = dir.filePath("bank.VXS");
 };
@@ -184,7 +176,7 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
               << " (kills within " << windowUs / 1000 << " ms)\n";
 
     // The file is usable whichever way the last trial ended.
-    const ModelBank loaded = Loaded();
+    const ModelBank loaded = LoadedBank(path);
     EXPECT_TRUE(loaded == oldBank || loaded == newBank);
 }
 
@@ -202,7 +194,7 @@ TEST_F(InterruptedSave, AKilledSaveOverAForeignFileLeavesItsSettingsOrTheNewFile
     IniFile::Update(IniFile::Load(path), path);
     const QByteArray rewritten = ReadBytes(path);
     ASSERT_NE(rewritten, foreign);
-    const ModelBank oldBank = Loaded();
+    const ModelBank oldBank = LoadedBank(path);
     ASSERT_EQ(SettingsFileIo::Save(newBank, path), SettingsFileIo::SaveResult::Saved);
     const QByteArray newBytes = ReadBytes(path);
 
@@ -218,7 +210,7 @@ TEST_F(InterruptedSave, AKilledSaveOverAForeignFileLeavesItsSettingsOrTheNewFile
                                                                             << " bytes";
         if (now == rewritten) {
             ++sawRewritten;
-            EXPECT_EQ(Loaded(), oldBank);
+            EXPECT_EQ(LoadedBank(path), oldBank);
         }
         RemoveLeftovers(dir.path(), "bank.VXS");
     }
