@@ -23,10 +23,23 @@ export class Core {
       // fetches and compiles its own (and reports why it could not).
       const module = await window.vxrCoreCompiling;
       if (!module) return new Core(await VxrCore({ host }));
+      // Instantiated at once: the module is compiled, and a task's wait here delays the window.
       let failed;
       const failure = new Promise((_, reject) => { failed = reject; });
       const instantiateWasm = (imports, done) => {
-        WebAssembly.instantiate(module, imports).then((instance) => done(instance, module), failed);
+        let instance;
+        try {
+          instance = new WebAssembly.Instance(module, imports);
+        } catch {
+          // a browser that allows only the asynchronous way on its main thread
+          WebAssembly.instantiate(module, imports).then((i) => done(i, module)).catch(failed);
+          return {};
+        }
+        try {
+          done(instance, module);
+        } catch (e) {
+          failed(e);  // the core's own start failed; it would not settle by itself
+        }
         return {};
       };
       return new Core(await Promise.race([VxrCore({ host, instantiateWasm }), failure]));

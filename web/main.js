@@ -16,9 +16,9 @@ export function chooseLanguage(search, browserLanguage) {
 }
 
 // The 32 curve bars in index order (left edge 20 + 17 i + 2 (i div 8)), the group numbers over
-// the first and last bar of each group, the scale and the average bar. A screen reader names each
-// bar by the curve's title and its number; the numbers drawn over them it leaves out.
-function buildCurve(texts) {
+// the first and last bar of each group, the scale and the average bar. A screen reader leaves out
+// the numbers drawn over them (applyTexts names each bar).
+function buildCurve() {
   const curve = $('Curve');
   const barX = (i) => 20 + 17 * i + 2 * Math.floor(i / 8);
   const bars = [];
@@ -33,11 +33,9 @@ function buildCurve(texts) {
     const bar = add('input', { type: 'range', id: `FRQ_${i}`, className: 'vbar', min: 0, max: 51, step: 1, value: 0 },
                     { left: `${barX(i)}px` });
     bar.dataset.tag = i;
-    bar.setAttribute('aria-label', `${texts.labels.Label18} ${i + 1}`);
     bars.push(bar);
   }
-  const avg = add('input', { type: 'range', id: 'AVG_BAR', className: 'vbar', min: 0, max: 51, step: 1, value: 0 }, {});
-  avg.setAttribute('aria-label', `${texts.labels.Label18} AVG`);
+  add('input', { type: 'range', id: 'AVG_BAR', className: 'vbar', min: 0, max: 51, step: 1, value: 0 }, {});
   ['1', '8', '9', '16', '17', '24', '25', '32'].forEach((text, k) => {
     const i = Math.floor(k / 2) * 8 + (k % 2) * 7;
     add('span', { className: 'glabel', textContent: text }, { left: `${barX(i) - 4}px` });
@@ -72,6 +70,8 @@ function applyTexts(t) {
   document.documentElement.lang = t.language === 0 ? 'ja' : 'en';
   document.title = t.title;
   for (const [id, text] of Object.entries(t.labels)) $(id).textContent = text;
+  // A curve bar's name: the curve's title and the bar's number.
+  document.querySelectorAll('#Curve .vbar').forEach((bar, i) => bar.setAttribute('aria-label', `${t.labels.Label18} ${i < BARS ? i + 1 : 'AVG'}`));
   for (const b of document.querySelectorAll('.tool')) {
     const hint = b.dataset.tag === undefined ? t.shareHint : t.hints[Number(b.dataset.tag)];
     b.title = hint;  // also the button's accessible name: it has no text
@@ -266,10 +266,10 @@ async function start() {
     caption: (text) => { document.title = text; },
     message: (kind, text) => messages.show(kind, BUTTONS_OK, text),
   };
+  bars = buildCurve();  // needs nothing of the core, so done while its WebAssembly arrives
   core = await Core.load(host);
   const texts = core.texts(language);
   applyTexts(texts);
-  bars = buildCurve(texts);
   messages = new MessageBox(texts);
   progress = new ProgressWindow(texts);
   ports = new PortList(core, language, texts, messages);
@@ -291,15 +291,20 @@ async function start() {
   $('MainForm').setAttribute('aria-busy', 'false');
   document.documentElement.dataset.state = 'started';
   performance.mark('vxr-ready');  // the window takes input from here on
+  (window.requestIdleCallback ?? setTimeout)(keepForOffline);
   await ports.start();
   await files.openLink();
   window.addEventListener('hashchange', () => { if (!core.busy && !document.querySelector('dialog[open]')) files.openLink(); });
   document.documentElement.dataset.state = 'ready';
 }
 
-// Served pages keep their files for use offline; the single file from file:// needs none.
-if ('serviceWorker' in navigator && location.protocol.startsWith('http')) {
-  navigator.serviceWorker.register('sw.js').catch(() => { /* served without it: online only */ });
+// Served pages keep their files for use offline; the single file from file:// needs none. The
+// worker is registered once the window is up and the browser idle: its install fetches every file
+// again, which delayed the window on a 2-core machine by a tenth or more.
+function keepForOffline() {
+  if ('serviceWorker' in navigator && location.protocol.startsWith('http')) {
+    navigator.serviceWorker.register('sw.js').catch(() => { /* served without it: online only */ });
+  }
 }
 
 start().catch((e) => {
