@@ -42,6 +42,22 @@ export const tests = {
     assert.equal(manifest.display, 'standalone');
   },
 
+  async 'the core loads where the browser cannot compile it early or instantiate it at once'({ harness, defer }) {
+    const cases = {
+      'no streaming compile': () => { delete WebAssembly.compileStreaming; },
+      'the early compile refused': () => { WebAssembly.compileStreaming = () => Promise.reject(new TypeError('wrong MIME type')); },
+      'no synchronous instance': () => { WebAssembly.Instance = function () { throw new RangeError('not on the main thread'); }; },
+    };
+    for (const [name, init] of Object.entries(cases)) {
+      const view = await harness.open({ query: '?lang=en', init });
+      defer(() => view.close());
+      assert.equal(await view.page.getAttribute('html', 'data-state'), 'started', name);
+      assert.equal((await view.message()).text, 'No Connection', name);
+      await view.answer('OK');
+      assert.equal(await view.page.textContent('#Label1'), 'AutomaticBrake', name);
+    }
+  },
+
   async 'the served files and the single file each stay within 600 KB compressed'({ bundleDir }) {
     // What a web host serves: the bundle's files but the single file.
     const served = readdirSync(bundleDir).filter((f) => statSync(join(bundleDir, f)).isFile() && f !== 'vxrmgr.html');
