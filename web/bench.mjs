@@ -5,9 +5,9 @@
 // many). --strict: exit 1 when a figure misses its goal.
 //   node web/bench.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [--repeats N]
 //                      [--strict]
-import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
+import { writeFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
-import { gzipSync } from 'node:zlib';
+import { compressedSizes, SIZE_BUDGET } from './bundle.mjs';
 import { serve } from './serve.mjs';
 import { Harness } from './tests/harness.mjs';
 import { Simulator } from './tests/serial-double.mjs';
@@ -21,7 +21,6 @@ const strict = process.argv.includes('--strict');
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 // Reply bytes at 10 bits each at 1200 bit/s plus the transfer's own pauses, as for the desktop.
 const FLOOR = { read: (3 + 5 * 50 + 4) * 10 / 1200 + 0.2, write: (3 + 5 * 50 + 5 * 51 + 4) * 10 / 1200 + 0.1 };
-const BUDGET = 600 * 1024;
 
 const server = await serve(root, 0);
 const base = `http://127.0.0.1:${server.address().port}/`;
@@ -106,12 +105,9 @@ rows.push(['page: ready for input / static page with the same texts shown', read
 await harness.close();
 server.close();
 
-const gz = (file) => gzipSync(readFileSync(file), { level: 9 }).length;
-const served = readdirSync(bundleDir).filter((f) => statSync(join(bundleDir, f)).isFile() && f !== 'vxrmgr.html');
-const sizes = { 'page: served files, gzip': served.reduce((sum, f) => sum + gz(join(bundleDir, f)), 0),
-                'page: single file vxrmgr.html, gzip': gz(join(bundleDir, 'vxrmgr.html')) };
-for (const [name, bytes] of Object.entries(sizes)) {
-  rows.push([name, `${(bytes / 1024).toFixed(1)} KB`, `${bytes} bytes`, '≤ 600 KB', bytes <= BUDGET]);
+const { served, single } = compressedSizes(bundleDir);
+for (const [name, bytes] of [['page: served files, gzip', served], ['page: single file vxrmgr.html, gzip', single]]) {
+  rows.push([name, `${(bytes / 1024).toFixed(1)} KB`, `${bytes} bytes`, '≤ 600 KB', bytes <= SIZE_BUDGET]);
 }
 for (const [name, value, detail, goal, met] of rows) {
   console.log([name, value, detail, goal, met ? 'met' : 'MISSED'].join(' | '));

@@ -6,8 +6,9 @@
 // sheet inline too, and the core with its WebAssembly inside, so that it works from file://.
 //   node web/bundle.mjs --served <built page folder> <core module>
 //   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
-import { readFileSync, writeFileSync } from 'node:fs';
+import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
 import { join, basename } from 'node:path';
+import { gzipSync } from 'node:zlib';
 
 const IMPORT = /^import\s+(?:(\w+)|\{([^}]*)\})\s+from\s+'\.\/([\w.-]+)';\s*$/gm;
 
@@ -54,6 +55,15 @@ function compact(text) {
     throw new Error('bundle: a template literal spans lines');
   }
   return lines.map((line) => line.trim()).filter((line) => line && !line.startsWith('//')).join('\n');
+}
+
+// What a --bundle folder weighs compressed as a web host sends it (gzip -9): the files a host
+// serves (all but the single file), and the single file.
+export const SIZE_BUDGET = 600 * 1024;
+export function compressedSizes(bundleDir) {
+  const gz = (file) => gzipSync(readFileSync(join(bundleDir, file)), { level: 9 }).length;
+  const files = readdirSync(bundleDir).filter((f) => statSync(join(bundleDir, f)).isFile() && f !== 'vxrmgr.html');
+  return { files, served: files.reduce((sum, f) => sum + gz(f), 0), single: gz('vxrmgr.html') };
 }
 
 if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {

@@ -47,13 +47,8 @@ export class PortList {
       // Chromium): then it has no usable Web Serial, unless a late answer brings the ports after all.
       const answer = navigator.serial.getPorts();
       const ports = await Promise.race([answer, new Promise((resolve) => setTimeout(resolve, GRANTED_WAIT_MS, null))]).catch(() => null);
-      if (ports) {
-        this.#serial = true;
-        this.#ports = ports;
-        this.#fill();
-      } else {
-        answer.then((late) => { this.#serial = true; this.#ports = late; this.#fill(); }, () => {});
-      }
+      if (ports) this.#take(ports);
+      else answer.then((late) => this.#take(late), () => {});
       navigator.serial.addEventListener('connect', () => this.#refresh());
       navigator.serial.addEventListener('disconnect', () => this.#refresh());
     }
@@ -130,11 +125,16 @@ export class PortList {
     this.#select.value = entries.some(([v]) => v === keep) ? keep : '0';
   }
 
+  // The ports the browser says the page may use: it has Web Serial.
+  #take(ports) {
+    this.#serial = true;
+    this.#ports = ports;
+    this.#fill();
+  }
+
   async #refresh() {
     try {
-      this.#ports = await navigator.serial.getPorts();
-      this.#serial = true;
-      this.#fill();
+      this.#take(await navigator.serial.getPorts());
     } catch { /* the list stays as it was */ }
   }
 
