@@ -4,7 +4,6 @@
 // twice, once without input and once with it sent in the middle, and both must end alike.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,9 +22,10 @@
 #include <vector>
 
 #include "ControllerSimulator.h"
-#include "FaultCases.h"
+#include "FaultTable.h"
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
+#include "SimulatorTestState.h"
 #include "TCurveEditor.h"
 #include "TModelEditor.h"
 #include "TMonForm.h"
@@ -33,7 +33,6 @@
 
 namespace {
 
-using faultcases::kShown;
 using faultcases::Transfer;
 using Bytes = ControllerSimulator::Bytes;
 
@@ -107,16 +106,7 @@ protected:
         form_ = MakeMainForm({"-E"}, false, PinnedCom1Settings(dir_, QString::fromStdString(sim->DevicePath())));
         auto mon = std::make_unique<TMonForm>();
         form_->SetMonForm(mon.get());
-        // The bank differs from the controller's models, each model from the others.
-        for (int i = 0; i < 5; ++i) {
-            ModelSettings& m = form_->Bank.models[static_cast<size_t>(i)];
-            m.NBRK = 60 + i;
-            m.VLT = 160;
-            m.PROG = 9 - i;
-            m.FRQ.fill(20 + i);
-            m.MEMO = "memo " + std::to_string(i);
-        }
-        form_->Bank.ModelNumber = kShown * 40;
+        form_->Bank = DistinctBank();  // differs from the controller's models, each model from the others
         form_->MDL_SEL->ShowModel();
         form_->ResetModified();  // as saved: reading all asks nothing
         form_->show();
@@ -141,8 +131,7 @@ protected:
         }
 
         Outcome out;
-        for (const auto& r : messages_.requests)
-            out.messages.push_back(r.text);
+        out.messages = messages_.Texts();
         out.frames = sim->Transcript();
         out.bank = Describe(form_->Bank);
         out.tab = form_->MDL_SEL->MDL_SEL_Tabs->currentIndex();
