@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>

@@ -3,7 +3,6 @@
 // afterwards, and that the next run on a healthy line succeeds.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -92,9 +91,7 @@ protected:
     void SetUp() override
     {
         StartSimulator(DistinctControllerState(80));
-        // The file's models differ from every controller model, so a model read or written shows.
-        bank = DistinctBank();
-        bank.ModelNumber = kShown * 40;
+        bank = DistinctBank();  // differs from every controller model: one read or written shows; MODEL4 shown
         ASSERT_EQ(SettingsFileIo::Save(bank, file), SettingsFileIo::SaveResult::Saved);
     }
 
