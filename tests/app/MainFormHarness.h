@@ -1,11 +1,11 @@
 #pragma once
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <memory>
 
 #include "FaultTable.h"
+#include "StorageTestFiles.h"
 #include "TMainForm.h"
 
 // A scratch folder for the application settings files of one test binary.
@@ -40,9 +40,7 @@ inline std::unique_ptr<TMainForm> MakeMainForm(QStringList args = {}, bool japan
 inline QString PinnedCom1Settings(const QTemporaryDir& dir, const QString& device)
 {
     const QString path = dir.filePath(QStringLiteral("VXRMGR.ini"));
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(QStringLiteral("[VxrManager]\r\nCommPort=1\r\n[Ports]\r\nCOM1=%1\r\n").arg(device).toUtf8());
+    WriteBytes(path, QStringLiteral("[VxrManager]\r\nCommPort=1\r\n[Ports]\r\nCOM1=%1\r\n").arg(device).toUtf8());
     return path;
 }
 
