@@ -47,6 +47,7 @@ fi
 # index.html gets the modules joined inside; they stay beside it, for a test or a reader to import
 # one alone.
 cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
+mkdir -p "$OUT/usb" && cp web/usb/*.js "$OUT/usb/"
 # The single file from the same page, before its index.html takes the joined modules.
 node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
 node web/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"

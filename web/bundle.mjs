@@ -7,10 +7,10 @@
 //   node web/bundle.mjs --served <built page folder> <core module>
 //   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
 import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
-import { join, basename } from 'node:path';
+import { join, basename, posix } from 'node:path';
 import { gzipSync } from 'node:zlib';
 
-const IMPORT = /^import\s+(?:(\w+)|\{([^}]*)\})\s+from\s+'\.\/([\w.-]+)';\s*$/gm;
+const IMPORT = /^import\s+(?:(\w+)|\{([^}]*)\})\s+from\s+'(\.{1,2}\/[\w./-]+)';\s*$/gm;
 
 // The names a module exports, and its text without the export keywords.
 function stripExports(source) {
@@ -34,7 +34,8 @@ export function bundle(dir, coreModule, entry = 'main.js') {
     seen.set(file, id);
     const source = readFileSync(file === 'vxrcore.mjs' ? coreModule : join(dir, file), 'utf8');
     const body = source.replace(IMPORT, (_, def, list, from) => {
-      const dep = visit(from);
+      // A module's imports are relative to its own folder (the USB drivers sit in usb/).
+      const dep = visit(posix.normalize(posix.join(posix.dirname(file), from)));
       if (def) return `const ${def} = ${dep}.default;`;
       return `const { ${list.split(',').map((s) => s.trim()).filter(Boolean).map((s) => s.replace(/\s+as\s+/, ': ')).join(', ')} } = ${dep};`;
     });

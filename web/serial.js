@@ -8,22 +8,60 @@ export class LineGoneError extends Error {
   constructor() { super('the serial device is gone'); this.name = 'LineGoneError'; }
 }
 
+// What a line has received and not yet taken, and the waits for it. Once the device is gone
+// every wait ends at once.
+export class ReceiveQueue {
+  #bytes = [];
+  #wake = null;
+  #gone = false;
+
+  get gone() { return this.#gone; }
+
+  push(bytes) {
+    for (const b of bytes) this.#bytes.push(b);
+    this.#wake?.();
+  }
+
+  lose() {
+    this.#gone = true;
+    this.#wake?.();
+  }
+
+  // Up to count bytes: resolves as soon as count bytes have arrived, or with what has arrived
+  // when timeoutMs pass (fewer bytes: the time-out ran out). Throws when the device is gone
+  // before count bytes came.
+  async read(count, timeoutMs) {
+    const deadline = performance.now() + timeoutMs;
+    while (this.#bytes.length < count && !this.#gone) {
+      const left = deadline - performance.now();
+      if (left <= 0) break;
+      await new Promise((resolve) => {
+        const timer = setTimeout(resolve, left);
+        this.#wake = () => { clearTimeout(timer); resolve(); };
+      });
+      this.#wake = null;
+    }
+    if (this.#gone && this.#bytes.length < count) throw new LineGoneError();
+    return Uint8Array.from(this.#bytes.splice(0, count));
+  }
+
+  purge() { this.#bytes.length = 0; }
+}
+
 export class WebSerialLine {
   #port;
   #reader = null;
   #writer = null;
-  #received = [];
-  #wake = null;
-  #gone = false;
+  #received = new ReceiveQueue();
   #closing = false;
   #pumping = null;
   #sending = Promise.resolve();
-  #onDisconnect = () => this.#lose();
+  #onDisconnect = () => this.#received.lose();
 
   constructor(port) { this.#port = port; }
 
   get port() { return this.#port; }
-  get gone() { return this.#gone; }
+  get gone() { return this.#received.gone; }
 
   // Opens the port; rejects with the browser's error (e.g. NetworkError when it is in use).
   async open() {
@@ -36,42 +74,26 @@ export class WebSerialLine {
 
   // Queues bytes behind any still being written; false once the device is gone.
   send(bytes) {
-    if (this.#gone) return false;
+    if (this.gone) return false;
     const copy = Uint8Array.from(bytes);
     this.#sending = this.#sending.then(() => this.write(copy)).catch(() => {});
     return true;
   }
 
   async write(bytes) {
-    if (this.#gone) throw new LineGoneError();
+    if (this.gone) throw new LineGoneError();
     try {
       await this.#writer.write(bytes instanceof Uint8Array ? bytes : Uint8Array.from(bytes));
     } catch {
-      this.#lose();
+      this.#received.lose();
       throw new LineGoneError();
     }
   }
 
-  // Up to count bytes: resolves as soon as count bytes have arrived, or with what has arrived
-  // when timeoutMs pass (fewer bytes: the time-out ran out). Throws when the device is gone
-  // before count bytes came.
-  async read(count, timeoutMs) {
-    const deadline = performance.now() + timeoutMs;
-    while (this.#received.length < count && !this.#gone) {
-      const left = deadline - performance.now();
-      if (left <= 0) break;
-      await new Promise((resolve) => {
-        const timer = setTimeout(resolve, left);
-        this.#wake = () => { clearTimeout(timer); resolve(); };
-      });
-      this.#wake = null;
-    }
-    if (this.#gone && this.#received.length < count) throw new LineGoneError();
-    return Uint8Array.from(this.#received.splice(0, count));
-  }
+  read(count, timeoutMs) { return this.#received.read(count, timeoutMs); }
 
   // Drops what was received and not yet taken.
-  purge() { this.#received.length = 0; }
+  purge() { this.#received.purge(); }
 
   async close() {
     if (this.#closing) return;
@@ -83,7 +105,7 @@ export class WebSerialLine {
     try { await this.#writer?.close(); } catch { /* broken or closed */ }
     try { this.#writer?.releaseLock(); } catch { /* released */ }
     try { await this.#port.close(); } catch { /* gone already */ }
-    this.#lose();
+    this.#received.lose();
   }
 
   async #pump() {
@@ -91,17 +113,11 @@ export class WebSerialLine {
       for (;;) {
         const { value, done } = await this.#reader.read();
         if (done) break;
-        for (const b of value) this.#received.push(b);
-        this.#wake?.();
+        this.#received.push(value);
       }
     } catch {
       // A stream error: the device went away.
     }
-    if (!this.#closing) this.#lose();
-  }
-
-  #lose() {
-    this.#gone = true;
-    this.#wake?.();
+    if (!this.#closing) this.#received.lose();
   }
 }
