@@ -210,6 +210,12 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"SaveChangesTo", TextTable::kSaveChangesTo}, {"SaveChanges", TextTable::kSaveChanges},
         {"SaveButton", TextTable::kSaveButton},     {"DiscardButton", TextTable::kDiscardButton},
         {"CancelButton", TextTable::kCancelButton},
+        {"OtherUsbPort", TextTable::kOtherUsbPort}, {"NoPortHelp", TextTable::kNoPortHelp},
+        {"AdviceLinux", TextTable::kAdviceLinux},   {"AdviceWindows", TextTable::kAdviceWindows},
+        {"AdviceMac", TextTable::kAdviceMac},       {"AdviceAndroid", TextTable::kAdviceAndroid},
+        {"AdviceOther", TextTable::kAdviceOther},   {"CauseRefused", TextTable::kCauseRefused},
+        {"CauseBlocked", TextTable::kCauseBlocked}, {"CauseInUse", TextTable::kCauseInUse},
+        {"CauseNoDevice", TextTable::kCauseNoDevice},
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);

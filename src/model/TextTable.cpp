@@ -58,8 +58,8 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"* を開けません: *", "Cannot open *: *"},  // 138
     {"設定ファイルではありません", "Not a settings file"},  // 140
     {"他のポートを選ぶ…", "Choose another port…"},  // 142
-    {"このブラウザはシリアルポートを使えません（Chrome、Edge、Opera などで開いてください）。",
-     "This browser has no serial ports (Web Serial): open the page in Chrome, Edge or Opera."},  // 144
+    {"このブラウザはシリアルポートを使えません（Web Serial も WebUSB もありません）。パソコンでは Chrome、Edge、Opera、Firefox 151 以降、Android では Chrome で開いてください。",
+     "This browser has no serial ports (neither Web Serial nor WebUSB): open the page in Chrome, Edge, Opera or Firefox 151 and later on a computer, or in Chrome on Android."},  // 144
     {"MODEL*: * の値 * は範囲 * の外です。値を直すか MODEL を初期化してから、もう一度書き込んでください。",
      "MODEL*: * * is outside *. Edit it, or reset the model, then write again."},  // 146
     {"MODEL*: VLT の値 * はカットオフの値（*）のどれでもありません。カットオフを選ぶか MODEL を初期化してから、もう一度書き込んでください。",
@@ -125,6 +125,22 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"MODEL* の書き込み", "writing MODEL*"},  // 260
     {"モデル番号の書き込み", "writing the model number"},  // 262
     {"範囲外の値があります", "a value is out of range"},  // 264
+    {"USBアダプタを選ぶ…", "Choose a USB adapter…"},  // 266
+    {"ポートがない？", "No port?"},  // 268
+    {"Linux では、ユーザーを dialout グループに加えて（sudo usermod -aG dialout $USER）ログインし直してください。snap の Chromium には sudo snap connect chromium:raw-usb も必要です。",
+     "On Linux, add yourself to the dialout group (sudo usermod -aG dialout $USER) and log in again. A Chromium installed as a snap also needs: sudo snap connect chromium:raw-usb."},  // 270
+    {"Windows では、アダプタのメーカーのドライバ（FTDI、CH340、CP210x、PL2303）を入れてください。アダプタがデバイス マネージャーの「ポート (COM と LPT)」に出ればブラウザでも選べます。",
+     "On Windows, install the driver from the adapter's maker (FTDI, CH340, CP210x, PL2303). Once the adapter shows in Device Manager under Ports (COM & LPT), the browser offers it too."},  // 272
+    {"macOS では、CH340 と PL2303 のアダプタにはメーカーのドライバが要ります。入れてからアダプタをつなぎ直してください。",
+     "On macOS, CH340 and PL2303 adapters need their maker's driver. Install it, then plug the adapter in again."},  // 274
+    {"Android では、アダプタを USB OTG アダプタ（または OTG ケーブル）でつなぎ、「USBアダプタを選ぶ…」で選んで、このページに使用を許可してください。",
+     "On Android, plug the adapter in through a USB OTG adapter (or an OTG cable), pick it with \"Choose a USB adapter…\" and allow this page to use it."},  // 276
+    {"アダプタをつないでから、「他のポートを選ぶ…」で選んでください。",
+     "Plug the adapter in, then pick it with \"Choose another port…\"."},  // 278
+    {"システムがデバイスを開けませんでした。他のプログラムが使用中か、使用を許されていません。",
+     "The system could not open the device: it is in use by another program, or you may not use it."},  // 280
+    {"ブラウザがこのページにデバイスの使用を許していません。", "The browser does not let this page use the device."},  // 282
+    {"デバイスはこのページか他のタブが使用中です。", "The device is in use by this page or another tab."},  // 284
 }};
 }  // namespace
 

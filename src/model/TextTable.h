@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 265;
+    static constexpr int kLastEntry = 285;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -116,6 +116,18 @@ public:
         kStepWriteModel = 260,
         kStepWriteModelNumber = 262,
         kSomeValueOutOfRange = 264,
+        // The page's USB adapters (WebUSB), and what to do when no port is there or none opens:
+        // the list entries, the advice for each system, and the browser's reasons.
+        kOtherUsbPort = 266,
+        kNoPortHelp = 268,
+        kAdviceLinux = 270,
+        kAdviceWindows = 272,
+        kAdviceMac = 274,
+        kAdviceAndroid = 276,
+        kAdviceOther = 278,
+        kCauseRefused = 280,
+        kCauseBlocked = 282,
+        kCauseInUse = 284,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.
