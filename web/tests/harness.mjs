@@ -4,6 +4,7 @@ import { chromium } from 'playwright-core';
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { installSerialDouble, SerialRelay } from './serial-double.mjs';
+import { installUsbDouble } from './usb-double.mjs';
 
 export const CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
@@ -18,12 +19,15 @@ export class Harness {
     return new Harness(browser, baseUrl, screens);
   }
 
-  // A page of its own: locale, query, granted ports (info) and what each port leads to.
-  async open({ url = null, init = null, query = '', locale = 'en-US', ports = [], backends = [], request = null } = {}) {
-    const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 } });
+  // A page of its own: locale, query, granted ports (info) and what each port leads to; usb, the
+  // USB adapters ({ devices, request }, see usb-double.mjs), whose backends follow the ports'.
+  async open({ url = null, init = null, query = '', locale = 'en-US', ports = [], backends = [], request = null, usb = null,
+    userAgent = undefined } = {}) {
+    const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 }, userAgent });
     const relay = new SerialRelay(backends);
     await context.exposeBinding('__vxrSerial', (_source, ...args) => relay.handle(...args));
     await context.addInitScript(installSerialDouble, { ports, request });
+    if (usb) await context.addInitScript(installUsbDouble, { base: ports.length, devices: usb.devices ?? [], request: usb.request ?? null });
     if (init) await context.addInitScript(init);
     const page = await context.newPage();
     const errors = [];

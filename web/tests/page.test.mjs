@@ -71,7 +71,8 @@ export const tests = {
       assert.equal(got.cutOff[4], 'NiMH   5-6cell  3.2V');
       assert.equal(got.ports[0], 'OFF');
       assert.deepEqual(got.ports.slice(1), [c.html === 'ja' ? 'COM1  デモ用コントローラ' : 'COM1  Demo controller',
-        c.html === 'ja' ? '他のポートを選ぶ…' : 'Choose another port…'], 'the demonstration controller and the entry that asks for another port');
+        c.html === 'ja' ? '他のポートを選ぶ…' : 'Choose another port…', c.html === 'ja' ? 'ポートがない？' : 'No port?'],
+      'the demonstration controller, the entry that asks for another port, and what to do without one');
     }
   },
 

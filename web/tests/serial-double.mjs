@@ -98,6 +98,8 @@ export class SerialRelay {
   async handle(op, id, ...args) {
     switch (op) {
       case 'open': return this.#openPort(id, args[0]);
+      // A USB device's open: whether it may be opened, before its line is known.
+      case 'probe': return { error: this.#backends[id]?.error ?? (this.#backends[id] ? null : { name: 'NotFoundError', message: 'The device was disconnected.' }) };
       case 'cancel':
       case 'close': this.#closePort(id, args[0]); return true;
       default: throw new Error(`serial double: unknown operation ${op}`);

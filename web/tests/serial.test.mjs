@@ -51,21 +51,55 @@ export const tests = {
     await view.answer('OK');
   },
 
-  async 'a port that cannot be opened is reported with the browser\'s reason, in either language'(env) {
-    const refused = { error: { name: 'NetworkError', message: 'Failed to open serial port.' } };
-    for (const [query, text] of [
-      ['?lang=en', 'COM1 dose not exist\nCannot open USB 0403:6001: Failed to open serial port.'],
-      ['?lang=ja', 'COM1は使用できません\nUSB 0403:6001 を開けません: Failed to open serial port.'],
+  async 'a port that cannot be opened is reported with the browser\'s reason in the page\'s language and what to do on this system'(env) {
+    const LINUX = {
+      en: 'On Linux, add yourself to the dialout group (sudo usermod -aG dialout $USER) and log in again. A Chromium installed as a snap also needs: sudo snap connect chromium:raw-usb.',
+      ja: 'Linux では、ユーザーを dialout グループに加えて（sudo usermod -aG dialout $USER）ログインし直してください。snap の Chromium には sudo snap connect chromium:raw-usb も必要です。',
+    };
+    for (const [lang, name, message, cause] of [
+      ['en', 'NetworkError', 'Failed to open serial port.', 'The system could not open the device: it is in use by another program, or you may not use it.'],
+      ['ja', 'NetworkError', 'Failed to open serial port.', 'システムがデバイスを開けませんでした。他のプログラムが使用中か、使用を許されていません。'],
+      ['en', 'InvalidStateError', 'The port is already open.', 'The device is in use by this page or another tab.'],
+      ['en', 'NotFoundError', 'The device has been lost.', 'No such device: USB 0403:6001 (unplugged?)'],
+      ['ja', 'SecurityError', 'Access denied.', 'ブラウザがこのページにデバイスの使用を許していません。'],
+      ['en', 'UnknownError', 'Something odd.', 'Cannot open USB 0403:6001: Something odd.'],
     ]) {
-      const view = await env.harness.open({ query, ports: [FTDI], backends: [refused] });
+      const view = await env.harness.open({ query: `?lang=${lang}`, ports: [FTDI], backends: [{ error: { name, message } }] });
       env.defer(() => view.close());
       await view.answer('OK');
       await view.page.selectOption('#CommPort', '1');
       const m = await view.message();
-      assert.equal(m.text, text);
-      assert.equal(m.caption, query === '?lang=en' ? 'Error' : 'エラー');
-      await view.screenshot(`port-refused-${query.slice(-2)}`);
+      assert.equal(m.text, `${lang === 'en' ? 'COM1 dose not exist' : 'COM1は使用できません'}\n${cause}\n${LINUX[lang]}`, name);
+      assert.equal(m.caption, lang === 'en' ? 'Error' : 'エラー');
+      await view.screenshot(`port-refused-${name}-${lang}`);
       await view.answer('OK');
+    }
+  },
+
+  async '"No port?" says what to do on this browser and system, and on no other'(env) {
+    const UA = {
+      windows: 'Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/140.0.0.0 Safari/537.36',
+      mac: 'Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/140.0.0.0 Safari/537.36',
+      android: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/140.0.0.0 Mobile Safari/537.36',
+    };
+    const NO_API = () => { delete Navigator.prototype.serial; delete Navigator.prototype.usb; };
+    for (const [lang, userAgent, init, advice] of [
+      ['en', UA.windows, null, /^On Windows, install the driver from the adapter's maker \(FTDI, CH340, CP210x, PL2303\)\. [^\n]*Device Manager[^\n]*$/],
+      ['en', UA.mac, null, /^On macOS, CH340 and PL2303 adapters need their maker's driver\.[^\n]*$/],
+      ['ja', UA.android, null, /^Android では、アダプタを USB OTG アダプタ[^\n]*「USBアダプタを選ぶ…」[^\n]*$/],
+      ['en', undefined, null, /^On Linux, add yourself to the dialout group [^\n]*raw-usb\.$/],
+      ['en', undefined, NO_API, /^This browser has no serial ports \(neither Web Serial nor WebUSB\): [^\n]*Firefox 151 [^\n]*Chrome on Android\.$/],
+    ]) {
+      const view = await env.harness.open({ query: `?lang=${lang}`, userAgent, init });
+      env.defer(() => view.close());
+      await view.answer('OK');
+      await view.page.selectOption('#CommPort', 'help');
+      const m = await view.message();
+      assert.match(m.text, advice);
+      assert.equal(m.caption, lang === 'en' ? 'Information' : '情報');
+      await view.screenshot(`no-port-${lang}-${String(userAgent).slice(13, 20)}`);
+      await view.answer('OK');
+      assert.equal(await view.page.inputValue('#CommPort'), '0', 'the port stays as it was');
     }
   },
 
@@ -87,11 +121,11 @@ export const tests = {
     assert.equal(await refused.page.locator('#MessageBox[open]').count(), 0);
   },
 
-  async 'a browser without Web Serial, or one that refuses or never gives its ports, still offers OFF and the demonstration controller'(env) {
-    const NOTE = { en: 'This browser has no serial ports (Web Serial): open the page in Chrome, Edge or Opera.',
-      ja: 'このブラウザはシリアルポートを使えません（Chrome、Edge、Opera などで開いてください）。' };
+  async 'a browser without Web Serial or WebUSB, or one that refuses or never gives its ports, still offers OFF and the demonstration controller'(env) {
+    const NOTE = { en: 'This browser has no serial ports (neither Web Serial nor WebUSB): open the page in Chrome, Edge, Opera or Firefox 151 and later on a computer, or in Chrome on Android.',
+      ja: 'このブラウザはシリアルポートを使えません（Web Serial も WebUSB もありません）。パソコンでは Chrome、Edge、Opera、Firefox 151 以降、Android では Chrome で開いてください。' };
     for (const [lang, init, off, ok, read] of [
-      ['ja', () => { delete Navigator.prototype.serial; }, 'シリアルポートを閉じました', 'COM1設定完了', '読取成功'],
+      ['ja', () => { delete Navigator.prototype.serial; delete Navigator.prototype.usb; }, 'シリアルポートを閉じました', 'COM1設定完了', '読取成功'],
       ['en', () => { navigator.serial.getPorts = () => Promise.reject(new DOMException('Blocked', 'SecurityError')); }, 'No Connection', 'COM1 OK', 'Read successful'],
       ['en', () => { navigator.serial.getPorts = () => new Promise(() => {}); }, 'No Connection', 'COM1 OK', 'Read successful'],
     ]) {
@@ -100,7 +134,7 @@ export const tests = {
       const p = view.page;
       assert.equal((await view.message()).text, `${off}\n${NOTE[lang]}`, String(init));
       assert.deepEqual(await p.$$eval('#CommPort option', (os) => os.map((o) => o.textContent)),
-        ['OFF', `COM1  ${lang === 'en' ? 'Demo controller' : 'デモ用コントローラ'}`]);
+        ['OFF', `COM1  ${lang === 'en' ? 'Demo controller' : 'デモ用コントローラ'}`, lang === 'en' ? 'No port?' : 'ポートがない？']);
       await view.answer('OK');
       await p.selectOption('#CommPort', 'demo');
       assert.equal((await view.message()).text, ok);
