@@ -83,21 +83,21 @@ export const tests = {
       android: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/140.0.0.0 Mobile Safari/537.36',
     };
     const NO_API = () => { delete Navigator.prototype.serial; delete Navigator.prototype.usb; };
-    for (const [lang, userAgent, init, advice] of [
-      ['en', UA.windows, null, /^On Windows, install the driver from the adapter's maker \(FTDI, CH340, CP210x, PL2303\)\. [^\n]*Device Manager[^\n]*$/],
-      ['en', UA.mac, null, /^On macOS, CH340 and PL2303 adapters need their maker's driver\.[^\n]*$/],
-      ['ja', UA.android, null, /^Android では、アダプタを USB OTG アダプタ[^\n]*「USBアダプタを選ぶ…」[^\n]*$/],
-      ['en', undefined, null, /^On Linux, add yourself to the dialout group [^\n]*raw-usb\.$/],
-      ['en', undefined, NO_API, /^This browser has no serial ports \(neither Web Serial nor WebUSB\): [^\n]*Firefox 151 [^\n]*Chrome on Android\.$/],
+    for (const [system, lang, userAgent, init, advice] of [
+      ['windows', 'en', UA.windows, null, /^On Windows, install the driver from the adapter's maker \(FTDI, CH340, CP210x, PL2303\)\. [^\n]*Device Manager[^\n]*$/],
+      ['mac', 'en', UA.mac, null, /^On macOS, CH340 and PL2303 adapters need their maker's driver\.[^\n]*$/],
+      ['android', 'ja', UA.android, null, /^Android では、アダプタを USB OTG アダプタ[^\n]*「USBアダプタを選ぶ…」[^\n]*$/],
+      ['linux', 'en', undefined, null, /^On Linux, add yourself to the dialout group [^\n]*raw-usb\.$/],
+      ['no-api', 'en', undefined, NO_API, /^This browser has no serial ports \(neither Web Serial nor WebUSB\): [^\n]*Firefox 151 [^\n]*Chrome on Android\.$/],
     ]) {
       const view = await env.harness.open({ query: `?lang=${lang}`, userAgent, init });
       env.defer(() => view.close());
       await view.answer('OK');
       await view.page.selectOption('#CommPort', 'help');
       const m = await view.message();
-      assert.match(m.text, advice);
+      assert.match(m.text, advice, system);
       assert.equal(m.caption, lang === 'en' ? 'Information' : '情報');
-      await view.screenshot(`no-port-${lang}-${String(userAgent).slice(13, 20)}`);
+      await view.screenshot(`no-port-${system}-${lang}`);
       await view.answer('OK');
       assert.equal(await view.page.inputValue('#CommPort'), '0', 'the port stays as it was');
     }

@@ -131,6 +131,11 @@ function chipTest(c) {
     assert.equal((await view.message()).text, 'Write successful');
     await view.answer('OK');
     assert.deepEqual(view.relay.opens, [{ id: 0, options: LINE }, { id: 1, options: LINE }], 'the line the chip was given');
+    // The second of two alike is the one opened again at the next start.
+    await view.page.reload();
+    assert.equal((await view.message()).text, 'COM2 OK');
+    await view.answer('OK');
+    assert.equal(await view.page.inputValue('#CommPort'), '2');
 
     const cli = await desktopFrames(env);
     for (const s of [from, to]) await stopped(s);
