@@ -107,24 +107,32 @@ export function installUsbDouble(config) {
         headroom: 0,
       };
     },
-    pl2303: () => {
-      const regs = { 0: 0x61 };  // hardware flow control left on
+    // The HX on 067b:2303; the G series (HXN) on ids of their own, with other vendor request numbers
+    // and its flow control in register 0x0a.
+    pl2303: ({ productId }) => {
+      const g = productId !== 0x2303;
+      const [readRequest, writeRequest] = g ? [0x81, 0x80] : [0x01, 0x01];
+      const regs = g ? { 0x0a: 0x1b } : { 0: 0x61 };  // hardware flow control left on
       let coding = [0x80, 0x25, 0, 0, 0, 0, 8];
+      const flow = () => (g ? { 0x1c: 'none', 0x18: 'hardware' }[regs[0x0a] & 0x1c] ?? 'software' : regs[0] & 0xf0 ? 'hardware' : 'none');
       return {
         interfaces: [iface(0, 0xff, [endpoint(1, 'in', 'interrupt', 10), endpoint(2, 'out'), endpoint(3, 'in')])],
         out({ type, request, value, index, data }) {
-          if (type === 0x40 && request === 0x01) regs[value] = index;
+          if (type === 0x40 && request === writeRequest) regs[value] = index;
           else if (type === 0x21 && request === 0x20 && data.length === 7) coding = [...data];
           else if (!(type === 0x21 && request === 0x22)) return false;
           return true;
         },
         in({ type, request, value, length }) {
-          if (type === 0xc0 && request === 0x01 && length === 1) return [value === 0x8484 ? 0x02 : value === 0x8383 ? 0x00 : regs[value & 0x7f] ?? 0];
+          if (type === 0xc0 && request === readRequest && length === 1) {
+            if (g) return [regs[value] ?? 0];
+            return [value === 0x8484 ? 0x02 : value === 0x8383 ? 0x00 : regs[value & 0x7f] ?? 0];
+          }
           if (type === 0xa1 && request === 0x21 && length === 7) return coding;
           return null;
         },
         line: () => ({ baudRate: rate(le32(coding, 0)), dataBits: coding[6], parity: PARITY[coding[5]], stopBits: [1, 1.5, 2][coding[4]],
-          flowControl: regs[0] & 0xf0 ? 'hardware' : 'none' }),
+          flowControl: flow() }),
         frame: (data) => data,
         headroom: 0,
       };
@@ -156,7 +164,7 @@ export function installUsbDouble(config) {
     gone = false;
     constructor(id, spec) {
       this.#id = id;
-      this.#chip = CHIPS[spec.chip]();
+      this.#chip = CHIPS[spec.chip](spec);
       Object.assign(this, { vendorId: spec.vendorId, productId: spec.productId, productName: spec.chip, deviceClass: spec.chip === 'cdcacm' ? 2 : 0 });
       this.configuration = { configurationValue: 1, interfaces: this.#chip.interfaces };
       this.configurations = [this.configuration];

@@ -55,6 +55,12 @@ const CHIPS = [
     inn(0xc0, 1, 0x0080, 0, 1), out(0x40, 1, 0, 0x01),                 // flow control bits of register 0 cleared
     out(0x21, 0x22, 0x0003, 0),                                      // DTR and RTS
   ] },
+  { chip: 'pl2303', vendorId: 0x067b, productId: 0x23a3, name: 'PL2303G USB 067B:23A3', requests: [
+    out(0x40, 0x80, 0x07, 0x03),                                       // reset both data pipes
+    inn(0xa1, 0x21, 0, 0, 7), out(0x21, 0x20, 0, 0, CODING_1200_8N1),  // line coding
+    inn(0xc0, 0x81, 0x0a, 0, 1), out(0x40, 0x80, 0x0a, 0x1f),          // flow control register: none
+    out(0x21, 0x22, 0x0003, 0),                                      // DTR and RTS
+  ] },
   { chip: 'cdcacm', vendorId: 0x2341, productId: 0x0043, name: 'CDC-ACM USB 2341:0043', requests: [
     out(0x21, 0x22, 0x0003, 0),                 // SET_CONTROL_LINE_STATE: DTR and RTS
     out(0x21, 0x20, 0, 0, CODING_1200_8N1),     // SET_LINE_CODING
