@@ -25,8 +25,8 @@ export function systemOf(nav) {
   return 'other';
 }
 
-// "USB 0403:6001", "Bluetooth RFCOMM" for a serial port over Bluetooth, "FTDI FT232R USB 0403:6001"
-// for an adapter through WebUSB, or the browser's own word for a port without ids.
+// "USB 0403:6001", "Bluetooth RFCOMM" for a serial port over Bluetooth, "FT232R 0403:6001" for
+// an adapter through WebUSB, or the browser's own word for a port without ids.
 export function portName(port) {
   if (isUsb(port)) return usbName(port);
   const info = port.getInfo?.() ?? {};

@@ -29,16 +29,16 @@ const FTDI_REQUESTS = [
   out(0x40, 1, 0x0303, 0),       // DTR and RTS high
 ];
 const CHIPS = [
-  { chip: 'ftdi', vendorId: 0x0403, productId: 0x6001, name: 'FTDI FT232R USB 0403:6001', requests: FTDI_REQUESTS },
-  { chip: 'ftdi', vendorId: 0x0403, productId: 0x6015, name: 'FTDI FT-X USB 0403:6015', requests: FTDI_REQUESTS },
-  { chip: 'ch34x', vendorId: 0x1a86, productId: 0x7523, name: 'CH340 USB 1A86:7523', requests: [
+  { chip: 'ftdi', vendorId: 0x0403, productId: 0x6001, name: 'FT232R 0403:6001', requests: FTDI_REQUESTS },
+  { chip: 'ftdi', vendorId: 0x0403, productId: 0x6015, name: 'FT-X 0403:6015', requests: FTDI_REQUESTS },
+  { chip: 'ch34x', vendorId: 0x1a86, productId: 0x7523, name: 'CH340 1A86:7523', requests: [
     inn(0xc0, 0x5f, 0, 0, 2),        // version
     out(0x40, 0xa1, 0, 0),           // serial init
     out(0x40, 0x9a, 0x1312, 0xb281), // divisor 78 (0xb2), prescaler 1 at factor 0, no buffering (bit 7)
     out(0x40, 0x9a, 0x2518, 0x00c3), // line control: receive, transmit, 8 bits
     out(0x40, 0xa4, 0x009f, 0),      // DTR and RTS on (active low)
   ] },
-  { chip: 'cp210x', vendorId: 0x10c4, productId: 0xea60, name: 'CP210x USB 10C4:EA60', requests: [
+  { chip: 'cp210x', vendorId: 0x10c4, productId: 0xea60, name: 'CP210x 10C4:EA60', requests: [
     out(0x41, 0x00, 0x0001, 0),                        // UART enable
     out(0x41, 0x1e, 0, 0, [0xb0, 0x04, 0x00, 0x00]),   // 1200 bit/s
     out(0x41, 0x03, 0x0800, 0),                        // 8 bits, no parity, 1 stop bit
@@ -46,7 +46,7 @@ const CHIPS = [
     out(0x41, 0x13, 0, 0, [0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0x80, 0, 0, 0]),  // every handshake off
     out(0x41, 0x07, 0x0303, 0),                        // DTR and RTS high
   ] },
-  { chip: 'pl2303', vendorId: 0x067b, productId: 0x2303, name: 'PL2303 USB 067B:2303', requests: [
+  { chip: 'pl2303', vendorId: 0x067b, productId: 0x2303, name: 'PL2303 067B:2303', requests: [
     inn(0xc0, 1, 0x8484, 0, 1), out(0x40, 1, 0x0404, 0), inn(0xc0, 1, 0x8484, 0, 1), inn(0xc0, 1, 0x8383, 0, 1),
     inn(0xc0, 1, 0x8484, 0, 1), out(0x40, 1, 0x0404, 1), inn(0xc0, 1, 0x8484, 0, 1), inn(0xc0, 1, 0x8383, 0, 1),
     out(0x40, 1, 0, 1), out(0x40, 1, 1, 0), out(0x40, 1, 2, 0x44),  // the vendor's init, HX
@@ -55,13 +55,13 @@ const CHIPS = [
     inn(0xc0, 1, 0x0080, 0, 1), out(0x40, 1, 0, 0x01),                 // flow control bits of register 0 cleared
     out(0x21, 0x22, 0x0003, 0),                                      // DTR and RTS
   ] },
-  { chip: 'pl2303', vendorId: 0x067b, productId: 0x23a3, name: 'PL2303G USB 067B:23A3', requests: [
+  { chip: 'pl2303', vendorId: 0x067b, productId: 0x23a3, name: 'PL2303G 067B:23A3', requests: [
     out(0x40, 0x80, 0x07, 0x03),                                       // reset both data pipes
     inn(0xa1, 0x21, 0, 0, 7), out(0x21, 0x20, 0, 0, CODING_1200_8N1),  // line coding
     inn(0xc0, 0x81, 0x0a, 0, 1), out(0x40, 0x80, 0x0a, 0x1f),          // flow control register: none
     out(0x21, 0x22, 0x0003, 0),                                      // DTR and RTS
   ] },
-  { chip: 'cdcacm', vendorId: 0x2341, productId: 0x0043, name: 'CDC-ACM USB 2341:0043', requests: [
+  { chip: 'cdcacm', vendorId: 0x2341, productId: 0x0043, name: 'CDC-ACM 2341:0043', requests: [
     out(0x21, 0x22, 0x0003, 0),                 // SET_CONTROL_LINE_STATE: DTR and RTS
     out(0x21, 0x20, 0, 0, CODING_1200_8N1),     // SET_LINE_CODING
   ] },
@@ -153,7 +153,7 @@ function chipTest(c) {
 }
 
 export const tests = {
-  ...Object.fromEntries(CHIPS.map((c) => [`${c.name.split(' USB')[0]} through WebUSB: the Linux driver's requests, then read all and write all byte for byte`, chipTest(c)])),
+  ...Object.fromEntries(CHIPS.map((c) => [`${c.name.split(' ')[0]} through WebUSB: the Linux driver's requests, then read all and write all byte for byte`, chipTest(c)])),
 
   async 'on Android a Bluetooth port and USB adapters are listed side by side, each named, and each works'(env) {
     const dir = tempDir(env);
@@ -167,7 +167,7 @@ export const tests = {
     env.defer(() => view.close());
     await view.answer('OK');
     assert.deepEqual(await view.page.$$eval('#CommPort option', (os) => os.map((o) => o.textContent)),
-      ['OFF', 'COM1  Bluetooth RFCOMM', 'COM2  CH340 USB 1A86:7523', 'COM3  Demo controller', 'Choose another port…', 'Choose a USB adapter…']);
+      ['OFF', 'COM1  Bluetooth RFCOMM', 'COM2  CH340 1A86:7523', 'COM3  Demo controller', 'Choose another port…', 'Choose a USB adapter…']);
     await choose(view, '1', 'COM1 OK');
     await view.page.click('#READ2_BTN');
     assert.equal((await view.message()).text, 'Read successful');
@@ -182,7 +182,7 @@ export const tests = {
     await view.answer('OK');
 
     await choose(view, 'request-usb', 'COM3 OK');  // the chooser offers the CP210x: the filters name it
-    assert.equal(await view.page.$eval('#CommPort', (s) => s.selectedOptions[0].textContent), 'COM3  CP210x USB 10C4:EA60');
+    assert.equal(await view.page.$eval('#CommPort', (s) => s.selectedOptions[0].textContent), 'COM3  CP210x 10C4:EA60');
     await view.page.click('#READ2_BTN');
     assert.equal((await view.message()).text, 'Read successful');
     await view.answer('OK');

@@ -19,8 +19,8 @@ export function ftdiDivisor(baudRate) {
 
 export const ftdi = {
   chips: [
-    { vendorId: 0x0403, productId: 0x6001, name: 'FTDI FT232R' },
-    { vendorId: 0x0403, productId: 0x6015, name: 'FTDI FT-X' },
+    { vendorId: 0x0403, productId: 0x6001, name: 'FT232R' },
+    { vendorId: 0x0403, productId: 0x6015, name: 'FT-X' },
   ],
 
   async open(device, baudRate) {

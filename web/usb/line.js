@@ -23,9 +23,9 @@ export function usbChip(device) {
   return cdcacm.matches(device) ? { driver: cdcacm, name: 'CDC-ACM' } : null;
 }
 
-// "FTDI FT232R USB 0403:6001": the chip and its USB ids.
+// "FT232R 0403:6001": the chip and its USB ids, short enough for the closed list to show whole.
 export function usbName(device) {
-  return `${usbChip(device)?.name ?? 'USB'} USB ${hex4(device.vendorId)}:${hex4(device.productId)}`;
+  return `${usbChip(device)?.name ?? 'USB'} ${hex4(device.vendorId)}:${hex4(device.productId)}`;
 }
 
 export class WebUsbLine {
