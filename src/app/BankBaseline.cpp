@@ -33,10 +33,15 @@ bool BankBaseline::SettingsDiffer(const ModelBank& bank) const
     if (bank.SYS_CUR != baseline_.SYS_CUR)
         return true;
     for (int i = 0; i < ModelBank::kModels; ++i) {
-        ModelSettings a = bank.Model(i);
-        a.MEMO = baseline_.Model(i).MEMO;
-        if (!(a == baseline_.Model(i)))
+        if (SettingsDiffer(bank, i))
             return true;
     }
     return false;
+}
+
+bool BankBaseline::SettingsDiffer(const ModelBank& bank, int index) const
+{
+    ModelSettings a = bank.Model(index);
+    a.MEMO = baseline_.Model(index).MEMO;
+    return !(a == baseline_.Model(index));
 }

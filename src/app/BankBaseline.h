@@ -18,6 +18,8 @@ public:
     bool Differs(const ModelBank& bank) const;
     // An edit that reading all models would overwrite (everything but the memos).
     bool SettingsDiffer(const ModelBank& bank) const;
+    // An edit of one model's settings (what reading or resetting that model overwrites).
+    bool SettingsDiffer(const ModelBank& bank, int index) const;
 
 private:
     ModelBank baseline_;

@@ -14,6 +14,9 @@ THintFilter::THintFilter(std::function<int()> language, QObject* parent)
 
 QString THintFilter::AppShowHint(const QObject* control) const
 {
+    const QVariant message = control->property(kMessageProperty);
+    if (message.isValid())
+        return QString::fromStdString(TextTable::Message(message.toInt(), language_()));
     const QVariant tag = control->property(kTagProperty);
     if (!tag.isValid())
         return {};

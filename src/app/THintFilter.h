@@ -8,6 +8,8 @@ class THintFilter : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* kTagProperty = "vxrTag";
+    // A button of our own beyond the nine: the message number of its hint.
+    static constexpr const char* kMessageProperty = "vxrHintMessage";
 
     explicit THintFilter(std::function<int()> language, QObject* parent = nullptr);
 

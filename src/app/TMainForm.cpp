@@ -35,6 +35,7 @@
 #include "THintFilter.h"
 #include "TInputGuard.h"
 #include "TModelEditor.h"
+#include "TUndoActions.h"
 #include "TMonForm.h"
 #include "ToolIcons.h"
 
@@ -47,7 +48,7 @@ constexpr int kButtonStep = 34;
 
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
-      ctx_{Bank, 1, {}, {}, {}},
+      ctx_{Bank, 1, {}, {}, {}, {}},
       appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath)),
       devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir)
 {
@@ -70,6 +71,15 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     ctx_.selectedTab = [this] { return MDL_SEL->SelectedTab(); };
     ctx_.focusPanel4 = [this] { FocusPanel4(); };
     ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
+    ctx_.actionDone = [this] { undo_->Record(); };
+    undo_ = new TUndoActions(this, Bank,
+                             {[this] { return isEnabled() && !transferRunning_; },
+                              [this] { MDL_SEL->CommitPendingEdit(); },
+                              [this] {
+                                  MDL_SEL->ShowModel();
+                                  MDL_SEL->Curve().ClearFrqSelection();
+                                  UpdateCaption();
+                              }});
 
     MDL_SEL = new TModelEditor(ctx_, this);
     MDL_SEL->move(0, 0);
@@ -125,6 +135,8 @@ void TMainForm::BuildPanel4()
     x += 10;
     SpeedButton1 = AddToolButton("SpeedButton1", 8, next(), ToolIcons::Make(ToolIcons::LinearAdjust),
                                  &TMainForm::SpeedButton1Click);
+
+    undo_->AddButtons(Panel4, x + 12, (kPanelHeight - kButtonSize) / 2, kButtonSize);
 
     Label28 = new QLabel(QStringLiteral("COMM"), Panel4);
     Label28->setObjectName("Label28");
@@ -197,6 +209,7 @@ void TMainForm::FormCreate(const Options& options)
     // 14. The steps the curve editor and the port selection contribute, in this order.
     MDL_SEL->Curve().ClearFrqSelection();
     baseline_.Take(Bank);  // the defaults are nothing to save
+    undo_->Start();
     UpdateCaption();
     FillPortList();
     LoadAppSettings();
@@ -278,10 +291,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool TMainForm::QuerySaveChanges(bool settingsOnly)
+bool TMainForm::QuerySaveChanges(bool settingsOnly, int model)
 {
     FocusPanel4();  // a number being typed is an edit too
-    if (!(settingsOnly ? baseline_.SettingsDiffer(Bank) : baseline_.Differs(Bank)))
+    const bool lost = model >= 0     ? baseline_.SettingsDiffer(Bank, model)
+                      : settingsOnly ? baseline_.SettingsDiffer(Bank)
+                                     : baseline_.Differs(Bank);
+    if (!lost)
         return true;
     const std::string text =
         fileName_.isEmpty()
@@ -313,14 +329,20 @@ void TMainForm::EXIT_BTNClick()
 void TMainForm::RESET_BTNClick()
 {
     FocusPanel4();
+    if (!QuerySaveChanges(true, MDL_SEL->SelectedTab()))
+        return;
+    undo_->Take();
     MDL_SEL->ResetShownModel();
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
+    undo_->Record();
 }
 
 void TMainForm::SpeedButton1Click()
 {
+    undo_->Take();
     MDL_SEL->Curve().SpeedButton1Click();
+    undo_->Record();
 }
 
 bool TMainForm::FormCloseQuery()
@@ -382,6 +404,7 @@ void TMainForm::OpenBtnClick()
     FocusPanel4();
     if (!QuerySaveChanges(false))
         return;
+    undo_->Take();
     const auto choice = fileDialogs_.OpenDialog1(this);
     if (!choice)
         return;
@@ -400,6 +423,7 @@ void TMainForm::OpenSettingsFile(const QString& path)
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
     baseline_.Take(Bank);
+    undo_->Record();
     fileName_ = path;
     UpdateCaption();
     // Damaged bytes: the text around them is loaded, but a memo may have lost characters.
@@ -517,17 +541,23 @@ void TMainForm::READ_BTNClick()
 {
     if (transferRunning_ || !QuerySaveChanges(true))
         return;
+    undo_->Take();
     // Failing only at writing the model number back, it has put the five models read into the bank.
     const TransferResult r = RunTransfer([](TransferOperations& t) { return t.ReadAll(); });
     if (r.ok || r.step == TransferResult::Step::WriteModelNumber)
         baseline_.TakeSettings(Bank);
+    undo_->Record();
 }
 
 void TMainForm::READ2_BTNClick()
 {
     const int shown = MDL_SEL->SelectedTab();
+    if (transferRunning_ || !QuerySaveChanges(true, shown))
+        return;
+    undo_->Take();
     if (RunTransfer([shown](TransferOperations& t) { return t.ReadShown(shown); }).ok)
         baseline_.TakeSettings(Bank, shown);
+    undo_->Record();
 }
 
 void TMainForm::PROGRAM_BTNClick()

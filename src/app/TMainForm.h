@@ -28,6 +28,7 @@ class THintFilter;
 class TInputGuard;
 class TModelEditor;
 class TMonForm;
+class TUndoActions;
 
 // The main window: the model editor on its tab control, the tool buttons and the port list.
 class TMainForm : public QWidget {
@@ -78,6 +79,8 @@ public:
     TPortComboBox* CommPort = nullptr;
 
     THintFilter& Hints() { return *hints_; }
+    // Undo and redo of the editors' bank.
+    TUndoActions& Undo() { return *undo_; }
 
     // The progress window is created after the main window and handed over.
     void SetMonForm(TMonForm* monForm);
@@ -133,7 +136,8 @@ private:
     bool SaveBank();
     // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
     // whether to save them. Whether to go on: saved, or let go; not when cancelled or not saved.
-    bool QuerySaveChanges(bool settingsOnly);
+    // model >= 0: only that model's settings count (what reading or resetting it overwrites).
+    bool QuerySaveChanges(bool settingsOnly, int model = -1);
     // The caption: the modified mark, the file's name and the program's caption.
     void UpdateCaption();
     QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
@@ -143,6 +147,7 @@ private:
     EditorContext ctx_;
     std::unique_ptr<THintFilter> hints_;
     std::unique_ptr<TInputGuard> inputGuard_;
+    TUndoActions* undo_ = nullptr;  // owned by this window
     TMonForm* monForm_ = nullptr;
     std::unique_ptr<TMonForm> ownMonForm_;  // used when the program entry hands none over
     FileDialogs fileDialogs_;

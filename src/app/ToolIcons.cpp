@@ -107,6 +107,25 @@ QIcon ToolIcons::Make(Kind kind)
         p.setPen(QPen(QColor(200, 60, 40), 2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(3, 18, 19, 6);
         break;
+    case Undo:
+    case Redo: {
+        // A curved arrow turning back (undo) or forward (redo).
+        const QColor c(60, 60, 140);
+        p.setPen(QPen(c, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        if (kind == Undo) {
+            p.drawArc(QRectF(6, 7, 14, 12), 270 * 16, 180 * 16);
+            p.drawLine(QPointF(13, 7), QPointF(8, 7));
+            p.setBrush(c);
+            p.drawPolygon(QPolygonF({QPointF(3, 7), QPointF(9, 3), QPointF(9, 11)}));
+        } else {
+            p.drawArc(QRectF(4, 7, 14, 12), 90 * 16, 180 * 16);
+            p.drawLine(QPointF(11, 7), QPointF(16, 7));
+            p.setBrush(c);
+            p.drawPolygon(QPolygonF({QPointF(21, 7), QPointF(15, 3), QPointF(15, 11)}));
+        }
+        break;
+    }
     }
     p.end();
     return QIcon(pm);

@@ -10,4 +10,5 @@ struct EditorContext {
     std::function<int()> selectedTab;    // tab index selected in MDL_SEL: every edit goes to that model
     std::function<void()> focusPanel4;   // neutral focus target; a number being typed commits first
     std::function<void()> showModel;     // puts the model named by ModelNumber into every control
+    std::function<void()> actionDone;    // a whole action changed the bank (a copy): one undo step
 };

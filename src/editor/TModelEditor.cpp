@@ -153,6 +153,7 @@ TModelEditor::TModelEditor(EditorContext& ctx, QWidget* parent)
     Memo1->setGeometry(kMemo1);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
+    Memo1->setUndoRedoEnabled(false);  // the window's undo takes the memo's edits with every other
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
 
     curve_ = new TCurveEditor(this, ctx_);

@@ -78,6 +78,8 @@ void TModelTabs::MDL_SELDragDrop(QPoint pos)
     copy.Apply(ctx_.bank);
     if (ctx_.showModel)
         ctx_.showModel();
+    if (ctx_.actionDone)
+        ctx_.actionDone();
 }
 
 bool TModelTabs::OnTabControl(QPoint pos) const

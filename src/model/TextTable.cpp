@@ -141,6 +141,8 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
      "The system could not open the device: it is in use by another program, or you may not use it."},  // 280
     {"ブラウザがこのページにデバイスの使用を許していません。", "The browser does not let this page use the device."},  // 282
     {"デバイスはこのページか他のタブが使用中です。", "The device is in use by this page or another tab."},  // 284
+    {"元に戻す (Ctrl+Z)", "Undo (Ctrl+Z)"},  // 286
+    {"やり直す (Ctrl+Y)", "Redo (Ctrl+Y)"},  // 288
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 285;
+    static constexpr int kLastEntry = 289;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -128,6 +128,9 @@ public:
         kCauseRefused = 280,
         kCauseBlocked = 282,
         kCauseInUse = 284,
+        // Undo and redo of the editors' bank: the buttons' hints.
+        kUndoHint = 286,
+        kRedoHint = 288,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

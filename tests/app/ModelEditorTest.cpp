@@ -208,7 +208,8 @@ TEST_F(ModelEditorTest, ResetRestoresDefaultsKeepsMemoAndTouchesNoOtherModel)
     e->ShowModel();
     e->Curve().ClearFrqSelection();
 
-    Type(e->NBRK_EDIT, "77");  // typed, not yet committed: the reset overwrites it
+    Type(e->NBRK_EDIT, "77");  // typed, not yet committed: the reset overwrites it, once let go
+    presenter.answers = {DialogResult::No};
     form->RESET_BTN->click();
     EXPECT_EQ(m.NBRK, 128);
     EXPECT_EQ(m.BFREQ, 32);

@@ -11,6 +11,7 @@
 #include "RecordingPresenter.h"
 #include "ScriptedFileDialogs.h"
 #include "TModelEditor.h"
+#include "TUndoActions.h"
 
 namespace {
 
@@ -125,4 +126,39 @@ TEST_F(UnsavedChanges, OpenAndReadAllAskFirstAndCancelLeavesEverything)
         button->click();  // Discard: the command runs
         EXPECT_TRUE(messages.requests.back().text == after || dialogs.shown == QStringList{after});
     }
+}
+
+TEST_F(UnsavedChanges, ResetAsksOverEditsOfTheShownModelAndUndoRedoTakeWholeSteps)
+{
+    Start({"-E"});
+    TypeMemo("abc");  // typing is one step
+    TypeNbrk("7");
+    messages.answers = {DialogResult::Cancel};
+    form->RESET_BTN->click();  // the typed number counts as an edit, so Reset asks
+    ASSERT_EQ(messages.requests.size(), 1u);
+    EXPECT_EQ(form->Bank.models[0].NBRK, 7);  // cancelled: nothing reset
+    messages.answers = {DialogResult::No};
+    form->RESET_BTN->click();
+    EXPECT_EQ(form->Bank.models[0].NBRK, 128);
+    EXPECT_EQ(form->Bank.models[0].MEMO, "abc");
+
+    form->MDL_SEL->Memo1->setFocus();  // the memo's own undo does not stand in for the window's
+    const auto key = [this](Qt::Key k, Qt::KeyboardModifiers m) {
+        QTest::keyClick(form->MDL_SEL->Memo1, k, m);
+        QTest::qWait(1);
+    };
+    key(Qt::Key_Z, Qt::ControlModifier);  // the Reset
+    EXPECT_EQ(form->MDL_SEL->NBRK_EDIT->text(), "7");
+    key(Qt::Key_Z, Qt::ControlModifier);  // the number
+    EXPECT_EQ(form->Bank.models[0].NBRK, 128);
+    EXPECT_EQ(form->MDL_SEL->Memo1->toPlainText(), "abc");
+    form->Undo().UndoButton()->click();  // the whole typing at once
+    EXPECT_EQ(form->Bank.models[0].MEMO, "");
+    EXPECT_FALSE(form->Undo().UndoButton()->isEnabled());
+    key(Qt::Key_Y, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(form->Bank.models[0].NBRK, 7);
+    EXPECT_EQ(form->Bank.models[0].MEMO, "abc");
+    EXPECT_TRUE(form->windowTitle().startsWith('*'));
+    EXPECT_EQ(messages.requests.size(), 2u);  // undo and redo ask nothing
 }

@@ -26,7 +26,7 @@ struct CurveHarness {
     QFrame* panel4 = new QFrame(&window);
     QLineEdit* numberEdit = new QLineEdit(page);
     ModelBank bank;
-    EditorContext ctx{bank, 1, {}, {}, {}};
+    EditorContext ctx{bank, 1, {}, {}, {}, {}};
     RecordingPresenter presenter;
     int shows = 0;        // calls of showModel
     bool active = false;  // the window has the focus, so focus changes are delivered
