@@ -67,6 +67,7 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
 {
     result_ = TransferResult{};
     bankChanged_ = false;
+    controllerBefore_.reset();
 
     reporter_.Begin();
     // After Begin, so that a number being typed is checked too. A value the controller cannot
@@ -209,6 +210,8 @@ TransferResult TransferOperations::WriteAll()
     return Run(kWriteAllSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, {0, 1, 2, 3, 4}, [this] {
         if (!ReadAllModels())
             return false;
+        controllerBefore_ = bank_;
+        staging_.StagingToBank(*controllerBefore_);
         staging_.BankToStaging(bank_);
         if (!WriteAllModels() || !WriteModelNumberStep(ShownModelNumber(bank_)))
             return false;
@@ -222,7 +225,11 @@ TransferResult TransferOperations::WriteShown(int shown)
     const int i = ModelBank::ClampIndex(shown);
     return Run(kWriteShownSteps, false, TextTable::kWriteSuccessful, TextTable::kWriteFailed, {i}, [this, i] {
         auto image = ReadModelStep(i);
-        if (!image || !WriteModelStep(i, ImageForWriteShown(*image, bank_.Model(i))) ||
+        if (!image)
+            return false;
+        controllerBefore_ = bank_;
+        ApplyImage(*image, controllerBefore_->Model(i));
+        if (!WriteModelStep(i, ImageForWriteShown(*image, bank_.Model(i))) ||
             !WriteModelNumberStep(ShownModelNumber(bank_)))
             return false;
         reporter_.Pause(kPauseMs);

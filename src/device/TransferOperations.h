@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "DeviceImage.h"
+#include "ModelBank.h"
 #include "TransferResult.h"
 
 class DeviceExchange;
 class TransferReporter;
 struct DeviceBank;
-struct ModelBank;
 
 // The four transfers between the bank and the controller, each with its progress and final
 // message. Written once for the window, the command line and the tests.
@@ -50,6 +50,11 @@ public:
 
     // How the last operation ended.
     const TransferResult& LastResult() const { return result_; }
+    // What the controller held before the last write, as that write's own reads found it: the
+    // bank with the models read (all five, with the controller's model number and SYS_CUR, or
+    // the shown one) in place and its memos kept. Empty after a read, or when a write failed
+    // before its reads were done. Writing it back undoes the write.
+    const std::optional<ModelBank>& ControllerBefore() const { return controllerBefore_; }
 
 private:
     // `writes`: the models a write covers, checked before anything is sent; empty for a read.
@@ -73,4 +78,5 @@ private:
     std::function<bool()> stop_;
     TransferResult result_;
     bool bankChanged_ = false;
+    std::optional<ModelBank> controllerBefore_;
 };

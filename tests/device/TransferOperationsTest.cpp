@@ -226,6 +226,58 @@ TEST_F(TransferTest, WriteShownReadsWritesAndSetsTheModelNumber)
     ExpectClosedWith("info Write successful");
 }
 
+TEST_F(TransferTest, AWriteKeepsWhatTheControllerHeldSoThatWritingItBackUndoesIt)
+{
+    controller.modelNumber = 120;
+    for (size_t i = 0; i < 5; ++i) {  // values a write accepts, different in every model
+        ModelSettings m;
+        m.NBRK = static_cast<int32_t>(10 + i);
+        m.PROG = static_cast<int32_t>(i);
+        m.FRQ.fill(static_cast<int32_t>(30 + i));
+        controller.images[i] = ImageForWriteShown(controller.images[i], m);
+    }
+    auto valuesOnController = [this] {
+        std::array<ModelSettings, 5> v{};
+        for (size_t i = 0; i < 5; ++i)
+            ApplyImage(controller.images[i], v[i]);
+        return v;
+    };
+    const auto original = valuesOnController();
+    bank.models[0].NBRK = 3;
+    bank.models[3].FRQ[9] = 50;
+
+    ASSERT_TRUE(ops.WriteAll().ok);
+    ASSERT_TRUE(ops.ControllerBefore());
+    const ModelBank before = *ops.ControllerBefore();
+    EXPECT_EQ(before.ModelNumber, 120);
+    for (size_t i = 0; i < 5; ++i) {
+        ModelSettings expected = original[i];
+        expected.MEMO = bank.models[i].MEMO;  // the controller keeps no memo: the bank's stay
+        EXPECT_EQ(before.models[i], expected) << "model " << i;
+    }
+    ASSERT_NE(valuesOnController(), original);
+    bank = before;
+    ASSERT_TRUE(ops.WriteAll().ok);
+    EXPECT_EQ(valuesOnController(), original);
+    EXPECT_EQ(controller.writtenModelNumber, 120);
+
+    // The shown model: that one read, the others as the bank has them.
+    bank.models[2].PROG = 5;
+    const ModelBank edited = bank;
+    ASSERT_TRUE(ops.WriteShown(2).ok);
+    ModelBank expected = edited;
+    expected.models[2] = original[2];
+    expected.models[2].MEMO = edited.models[2].MEMO;
+    EXPECT_EQ(ops.ControllerBefore(), expected);
+
+    // Reads, and writes that stopped in their reads, know of no such setup.
+    ASSERT_TRUE(ops.ReadShown(1).ok);
+    EXPECT_FALSE(ops.ControllerBefore());
+    controller.silentModels = {4};
+    ASSERT_FALSE(ops.WriteAll().ok);
+    EXPECT_FALSE(ops.ControllerBefore());
+}
+
 TEST_F(TransferTest, AModelNumberNamingNoModelIsWrittenAsTheShownModel)
 {
     bank.ModelNumber = 255;  // e.g. from an older file: shows MODEL5
