@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -82,6 +83,62 @@ TEST_F(CliDeviceTest, WritingOneModelMakesItTheCurrentOne)
     ASSERT_EQ(Cli({"write", port, PathOf("w.VXS"), "--model", "2", "--timeout", "2000"}).status, 0);
     EXPECT_EQ(sim.ImageOf(1)[9], 13);
     EXPECT_EQ(sim.ModelNumber(), 40);
+}
+
+// Every read and write is kept, and a write can be undone from what it kept of the controller.
+TEST_F(CliDeviceTest, HistoryKeepsEveryTransferAndEachEntryCanBeNamedExportedAndDeleted)
+{
+    const CliSetting data{{{QStringLiteral("XDG_DATA_HOME"), PathOf("data")}}, {}, {}};
+    auto history = [&]() {
+        const CliRun r = Cli({"history", "--json"}, data);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
+    };
+    EXPECT_EQ(history().size(), 0);
+    ASSERT_EQ(Cli({"read", port, PathOf("r.VXS"), "--timeout", "2000"}, data).status, 0);
+    const ModelBank read = LoadedBank(PathOf("r.VXS"));
+    ModelBank edited = read;
+    edited.models[3].NBRK = 5;
+    Save(edited, PathOf("w.VXS"));
+    ASSERT_EQ(Cli({"write", port, PathOf("w.VXS"), "--timeout", "2000"}, data).status, 0);
+    ASSERT_EQ(sim.ImageOf(3)[8], 5);
+
+    QJsonArray items = history();
+    ASSERT_EQ(items.size(), 3);
+    const QStringList actions = {items[0][QStringLiteral("action")].toString(),
+                                 items[1][QStringLiteral("action")].toString(),
+                                 items[2][QStringLiteral("action")].toString()};
+    EXPECT_EQ(actions, (QStringList{"write", "before-write", "read"}));
+    EXPECT_EQ(items[0][QStringLiteral("models")].toArray(), QJsonArray{4});
+    EXPECT_EQ(items[1][QStringLiteral("models")].toArray(), QJsonArray{});  // as read before
+    EXPECT_EQ(items[2][QStringLiteral("models")].toArray(), (QJsonArray{1, 2, 3, 4, 5}));
+    EXPECT_EQ(items[0][QStringLiteral("port")].toString(), port);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"))
+                    .match(items[0][QStringLiteral("time")].toString())
+                    .hasMatch());
+    const QString before = QString::number(items[1][QStringLiteral("id")].toInteger());
+
+    const CliRun named = Cli({"history", "name", before, "Tsukuba, wet"}, data);
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(history()[1][QStringLiteral("name")].toString(), QStringLiteral("Tsukuba, wet"));
+    const CliRun list = Cli({"history"}, data);
+    EXPECT_TRUE(Contains(list.out, "before-write  " + port.toStdString() + "  [-]  \"Tsukuba, wet\"")) << list.out;
+
+    // Writing back what the write replaced puts the controller's setup back.
+    ASSERT_EQ(Cli({"history", "export", before, PathOf("undo.VXS")}, data).status, 0);
+    EXPECT_EQ(LoadedBank(PathOf("undo.VXS")), read);
+    const CliRun toStdout = Cli({"history", "export", before, "-"}, data);
+    EXPECT_EQ(QByteArray::fromStdString(toStdout.out), ReadBytes(PathOf("undo.VXS")));
+    ASSERT_EQ(Cli({"write", port, PathOf("undo.VXS"), "--timeout", "2000"}, data).status, 0);
+    EXPECT_EQ(sim.ImageOf(3)[8], read.models[3].NBRK);
+    EXPECT_EQ(history().size(), 5);
+
+    EXPECT_EQ(Cli({"history", "delete", before}, data).status, 0);
+    const CliRun again = Cli({"history", "delete", before}, data);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "vxrmgr-cli: no history entry " + before.toStdString() + "\n");
+    EXPECT_EQ(Cli({"history", "export", before, PathOf("gone.VXS")}, data).status, 1);
+    EXPECT_EQ(history().size(), 4);
 }
 
 // Ctrl-C or SIGTERM during a transfer at 1200 bit/s: the frame under way is finished, nothing
@@ -223,6 +280,11 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLineAndAHint)
         {{"show", "x", "--settings", "a.ini"}, "--settings applies to ports, read and write only"},
         {{"diff", "-", "-"}, "standard input (-) can be read only once"},
         {{"read", "COM1", "-"}, "read needs a real FILE, not -"},
+        {{"history", "frob"}, "unknown command history frob"},
+        {{"history", "export", "1"}, "history export takes 2 operand(s)"},
+        {{"history", "delete", "x1"}, "x1: not a history entry number"},
+        {{"history", "name", "0", "x"}, "0: not a history entry number"},
+        {{"history", "delete", "3", "--json"}, "--json applies to show, diff and history only"},
     };
     for (const auto& [args, says] : cases) {
         const CliRun r = Cli(args);

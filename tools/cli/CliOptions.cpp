@@ -30,6 +30,13 @@ const std::map<std::string, size_t>& OperandCounts()
     return counts;
 }
 
+// history's own commands and the operands each takes after its name.
+const std::map<std::string, size_t>& HistoryCounts()
+{
+    static const std::map<std::string, size_t> counts = {{"export", 2}, {"name", 2}, {"delete", 1}};
+    return counts;
+}
+
 bool TakesValue(const std::string& name)
 {
     return name == "--model" || name == "--timeout" || name == "--settings" || name == "--lang";
@@ -137,16 +144,31 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
         return fail(CliText::kNoCommand);
     options.command = words.front();
     options.operands.assign(words.begin() + 1, words.end());
-    const auto it = OperandCounts().find(options.command);
-    if (it == OperandCounts().end())
-        return fail(CliText::kUnknownCommand, {options.command});
-    if (options.operands.size() != it->second)
-        return fail(CliText::kOperandCount, {options.command, std::to_string(it->second)});
     const std::string& c = options.command;
+    if (c == "history") {
+        if (!options.operands.empty()) {
+            const std::string& sub = options.operands.front();
+            const auto h = HistoryCounts().find(sub);
+            if (h == HistoryCounts().end())
+                return fail(CliText::kUnknownCommand, {"history " + sub});
+            if (options.operands.size() != h->second + 1)
+                return fail(CliText::kOperandCount, {"history " + sub, std::to_string(h->second)});
+            if (!HistoryId(options.operands[1]))
+                return fail(CliText::kNotHistoryId, {options.operands[1]});
+            if (options.json)
+                return fail(CliText::kJsonOnly);
+        }
+    } else {
+        const auto it = OperandCounts().find(c);
+        if (it == OperandCounts().end())
+            return fail(CliText::kUnknownCommand, {c});
+        if (options.operands.size() != it->second)
+            return fail(CliText::kOperandCount, {c, std::to_string(it->second)});
+    }
     const bool transfer = c == "read" || c == "write";
     if (options.model && !transfer)
         return fail(CliText::kModelOnly);
-    if (options.json && c != "show" && c != "diff")
+    if (options.json && c != "show" && c != "diff" && c != "history")
         return fail(CliText::kJsonOnly);
     if (!options.settingsPath.empty() && !transfer && c != "ports")
         return fail(CliText::kSettingsOnly);
@@ -160,6 +182,16 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
     if (c == "read" && options.operands[1] == kStdStream)
         return fail(CliText::kReadToStdStream);
     return true;
+}
+
+std::optional<int64_t> CliOptions::HistoryId(const std::string& text)
+{
+    int64_t id = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, id);
+    if (ec != std::errc() || ptr != end || text.empty() || id <= 0)
+        return std::nullopt;
+    return id;
 }
 
 std::string CliOptions::Version()

@@ -27,7 +27,7 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"不明なコマンド *", "unknown command *"},
     {"* の引数は * 個です", "* takes * operand(s)"},
     {"--model は read と write にだけ使えます", "--model applies to read and write only"},
-    {"--json は show と diff にだけ使えます", "--json applies to show and diff only"},
+    {"--json は show、diff、history にだけ使えます", "--json applies to show, diff and history only"},
     {"--settings は ports、read、write にだけ使えます", "--settings applies to ports, read and write only"},
     {"*: OUT の名前は .pdf か .png で終わらなければなりません", "*: OUT must end in .pdf or .png"},
     {"*: PORT は COM1～COM20 かデバイスのパスです", "*: PORT must be COM1..COM20 or a device path"},
@@ -72,6 +72,13 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"PDF のページを作れません", "Cannot make the PDF page"},
     {"PNG の画像を作れません", "Cannot make the PNG image"},
     {"設定シートは .pdf か .png のファイルです", "A setting sheet is a .pdf or a .png file"},
+    {"*: 履歴の番号ではありません", "*: not a history entry number"},
+    {"履歴に * 番はありません", "no history entry *"},
+    {"履歴に残せませんでした: *", "not kept in the history: *"},
+    {"履歴はまだありません", "the history is empty"},
+    {"履歴の * 番を削除しました", "history entry * deleted"},
+    {"履歴の * 番に名前を付けました", "history entry * named"},
+    {"履歴の * 番の名前を外しました", "history entry * has no name now"},
 }};
 
 }  // namespace

@@ -60,6 +60,13 @@ public:
         kCannotMakePdf,
         kCannotMakePng,
         kSheetIsPdfOrPng,
+        kNotHistoryId,
+        kNoHistoryEntry,
+        kHistoryNotKept,
+        kHistoryEmpty,
+        kHistoryDeleted,
+        kHistoryNamed,
+        kHistoryUnnamed,
         kCount
     };
 

@@ -1,5 +1,6 @@
 #include "CliTool.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 
@@ -18,6 +24,7 @@
 #include "DeviceBank.h"
 #include "CommXLine.h"
 #include "DeviceExchange.h"
+#include "HistoryStore.h"
 #include "IniDocument.h"
 #include "IniFileError.h"
 #include "ModelBank.h"
@@ -29,6 +36,7 @@
 #include "SettingsFileIo.h"
 #include "TCommX.h"
 #include "TerminalReporter.h"
+#include "TransferHistory.h"
 #include "TransferOperations.h"
 
 namespace {
@@ -86,6 +94,8 @@ int CliTool::Dispatch()
         return Diff();
     if (c == "sheet")
         return Sheet();
+    if (c == "history")
+        return History();
     Error(Text(CliText::kUnknownCommand, {c}));
     return kUsage;
 }
@@ -290,10 +300,134 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
         break;
     }
     comm.Close();
+    KeepInHistory(kind, outcome.result, bank, ops.ControllerBefore());
     outcome.ran = true;
     outcome.message = reporter.LastMessage();
     outcome.interrupted = !outcome.result.ok && outcome.result.failure.cause == ExchangeFailure::Cause::Interrupted;
     return outcome;
+}
+
+void CliTool::KeepInHistory(Transfer kind, const TransferResult& result, const ModelBank& bank,
+                            const std::optional<ModelBank>& before)
+{
+    static constexpr TransferHistory::Kind kKinds[] = {TransferHistory::Kind::ReadAll, TransferHistory::Kind::ReadShown,
+                                                       TransferHistory::Kind::WriteAll,
+                                                       TransferHistory::Kind::WriteShown};
+    TransferHistory::Transfer t;
+    t.kind = kKinds[static_cast<int>(kind)];
+    t.model = options_.model ? *options_.model - 1 : bank.ShownIndex();
+    t.result = result;
+    t.bank = bank;
+    t.before = before;
+    t.port = options_.operands[0];
+    t.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+                   .count();
+    try {
+        const HistoryStore store(HistoryStore::DefaultFolder());
+        const std::optional<HistoryEntry> newest = store.Newest();
+        for (const HistoryEntry& e : TransferHistory::Entries(t, newest ? &*newest : nullptr))
+            store.Add(e);
+    } catch (const std::exception& e) {
+        Error(Text(CliText::kHistoryNotKept, {ReasonOf(e)}));
+    }
+}
+
+int CliTool::History()
+{
+    const HistoryStore store(HistoryStore::DefaultFolder());
+    const std::vector<std::string>& ops = options_.operands;
+    if (ops.empty()) {
+        const std::vector<HistoryStore::Item> items = store.List();
+        auto models = [](uint8_t mask) {
+            std::vector<int> list;
+            for (int i = 0; i < ModelBank::kModels; ++i)
+                if (mask & (1u << i))
+                    list.push_back(i + 1);
+            return list;
+        };
+        if (options_.json) {
+            QJsonArray array;
+            for (const auto& item : items) {
+                QJsonArray changed;
+                for (int m : models(item.changed))
+                    changed.append(m);
+                QJsonObject o;
+                o.insert(QStringLiteral("id"), static_cast<qint64>(item.id));
+                o.insert(QStringLiteral("time"), QString::fromStdString(HistoryEntry::IsoTime(item.timeMs)));
+                o.insert(QStringLiteral("action"), QString::fromStdString(std::string(HistoryEntry::ActionName(item.action))));
+                o.insert(QStringLiteral("model"), item.model < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(item.model + 1));
+                o.insert(QStringLiteral("port"), QString::fromStdString(item.port));
+                o.insert(QStringLiteral("name"), QString::fromStdString(item.name));
+                o.insert(QStringLiteral("models"), changed);
+                o.insert(QStringLiteral("memo"), QString::fromStdString(item.memoLine));
+                array.append(o);
+            }
+            std::fprintf(out_, "%s\n", QJsonDocument(array).toJson(QJsonDocument::Compact).constData());
+            return kOk;
+        }
+        if (items.empty())
+            std::fprintf(out_, "%s\n", Text(CliText::kHistoryEmpty).c_str());
+        for (const auto& item : items) {
+            std::string changed;
+            for (int m : models(item.changed))
+                changed += (changed.empty() ? "" : ",") + std::to_string(m);
+            std::string action(HistoryEntry::ActionName(item.action));
+            if (item.model >= 0)
+                action += " " + std::to_string(item.model + 1);
+            const QString time = QDateTime::fromMSecsSinceEpoch(item.timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            std::string line = std::to_string(item.id) + "  " + time.toStdString() + "  " + action + "  " +
+                               item.port + "  [" + (changed.empty() ? "-" : changed) + "]";
+            if (!item.name.empty())
+                line += "  \"" + item.name + "\"";
+            if (!item.memoLine.empty())
+                line += "  " + item.memoLine;
+            std::fprintf(out_, "%s\n", line.c_str());
+        }
+        return kOk;
+    }
+
+    const std::string& sub = ops[0];
+    const int64_t id = CliOptions::HistoryId(ops[1]).value_or(0);
+    if (sub == "delete") {
+        if (!store.Delete(id)) {
+            Error(Text(CliText::kNoHistoryEntry, {ops[1]}));
+            return kFailed;
+        }
+        std::fprintf(out_, "%s\n", Text(CliText::kHistoryDeleted, {ops[1]}).c_str());
+        return kOk;
+    }
+    if (sub == "name") {
+        try {
+            if (!store.SetName(id, ops[2])) {
+                Error(Text(CliText::kNoHistoryEntry, {ops[1]}));
+                return kFailed;
+            }
+        } catch (const std::exception& e) {
+            Error(ReasonOf(e));
+            return kFailed;
+        }
+        const bool named = !HistoryEntry::OneLine(ops[2]).empty();
+        std::fprintf(out_, "%s\n", Text(named ? CliText::kHistoryNamed : CliText::kHistoryUnnamed, {ops[1]}).c_str());
+        return kOk;
+    }
+    // export ID FILE
+    const std::optional<HistoryEntry> entry = store.Load(id);
+    std::optional<ModelBank> bank = entry ? entry->Bank() : std::nullopt;
+    if (!bank) {
+        Error(Text(CliText::kNoHistoryEntry, {ops[1]}));
+        return kFailed;
+    }
+    const std::string& target = ops[2];
+    if (IsStdStream(target)) {
+        std::fwrite(entry->settings.data(), 1, entry->settings.size(), out_);
+        return kOk;
+    }
+    if (const std::string why = SaveTo(target, *bank); !why.empty()) {
+        Error(target + ": " + why);
+        return kFailed;
+    }
+    return kOk;
 }
 
 int CliTool::ReportFailure(const Outcome& t)

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "CliOptions.h"
@@ -34,6 +35,8 @@ private:
     int Convert();
     int Diff();
     int Sheet();
+    // history [--json], history export ID FILE, history name ID TEXT, history delete ID.
+    int History();
 
     std::string Text(CliText::Id id, const std::vector<std::string>& values = {}) const;
     // How an operand is named in messages ("-" is standard input).
@@ -62,6 +65,10 @@ private:
         std::string message;
         bool interrupted = false;  // stopped by Ctrl-C or SIGTERM
     };
+    // Keeps in the history what a transfer read or wrote, and what a write replaced; a
+    // history that cannot be written is reported without failing the transfer.
+    void KeepInHistory(Transfer kind, const TransferResult& result, const ModelBank& bank,
+                       const std::optional<ModelBank>& before);
     Outcome RunTransfer(Transfer kind, ModelBank& bank);
     // Reports a failed transfer; the exit status.
     int ReportFailure(const Outcome& t);
