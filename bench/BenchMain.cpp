@@ -1,6 +1,7 @@
 // vxr-bench: the transfers against the paced simulator in a process of its own, the tool's CPU
 // time meanwhile, vxrmgr-cli read and write timed as whole processes against the same
-// simulator, and the window's start-up time and idle memory against a bare Qt window.
+// simulator, the window's start-up time and idle memory against a bare Qt window, and the
+// history's list of 100,000 entries.
 // Prints one table. Exit status 1 when something failed to run (or, with --strict, when a
 // figure misses its goal).
 #include <QCoreApplication>
@@ -19,6 +20,7 @@
 
 #include "BenchStats.h"
 #include "ChildProcess.h"
+#include "HistoryBench.h"
 #include "CliTransferRunner.h"
 #include "LineFloor.h"
 #include "StartupRunner.h"
@@ -30,6 +32,8 @@ constexpr double kTransferGoal = 1.03;
 constexpr double kCliGoal = 1.05;
 constexpr double kCpuGoalPercent = 1.0;
 constexpr double kStartupGoal = 1.3;
+constexpr int kHistoryEntries = 100'000;
+constexpr double kHistoryListGoalMs = 1000;
 
 struct Settings {
     int repeats = 5;
@@ -42,6 +46,7 @@ struct Settings {
     bool strict = false;
     bool transfers = true;
     bool startup = true;
+    bool history = true;
 };
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -59,7 +64,7 @@ void Usage()
 {
     std::printf(
         "usage: vxr-bench [--repeats N] [--startup-runs N] [--platforms offscreen,xcb]\n"
-        "                 [--only transfers|startup] [--strict] [--sim PATH] [--tool PATH] [--bare PATH]\n"
+        "                 [--only transfers|startup|history] [--strict] [--sim PATH] [--tool PATH] [--bare PATH]\n"
         "                 [--cli PATH]\n");
 }
 
@@ -86,6 +91,7 @@ bool Parse(int argc, char** argv, Settings& s)
             const std::string what = argv[++i];
             s.transfers = what == "transfers";
             s.startup = what == "startup";
+            s.history = what == "history";
         } else if (a == "--strict")
             s.strict = true;
         else
@@ -283,6 +289,23 @@ bool BenchStartup(const Settings& s, Table& table, std::vector<std::string>& not
 
 }  // namespace
 
+bool BenchHistory(const Settings& s, Table& table, std::vector<std::string>& notes)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        notes.push_back("history: no temporary folder");
+        return false;
+    }
+    const auto f = HistoryBench::Run(dir.filePath(QStringLiteral("history")), kHistoryEntries, s.repeats);
+    const double list = BenchStats::Median(f.listMs);
+    table.Row("history: list 100,000 entries, ms", Format("%.1f", list), Format("<= %.0f", kHistoryListGoalMs),
+              list <= kHistoryListGoalMs && f.listed == static_cast<size_t>(kHistoryEntries),
+              std::to_string(f.listed) + " listed, warm file cache");
+    table.Info("history: add one entry beside 100,000, ms", Format("%.1f", BenchStats::Median(f.addMs)),
+               "written, synced, linked, indexed");
+    return true;
+}
+
 int main(int argc, char** argv)
 {
     Settings settings;
@@ -301,6 +324,8 @@ int main(int argc, char** argv)
             ran = BenchTransfers(settings, table, notes) && ran;
         if (settings.startup)
             ran = BenchStartup(settings, table, notes) && ran;
+        if (settings.history)
+            ran = BenchHistory(settings, table, notes) && ran;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vxr-bench: %s\n", e.what());
         ran = false;

@@ -354,6 +354,18 @@ int64_t HistoryStore::Add(const HistoryEntry& entry) const
     return id;
 }
 
+std::vector<int64_t> HistoryStore::AddTransfer(const TransferHistory::Transfer& transfer) const
+{
+    const std::vector<HistoryEntry> entries = [&] {
+        const std::optional<HistoryEntry> newest = Newest();
+        return TransferHistory::Entries(transfer, newest ? &*newest : nullptr);
+    }();
+    std::vector<int64_t> ids;
+    for (const HistoryEntry& e : entries)
+        ids.push_back(Add(e));
+    return ids;
+}
+
 bool HistoryStore::SetName(int64_t id, const std::string& name) const
 {
     if (::access(Path(id, kEntrySuffix).c_str(), F_OK) != 0)

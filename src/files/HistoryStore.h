@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HistoryEntry.h"
+#include "TransferHistory.h"
 
 // The history of setups on the desktop, shared by the window and the command line: one file
 // per entry ("<id>.vxh", written whole, then linked into place, never rewritten), a name the
@@ -46,6 +47,9 @@ public:
     // Keeps entry under the next free id and returns it. Throws IniFileError when it cannot be
     // written; no older entry is touched either way.
     int64_t Add(const HistoryEntry& entry) const;
+    // Keeps the entries a transfer adds (TransferHistory), each compared with the newest
+    // entry before it; their ids, oldest first. Throws IniFileError as Add does.
+    std::vector<int64_t> AddTransfer(const TransferHistory::Transfer& transfer) const;
     // Gives entry id a name (one line; empty removes it). False when there is no such entry;
     // throws IniFileError when the name cannot be written.
     bool SetName(int64_t id, const std::string& name) const;

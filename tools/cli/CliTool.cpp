@@ -324,10 +324,7 @@ void CliTool::KeepInHistory(Transfer kind, const TransferResult& result, const M
                    std::chrono::system_clock::now().time_since_epoch())
                    .count();
     try {
-        const HistoryStore store(HistoryStore::DefaultFolder());
-        const std::optional<HistoryEntry> newest = store.Newest();
-        for (const HistoryEntry& e : TransferHistory::Entries(t, newest ? &*newest : nullptr))
-            store.Add(e);
+        HistoryStore(HistoryStore::DefaultFolder()).AddTransfer(t);
     } catch (const std::exception& e) {
         Error(Text(CliText::kHistoryNotKept, {ReasonOf(e)}));
     }
