@@ -355,8 +355,13 @@ TEST_F(CliTest, ADashIsStandardInputOrOutputAndAFullOutputFails)
     EXPECT_EQ(garbage.status, 1);
     EXPECT_TRUE(Contains(garbage.err, "standard input: cannot read: ")) << garbage.err;
 
+    // Longer than the stream's buffer too, so that the write itself fails before the flush.
+    ModelBank longMemo = Defaults();
+    longMemo.models[0].MEMO = std::string(20000, 'x') + "\r\n";
+    Save(longMemo, PathOf("long.VXS"));
     const std::vector<std::pair<QStringList, int>> full = {
         {{"show", PathOf("b.VXS")}, 1},
+        {{"show", PathOf("long.VXS")}, 1},
         {{"convert", PathOf("b.VXS"), "-"}, 1},
         {{"diff", PathOf("a.VXS"), PathOf("b.VXS")}, 2},  // 1 would say "they differ"
         {{"--help"}, 1},

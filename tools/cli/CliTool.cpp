@@ -77,7 +77,7 @@ int CliTool::Dispatch()
 {
     const std::string& c = options_.command;
     if (c == "help" || c == "version") {
-        std::fputs((c == "help" ? CliOptions::Usage(language_) : CliOptions::Version()).c_str(), out_);
+        Print(c == "help" ? CliOptions::Usage(language_) : CliOptions::Version());
         return kOk;
     }
     if (c == "ports")
@@ -100,12 +100,20 @@ int CliTool::Dispatch()
     return kUsage;
 }
 
+void CliTool::Print(const std::string& text)
+{
+    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() && outErrno_ == 0)
+        outErrno_ = errno != 0 ? errno : EIO;
+}
+
 int CliTool::FinishOutput(int status)
 {
     errno = 0;
     if (std::fflush(out_) == 0 && !std::ferror(out_))
         return status;
-    const int err = errno != 0 ? errno : EIO;
+    // A text longer than the stream's buffer failed while it was written: that cause, since the
+    // flush only finds the stream failed.
+    const int err = outErrno_ != 0 ? outErrno_ : errno != 0 ? errno : EIO;
     Error(Text(CliText::kStdout, {std::strerror(err)}));
     // For diff, 1 says "the files differ": trouble is 2.
     return options_.command == "diff" ? kUsage : kFailed;
@@ -360,11 +368,11 @@ int CliTool::History()
                 o.insert(QStringLiteral("memo"), QString::fromStdString(item.memoLine));
                 array.append(o);
             }
-            std::fprintf(out_, "%s\n", QJsonDocument(array).toJson(QJsonDocument::Compact).constData());
+            Print(QJsonDocument(array).toJson(QJsonDocument::Compact).toStdString() + "\n");
             return kOk;
         }
         if (items.empty())
-            std::fprintf(out_, "%s\n", Text(CliText::kHistoryEmpty).c_str());
+            Print(Text(CliText::kHistoryEmpty) + "\n");
         for (const auto& item : items) {
             std::string changed;
             for (int m : models(item.changed))
@@ -379,7 +387,7 @@ int CliTool::History()
                 line += "  \"" + item.name + "\"";
             if (!item.memoLine.empty())
                 line += "  " + item.memoLine;
-            std::fprintf(out_, "%s\n", line.c_str());
+            Print(line + "\n");
         }
         return kOk;
     }
@@ -417,7 +425,7 @@ int CliTool::History()
     }
     const std::string& target = ops[2];
     if (IsStdStream(target)) {
-        std::fwrite(entry->settings.data(), 1, entry->settings.size(), out_);
+        Print(entry->settings);
         return kOk;
     }
     if (const std::string why = SaveTo(target, *bank); !why.empty()) {
@@ -513,7 +521,7 @@ int CliTool::Show()
     ModelBank bank;
     if (!LoadInput(options_.operands[0], bank))
         return kFailed;
-    std::fputs((options_.json ? BankReport::Json(bank) : BankReport::Show(bank, language_)).c_str(), out_);
+    Print(options_.json ? BankReport::Json(bank) : BankReport::Show(bank, language_));
     return kOk;
 }
 
@@ -532,7 +540,7 @@ int CliTool::Convert()
                        {Text(CliText::kCannotBeWrittenBecause, {IniFileError::ReasonText(why, limit, {}, language_)})}));
             return kFailed;
         }
-        std::fwrite(bytes.data(), 1, bytes.size(), out_);
+        Print(bytes);
         return kOk;
     }
     // A stop during the save keeps the old file and leaves no temporary one.
@@ -556,10 +564,10 @@ int CliTool::Diff()
         return kUsage;  // diff(1): trouble
     const auto lines = BankReport::Diff(a, b);
     if (options_.json) {
-        std::fputs(BankReport::DiffJson(a, b).c_str(), out_);
+        Print(BankReport::DiffJson(a, b));
     } else {
         for (const auto& l : lines)
-            std::fprintf(out_, "%s\n", l.c_str());
+            Print(l + "\n");
     }
     return lines.empty() ? kOk : kFailed;
 }

@@ -73,6 +73,8 @@ private:
     // Reports a failed transfer; the exit status.
     int ReportFailure(const Outcome& t);
     void Error(const std::string& text);
+    // Writes to standard output, keeping the cause of the first failure.
+    void Print(const std::string& text);
     // Standard output must have taken everything: a full disk or a closed pipe is a failure.
     int FinishOutput(int status);
 
@@ -81,4 +83,5 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     std::FILE* in_;
+    int outErrno_ = 0;
 };
