@@ -45,6 +45,7 @@ PageSession::PageSession(int language) : language_(language == 0 ? 0 : 1)
 {
     bank_.Initialise();
     ShowBank();
+    undo_.Start(bank_);
 }
 
 std::string PageSession::ViewJson() const
@@ -76,6 +77,8 @@ std::string PageSession::ViewJson() const
     for (int i = 0; i < CurveEditing::kPoints; ++i) j.Bool(CurveEditing::GaugeLit(curve_.SelStart(), curve_.SelEnd(), i));
     j.EndArray();
     j.Key("memo").String(MemoToField(m.MEMO));
+    j.Key("canUndo").Bool(undo_.CanUndo());
+    j.Key("canRedo").Bool(undo_.CanRedo());
     j.EndObject();
     return j.Text();
 }
@@ -91,6 +94,7 @@ void PageSession::ShowBank()
 void PageSession::SelectTab(int tab)
 {
     bank_.ModelNumber = ModelBank::ClampIndex(tab) * ModelBank::kModelStep;
+    undo_.Note(bank_);  // no step: undo shows the model it changes
     curve_.Show(Shown().FRQ);
     curve_.UpdateAverage();
     shownField_ = curve_.SelStart();
@@ -98,8 +102,11 @@ void PageSession::SelectTab(int tab)
 
 void PageSession::Reset()
 {
+    undo_.Note(bank_);
+    undo_.EndGesture();
     bank_.ResetShownModel(bank_.ShownIndex());
     ShowBank();
+    undo_.Record(bank_);
 }
 
 void PageSession::TakeNumber(int field, std::string_view text)
@@ -107,24 +114,32 @@ void PageSession::TakeNumber(int field, std::string_view text)
     const ModelFieldRules::Range& range = RangeOf(field);
     int32_t& value = field == 0 ? Shown().NBRK : Shown().PROG;
     value = range.Take(text, range.Shown(value));
+    undo_.Note(bank_);
 }
 
 void PageSession::MoveScalarBar(int field, int32_t position)
 {
     (field == 0 ? Shown().NBRK : Shown().PROG) = RangeOf(field).Shown(position);
+    undo_.Note(bank_);
 }
 
 void PageSession::PickBrake(int item)
 {
     if (const auto bfreq = ModelFieldRules::BrakeOfItem(item)) Shown().BFREQ = *bfreq;
+    undo_.Note(bank_);
 }
 
 void PageSession::PickCutOff(int item)
 {
     if (const auto vlt = ModelFieldRules::CutOffCodeOfItem(item)) Shown().VLT = *vlt;
+    undo_.Note(bank_);
 }
 
-void PageSession::SetMemo(std::string_view text) { Shown().MEMO = MemoFromField(text); }
+void PageSession::SetMemo(std::string_view text)
+{
+    Shown().MEMO = MemoFromField(text);
+    undo_.Note(bank_);
+}
 
 void PageSession::EnterBar(int bar, bool shift)
 {
@@ -144,6 +159,7 @@ void PageSession::ScrollBar(int bar, TScrollCode code, int32_t requested, bool s
     StoreMoved(scrolled.moved);
     curve_.UpdateAverage();
     shownField_ = bar;
+    undo_.Note(bank_);
 }
 
 void PageSession::ScrollAverage(int32_t requested)
@@ -153,6 +169,7 @@ void PageSession::ScrollAverage(int32_t requested)
     StoreMoved(scrolled.moved);
     curve_.ClearSelection();
     shownField_ = -1;
+    undo_.Note(bank_);
 }
 
 void PageSession::ProposeLine()
@@ -165,10 +182,12 @@ void PageSession::AnswerLine(bool yes)
 {
     if (!proposing_) return;
     proposing_ = false;
+    undo_.EndGesture();
     if (yes && curve_.Accept(proposal_)) StoreMoved(~uint32_t{0});  // every point, those outside the range too
     curve_.UpdateAverage();
     curve_.CollapseToEnd();
     shownField_ = curve_.SelEnd();
+    undo_.Record(bank_);
 }
 
 int PageSession::Load(std::string_view bytes, std::string_view name, std::string& message, size_t& replaced)
@@ -179,6 +198,7 @@ int PageSession::Load(std::string_view bytes, std::string_view name, std::string
     case SettingsLoadResult::Status::Loaded:
         bank_ = std::move(result.bank);
         ShowBank();
+        undo_.Record(bank_);
         return 0;
     case SettingsLoadResult::Status::NotSettingsFile:
         message = TextTable::Message(TextTable::kNotSettingsFile, language_);
@@ -206,6 +226,17 @@ void PageSession::Copy(int from, int to)
     ModelCopy(from, to).Apply(bank_);
     curve_.Show(Shown().FRQ);
     curve_.UpdateAverage();
+    undo_.Record(bank_);
+}
+
+void PageSession::Undo()
+{
+    if (undo_.Undo(bank_)) ShowBank();
+}
+
+void PageSession::Redo()
+{
+    if (undo_.Redo(bank_)) ShowBank();
 }
 
 void PageSession::StoreMoved(uint32_t moved)

@@ -6,6 +6,7 @@
 #include "CurveEditing.h"
 #include "DeviceBank.h"
 #include "ModelBank.h"
+#include "UndoHistory.h"
 
 // What the page's window holds and decides, in standard C++: the bank, the staging copy for the
 // transfers and the curve editor, with one operation per thing the user does. The page forwards
@@ -57,6 +58,14 @@ public:
     std::string CopyQuestion(int from, int to) const;
     void Copy(int from, int to);
 
+    // Undo and redo, with the core's steps: each edit above is noted, a whole action (Reset, the
+    // straight line, a copy, a load, a read) is a step of its own; the page ends a gesture when
+    // the pointer is released or the focus moves. After a transfer the page records what it did.
+    void EndGesture() { undo_.EndGesture(); }
+    void RecordAction() { undo_.Record(bank_); }
+    void Undo();
+    void Redo();
+
 private:
     ModelSettings& Shown() { return bank_.Model(bank_.ShownIndex()); }
     const ModelSettings& Shown() const { return bank_.Model(bank_.ShownIndex()); }
@@ -69,4 +78,5 @@ private:
     CurveEditing::Positions proposal_{};
     bool proposing_ = false;
     int shownField_ = -1;  // the point the value fields show, -1 the average
+    UndoHistory undo_;
 };

@@ -184,6 +184,8 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     for (int tag = 0; tag < 9; ++tag) j.String(TextTable::Hint(tag, lang));
     j.EndArray();
     j.Key("shareHint").String(TextTable::Message(TextTable::kShareHint, lang));
+    j.Key("undoHint").String(TextTable::Message(TextTable::kUndoHint, lang));
+    j.Key("redoHint").String(TextTable::Message(TextTable::kRedoHint, lang));
     j.Key("dialogCaptions").BeginArray();
     for (const char* c : WindowTexts::kDialogCaptions[static_cast<size_t>(lang)]) j.String(c);
     j.EndArray();
@@ -264,13 +266,17 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
 {
     TransferOperations& t = gSession->transfers;
     const int shown = gSession->page.Bank().ShownIndex();
+    gSession->page.EndGesture();
+    bool ok = false;
     switch (operation) {
-    case 0: return t.ReadAll().ok ? 1 : 0;
-    case 1: return t.ReadShown(shown).ok ? 1 : 0;
-    case 2: return t.WriteAll().ok ? 1 : 0;
-    case 3: return t.WriteShown(shown).ok ? 1 : 0;
+    case 0: ok = t.ReadAll().ok; break;
+    case 1: ok = t.ReadShown(shown).ok; break;
+    case 2: ok = t.WriteAll().ok; break;
+    case 3: ok = t.WriteShown(shown).ok; break;
     default: return 0;
     }
+    gSession->page.RecordAction();  // a read is one step to undo, also one that failed halfway
+    return ok ? 1 : 0;
 }
 
 // A settings file's bytes (size bytes at data) replace the bank: {"status": 0 loaded, 1 not a
@@ -326,5 +332,8 @@ EMSCRIPTEN_KEEPALIVE int vxr_arrow_moves_focus(int index, int right) { return Cu
 // The question before copying by drag; empty when the drop copies nothing.
 EMSCRIPTEN_KEEPALIVE const char* vxr_copy_question(int from, int to) { return Hand(gSession->page.CopyQuestion(from, to)); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { gSession->page.Copy(from, to); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_undo() { gSession->page.Undo(); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_redo() { gSession->page.Redo(); return View(); }
+EMSCRIPTEN_KEEPALIVE void vxr_end_gesture() { gSession->page.EndGesture(); }
 
 }  // extern "C"

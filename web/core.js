@@ -83,6 +83,10 @@ export class Core {
   answerLine(yes) { return this.#json('vxr_answer_line', ['number'], [yes ? 1 : 0]); }
   copyQuestion(from, to) { return this.#m.ccall('vxr_copy_question', 'string', ['number', 'number'], [from, to]); }
   copy(from, to) { return this.#json('vxr_copy', ['number', 'number'], [from, to]); }
+  // Undo and redo of the core's steps; a released pointer or a moved focus ends the edit going on.
+  undo() { return this.#json('vxr_undo'); }
+  redo() { return this.#json('vxr_redo'); }
+  endGesture() { if (!this.#busy) this.#m._vxr_end_gesture(); }
 
   // Whether Left (right false) or Right on curve bar index moves the focus along the bars.
   arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }

@@ -3,6 +3,7 @@ import { Core } from './core.js';
 import { MessageBox, ProgressWindow, BUTTONS_OK, BUTTONS_YES_NO, QUESTION, NO } from './dialogs.js';
 import { PortList } from './ports.js';
 import { Files } from './files.js';
+import { wireUndo } from './undo.js';
 
 const BARS = 32;
 const $ = (id) => document.getElementById(id);
@@ -73,7 +74,7 @@ function applyTexts(t) {
   // A curve bar's name: the curve's title and the bar's number.
   document.querySelectorAll('#Curve .vbar').forEach((bar, i) => bar.setAttribute('aria-label', `${t.labels.Label18} ${i < BARS ? i + 1 : 'AVG'}`));
   for (const b of document.querySelectorAll('.tool')) {
-    const hint = b.dataset.tag === undefined ? t.shareHint : t.hints[Number(b.dataset.tag)];
+    const hint = b.dataset.hint ? t[b.dataset.hint] : b.dataset.tag === undefined ? t.shareHint : t.hints[Number(b.dataset.tag)];
     b.title = hint;  // also the button's accessible name: it has no text
   }
   $('BFREQ_CMB').replaceChildren(...t.brakeItems.map((text, k) => new Option(text, k)));
@@ -110,6 +111,8 @@ function render(view, bars) {
   $('FRQ_VAL').value = view.field.kHz;
   drawGauge($('Select_Gage1'), view.gauge);
   if ($('Memo1').value !== view.memo) $('Memo1').value = view.memo;
+  $('UNDO_BTN').disabled = !view.canUndo;
+  $('REDO_BTN').disabled = !view.canRedo;
 }
 
 // Forwards what the user does in the editors to the core and shows the view it returns.
@@ -276,6 +279,7 @@ async function start() {
   const show = (view) => render(view, bars);
   show(core.start(language));
   wireEditors(core, texts, show, messages);
+  wireUndo(core, show);
   const transfers = { READ_BTN: 0, READ2_BTN: 1, PROGRAM_BTN: 2, PROG2_BTN: 3 };
   for (const [id, operation] of Object.entries(transfers)) {
     $(id).addEventListener('click', () => { if (!core.busy) core.transfer(operation); });

@@ -225,4 +225,38 @@ export const tests = {
       assert.equal(await p.inputValue('#NBRK_EDIT'), '128');
     }
   },
+
+  async 'Ctrl+Z undoes and Ctrl+Y redoes whole steps (keys on a bar, a typed number, typing, a copy), the buttons too'(env) {
+    const view = await start(env);
+    const p = view.page;
+    const state = async () => [await p.getAttribute('#MODEL3', 'aria-selected'), await p.inputValue('#NBRK_EDIT'),
+      await p.inputValue('#Memo1'), (await bars(p))[0]];
+    assert.equal(await p.isDisabled('#UNDO_BTN'), true);
+    await clickThumb(p, 0);
+    await press(p, 'ArrowUp', 3);
+    await p.fill('#NBRK_EDIT', '200');
+    await p.press('#NBRK_EDIT', 'Enter');
+    await p.click('#Memo1');
+    await p.keyboard.type('abc');
+    await p.locator('#MODEL1').dragTo(p.locator('#MODEL3'));
+    await view.answer('Yes');
+    const edited = await state();
+    assert.deepEqual(edited, ['true', '200', 'abc', 44]);
+    await p.click('#Memo1');  // a text field's own undo does not stand in for the page's
+    await p.keyboard.press('Control+z');
+    assert.deepEqual(await state(), ['false', '200', 'abc', 44], 'the copy undone, MODEL1 shown');
+    await p.keyboard.press('Control+z');
+    assert.deepEqual(await state(), ['false', '200', '', 44], 'the typing at once');
+    await p.keyboard.press('Control+z');
+    await p.click('#UNDO_BTN');
+    assert.deepEqual(await state(), ['false', '128', '', 47], 'three key steps at once');
+    assert.equal(await p.isDisabled('#UNDO_BTN'), true);
+    await p.keyboard.press('Control+y');
+    await p.keyboard.press('Control+Shift+z');
+    await p.click('#REDO_BTN');
+    await p.keyboard.press('Control+y');
+    assert.deepEqual(await state(), edited);
+    assert.equal(await p.isDisabled('#REDO_BTN'), true);
+    await view.screenshot('undo-redo');
+  },
 };
