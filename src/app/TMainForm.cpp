@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 
@@ -33,6 +34,7 @@
 #include "TextTable.h"
 #include "TransferOperations.h"
 #include "THintFilter.h"
+#include "THistoryForm.h"
 #include "TInputGuard.h"
 #include "TModelEditor.h"
 #include "TUndoActions.h"
@@ -50,7 +52,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
       ctx_{Bank, 1, {}, {}, {}, {}},
       appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath)),
-      devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir)
+      devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir),
+      history_(options.historyFolder.isEmpty() ? HistoryStore::DefaultFolder() : options.historyFolder)
 {
     // The controller's line: 1200 bit/s, 8N1, no flow control.
     CommX1.SetBitRate(1200);
@@ -137,14 +140,24 @@ void TMainForm::BuildPanel4()
                                  &TMainForm::SpeedButton1Click);
 
     undo_->AddButtons(Panel4, x + 12, (kPanelHeight - kButtonSize) / 2, kButtonSize);
+    // The history, after undo and redo: the setups of earlier edits and transfers.
+    HIST_BTN = new QToolButton(Panel4);
+    HIST_BTN->setObjectName("HIST_BTN");
+    HIST_BTN->setProperty(THintFilter::kMessageProperty, TextTable::kHistory);
+    HIST_BTN->setAutoRaise(true);
+    HIST_BTN->setIcon(ToolIcons::Make(ToolIcons::History));
+    HIST_BTN->setIconSize(QSize(24, 24));
+    HIST_BTN->setGeometry(x + 12 + 2 * (kButtonSize + 2) + 4, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
+    HIST_BTN->setFocusPolicy(Qt::NoFocus);
+    connect(HIST_BTN, &QToolButton::clicked, this, [this] { RunHandler([this] { HIST_BTNClick(); }); });
 
     Label28 = new QLabel(QStringLiteral("COMM"), Panel4);
     Label28->setObjectName("Label28");
-    Label28->setGeometry(436, 13, 40, 16);
+    Label28->setGeometry(458, 13, 38, 16);
 
     CommPort = new TPortComboBox(Panel4);
     CommPort->setObjectName("CommPort");
-    CommPort->setGeometry(480, 9, 110, 24);
+    CommPort->setGeometry(498, 9, 96, 24);
     CommPort->setMaxVisibleItems(30);
     connect(CommPort, &TPortComboBox::closedUp, this, [this] { RunHandler([this] { CommPortCloseUp(); }); });
 }
@@ -234,6 +247,8 @@ void TMainForm::FormCreate(const Options& options)
     };
     shortcut(QKeySequence::Open, &TMainForm::OpenBtnClick);
     shortcut(QKeySequence::Save, &TMainForm::SaveBtnClick);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            [this] { RunHandler([this] { HIST_BTNClick(); }); });
 }
 
 void TMainForm::SetMonForm(TMonForm* monForm)
@@ -514,7 +529,8 @@ void TMainForm::CommPortCloseUp()
 
 // ---- Transfers ----
 
-TransferResult TMainForm::RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer)
+TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
+                                      const std::function<TransferResult(TransferOperations&)>& transfer)
 {
     if (transferRunning_) {
         TransferResult none;
@@ -532,7 +548,87 @@ TransferResult TMainForm::RunTransfer(const std::function<TransferResult(Transfe
     } done{transferRunning_};
     TWindowReporter reporter(*this, *monForm_);
     TransferOperations operations(*exchange_, Bank, Staging, reporter, Language);
-    return transfer(operations);
+    const TransferResult result = transfer(operations);
+
+    TransferHistory::Transfer t;
+    t.kind = kind;
+    t.model = shown;
+    t.result = result;
+    t.bank = Bank;
+    t.before = operations.ControllerBefore();
+    t.port = CommPort->currentText().toStdString();
+    t.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+                   .count();
+    try {
+        if (!history_.AddTransfer(t).empty() && historyForm_)
+            historyForm_->Reload();
+    } catch (const std::exception& e) {
+        // The transfer itself is done; only its record is missing.
+        MessageDialog(DialogKind::Warning, DialogButtons::Ok,
+                      TextTable::ReplaceStars(TextTable::Message(TextTable::kHistoryNotKept, Language), {e.what()}),
+                      Language);
+    }
+    return result;
+}
+
+// ---- History ----
+
+void TMainForm::HIST_BTNClick()
+{
+    if (!historyForm_) {
+        THistoryForm::Hooks hooks;
+        hooks.restore = [this](const HistoryEntry& e) { RunHandler([this, &e] { RestoreHistoryEntry(e); }); };
+        hooks.save = [this](const HistoryEntry& e) { RunHandler([this, &e] { SaveHistoryEntry(e); }); };
+        hooks.compare = historyCompare_;
+        historyForm_ = new THistoryForm(history_, Language, std::move(hooks), this);
+        historyForm_->setWindowFlag(Qt::Window);
+    } else {
+        historyForm_->Reload();
+    }
+    historyForm_->show();
+    historyForm_->raise();
+    historyForm_->activateWindow();
+}
+
+void TMainForm::SetHistoryCompare(std::function<void(const HistoryEntry&)> compare)
+{
+    historyCompare_ = std::move(compare);
+    if (historyForm_)
+        historyForm_->SetCompare(historyCompare_);
+}
+
+void TMainForm::RestoreHistoryEntry(const HistoryEntry& entry)
+{
+    if (transferRunning_ || !QuerySaveChanges(false))
+        return;
+    const std::optional<ModelBank> bank = entry.Bank();
+    if (!bank)
+        return;
+    undo_->Take();
+    Bank = *bank;
+    MDL_SEL->ShowModel();
+    MDL_SEL->Curve().ClearFrqSelection();
+    baseline_.Take(Bank);  // kept in the history
+    undo_->Record();
+    // Not the file opened before: a save must not put this setup over it unasked.
+    fileName_.clear();
+    UpdateCaption();
+}
+
+void TMainForm::SaveHistoryEntry(const HistoryEntry& entry)
+{
+    const std::optional<ModelBank> bank = entry.Bank();
+    if (!bank)
+        return;
+    const auto choice = fileDialogs_.SaveDialog1(historyForm_ ? static_cast<QWidget*>(historyForm_) : this);
+    if (!choice)
+        return;
+    const QString name =
+        QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
+    fileDialogs_.SetSaveName(name);
+    if (SettingsFileIo::Save(*bank, name) == SettingsFileIo::SaveResult::NotWritable)
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kUnsaved, Language), Language);
 }
 
 // A transfer that succeeded leaves the models' settings kept on the controller; their memos
@@ -543,7 +639,8 @@ void TMainForm::READ_BTNClick()
         return;
     undo_->Take();
     // Failing only at writing the model number back, it has put the five models read into the bank.
-    const TransferResult r = RunTransfer([](TransferOperations& t) { return t.ReadAll(); });
+    const TransferResult r =
+        RunTransfer(TransferHistory::Kind::ReadAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.ReadAll(); });
     if (r.ok || r.step == TransferResult::Step::WriteModelNumber)
         baseline_.TakeSettings(Bank);
     undo_->Record();
@@ -555,20 +652,20 @@ void TMainForm::READ2_BTNClick()
     if (transferRunning_ || !QuerySaveChanges(true, shown))
         return;
     undo_->Take();
-    if (RunTransfer([shown](TransferOperations& t) { return t.ReadShown(shown); }).ok)
+    if (RunTransfer(TransferHistory::Kind::ReadShown, shown, [shown](TransferOperations& t) { return t.ReadShown(shown); }).ok)
         baseline_.TakeSettings(Bank, shown);
     undo_->Record();
 }
 
 void TMainForm::PROGRAM_BTNClick()
 {
-    if (RunTransfer([](TransferOperations& t) { return t.WriteAll(); }).ok)
+    if (RunTransfer(TransferHistory::Kind::WriteAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.WriteAll(); }).ok)
         baseline_.TakeSettings(Bank);
 }
 
 void TMainForm::PROG2_BTNClick()
 {
     const int shown = MDL_SEL->SelectedTab();
-    if (RunTransfer([shown](TransferOperations& t) { return t.WriteShown(shown); }).ok)
+    if (RunTransfer(TransferHistory::Kind::WriteShown, shown, [shown](TransferOperations& t) { return t.WriteShown(shown); }).ok)
         baseline_.TakeSettings(Bank, shown);
 }

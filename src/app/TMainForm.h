@@ -11,9 +11,11 @@
 #include "DeviceBank.h"
 #include "EditorContext.h"
 #include "FileDialogs.h"
+#include "HistoryStore.h"
 #include "ModelBank.h"
 #include "TCommX.h"
 #include "WindowTexts.h"
+#include "TransferHistory.h"
 #include "TransferResult.h"
 
 class CommXLine;
@@ -29,6 +31,7 @@ class TInputGuard;
 class TModelEditor;
 class TMonForm;
 class TUndoActions;
+class THistoryForm;
 
 // The main window: the model editor on its tab control, the tool buttons and the port list.
 class TMainForm : public QWidget {
@@ -52,6 +55,7 @@ public:
         // that does not begin with "-".
         static Options FromCommandLine(const QStringList& typed, const QStringList& remaining);
         std::string devDir;  // empty: /dev; where the serial devices present are looked for
+        QString historyFolder;  // empty: the user's history (HistoryStore::DefaultFolder)
     };
 
     explicit TMainForm(Options options, QWidget* parent = nullptr);
@@ -77,6 +81,7 @@ public:
     QToolButton* SpeedButton1 = nullptr;
     QLabel* Label28 = nullptr;
     TPortComboBox* CommPort = nullptr;
+    QToolButton* HIST_BTN = nullptr;
 
     THintFilter& Hints() { return *hints_; }
     // Undo and redo of the editors' bank.
@@ -100,6 +105,16 @@ public:
     void PROGRAM_BTNClick();
     void PROG2_BTNClick();
     bool FormCloseQuery();
+    // Shows the history of setups (also Ctrl+H).
+    void HIST_BTNClick();
+    THistoryForm* HistoryForm() const { return historyForm_; }
+    const HistoryStore& History() const { return history_; }
+    // What the history's Compare does with an entry; none hides the button.
+    void SetHistoryCompare(std::function<void(const HistoryEntry&)> compare);
+    // A history entry into the editors, asking first about edits not kept, as Open does.
+    void RestoreHistoryEntry(const HistoryEntry& entry);
+    // A history entry saved as a settings file chosen in the save dialog.
+    void SaveHistoryEntry(const HistoryEntry& entry);
 
     FileDialogs& Dialogs() { return fileDialogs_; }
     const AppSettings& Settings() const { return appSettings_; }
@@ -131,7 +146,10 @@ private:
     void SaveAppSettings();
     // Runs one transfer with the window's progress and messages; no second one can start inside
     // (then it reports a failure).
-    TransferResult RunTransfer(const std::function<TransferResult(TransferOperations&)>& transfer);
+    // A transfer that succeeded (or a write that may have changed the controller) adds its
+    // entries to the history.
+    TransferResult RunTransfer(TransferHistory::Kind kind, int shown,
+                               const std::function<TransferResult(TransferOperations&)>& transfer);
     // Save without its focus move; whether the file was written.
     bool SaveBank();
     // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
@@ -161,4 +179,7 @@ private:
     QString fileName_;
     QString caption_;  // the program's caption: with the version, the date stamp, or plain
     bool captionCheckPending_ = false;
+    HistoryStore history_;
+    THistoryForm* historyForm_ = nullptr;
+    std::function<void(const HistoryEntry&)> historyCompare_;
 };

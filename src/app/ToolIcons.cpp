@@ -126,6 +126,17 @@ QIcon ToolIcons::Make(Kind kind)
         }
         break;
     }
+    case History: {
+        // A clock face: what the controller held, hour by hour.
+        const QColor c(40, 100, 60);
+        p.setPen(QPen(c, 2));
+        p.setBrush(QColor(235, 245, 235));
+        p.drawEllipse(QRectF(3, 3, 18, 18));
+        p.setPen(QPen(c, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(12, 12), QPointF(12, 6));
+        p.drawLine(QPointF(12, 12), QPointF(16, 14));
+        break;
+    }
     }
     p.end();
     return QIcon(pm);

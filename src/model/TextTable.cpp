@@ -143,6 +143,28 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"デバイスはこのページか他のタブが使用中です。", "The device is in use by this page or another tab."},  // 284
     {"元に戻す (Ctrl+Z)", "Undo (Ctrl+Z)"},  // 286
     {"やり直す (Ctrl+Y)", "Redo (Ctrl+Y)"},  // 288
+    // The history of setups.
+    {"履歴", "History"},  // 290
+    {"時刻", "Time"},
+    {"動作", "Action"},
+    {"ポート", "Port"},  // 296
+    {"変わったMODEL", "Models changed"},
+    {"名前", "Name"},
+    {"メモ", "Memo"},
+    {"全て読取", "Read all"},  // 304
+    {"全て書込", "Write all"},
+    {"書込前", "Before write"},
+    {"MODEL*読取", "Read MODEL*"},
+    {"MODEL*書込", "Write MODEL*"},  // 312
+    {"編集画面に戻す", "Restore"},
+    {"ファイルに保存", "Save as file"},
+    {"比べる", "Compare"},
+    {"削除", "Delete"},  // 320
+    {"名前を付ける", "Set name"},
+    {"閉じる", "Close"},
+    {"選んだ履歴を削除しますか？", "Delete the selected history entry?"},
+    {"履歴に残せませんでした:\n*", "Not kept in the history:\n*"},  // 328
+    {"読めない履歴です", "This history entry cannot be read"},
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 289;
+    static constexpr int kLastEntry = 331;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -131,6 +131,28 @@ public:
         // Undo and redo of the editors' bank: the buttons' hints.
         kUndoHint = 286,
         kRedoHint = 288,
+        // The history of setups: its window, the list's columns, the actions, the buttons.
+        kHistory = 290,
+        kHistoryTime = 292,
+        kHistoryAction = 294,
+        kHistoryPort = 296,
+        kHistoryModels = 298,
+        kHistoryName = 300,
+        kHistoryMemo = 302,
+        kActionRead = 304,
+        kActionWrite = 306,
+        kActionBeforeWrite = 308,
+        kActionReadModel = 310,
+        kActionWriteModel = 312,
+        kHistoryRestore = 314,
+        kHistorySave = 316,
+        kHistoryCompare = 318,
+        kHistoryDelete = 320,
+        kHistorySetName = 322,
+        kHistoryClose = 324,
+        kHistoryDeleteQuestion = 326,
+        kHistoryNotKept = 328,
+        kHistoryUnreadable = 330,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

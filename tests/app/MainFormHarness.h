@@ -16,12 +16,15 @@ inline QTemporaryDir& ScratchDir()
 }
 
 // A main window built as the program builds it, with the options of a test and a fresh
-// application settings file unless one is given.
+// application settings file and history unless given.
 inline std::unique_ptr<TMainForm> MakeMainForm(TMainForm::Options o)
 {
     static int counter = 0;
+    ++counter;
     if (o.appSettingsPath.isEmpty())
-        o.appSettingsPath = ScratchDir().filePath(QStringLiteral("VXRMGR-%1.ini").arg(++counter));
+        o.appSettingsPath = ScratchDir().filePath(QStringLiteral("VXRMGR-%1.ini").arg(counter));
+    if (o.historyFolder.isEmpty())
+        o.historyFolder = ScratchDir().filePath(QStringLiteral("history-%1").arg(counter));
     return std::make_unique<TMainForm>(o);
 }
 
