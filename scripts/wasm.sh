@@ -73,6 +73,8 @@ compare() {
 # The kept fuzz corpora and the past findings, read as INI documents and as settings files.
 compare settings settings-dump settings-dump fuzz/corpus/fuzz_settings_file/* fuzz/corpus/fuzz_ini_document/* \
   fuzz/regressions/*/*
+# The same files as the settings of history entries, and the entries a write adds after each.
+compare history history-dump history-dump fuzz/corpus/fuzz_settings_file/*
 compare controller-replay controller-replay-dump controller-replay-dump fuzz/corpus/fuzz_sim_frames/*
 # The four transfers with every fault of the fault table, and once more built with Asyncify.
 compare transfers transfer-dump transfer-dump
