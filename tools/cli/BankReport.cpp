@@ -55,21 +55,6 @@ std::string Line(const char* name, const std::string& value)
 
 }  // namespace
 
-std::optional<std::string> BankReport::BrakeKHz(int32_t v)
-{
-    if (v < BrakeFreqTable::kMin || v > BrakeFreqTable::kMax)
-        return std::nullopt;
-    return BrakeFreqTable::KHz(v);
-}
-
-std::optional<std::string> BankReport::CutOff(int32_t v)
-{
-    for (int k = 0; k < CutOffTable::kItems; ++k)
-        if (CutOffTable::kCodes[static_cast<size_t>(k)] == v)
-            return std::string(CutOffTable::kTexts[static_cast<size_t>(k)]);
-    return std::nullopt;
-}
-
 std::string BankReport::Escape(const std::string& text)
 {
     std::string out;
@@ -152,31 +137,6 @@ std::string BankReport::Json(const ModelBank& bank)
     root[QStringLiteral("SYS_CUR")] = bank.SYS_CUR;
     root[QStringLiteral("models")] = models;
     return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString() + "\n";
-}
-
-std::vector<BankReport::Difference> BankReport::Differences(const ModelBank& a, const ModelBank& b)
-{
-    std::vector<Difference> out;
-    auto num = [&out](int model, const std::string& field, int32_t x, int32_t y) {
-        if (x != y)
-            out.push_back({model, field, x, y, {}, {}});
-    };
-    num(0, "SYS_MDL", a.ModelNumber / ModelBank::kModelStep, b.ModelNumber / ModelBank::kModelStep);
-    num(0, "SYS_CUR", a.SYS_CUR, b.SYS_CUR);
-    for (size_t i = 0; i < a.models.size(); ++i) {
-        const ModelSettings& x = a.models[i];
-        const ModelSettings& y = b.models[i];
-        const int model = static_cast<int>(i + 1);
-        num(model, "NBRK", x.NBRK, y.NBRK);
-        num(model, "BFREQ", x.BFREQ, y.BFREQ);
-        num(model, "VLT", x.VLT, y.VLT);
-        num(model, "PROG", x.PROG, y.PROG);
-        for (size_t k = 0; k < x.FRQ.size(); ++k)
-            num(model, "FRQ" + std::to_string(k + 1), x.FRQ[k], y.FRQ[k]);
-        if (x.MEMO != y.MEMO)
-            out.push_back({model, "MEMO", 0, 0, x.MEMO, y.MEMO});
-    }
-    return out;
 }
 
 std::vector<std::string> BankReport::Diff(const ModelBank& a, const ModelBank& b)

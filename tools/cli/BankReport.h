@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "BankComparison.h"
+
 struct ModelBank;
 
 // The bank as text for a terminal or as JSON for scripts: all five models, and the
@@ -17,15 +19,11 @@ public:
     static std::string Json(const ModelBank& bank);
     // A setting that differs between two banks: model 1..5, or 0 for the bank's own fields
     // (SYS_MDL, SYS_CUR); field as the settings file names it (NBRK, FRQ32, MEMO).
-    struct Difference {
-        int model = 0;
-        std::string field;
-        int32_t from = 0;
-        int32_t to = 0;
-        std::string fromText;  // MEMO only
-        std::string toText;
-    };
-    static std::vector<Difference> Differences(const ModelBank& a, const ModelBank& b);
+    using Difference = BankComparison::Difference;
+    static std::vector<Difference> Differences(const ModelBank& a, const ModelBank& b)
+    {
+        return BankComparison::Differences(a, b);
+    }
     // One line per setting that differs, model by model ("MODEL2 NBRK: 128 -> 100").
     static std::vector<std::string> Diff(const ModelBank& a, const ModelBank& b);
     // The same as one line of JSON: {"same": bool, "differences": [{"model": 1..5 or null,
@@ -33,8 +31,8 @@ public:
     static std::string DiffJson(const ModelBank& a, const ModelBank& b);
     // The texts the window shows for a brake frequency and a cut-off code; nothing for a
     // value outside its table.
-    static std::optional<std::string> BrakeKHz(int32_t bfreq);
-    static std::optional<std::string> CutOff(int32_t vlt);
+    static std::optional<std::string> BrakeKHz(int32_t bfreq) { return BankComparison::BrakeKHz(bfreq); }
+    static std::optional<std::string> CutOff(int32_t vlt) { return BankComparison::CutOff(vlt); }
     // A memo on one line, line ends shown as "\n" and other control characters escaped.
     static std::string Escape(const std::string& text);
 };
