@@ -38,6 +38,7 @@
 #include "TInputGuard.h"
 #include "TModelEditor.h"
 #include "TUndoActions.h"
+#include "TCompareDialog.h"
 #include "TMonForm.h"
 #include "ToolIcons.h"
 
@@ -75,6 +76,15 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     ctx_.focusPanel4 = [this] { FocusPanel4(); };
     ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
     ctx_.actionDone = [this] { undo_->Record(); };
+    // The history's Compare: the entry beside the editors' bank.
+    historyCompare_ = [this](const HistoryEntry& e) {
+        RunHandler([this, &e] {
+            const std::string name = e.name.empty() ? HistoryEntry::IsoTime(e.timeMs) + " " + std::string(HistoryEntry::ActionName(e.action))
+                                                    : e.name;
+            if (const auto bank = e.Bank())
+                CompareWith(std::pair{QString::fromStdString(name), *bank});
+        });
+    };
     undo_ = new TUndoActions(this, Bank,
                              {[this] { return isEnabled() && !transferRunning_; },
                               [this] { MDL_SEL->CommitPendingEdit(); },
@@ -358,6 +368,43 @@ void TMainForm::SpeedButton1Click()
     undo_->Take();
     MDL_SEL->Curve().SpeedButton1Click();
     undo_->Record();
+}
+
+void TMainForm::CompareClick()
+{
+    CompareWith(std::nullopt);
+}
+
+void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
+{
+    FocusPanel4();  // a number being typed belongs to the editors' side
+    const auto pickFile = [this](QWidget* owner) -> std::optional<TCompareDialog::Setup> {
+        const auto choice = fileDialogs_.OpenDialog1(owner);
+        if (!choice)
+            return std::nullopt;
+        TCompareDialog::Setup setup{QFileInfo(choice->path).fileName(), {}};
+        setup.bank.Initialise();
+        try {
+            SettingsFileIo::Load(choice->path, setup.bank);
+        } catch (const NotSettingsFileError&) {
+            MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
+            return std::nullopt;
+        } catch (const std::exception& e) {
+            TApplication::ShowException(&e, Language);
+            return std::nullopt;
+        }
+        return setup;
+    };
+    TCompareDialog dialog(Bank, pickFile, Language, this);
+    dialog.ShowModel(MDL_SEL->SelectedTab());
+    if (right) {
+        dialog.SetSide(1, {right->first, right->second});
+    } else {
+        // Opened with a file on the right, the usual question ("what did I change?").
+        dialog.Source(1)->setCurrentIndex(1);
+        QMetaObject::invokeMethod(dialog.Source(1), "activated", Qt::QueuedConnection, Q_ARG(int, 1));
+    }
+    dialog.exec();
 }
 
 bool TMainForm::FormCloseQuery()

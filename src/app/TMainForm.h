@@ -94,6 +94,10 @@ public:
     void EXIT_BTNClick();
     void RESET_BTNClick();
     void SpeedButton1Click();
+    // Two setups side by side: the editors' bank on the left; on the right the given setup, or
+    // else a settings file asked for.
+    void CompareClick();
+    void CompareWith(std::optional<std::pair<QString, ModelBank>> right);
     void OpenBtnClick();
     // Loads a settings file into the bank and shows it: Open after its dialog, and a file named
     // on the command line. Throws, leaving the bank as it was, when the file cannot be loaded.

@@ -165,6 +165,9 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"選んだ履歴を削除しますか？", "Delete the selected history entry?"},
     {"履歴に残せませんでした:\n*", "Not kept in the history:\n*"},  // 328
     {"読めない履歴です", "This history entry cannot be read"},
+    {"設定の比較", "Compare setups"},  // 332
+    {"エディタの設定", "The editors' settings"},  // 334
+    {"ファイル…", "A file…"},  // 336
 }};
 }  // namespace
 

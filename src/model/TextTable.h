@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 331;
+    static constexpr int kLastEntry = 337;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -153,6 +153,10 @@ public:
         kHistoryDeleteQuestion = 326,
         kHistoryNotKept = 328,
         kHistoryUnreadable = 330,
+        // Two setups compared: the window's caption, the sources of a side.
+        kCompareCaption = 332,
+        kEditorsSetup = 334,
+        kFileSetup = 336,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -140,9 +144,18 @@ TEST_F(HistoryWindow, EntriesAreNamedSavedAndDeleted)
     EXPECT_EQ(h.Items()[0].action, Action::ReadModel);
     EXPECT_FALSE(h.SelectedId());
     EXPECT_FALSE(h.DELETE_BTN->isEnabled());
-    EXPECT_FALSE(h.COMPARE_BTN->isVisibleTo(&h));  // no compare view given
-    form->SetHistoryCompare([](const HistoryEntry&) {});
-    EXPECT_TRUE(h.COMPARE_BTN->isVisibleTo(&h));
+    // Compare shows the entry beside the editors' bank, by its time and action.
+    ASSERT_TRUE(h.COMPARE_BTN->isVisibleTo(&h));
+    ASSERT_TRUE(h.Select(h.Items()[0].id));
+    QString right;
+    QTimer::singleShot(0, [&right] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->objectName() == "CompareDialog") {
+            right = d->findChild<QTableWidget*>("CompareRows")->horizontalHeaderItem(2)->text();
+            d->reject();
+        }
+    });
+    h.COMPARE_BTN->click();
+    EXPECT_TRUE(right.endsWith(" read-model")) << right.toStdString();
 }
 
 TEST_F(HistoryWindow, AHistoryThatCannotBeWrittenIsSaidAfterTheTransfer)

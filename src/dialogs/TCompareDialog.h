@@ -1,0 +1,50 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "ModelBank.h"
+
+class QComboBox;
+class QLabel;
+class QTabBar;
+class QTableWidget;
+class TCurvePlot;
+
+// Two setups side by side: each side the editors' bank or a settings file. Model by model, the
+// settings that differ marked, and the two drive-frequency curves drawn over each other.
+class TCompareDialog : public QDialog {
+public:
+    struct Setup {
+        QString name;
+        ModelBank bank;
+    };
+    // Asks for a settings file and loads it; nothing when cancelled or refused (it says why).
+    using PickFile = std::function<std::optional<Setup>(QWidget* owner)>;
+
+    TCompareDialog(const ModelBank& editors, PickFile pickFile, int language, QWidget* parent = nullptr);
+
+    // A side (0 left, 1 right) set to a setup directly (a history entry); its list names it.
+    void SetSide(int side, Setup setup);
+    void ShowModel(int model);
+
+    QComboBox* Source(int side) const { return sources_[static_cast<size_t>(side)]; }
+    QTabBar* Models() const { return models_; }
+    QTableWidget* Rows() const { return rows_; }
+    TCurvePlot* Plot() const { return plot_; }
+
+private:
+    void SourceChosen(int side, int item);
+    void Refresh();
+
+    const ModelBank& editors_;
+    PickFile pickFile_;
+    int language_;
+    std::array<Setup, 2> sides_;
+    std::array<QComboBox*, 2> sources_{};
+    QTabBar* models_ = nullptr;
+    QTableWidget* rows_ = nullptr;
+    TCurvePlot* plot_ = nullptr;
+};
