@@ -162,6 +162,21 @@ void PageSession::ScrollBar(int bar, TScrollCode code, int32_t requested, bool s
     undo_.Note(bank_);
 }
 
+void PageSession::SelectRange(int anchor, int end)
+{
+    curve_.SelectRange(anchor, end);
+    if (curve_.SelEnd() == end) shownField_ = end;
+}
+
+void PageSession::DragBar(int bar, int32_t requested)
+{
+    const CurveEditing::Scrolled scrolled = curve_.Drag(bar, requested);
+    shownField_ = bar;
+    if (scrolled.moved == 0) return;
+    StoreMoved(scrolled.moved);
+    curve_.UpdateAverage();
+}
+
 void PageSession::ScrollAverage(int32_t requested)
 {
     const CurveEditing::Scrolled scrolled = curve_.ShiftAll(requested);

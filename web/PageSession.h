@@ -42,6 +42,10 @@ public:
     void KeyUpBar(int bar, bool shift);
     void ScrollBar(int bar, TScrollCode code, int32_t requested, bool shift);
     void ScrollAverage(int32_t requested);
+    // Touch: a range chosen by a finger held on one bar and moved to another; a finger dragging
+    // a bar (the selected range with it when the bar lies in it).
+    void SelectRange(int anchor, int end);
+    void DragBar(int bar, int32_t requested);
 
     // The straight line is shown while its question is open; the answer stores it or puts the
     // curve back, and the selection becomes its end.

@@ -325,6 +325,8 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_bar(int bar, int code, int requested
     gSession->page.ScrollBar(bar, static_cast<TScrollCode>(code), requested, shift != 0);
     return View();
 }
+EMSCRIPTEN_KEEPALIVE const char* vxr_select_range(int anchor, int end) { gSession->page.SelectRange(anchor, end); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_drag_bar(int bar, int requested) { gSession->page.DragBar(bar, requested); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_avg(int requested) { gSession->page.ScrollAverage(requested); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_propose_line() { gSession->page.ProposeLine(); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_answer_line(int yes) { gSession->page.AnswerLine(yes != 0); return View(); }

@@ -78,6 +78,9 @@ export class Core {
   scrollBar(bar, code, requested, shift) {
     return this.#json('vxr_scroll_bar', ['number', 'number', 'number', 'number'], [bar, code, requested, shift ? 1 : 0]);
   }
+  // Touch: a range chosen without Shift, and a finger dragging a bar.
+  selectRange(anchor, end) { return this.#json('vxr_select_range', ['number', 'number'], [anchor, end]); }
+  dragBar(bar, requested) { return this.#json('vxr_drag_bar', ['number', 'number'], [bar, requested]); }
   scrollAverage(requested) { return this.#json('vxr_scroll_avg', ['number'], [requested]); }
   proposeLine() { return this.#json('vxr_propose_line'); }
   answerLine(yes) { return this.#json('vxr_answer_line', ['number'], [yes ? 1 : 0]); }

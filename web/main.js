@@ -4,6 +4,7 @@ import { MessageBox, ProgressWindow, BUTTONS_OK, BUTTONS_YES_NO, QUESTION, NO } 
 import { PortList } from './ports.js';
 import { Files } from './files.js';
 import { wireUndo } from './undo.js';
+import { attachScrollBar, thumbLength } from './scrollbar.js';
 
 const BARS = 32;
 const $ = (id) => document.getElementById(id);
@@ -18,30 +19,32 @@ export function chooseLanguage(search, browserLanguage) {
 
 // The 32 curve bars in index order (left edge 20 + 17 i + 2 (i div 8)), the group numbers over
 // the first and last bar of each group, the scale and the average bar. A screen reader leaves out
-// the numbers drawn over them (applyTexts names each bar).
+// the numbers drawn over them (applyTexts names each bar). A bar's own value is the step the
+// fields show, 1 at the bottom to 52 at the top, so that what a screen reader takes from the
+// input itself agrees with its range and its value text; its position (0 at the top) is kept
+// beside it (data-position).
 function buildCurve() {
   const curve = $('Curve');
   const barX = (i) => 20 + 17 * i + 2 * Math.floor(i / 8);
   const bars = [];
   const add = (tag, props, style) => {
     const e = Object.assign(document.createElement(tag), props);
-    if (e.type === 'range') { e.setAttribute('aria-valuemin', '1'); e.setAttribute('aria-valuemax', '52'); }
-    Object.assign(e.style, style);
+    for (const [name, value] of Object.entries(style)) e.style.setProperty(name, value);
     curve.append(e);
     return e;
   };
   for (let i = 0; i < BARS; ++i) {
-    const bar = add('input', { type: 'range', id: `FRQ_${i}`, className: 'vbar', min: 0, max: 51, step: 1, value: 0 },
-                    { left: `${barX(i)}px` });
+    const bar = add('input', { type: 'range', id: `FRQ_${i}`, className: 'vbar', min: 1, max: 52, step: 1, value: 1 },
+                    { '--left': `${barX(i)}px` });
     bar.dataset.tag = i;
     bars.push(bar);
   }
-  add('input', { type: 'range', id: 'AVG_BAR', className: 'vbar', min: 0, max: 51, step: 1, value: 0 }, {});
+  add('input', { type: 'range', id: 'AVG_BAR', className: 'vbar', min: 1, max: 52, step: 1, value: 1 }, {});
   ['1', '8', '9', '16', '17', '24', '25', '32'].forEach((text, k) => {
     const i = Math.floor(k / 2) * 8 + (k % 2) * 7;
-    add('span', { className: 'glabel', textContent: text }, { left: `${barX(i) - 4}px` });
+    add('span', { className: 'glabel', textContent: text }, { '--left': `${barX(i) - 4}px` });
   });
-  add('span', { className: 'glabel', textContent: 'AVG' }, { left: '574px' });
+  add('span', { className: 'glabel', textContent: 'AVG' }, { '--left': '574px' });
   add('span', { className: 'scale', textContent: '52' }, { top: '128px' });
   add('span', { className: 'scale', textContent: '1' }, { top: '284px' });
   for (const label of curve.querySelectorAll('span')) label.setAttribute('aria-hidden', 'true');
@@ -75,7 +78,12 @@ function applyTexts(t) {
   document.querySelectorAll('#Curve .vbar').forEach((bar, i) => bar.setAttribute('aria-label', `${t.labels.Label18} ${i < BARS ? i + 1 : 'AVG'}`));
   for (const b of document.querySelectorAll('.tool')) {
     const hint = b.dataset.hint ? t[b.dataset.hint] : b.dataset.tag === undefined ? t.shareHint : t.hints[Number(b.dataset.tag)];
-    b.title = hint;  // also the button's accessible name: it has no text
+    b.title = hint;
+    // The hint in words under the icon, shown where no pointer hovers (the touch layout); it is
+    // also the button's accessible name.
+    let name = b.querySelector('.name');
+    if (!name) b.append(name = Object.assign(document.createElement('span'), { className: 'name' }));
+    name.textContent = hint;
   }
   $('BFREQ_CMB').replaceChildren(...t.brakeItems.map((text, k) => new Option(text, k)));
   // The cut-off texts align their columns with runs of blanks, which a list would collapse.
@@ -96,16 +104,16 @@ function render(view, bars) {
   $('BFREQ_CMB').selectedIndex = view.bfreqItem;
   $('CUTOFF_COMB').selectedIndex = view.cutOffItem;
   // A bar's value is read as the step and frequency the fields show for it, not its position.
-  const speak = (bar, p) => {
-    bar.setAttribute('aria-valuenow', p.step);
+  const speak = (bar, position, p) => {
+    bar.dataset.position = position;
+    bar.value = p.step;
     bar.setAttribute('aria-valuetext', `${p.step}, ${p.kHz}`);
   };
   bars.forEach((bar, i) => {
-    bar.value = bar.dataset.position = view.bars[i];
-    speak(bar, view.points[i]);
+    speak(bar, view.bars[i], view.points[i]);
+    bar.classList.toggle('lit', view.gauge[i]);  // the gauge where it cannot stand under the bars
   });
-  $('AVG_BAR').value = $('AVG_BAR').dataset.position = view.avg;
-  speak($('AVG_BAR'), view.points[BARS]);
+  speak($('AVG_BAR'), view.avg, view.points[BARS]);
   $('FRQ_NUM').value = view.field.name;
   $('FRQ_F').value = view.field.step;
   $('FRQ_VAL').value = view.field.kHz;
@@ -115,9 +123,27 @@ function render(view, bars) {
   $('REDO_BTN').disabled = !view.canRedo;
 }
 
+// A number being typed is taken before an operation goes on. Moving the focus away takes it too,
+// but only where the click focused the button first: Firefox and Safari on macOS do not, and a
+// transfer moves the focus only once it runs, too late to store it.
+function takeTyped(core, show) {
+  const field = ['NBRK_EDIT', 'PROG_EDIT'].indexOf(document.activeElement?.id);
+  if (field >= 0 && !core.busy) show(core.takeNumber(field, document.activeElement.value));
+  $('Panel4').focus();
+}
+
+// Runs an operation that a control started; after its messages the focus is back on that control.
+async function operate(control, operation) {
+  try {
+    await operation();
+  } finally {
+    if (!$('MainForm').inert && !document.querySelector('dialog[open]')) control.focus();
+  }
+}
+
 // Forwards what the user does in the editors to the core and shows the view it returns.
 function wireEditors(core, texts, show, messages) {
-  const panel = $('Panel4');
+  const take = () => takeTyped(core, show);
   // Shift as the event being handled has it; a focus change takes it from the input before it.
   let shift = false;
   for (const type of ['keydown', 'keyup', 'pointerdown', 'wheel']) document.addEventListener(type, (e) => { shift = e.shiftKey; }, true);
@@ -128,7 +154,7 @@ function wireEditors(core, texts, show, messages) {
   const tabAt = (x, y) => tabs.findIndex((t) => t.contains(document.elementFromPoint(x, y)));
   tabs.forEach((tab, i) => {
     tab.addEventListener('pointerdown', (e) => {
-      panel.focus();
+      take();
       show(core.selectTab(i));
       drag = { from: i, x: e.clientX, y: e.clientY, moved: false };
       tab.setPointerCapture(e.pointerId);
@@ -147,6 +173,7 @@ function wireEditors(core, texts, show, messages) {
       const question = to < 0 ? '' : core.copyQuestion(d.from, to);
       if (!question) return;
       if ((await messages.show(QUESTION, BUTTONS_YES_NO, question)) !== NO) show(core.copy(d.from, to));
+      tabs[core.view().tab].focus();  // after the question, on the tab shown
     });
     tab.addEventListener('pointercancel', () => { drag = null; tab.parentElement.classList.remove('dragging'); });
     tab.addEventListener('keydown', (e) => {
@@ -160,14 +187,30 @@ function wireEditors(core, texts, show, messages) {
   });
 
   // NBRK and PROG: the bar stores at every step; the number field when Enter is pressed or it
-  // loses the focus.
+  // loses the focus. A press on the track steps the bar by a page (1) toward it.
   [['NBRK_BAR', 'NBRK_EDIT'], ['PROG_BAR', 'PROG_EDIT']].forEach(([barId, editId], field) => {
-    $(barId).addEventListener('input', () => show(core.moveBar(field, Number($(barId).value))));
+    const bar = $(barId);
+    const position = () => Number(bar.value);
+    const move = (p) => show(core.moveBar(field, p));
+    $(barId).addEventListener('input', () => move(position()));
+    attachScrollBar(bar, {
+      vertical: false, max: Number(bar.max), thumb: () => thumbLength(bar), position,
+      focus: () => bar.focus(), page: (direction) => move(position() + direction), track: move, end: () => {},
+      // A finger tapping the track steps it as a click does; holding it does nothing more.
+      tap: (x) => {
+        const r = bar.getBoundingClientRect();
+        const size = thumbLength(bar);
+        const thumbStart = r.left + (r.width - size) * position() / Number(bar.max);
+        if (x < thumbStart) move(position() - 1);
+        else if (x >= thumbStart + size) move(position() + 1);
+      },
+      drag: move, longPress: () => {}, longMove: () => {},
+    });
     // The wheel steps the bar by one, down or sideways to the right raising it; the core limits it.
     $(barId).addEventListener('wheel', (e) => {
       e.preventDefault();
       const delta = e.deltaY || e.deltaX;
-      if (delta) show(core.moveBar(field, Number($(barId).value) + Math.sign(delta)));
+      if (delta) move(position() + Math.sign(delta));
     }, { passive: false });
     $(editId).addEventListener('keydown', (e) => { if (e.key === 'Enter') show(core.takeNumber(field, $(editId).value)); });
     $(editId).addEventListener('blur', () => { if (!core.busy) show(core.takeNumber(field, $(editId).value)); });
@@ -183,7 +226,7 @@ function wireEditors(core, texts, show, messages) {
     }, { passive: false });
   });
   $('Memo1').addEventListener('input', () => show(core.setMemo($('Memo1').value)));
-  $('RESET_BTN').addEventListener('click', () => { panel.focus(); show(core.reset()); });
+  $('RESET_BTN').addEventListener('click', () => { take(); show(core.reset()); $('RESET_BTN').focus(); });
 
   // The curve: the bars' own moves become scroll events the core may refuse; Left and Right move
   // the focus along the bars and never move one.
@@ -199,13 +242,37 @@ function wireEditors(core, texts, show, messages) {
       bar.addEventListener('focus', () => show(core.enterBar(i, shift)));
       bar.addEventListener('keyup', (e) => { if (!['ArrowLeft', 'ArrowRight', 'Tab'].includes(e.key)) show(core.keyUpBar(i, e.shiftKey)); });
     }
+    // What assistive software sets arrives as the bar's own input, a step: a track move the core
+    // may refuse.
     bar.addEventListener('input', (e) => {
-      const requested = Number(bar.value);
-      bar.value = position();  // the core decides where the bar goes
+      const requested = 52 - Number(bar.value);
+      bar.value = 52 - position();  // the core decides where the bar goes
       scroll(i, sc.track, requested);
       e.stopPropagation();
     });
-    bar.addEventListener('change', () => { if (i >= 0) scroll(i, sc.endScroll, position()); });
+    attachScrollBar(bar, {
+      vertical: true, max: 51, thumb: () => thumbLength(bar), position,
+      focus: () => bar.focus({ preventScroll: true }),
+      page: (direction) => scroll(i, direction < 0 ? sc.pageUp : sc.pageDown, position() + direction),
+      track: (requested) => scroll(i, sc.track, requested),
+      end: () => { if (i >= 0) scroll(i, sc.endScroll, position()); },
+      // A tap selects the bar and never moves it.
+      tap: () => {
+        if (document.activeElement !== bar) bar.focus({ preventScroll: true });
+        else if (i >= 0) show(core.enterBar(i, false));
+      },
+      drag: (requested) => show(i < 0 ? core.scrollAverage(requested) : core.dragBar(i, requested)),
+      // Held still, then moved across the bars: the range from this bar to the one under the finger.
+      longPress: () => {
+        if (i < 0) return;
+        show(core.selectRange(i, i));
+        navigator.vibrate?.(15);
+      },
+      longMove: (x, y) => {
+        const j = curveBars.indexOf(document.elementFromPoint(x, y));
+        if (i >= 0 && j >= 0) show(core.selectRange(i, j));
+      },
+    });
     bar.addEventListener('keydown', (e) => {
       const edge = i < 0 ? 0 : i;
       const moves = { ArrowUp: [sc.lineUp, -1], ArrowDown: [sc.lineDown, 1], PageUp: [sc.pageUp, -1], PageDown: [sc.pageDown, 1],
@@ -233,12 +300,12 @@ function wireEditors(core, texts, show, messages) {
   });
 
   // The straight line: shown while its question is open, kept on any answer but No.
-  $('SpeedButton1').addEventListener('click', async () => {
-    panel.focus();
+  $('SpeedButton1').addEventListener('click', () => operate($('SpeedButton1'), async () => {
+    take();
     show(core.proposeLine());
     const answer = await messages.show(QUESTION, BUTTONS_YES_NO, core.message(texts.msg.Okay, texts.language));
     show(core.answerLine(answer !== NO));
-  });
+  }));
 }
 
 async function start() {
@@ -281,14 +348,18 @@ async function start() {
   wireEditors(core, texts, show, messages);
   wireUndo(core, show);
   const transfers = { READ_BTN: 0, READ2_BTN: 1, PROGRAM_BTN: 2, PROG2_BTN: 3 };
+  const take = () => takeTyped(core, show);
   for (const [id, operation] of Object.entries(transfers)) {
-    $(id).addEventListener('click', () => { if (!core.busy) core.transfer(operation); });
+    $(id).addEventListener('click', () => {
+      if (core.busy) return;
+      take();
+      operate($(id), () => core.transfer(operation));
+    });
   }
   const files = new Files(core, texts, messages, show);
-  const panel = $('Panel4');
-  $('OpenBtn').addEventListener('click', () => { panel.focus(); files.open(); });
-  $('SaveBtn').addEventListener('click', () => { panel.focus(); files.save(); });
-  $('ShareBtn').addEventListener('click', () => { panel.focus(); files.share(); });
+  for (const [id, operation] of [['OpenBtn', () => files.open()], ['SaveBtn', () => files.save()], ['ShareBtn', () => files.share()]]) {
+    $(id).addEventListener('click', () => { take(); operate($(id), operation); });
+  }
   // A page can close only the window it opened itself (an installed app's, for one).
   $('EXIT_BTN').addEventListener('click', () => window.close());
   files.acceptDrops(() => core.busy);

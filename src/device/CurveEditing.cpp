@@ -85,6 +85,26 @@ void CurveEditing::KeyUp(int bar, bool shift)
         selStart_ = selEnd_ = bar;
 }
 
+void CurveEditing::SelectRange(int anchor, int end)
+{
+    if (!IsBar(anchor) || !IsBar(end))
+        return;
+    selStart_ = anchor;
+    selEnd_ = end;
+}
+
+bool CurveEditing::InSelection(int bar) const
+{
+    const auto range = SelectedRange();
+    return IsBar(bar) && range && bar >= range->first && bar <= range->second;
+}
+
+CurveEditing::Scrolled CurveEditing::Drag(int bar, int32_t requested)
+{
+    // A touch screen has no Shift: holding a bar of the range is what moves the range.
+    return Scroll(bar, scTrack, requested, InSelection(bar));
+}
+
 CurveEditing::Scrolled CurveEditing::Scroll(int bar, TScrollCode code, int32_t requested, bool shift)
 {
     if (!IsBar(bar))

@@ -79,12 +79,21 @@ public:
     static bool ArrowMovesFocus(int index, bool right) { return right ? index != kPoints - 1 : index != 0; }
     // After the straight line the selection is its end alone.
     void CollapseToEnd() { selStart_ = selEnd_; }
+    // A range chosen without Shift (a finger held on one bar, then moved across others): the
+    // anchor and the end at once. Nothing unless both are bars.
+    void SelectRange(int anchor, int end);
+    // Whether bar i lies in the selected range.
+    bool InSelection(int bar) const;
 
     // A scroll of bar i to the requested position. Without Shift the selection first becomes
     // bar i. The end-of-scroll event moves nothing. Otherwise the selected range (and the
     // scrolled bar, should it lie outside it) moves by the same step, or nothing does when any
     // of them would leave 0..51.
     Scrolled Scroll(int bar, TScrollCode code, int32_t requested, bool shift);
+    // A finger dragging bar i to the requested position: a bar of the selected range takes the
+    // range with it, any other bar moves alone and becomes the selection. The same refusal at
+    // the edges as a scroll.
+    Scrolled Drag(int bar, int32_t requested);
     // The average bar scrolled to the requested position: every bar moves by the same step, or
     // none when any would leave 0..51. A move clears the selection.
     Scrolled ShiftAll(int32_t requested);

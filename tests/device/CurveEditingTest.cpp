@@ -63,6 +63,46 @@ TEST(CurveEditing, ScrollMovesTheSelectionOrNothing)
     }
 }
 
+TEST(CurveEditing, FingerChosenRangeAndDrag)
+{
+    struct Case {
+        int anchor, end;   // chosen without Shift; -1 leaves the selection cleared
+        int bar;           // dragged
+        int32_t requested;
+        int selStart, selEnd;  // afterwards
+        uint32_t moved;
+    };
+    const Case cases[] = {
+        {6, 2, 3, 22, 6, 2, Bits(2, 6)},     // inside the range: the range goes with it
+        {2, 6, 6, 18, 2, 6, Bits(2, 6)},     // its end as well
+        {2, 6, 7, 22, 7, 7, Bits(7, 7)},     // outside: the bar alone, and the selection is it
+        {3, 5, 4, 50, 3, 5, 0},              // bar 4 at the bottom refuses a move of the range
+        {-1, 5, 5, 22, 5, 5, Bits(5, 5)},    // not a range: nothing chosen, the bar alone
+        {5, 32, 5, 22, 5, 5, Bits(5, 5)},
+    };
+    for (const Case& t : cases) {
+        CurveEditing c = Curve();
+        c.ClearSelection();
+        c.SelectRange(t.anchor, t.end);
+        if (t.anchor < 0 || t.end > 31) {
+            EXPECT_EQ(c.SelStart(), -1) << t.anchor << ".." << t.end;
+            EXPECT_FALSE(c.InSelection(t.bar));
+        }
+        const Positions before = c.BarPositions();
+        const CurveEditing::Scrolled s = c.Drag(t.bar, t.requested);
+        EXPECT_EQ(s.moved, t.moved) << t.anchor << ".." << t.end << " bar " << t.bar;
+        for (int j = 0; j < 32; ++j)
+            EXPECT_EQ(c.Position(j), before[j] + (s.Moved(j) ? t.requested - before[t.bar] : 0)) << j;
+        EXPECT_EQ(std::pair(c.SelStart(), c.SelEnd()), std::pair(t.selStart, t.selEnd)) << t.anchor << ".." << t.end;
+    }
+    // A half-set selection counts as its end.
+    CurveEditing c = Curve();
+    c.Enter(7, true);
+    EXPECT_TRUE(c.InSelection(7));
+    EXPECT_FALSE(c.InSelection(6));
+    EXPECT_FALSE(c.InSelection(-1));
+}
+
 TEST(CurveEditing, LineIsAProposalUntilAccepted)
 {
     CurveEditing c = Curve();

@@ -11,7 +11,7 @@ async function start(env, query = '?lang=en') {
   return view;
 }
 
-const bars = (page) => page.$$eval('#Curve .vbar', (bs) => bs.map((b) => Number(b.value)));  // AVG_BAR last
+const bars = (page) => page.$$eval('#Curve .vbar', (bs) => bs.map((b) => Number(b.dataset.position)));  // AVG_BAR last
 const fields = (page) => page.evaluate(() => ['FRQ_NUM', 'FRQ_F', 'FRQ_VAL'].map((id) => document.getElementById(id).value));
 const lit = (page) => page.evaluate(() => {
   const g = document.getElementById('Select_Gage1').getContext('2d', { willReadFrequently: true });
@@ -21,7 +21,7 @@ const lit = (page) => page.evaluate(() => {
 // held, stays held: releasing it on a bar reduces the selection to that bar.
 async function clickThumb(page, i) {
   const b = await page.locator(`#FRQ_${i}`).boundingBox();
-  const value = Number(await page.inputValue(`#FRQ_${i}`));
+  const value = Number(await page.getAttribute(`#FRQ_${i}`, 'data-position'));
   await page.mouse.click(b.x + b.width / 2, b.y + 8 + (b.height - 16) * value / 51);
 }
 async function press(page, key, times) { for (let k = 0; k < times; ++k) await page.keyboard.press(key); }
@@ -258,5 +258,53 @@ export const tests = {
     assert.deepEqual(await state(), edited);
     assert.equal(await p.isDisabled('#REDO_BTN'), true);
     await view.screenshot('undo-redo');
+  },
+
+  async 'a click on a track steps the bar by one toward the click, again while held, never to the point clicked'(env) {
+    const view = await start(env);
+    const p = view.page;
+    const box = async (id) => p.locator(id).boundingBox();
+    // [control, where on its length (0 top or left, 1 bottom or right), bars 4..6 and AVG afterwards, NBRK, PROG]
+    for (const [id, at, expected, nbrk, prog, cells] of [
+      ['#FRQ_5', 0.05, [47, 46, 47, 47], '128', '1', [5]],
+      ['#FRQ_5', 0.99, [47, 47, 47, 47], '128', '1', [5]],
+      ['#AVG_BAR', 0.02, [46, 46, 46, 46], '128', '1', []],
+      ['#NBRK_BAR', 0.01, [46, 46, 46, 46], '127', '1', []],
+      ['#PROG_BAR', 0.99, [46, 46, 46, 46], '127', '2', []],
+    ]) {
+      const b = await box(id);
+      const vertical = b.height > b.width;
+      await p.mouse.click(vertical ? b.x + b.width / 2 : b.x + b.width * at, vertical ? b.y + b.height * at : b.y + b.height / 2);
+      const all = await bars(p);
+      assert.deepEqual([...all.slice(4, 7), all[32], await p.inputValue('#NBRK_EDIT'), await p.inputValue('#PROG_EDIT'), await lit(p)],
+        [...expected, nbrk, prog, cells], `${id} at ${at}`);
+    }
+    // Held on the track, the bar steps on until its thumb reaches the pointer, and stops there.
+    const b = await box('#FRQ_9');
+    const target = b.y + 7 + (b.height - 14) * 20 / 51;  // over position 20
+    await p.mouse.move(b.x + b.width / 2, target);
+    await p.mouse.down();
+    await p.waitForFunction(() => Number(document.getElementById('FRQ_9').dataset.position) <= 22, null, { timeout: 10_000 });
+    await p.waitForTimeout(400);
+    await p.mouse.up();
+    const stopped = (await bars(p))[9];
+    assert.ok(stopped >= 18 && stopped <= 22, `stopped with its thumb under the pointer, at ${stopped}`);
+  },
+
+  async 'a number typed, then a transfer clicked where the click does not focus the button: the number goes too, and the focus comes back'(env) {
+    const view = await start(env);
+    const p = view.page;
+    await p.selectOption('#CommPort', 'demo');
+    await view.answer('OK');
+    await p.fill('#NBRK_EDIT', '77');
+    // As Firefox and Safari on macOS click: the button does not take the focus.
+    await p.$eval('#PROG2_BTN', (b) => b.click());
+    assert.equal((await view.message()).text, 'Write successful');
+    await view.answer('OK');
+    assert.equal(await p.evaluate(() => document.activeElement.id), 'PROG2_BTN', 'the focus is back on the button');
+    assert.equal((await held(p)).NBRK, 77);
+    await p.click('#READ2_BTN');
+    await view.answer('OK');
+    assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.evaluate(() => document.activeElement.id)], ['77', 'READ2_BTN']);
   },
 };

@@ -20,10 +20,11 @@ export class Harness {
   }
 
   // A page of its own: locale, query, granted ports (info) and what each port leads to; usb, the
-  // USB adapters ({ devices, request }, see usb-double.mjs), whose backends follow the ports'.
+  // USB adapters ({ devices, request }, see usb-double.mjs), whose backends follow the ports'; device,
+  // the context's screen instead of a desktop's (viewport, hasTouch, isMobile).
   async open({ url = null, init = null, query = '', locale = 'en-US', ports = [], backends = [], request = null, usb = null,
-    userAgent = undefined } = {}) {
-    const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 }, userAgent });
+    userAgent = undefined, device = {} } = {}) {
+    const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 }, userAgent, ...device });
     const relay = new SerialRelay(backends);
     await context.exposeBinding('__vxrSerial', (_source, ...args) => relay.handle(...args));
     await context.addInitScript(installSerialDouble, { ports, request });

@@ -30,6 +30,7 @@ async function accessible(page, ids) {
     const property = (name) => n.properties?.find((x) => x.name === name)?.value.value;
     found[id] = { role: n.role?.value, name: n.name?.value, description: n.description?.value || undefined, value: n.value?.value,
       selected: property('selected'), live: property('live') };
+    if (n.role?.value === 'slider') found[id].range = [property('valuemin'), property('valuemax'), property('valuetext')];
   }
   await cdp.detach();
   return found;
@@ -103,6 +104,8 @@ export const tests = {
       assert.deepEqual(ids.filter((id) => !tree[id].name), [], `${lang}: every control has a name`);
       assert.deepEqual(NAMES.map(([id]) => [id, tree[id].name]), NAMES.map((row) => [row[0], row[column]]), lang);
       assert.equal(tree.FRQ_0.value, 5, 'a bar says the step the fields show, not its position');
+      // Within the range it declares, its text the step too (Chromium takes that from the input's own value).
+      assert.deepEqual([tree.FRQ_0.range, tree.AVG_BAR.range], [[1, 52, '5'], [1, 52, '5']]);
       await p.focus('#MODEL1');
       for (const [key, selected] of [['ArrowRight', 'MODEL2'], ['End', 'MODEL5'], ['ArrowRight', 'MODEL1'], ['ArrowLeft', 'MODEL5'], ['Home', 'MODEL1']]) {
         await p.keyboard.press(key);
