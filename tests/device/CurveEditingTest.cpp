@@ -73,10 +73,10 @@ TEST(CurveEditing, FingerChosenRangeAndDrag)
         uint32_t moved;
     };
     const Case cases[] = {
-        {6, 2, 3, 22, 6, 2, Bits(2, 6)},     // inside the range: the range goes with it
+        {6, 2, 3, 18, 6, 2, Bits(2, 6)},     // inside the range: the range goes with it
         {2, 6, 6, 18, 2, 6, Bits(2, 6)},     // its end as well
         {2, 6, 7, 22, 7, 7, Bits(7, 7)},     // outside: the bar alone, and the selection is it
-        {3, 5, 4, 50, 3, 5, 0},              // bar 4 at the bottom refuses a move of the range
+        {3, 5, 3, 22, 3, 5, 0},              // bar 4 at the bottom refuses a move of the range down
         {-1, 5, 5, 22, 5, 5, Bits(5, 5)},    // not a range: nothing chosen, the bar alone
         {5, 32, 5, 22, 5, 5, Bits(5, 5)},
     };
