@@ -30,7 +30,7 @@ CORE_INCLUDES=(-Isrc/model -Isrc/storage -Isrc/device -Itools/sim -Iweb)
 # The only entry points the page may call.
 EXPORTS=_vxr_texts,_vxr_message,_vxr_start,_vxr_view,_vxr_transfer,_vxr_select_tab,_vxr_reset,_vxr_take_number,_vxr_move_bar,\
 _vxr_pick_brake,_vxr_pick_cutoff,_vxr_set_memo,_vxr_enter_bar,_vxr_keyup_bar,_vxr_scroll_bar,_vxr_scroll_avg,_vxr_select_range,_vxr_drag_bar,_vxr_propose_line,\
-_vxr_answer_line,_vxr_copy_question,_vxr_copy,_vxr_undo,_vxr_redo,_vxr_end_gesture,_vxr_arrow_moves_focus,_vxr_use_demo,_vxr_load,_vxr_save,\
+_vxr_answer_line,_vxr_copy_question,_vxr_copy,_vxr_undo,_vxr_redo,_vxr_end_gesture,_vxr_compare,_vxr_arrow_moves_focus,_vxr_use_demo,_vxr_load,_vxr_save,\
 _vxr_result_size,_vxr_forced_name,_malloc,_free
 # Asyncify lets a transfer, synchronous C++, wait for the line, a pause or an answer while the
 # page's JavaScript awaits them.

@@ -1,5 +1,8 @@
 #include "PageSession.h"
 
+#include <cmath>
+
+#include "BankComparison.h"
 #include "JsonWriter.h"
 #include "ModelCopy.h"
 #include "ModelFieldRules.h"
@@ -258,4 +261,36 @@ void PageSession::StoreMoved(uint32_t moved)
 {
     for (int j = 0; j < CurveEditing::kPoints; ++j)
         if ((moved >> j & 1u) != 0) Shown().FRQ[static_cast<size_t>(j)] = CurveEditing::ValueOf(curve_.Position(j));
+}
+
+std::string PageSession::CompareJson(std::string_view bytes, std::string_view name, int model) const
+{
+    ModelBank defaults;
+    defaults.Initialise();
+    SettingsLoadResult result = SettingsFile::Read(bytes, defaults, name);
+    JsonWriter j;
+    j.BeginObject();
+    if (result.status != SettingsLoadResult::Status::Loaded) {
+        const bool notSettings = result.status == SettingsLoadResult::Status::NotSettingsFile;
+        j.Key("status").Number(notSettings ? 1 : 2);
+        j.Key("message").String(notSettings ? TextTable::Message(TextTable::kNotSettingsFile, language_) : result.message);
+        j.EndObject();
+        return j.Text();
+    }
+    const ModelBank& other = result.bank;
+    j.Key("status").Number(0).Key("message").String("");
+    j.Key("differs").BeginArray();
+    for (int i = 0; i < ModelBank::kModels; ++i) j.Bool(BankComparison::ModelDiffers(bank_, other, i));
+    j.EndArray();
+    j.Key("rows").BeginArray();
+    for (const BankComparison::Row& r : BankComparison::ModelRows(bank_, other, model, language_))
+        j.BeginObject().Key("title").String(r.title).Key("left").String(r.left).Key("right").String(r.right).Key("differs").Bool(r.differs).EndObject();
+    j.EndArray();
+    for (const auto& [key, bank] : {std::pair<const char*, const ModelBank*>{"left", &bank_}, {"right", &other}}) {
+        j.Key(key).BeginArray();
+        for (const double k : BankComparison::CurveKHz(bank->Model(model))) j.Number(std::llround(k * 1000));
+        j.EndArray();
+    }
+    j.EndObject();
+    return j.Text();
 }

@@ -70,6 +70,11 @@ public:
     void Undo();
     void Redo();
 
+    // The bank beside a settings file's bytes, model (0..4) side by side, as one JSON object:
+    // {"status": as Load's, "message", "differs": [5 bools], "rows": [{"title", "left",
+    // "right", "differs"}], "left": [32 in Hz], "right": [32 in Hz]}. The bank is not changed.
+    std::string CompareJson(std::string_view bytes, std::string_view name, int model) const;
+
 private:
     ModelSettings& Shown() { return bank_.Model(bank_.ShownIndex()); }
     const ModelSettings& Shown() const { return bank_.Model(bank_.ShownIndex()); }

@@ -186,6 +186,9 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     j.Key("shareHint").String(TextTable::Message(TextTable::kShareHint, lang));
     j.Key("undoHint").String(TextTable::Message(TextTable::kUndoHint, lang));
     j.Key("redoHint").String(TextTable::Message(TextTable::kRedoHint, lang));
+    j.Key("compareCaption").String(TextTable::Message(TextTable::kCompareCaption, lang));
+    j.Key("editorsSetup").String(TextTable::Message(TextTable::kEditorsSetup, lang));
+    j.Key("closeButton").String(TextTable::Message(TextTable::kHistoryClose, lang));
     j.Key("dialogCaptions").BeginArray();
     for (const char* c : WindowTexts::kDialogCaptions[static_cast<size_t>(lang)]) j.String(c);
     j.EndArray();
@@ -337,5 +340,10 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { gSession->page.Cop
 EMSCRIPTEN_KEEPALIVE const char* vxr_undo() { gSession->page.Undo(); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_redo() { gSession->page.Redo(); return View(); }
 EMSCRIPTEN_KEEPALIVE void vxr_end_gesture() { gSession->page.EndGesture(); }
+// The bank beside a settings file's bytes (size bytes at data), model side by side.
+EMSCRIPTEN_KEEPALIVE const char* vxr_compare(const char* data, int size, const char* name, int model)
+{
+    return Hand(gSession->page.CompareJson(std::string_view(data, static_cast<size_t>(size)), name, model));
+}
 
 }  // extern "C"

@@ -91,6 +91,18 @@ export class Core {
   redo() { return this.#json('vxr_redo'); }
   endGesture() { if (!this.#busy) this.#m._vxr_end_gesture(); }
 
+  // The bank beside a settings file's bytes, model side by side (see PageSession::CompareJson).
+  compare(bytes, name, model) {
+    const m = this.#m;
+    const at = m._malloc(Math.max(1, bytes.length));
+    try {
+      m.HEAPU8.set(bytes, at);
+      return JSON.parse(m.ccall('vxr_compare', 'string', ['number', 'number', 'string', 'number'], [at, bytes.length, name, model]));
+    } finally {
+      m._free(at);
+    }
+  }
+
   // Whether Left (right false) or Right on curve bar index moves the focus along the bars.
   arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }
 

@@ -5,6 +5,7 @@ import { PortList } from './ports.js';
 import { Files } from './files.js';
 import { wireUndo } from './undo.js';
 import { attachScrollBar, thumbLength } from './scrollbar.js';
+import { CompareView } from './compare.js';
 
 const BARS = 32;
 const $ = (id) => document.getElementById(id);
@@ -347,6 +348,13 @@ async function start() {
   show(core.start(language));
   wireEditors(core, texts, show, messages);
   wireUndo(core, show);
+  // Ctrl+D or the button with two curves: the editors' bank beside a settings file.
+  const compare = new CompareView(core, texts, messages);
+  const openCompare = () => { if (!core.busy && !document.querySelector('dialog[open]')) compare.open(core.view().tab); };
+  $('COMPARE_BTN').addEventListener('click', openCompare);
+  document.addEventListener('keydown', (e) => {
+    if ((e.ctrlKey || e.metaKey) && !e.shiftKey && !e.altKey && e.key.toLowerCase() === 'd') { e.preventDefault(); openCompare(); }
+  });
   const transfers = { READ_BTN: 0, READ2_BTN: 1, PROGRAM_BTN: 2, PROG2_BTN: 3 };
   const take = () => takeTyped(core, show);
   for (const [id, operation] of Object.entries(transfers)) {

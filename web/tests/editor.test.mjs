@@ -307,4 +307,35 @@ export const tests = {
     await view.answer('OK');
     assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.evaluate(() => document.activeElement.id)], ['77', 'READ2_BTN']);
   },
+
+  async 'Ctrl+D or its button shows a file beside the editors: the models and settings that differ marked, both curves drawn'(env) {
+    for (const [query, marked] of [['?lang=en', 'AutomaticBrake'], ['?lang=ja', 'ニュートラルブレーキの状態']]) {
+      const view = await start(env, query);
+      const p = view.page;
+      await p.fill('#NBRK_EDIT', '200');
+      await p.press('#NBRK_EDIT', 'Enter');
+      const chooser = p.waitForEvent('filechooser');
+      await (query === '?lang=ja' ? p.keyboard.press('Control+d') : p.click('#COMPARE_BTN'));
+      await (await chooser).setFiles({ name: 'wet.VXS', mimeType: 'application/octet-stream',
+        buffer: Buffer.from('[VxrManager]\r\nMDL1_NBRK=90\r\nMDL2_FRQ3=40\r\n') });
+      await p.waitForSelector('#CompareForm[open]');
+      assert.deepEqual(await p.$$eval('#CompareModels [role="tab"]', (ts) => ts.map((t) => t.textContent)),
+        ['MODEL1 *', 'MODEL2 *', 'MODEL3', 'MODEL4', 'MODEL5']);
+      const rows = () => p.$$eval('#CompareRows tr.differs', (rs) => rs.map((r) => [...r.cells].map((c) => c.textContent).join(' | ')));
+      assert.deepEqual(await rows(), [`${marked} | 200 | 90`]);
+      await p.click('#CompareModels [role="tab"]:nth-child(2)');
+      assert.equal((await rows()).length, 1, 'MODEL2: one curve point');
+      // Both curves are drawn: blue where they agree, the dashed red one apart at point 3.
+      const colours = await p.$eval('#ComparePlot', (c) => {
+        const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        let blue = 0, red = 0;
+        for (let i = 0; i < d.length; i += 4) { if (d[i + 2] > 150 && d[i] < 80) ++blue; if (d[i] > 180 && d[i + 2] < 80) ++red; }
+        return { blue: blue > 50, red: red > 50 };
+      });
+      assert.deepEqual(colours, { blue: true, red: true });
+      if (query === '?lang=ja') await view.screenshot('compare-ja');
+      await p.click('#CompareClose');
+      assert.equal(await p.inputValue('#NBRK_EDIT'), '200', 'the bank unchanged');
+    }
+  },
 };
