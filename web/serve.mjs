@@ -2,7 +2,7 @@
 // node web/serve.mjs --root build-web --port 8480
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
-import { extname, join, normalize, resolve } from 'node:path';
+import { extname, isAbsolute, join, relative, resolve, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const TYPES = {
@@ -11,17 +11,33 @@ const TYPES = {
   '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
 };
 
+// What a request's path names under base: { file }, or { status } for a path that is malformed
+// (400) or leads outside base (403: "..", an encoded slash, a sibling folder named like base).
+export function fileFor(base, url) {
+  let path;
+  try {
+    path = decodeURIComponent(new URL(url, 'http://x').pathname);
+  } catch {
+    return { status: 400 };
+  }
+  if (path.includes('\0')) return { status: 400 };
+  const file = join(base, path.endsWith('/') ? path + 'index.html' : path);
+  const rel = relative(base, file);
+  if (rel === '' || rel === '..' || rel.startsWith(`..${sep}`) || isAbsolute(rel)) return { status: 403 };
+  return { file };
+}
+
 // Resolves with the listening server; port 0 picks a free one (server.address().port).
-export function serve(root, port) {
+// cacheControl: the header every file goes with (a test plays a host that lets browsers keep them).
+export function serve(root, port, { cacheControl = 'no-cache' } = {}) {
   const base = resolve(root);
   const server = createServer(async (req, res) => {
-    const path = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-    const file = normalize(join(base, path.endsWith('/') ? path + 'index.html' : path));
-    if (!file.startsWith(base)) { res.writeHead(403).end(); return; }
+    const { file, status } = fileFor(base, req.url);
+    if (!file) { res.writeHead(status).end(); return; }
     try {
       const body = await readFile(file);
       res.writeHead(200, { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream',
-                           'Cache-Control': 'no-cache' });
+                           'Cache-Control': cacheControl });
       res.end(body);
     } catch {
       res.writeHead(404).end();
