@@ -390,7 +390,12 @@ function keepForOffline() {
   }
 }
 
+// A page that cannot start says so in both languages (its texts come from the core) instead of
+// staying an empty background.
 start().catch((e) => {
+  document.getElementById('MainForm').setAttribute('aria-busy', 'true');
+  document.getElementById('StartFailedReason').textContent = String(e?.message ?? e);
+  document.getElementById('StartFailed').hidden = false;
   document.documentElement.dataset.state = 'failed';
   throw e;
 });

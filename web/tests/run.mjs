@@ -12,6 +12,7 @@ import { tests as fileTests } from './files.test.mjs';
 import { tests as usbTests } from './usb.test.mjs';
 import { tests as touchTests } from './touch.test.mjs';
 import { tests as serveTests } from './serve.test.mjs';
+import { tests as loadTests } from './load.test.mjs';
 
 const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
 const root = resolve(arg('--page', 'build-web'));
@@ -25,7 +26,7 @@ const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/
 const cli = join(dirname(sim), 'vxrmgr-cli');
 const env = { harness, sim, cli, root, bundleDir };
 let failed = 0, ran = 0;
-for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests })) {
+for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests, ...loadTests })) {
   if (filter && !name.includes(filter)) continue;
   ++ran;
   const cleanups = [];
