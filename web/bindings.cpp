@@ -18,6 +18,7 @@
 #include "DeviceExchange.h"
 #include "JsonWriter.h"
 #include "ModelFieldRules.h"
+#include "OutOfRange.h"
 #include "PageSession.h"
 #include "SerialLine.h"
 #include "SettingsFile.h"
@@ -292,9 +293,16 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_load(const char* data, int size, const char
     const int status = gSession->page.Load(std::string_view(data, static_cast<size_t>(size)), name, message, replaced);
     JsonWriter j;
     j.BeginObject().Key("status").Number(status).Key("message").String(message);
-    j.Key("warning").String(status == 0 && replaced > 0
-                                ? TextTable::Message(TextTable::kCharactersReplaced, gSession->page.Language())
-                                : std::string());
+    // As the window warns: damaged characters and values outside their range, in one message.
+    std::string warning;
+    if (status == 0) {
+        const int language = gSession->page.Language();
+        if (replaced > 0)
+            warning = TextTable::Message(TextTable::kCharactersReplaced, language);
+        if (const std::string outside = OutOfRange::OpenWarning(gSession->page.Bank(), language); !outside.empty())
+            warning += (warning.empty() ? "" : "\n\n") + outside;
+    }
+    j.Key("warning").String(warning);
     j.EndObject();
     return Hand(j.Text());
 }

@@ -20,7 +20,18 @@ QString THintFilter::AppShowHint(const QObject* control) const
     const QVariant tag = control->property(kTagProperty);
     if (!tag.isValid())
         return {};
-    return QString::fromStdString(TextTable::Hint(tag.toInt(), language_()));
+    // The file buttons and Exit name their keys after the hint.
+    int keys = -1;
+    switch (tag.toInt()) {
+    case 2: keys = TextTable::kOpenKeys; break;
+    case 3: keys = TextTable::kSaveKeys; break;
+    case 4: keys = TextTable::kExitKeys; break;
+    default: break;
+    }
+    std::string text = TextTable::Hint(tag.toInt(), language_());
+    if (keys >= 0)
+        text += TextTable::Message(keys, language_());
+    return QString::fromStdString(text);
 }
 
 bool THintFilter::eventFilter(QObject* watched, QEvent* event)

@@ -13,7 +13,8 @@ public:
 
     explicit THintFilter(std::function<int()> language, QObject* parent = nullptr);
 
-    // The hint text of a control: entry 104 + 2 * tag + Language; empty for a control without a tag.
+    // The hint text of a control: entry 104 + 2 * tag + Language, and the keys of the file buttons
+    // and Exit; empty for a control without a tag.
     QString AppShowHint(const QObject* control) const;
 
 protected:

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
+#include <QStandardPaths>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -17,6 +19,7 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 #include "CommXLine.h"
 #include "DeviceExchange.h"
@@ -25,10 +28,13 @@
 #include "PortCauseText.h"
 #include "PortTable.h"
 #include "NotSettingsFileError.h"
+#include "OutOfRange.h"
 #include "SettingsFile.h"
 #include "SettingsFileIo.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
+#include "THelpForm.h"
+#include "TModelTabs.h"
 #include "TPortComboBox.h"
 #include "TWindowReporter.h"
 #include "TextTable.h"
@@ -139,6 +145,15 @@ void TMainForm::BuildPanel4()
     PROGRAM_BTN = AddToolButton("PROGRAM_BTN", 0, next(), ToolIcons::Make(ToolIcons::WriteAll), &TMainForm::PROGRAM_BTNClick);
     READ_BTN = AddToolButton("READ_BTN", 1, next(), ToolIcons::Make(ToolIcons::ReadAll), &TMainForm::READ_BTNClick);
     OpenBtn = AddToolButton("OpenBtn", 2, next(), ToolIcons::Make(ToolIcons::Open), &TMainForm::OpenBtnClick);
+    // The files used last: held down or right-clicked, the Open button offers them.
+    recentMenu_ = new QMenu(OpenBtn);
+    recentMenu_->setObjectName("RecentMenu");
+    connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+    OpenBtn->setMenu(recentMenu_);
+    OpenBtn->setPopupMode(QToolButton::DelayedPopup);
+    OpenBtn->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(OpenBtn, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { recentMenu_->popup(OpenBtn->mapToGlobal(at)); });
     SaveBtn = AddToolButton("SaveBtn", 3, next(), ToolIcons::Make(ToolIcons::Save), &TMainForm::SaveBtnClick);
     EXIT_BTN = AddToolButton("EXIT_BTN", 4, next(), ToolIcons::Make(ToolIcons::Exit), &TMainForm::EXIT_BTNClick);
     x += 10;  // the single-model buttons form a group of their own
@@ -248,17 +263,25 @@ void TMainForm::FormCreate(const Options& options)
             OpenSettingsFile(options.file);
         });
     }
-    // The usual keys for the two file buttons; nothing while a transfer has the window disabled.
-    const auto shortcut = [this](QKeySequence::StandardKey key, void (TMainForm::*handler)()) {
-        connect(new QShortcut(key, this), &QShortcut::activated, this, [this, handler] {
+    // A desktop tool's usual keys; nothing while a transfer has the window disabled.
+    const auto shortcut = [this](const QList<QKeySequence>& keys, const std::function<void()>& handler) {
+        auto* s = new QShortcut(this);
+        s->setKeys(keys);
+        connect(s, &QShortcut::activated, this, [this, handler] {
             if (isEnabled() && !transferRunning_)
-                RunHandler([this, handler] { (this->*handler)(); });
+                RunHandler(handler);
         });
     };
-    shortcut(QKeySequence::Open, &TMainForm::OpenBtnClick);
-    shortcut(QKeySequence::Save, &TMainForm::SaveBtnClick);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
-            [this] { RunHandler([this] { HIST_BTNClick(); }); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { OpenBtnClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { SaveToFileClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { SaveBtnClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { EXIT_BTNClick(); });
+    shortcut({QKeySequence(Qt::Key_F1)}, [this] { HelpClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Tab)}, [this] { ShowNextModel(1); });
+    // Shift turns Tab into Backtab; either form may arrive.
+    shortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
+             [this] { ShowNextModel(-1); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] { HIST_BTNClick(); });
 }
 
 void TMainForm::SetMonForm(TMonForm* monForm)
@@ -445,20 +468,96 @@ void TMainForm::SaveBtnClick()
 
 bool TMainForm::SaveBank()
 {
-    const auto choice = fileDialogs_.SaveDialog1(this);
-    if (!choice)
-        return false;
-    const QString name =
-        QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
-    fileDialogs_.SetSaveName(name);
-    if (SettingsFileIo::Save(Bank, name) == SettingsFileIo::SaveResult::NotWritable) {
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kUnsaved, Language), Language);
+    QString name;
+    for (;;) {
+        const auto choice = fileDialogs_.SaveDialog1(this);
+        if (!choice)
+            return false;
+        name = QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
+        fileDialogs_.SetSaveName(name);
+        // The dialog never saw the name with its forced extension, so the question is asked here,
+        // about the file that will be replaced. No: the dialog again, to choose another name.
+        if (!QFileInfo::exists(name) || ConfirmReplace(name))
+            break;
+    }
+    return SaveTo(name);
+}
+
+bool TMainForm::SaveTo(const QString& name)
+{
+    std::optional<IniFileError> whyNot;
+    if (SettingsFileIo::Save(Bank, name, {}, &whyNot) == SettingsFileIo::SaveResult::NotWritable) {
+        std::string text = TextTable::Message(TextTable::kUnsaved, Language);
+        if (whyNot)
+            text += "\n" + whyNot->Text(Language);
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, text, Language);
         return false;
     }
     baseline_.Take(Bank);
     fileName_ = name;
     UpdateCaption();
+    appSettings_.AddRecentFile(name);
     return true;
+}
+
+void TMainForm::SaveToFileClick()
+{
+    FocusPanel4();
+    if (fileName_.isEmpty())
+        SaveBank();
+    else
+        SaveTo(fileName_);
+}
+
+void TMainForm::OpenRecent(const QString& path)
+{
+    FocusPanel4();
+    if (!QuerySaveChanges(false))
+        return;
+    // Gone since: said as a name typed on the command line is said.
+    if (!QFileInfo::exists(path))
+        throw IniFileError(IniFileError::Action::Read, path.toStdString(), IniFileError::Reason::System, 0,
+                           std::strerror(ENOENT));
+    OpenSettingsFile(path);
+}
+
+void TMainForm::FillRecentMenu()
+{
+    recentMenu_->clear();
+    const QStringList files = appSettings_.RecentFiles();
+    if (files.isEmpty())
+        recentMenu_->addAction(QString::fromStdString(TextTable::Message(TextTable::kNoRecentFiles, Language)))->setEnabled(false);
+    for (int k = 0; k < files.size(); ++k) {
+        // The number is the key that picks it; the folder tells files of the same name apart.
+        const QString path = files[k];
+        QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
+        connect(a, &QAction::triggered, this, [this, path] { RunHandler([this, path] { OpenRecent(path); }); });
+    }
+}
+
+void TMainForm::HelpClick()
+{
+    if (!helpForm_) {
+        const QString history =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/vxrmgr/");
+        helpForm_ = new THelpForm(this, Language, appSettings_.Path(), history);
+    }
+    helpForm_->show();
+    helpForm_->raise();
+    helpForm_->activateWindow();
+}
+
+void TMainForm::ShowNextModel(int step)
+{
+    const int next = (MDL_SEL->SelectedTab() + step + ModelBank::kModels) % ModelBank::kModels;
+    MDL_SEL->Tabs().ShowModelTab(next);
+}
+
+bool TMainForm::ConfirmReplace(const QString& path)
+{
+    const std::string text = TextTable::ReplaceStars(TextTable::Message(TextTable::kReplaceFile, Language),
+                                                     {QFileInfo(path).fileName().toStdString()});
+    return MessageDialog(DialogKind::Question, DialogButtons::YesNo, text, Language) == DialogResult::Yes;
 }
 
 void TMainForm::OpenBtnClick()
@@ -488,10 +587,15 @@ void TMainForm::OpenSettingsFile(const QString& path)
     undo_->Record();
     fileName_ = path;
     UpdateCaption();
-    // Damaged bytes: the text around them is loaded, but a memo may have lost characters.
-    if (replaced > 0)
-        MessageDialog(DialogKind::Warning, DialogButtons::Ok, TextTable::Message(TextTable::kCharactersReplaced, Language),
-                      Language);
+    appSettings_.AddRecentFile(path);
+    // Damaged bytes: the text around them is loaded, but a memo may have lost characters. Values
+    // outside their range: loaded as the file holds them, but the editors cannot show them and a
+    // write refuses them. One warning tells both.
+    std::string warning = replaced > 0 ? TextTable::Message(TextTable::kCharactersReplaced, Language) : std::string();
+    if (const std::string outside = OutOfRange::OpenWarning(Bank, Language); !outside.empty())
+        warning += (warning.empty() ? "" : "\n\n") + outside;
+    if (!warning.empty())
+        MessageDialog(DialogKind::Warning, DialogButtons::Ok, warning, Language);
 }
 
 // ---- Port selection ----
@@ -577,7 +681,8 @@ void TMainForm::CommPortCloseUp()
 // ---- Transfers ----
 
 TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
-                                      const std::function<TransferResult(TransferOperations&)>& transfer)
+                                      const std::function<TransferResult(TransferOperations&)>& transfer,
+                                      const std::function<void()>& succeeded)
 {
     if (transferRunning_) {
         TransferResult none;
@@ -593,7 +698,11 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
         bool& flag;
         ~Done() { flag = false; }
     } done{transferRunning_};
-    TWindowReporter reporter(*this, *monForm_);
+    // The caption's mark goes as soon as the transfer has succeeded, not once its message is answered.
+    TWindowReporter reporter(*this, *monForm_, [this, &succeeded] {
+        succeeded();
+        UpdateCaption();
+    });
     TransferOperations operations(*exchange_, Bank, Staging, reporter, Language);
     const TransferResult result = transfer(operations);
 
@@ -687,8 +796,9 @@ void TMainForm::READ_BTNClick()
     undo_->Take();
     // Failing only at writing the model number back, it has put the five models read into the bank.
     const TransferResult r =
-        RunTransfer(TransferHistory::Kind::ReadAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.ReadAll(); });
-    if (r.ok || r.step == TransferResult::Step::WriteModelNumber)
+        RunTransfer(TransferHistory::Kind::ReadAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.ReadAll(); },
+                    [this] { baseline_.TakeSettings(Bank); });
+    if (!r.ok && r.step == TransferResult::Step::WriteModelNumber)
         baseline_.TakeSettings(Bank);
     undo_->Record();
 }
@@ -699,20 +809,20 @@ void TMainForm::READ2_BTNClick()
     if (transferRunning_ || !QuerySaveChanges(true, shown))
         return;
     undo_->Take();
-    if (RunTransfer(TransferHistory::Kind::ReadShown, shown, [shown](TransferOperations& t) { return t.ReadShown(shown); }).ok)
-        baseline_.TakeSettings(Bank, shown);
+    RunTransfer(TransferHistory::Kind::ReadShown, shown, [shown](TransferOperations& t) { return t.ReadShown(shown); },
+                [this, shown] { baseline_.TakeSettings(Bank, shown); });
     undo_->Record();
 }
 
 void TMainForm::PROGRAM_BTNClick()
 {
-    if (RunTransfer(TransferHistory::Kind::WriteAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.WriteAll(); }).ok)
-        baseline_.TakeSettings(Bank);
+    RunTransfer(TransferHistory::Kind::WriteAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.WriteAll(); },
+                [this] { baseline_.TakeSettings(Bank); });
 }
 
 void TMainForm::PROG2_BTNClick()
 {
     const int shown = MDL_SEL->SelectedTab();
-    if (RunTransfer(TransferHistory::Kind::WriteShown, shown, [shown](TransferOperations& t) { return t.WriteShown(shown); }).ok)
-        baseline_.TakeSettings(Bank, shown);
+    RunTransfer(TransferHistory::Kind::WriteShown, shown, [shown](TransferOperations& t) { return t.WriteShown(shown); },
+                [this, shown] { baseline_.TakeSettings(Bank, shown); });
 }

@@ -21,6 +21,8 @@
 class CommXLine;
 class DeviceExchange;
 class QFrame;
+class QMenu;
+class THelpForm;
 class TPortComboBox;
 class TransferOperations;
 class TWindowReporter;
@@ -103,6 +105,15 @@ public:
     // on the command line. Throws, leaving the bank as it was, when the file cannot be loaded.
     void OpenSettingsFile(const QString& path);
     void SaveBtnClick();
+    // Ctrl+S: saves to the file last opened or saved without the dialog; before there is one,
+    // as the Save button.
+    void SaveToFileClick();
+    // A file of the Open button's menu of files used last, opened as Open opens it.
+    void OpenRecent(const QString& path);
+    // F1: the help window.
+    void HelpClick();
+    // Ctrl+Tab (+1) and Ctrl+Shift+Tab (-1): the next or previous model, round the five.
+    void ShowNextModel(int step);
     void CommPortCloseUp();
     void READ_BTNClick();
     void READ2_BTNClick();
@@ -121,6 +132,8 @@ public:
     void SaveHistoryEntry(const HistoryEntry& entry);
 
     FileDialogs& Dialogs() { return fileDialogs_; }
+    QMenu* RecentMenu() const { return recentMenu_; }
+    THelpForm* HelpForm() const { return helpForm_; }
     const AppSettings& Settings() const { return appSettings_; }
     // The device each port number opens, as of the last port choice.
     std::string DeviceOfPort(int32_t portNo) const;
@@ -151,11 +164,19 @@ private:
     // Runs one transfer with the window's progress and messages; no second one can start inside
     // (then it reports a failure).
     // A transfer that succeeded (or a write that may have changed the controller) adds its
-    // entries to the history.
+    // entries to the history; succeeded runs as soon as the transfer has succeeded, before its
+    // message is shown.
     TransferResult RunTransfer(TransferHistory::Kind kind, int shown,
-                               const std::function<TransferResult(TransferOperations&)>& transfer);
+                               const std::function<TransferResult(TransferOperations&)>& transfer,
+                               const std::function<void()>& succeeded);
     // Save without its focus move; whether the file was written.
     bool SaveBank();
+    // Writes the bank to name and reports a failure; whether it was written.
+    bool SaveTo(const QString& name);
+    // The Open button's menu: the files used last, read when it opens.
+    void FillRecentMenu();
+    // Whether the user lets an existing file be replaced.
+    bool ConfirmReplace(const QString& path);
     // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
     // whether to save them. Whether to go on: saved, or let go; not when cancelled or not saved.
     // model >= 0: only that model's settings count (what reading or resetting it overwrites).
@@ -181,6 +202,8 @@ private:
     bool transferRunning_ = false;
     BankBaseline baseline_;
     QString fileName_;
+    QMenu* recentMenu_ = nullptr;
+    THelpForm* helpForm_ = nullptr;  // made at the first F1, a child of the window
     QString caption_;  // the program's caption: with the version, the date stamp, or plain
     bool captionCheckPending_ = false;
     HistoryStore history_;

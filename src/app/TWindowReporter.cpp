@@ -61,5 +61,7 @@ void TWindowReporter::ShowBank()
 
 void TWindowReporter::Message(Kind kind, const std::string& text)
 {
+    if (kind == Kind::Information && succeeded_)
+        succeeded_();
     MessageDialog(static_cast<uint8_t>(kind), DialogButtons::Ok, text, form_.Language);
 }

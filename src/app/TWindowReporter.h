@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "TransferReporter.h"
 
 class TMainForm;
@@ -7,7 +9,11 @@ class TMonForm;
 // The window's side of a transfer: the progress window, the message dialog and the editors.
 class TWindowReporter : public TransferReporter {
 public:
-    TWindowReporter(TMainForm& form, TMonForm& monForm) : form_(form), monForm_(monForm) {}
+    // succeeded runs before the message of a transfer that succeeded is shown.
+    TWindowReporter(TMainForm& form, TMonForm& monForm, std::function<void()> succeeded = {})
+        : form_(form), monForm_(monForm), succeeded_(std::move(succeeded))
+    {
+    }
 
     void Begin() override;
     void End() override;
@@ -22,4 +28,5 @@ public:
 private:
     TMainForm& form_;
     TMonForm& monForm_;
+    std::function<void()> succeeded_;
 };

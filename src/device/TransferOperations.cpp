@@ -72,15 +72,14 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
     reporter_.Begin();
     // After Begin, so that a number being typed is checked too. A value the controller cannot
     // take would go out cut to its low byte: refuse the whole write instead.
-    for (int i : writes) {
-        if (auto bad = OutOfRange::Find(bank_.Model(i), i)) {
-            Fail(TransferResult::Step::RangeCheck, i);
-            result_.failure = ExchangeFailure{};
-            result_.outOfRange = bad;
-            reporter_.Message(TransferReporter::Kind::Error, bad->Text(language_));
-            reporter_.End();
-            return result_;
-        }
+    // Every such value at once, so that one round of edits mends them all.
+    if (const auto bad = OutOfRange::FindAll(bank_, writes); !bad.empty()) {
+        Fail(TransferResult::Step::RangeCheck, bad.front().model);
+        result_.failure = ExchangeFailure{};
+        result_.outOfRange = bad.front();
+        reporter_.Message(TransferReporter::Kind::Error, OutOfRange::WriteRefusal(bad, language_));
+        reporter_.End();
+        return result_;
     }
     for (int i : writes)
         result_.addressed[static_cast<size_t>(i)] = true;
@@ -97,7 +96,8 @@ TransferResult TransferOperations::Run(int32_t steps, bool pauseFirst, int succe
         if (bankChanged_)
             reporter_.ShowBank();
         reporter_.HideProgress();
-        std::string text = Label(failureMsg);
+        // The command line names the cause the same way, after the first line.
+        std::string text = Label(failureMsg) + "\n" + result_.Cause(language_);
         const std::string summary = result_.WriteSummary(language_);
         if (!summary.empty())
             text += "\n" + summary;

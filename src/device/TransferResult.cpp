@@ -79,6 +79,19 @@ std::string TransferResult::Describe(int language) const
     return what + ": " + failure.Describe(language);
 }
 
+std::string TransferResult::Cause(int language) const
+{
+    int advice = -1;
+    if (failure.cause == ExchangeFailure::Cause::NoPort)
+        advice = TextTable::kChooseAPort;
+    else if (failure.cause == ExchangeFailure::Cause::PortError)
+        advice = TextTable::kChooseThePortAgain;
+    std::string text = Describe(language);
+    if (advice >= 0)
+        text += (language == 0 ? "。" : "; ") + TextTable::Message(advice, language);
+    return text;
+}
+
 std::string TransferResult::WriteSummary(int language) const
 {
     bool any = false;

@@ -29,6 +29,9 @@ struct TransferResult {
     // The failing step and its cause in a language (0 Japanese, 1 English), e.g.
     // "reading MODEL3: short reply: ...".
     std::string Describe(int language = 1) const;
+    // The second line of a failure's message in a front end with a port list: the step and its
+    // cause, and what to do where the port is the trouble.
+    std::string Cause(int language) const;
     // What a failed write leaves on the controller, in the given language, e.g. "MODEL1 to
     // MODEL4 were written; MODEL5 and the model number were not." Empty unless a write failed
     // after it began sending.

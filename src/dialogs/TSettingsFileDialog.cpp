@@ -54,8 +54,10 @@ TSettingsFileDialog::TSettingsFileDialog(QWidget* owner, AcceptMode mode, const 
     setOption(DontUseCustomDirectoryIcons);
     setIconProvider(TypeOnlyIcons());
     setAcceptMode(mode);
-    // Open: the file must exist. Save: any name; an existing one is confirmed before overwriting.
+    // Open: the file must exist. Save: any name; the window asks before replacing the file it
+    // actually writes, whose extension may differ from the name typed here.
     setFileMode(mode == AcceptOpen ? ExistingFile : AnyFile);
+    setOption(DontConfirmOverwrite);
     setNameFilters(FileDialogs::Filters());
     selectNameFilter(FileDialogs::Filters().front());
     setSizeGripEnabled(true);

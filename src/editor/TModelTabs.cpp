@@ -49,7 +49,14 @@ void TModelTabs::MDL_SELMouseDown(Qt::MouseButton /*Button*/, QPoint pos)
     // A press beside the tabs has no model to show: the shown model stays.
     if (t < 0 || t >= ModelBank::kModels)
         return;
-    SelectTab(t);
+    ShowModelTab(t);
+}
+
+void TModelTabs::ShowModelTab(int index)
+{
+    if (ctx_.focusPanel4)
+        ctx_.focusPanel4();
+    SelectTab(index);
     ctx_.bank.ModelNumber = tabs_->currentIndex() * ModelBank::kModelStep;
     if (ctx_.showModel)
         ctx_.showModel();

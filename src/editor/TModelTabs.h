@@ -23,6 +23,8 @@ public:
     void MDL_SELMouseDown(Qt::MouseButton Button, QPoint pos);
     void MDL_SELDragOver(QPoint pos);
     void MDL_SELDragDrop(QPoint pos);
+    // Shows model index (0..4) as a press on its tab would (the keyboard's way to switch).
+    void ShowModelTab(int index);
 
     int DragFrom() const { return dragFrom_; }
     int DragTo() const { return dragTo_; }

@@ -110,6 +110,30 @@ void AppSettings::Write(const std::string& data) const
     AtomicFileWriter::Write(path_, data);
 }
 
+QStringList AppSettings::RecentFiles() const
+{
+    QStringList files;
+    try {
+        bool exists = false;
+        for (const std::string& f : AppSettingsText::RecentFiles(Bytes(exists)))
+            files << QString::fromStdString(f);
+    } catch (const std::exception&) {
+        // None remembered.
+    }
+    return files;
+}
+
+void AppSettings::AddRecentFile(const QString& path) const
+{
+    try {
+        bool exists = false;
+        if (const auto updated = AppSettingsText::WithRecentFile(Bytes(exists), QFileInfo(path).absoluteFilePath().toStdString()))
+            Write(*updated);
+    } catch (const std::exception&) {
+        // Not remembered; nothing else depends on it.
+    }
+}
+
 std::optional<std::map<int, std::string>> AppSettings::LoadPortTable() const
 {
     try {

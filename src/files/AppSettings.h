@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <optional>
@@ -38,6 +39,12 @@ public:
     // the pins it holds are unknown, and numbering the devices present without them could open
     // a device other than the one pinned.
     std::optional<std::map<int, std::string>> LoadPortTable() const;
+
+    // The settings files opened or saved last, the newest first (at most eight); none when the
+    // file cannot be read.
+    QStringList RecentFiles() const;
+    // Puts a file (made absolute) at the head of that list; a failure is silent.
+    void AddRecentFile(const QString& path) const;
 
     // VXRMGR.ini beside the program when one is there (portable use), unless the program is
     // installed in the system's folders; otherwise vxrmgr's folder in the user's configuration

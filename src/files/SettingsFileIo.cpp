@@ -7,18 +7,25 @@
 #include "SettingsFile.h"
 
 SettingsFileIo::SaveResult SettingsFileIo::Save(const ModelBank& bank, const QString& path,
-                                               const std::function<bool()>& stop)
+                                               const std::function<bool()>& stop, std::optional<IniFileError>* whyNot)
 {
     // A file that Open would refuse is not written at all.
     const std::string bytes = SettingsFile::ToBytes(bank);
-    if (!IniDocument::IsReadable(bytes))
+    IniFileError::Reason reason = IniFileError::Reason::Other;
+    int64_t limit = 0;
+    if (!IniDocument::IsReadable(bytes, &reason, &limit)) {
+        if (whyNot)
+            whyNot->emplace(IniFileError::Action::Write, path.toStdString(), reason, limit);
         return SaveResult::NotWritable;
+    }
     // The place is tried first with the file's own content: an existing file is rewritten as
     // it is, a new name is created empty.
     const IniDocument existing = IniFile::Load(path);
     try {
         IniFile::Update(existing, path);
-    } catch (const IniFileError&) {
+    } catch (const IniFileError& e) {
+        if (whyNot)
+            whyNot->emplace(e);
         return SaveResult::NotWritable;
     }
     AtomicFileWriter::Write(path, bytes, stop);

@@ -2,6 +2,9 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+
+#include "IniFileError.h"
 
 #include "ModelBank.h"
 
@@ -18,7 +21,9 @@ public:
     // Writes the bank to path, replacing whatever the file held. An existing file that cannot
     // be read, or a failure of the final write, throws IniFileError.
     // `stop` is asked just before the file is replaced; true leaves it as it was and throws.
-    static SaveResult Save(const ModelBank& bank, const QString& path, const std::function<bool()>& stop = {});
+    // With NotWritable, `whyNot` (when given) receives the reason, with the system's own words.
+    static SaveResult Save(const ModelBank& bank, const QString& path, const std::function<bool()>& stop = {},
+                           std::optional<IniFileError>* whyNot = nullptr);
 
     // Replaces bank with the file's content (SettingsFile::Read); a file that does not exist
     // gives every default. Throws, leaving bank unchanged, IniFileError when the file cannot be

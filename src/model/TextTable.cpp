@@ -168,6 +168,52 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"設定の比較", "Compare setups"},  // 332
     {"エディタの設定", "The editors' settings"},  // 334
     {"ファイル…", "A file…"},  // 336
+    {"* は既にあります。\n置き換えますか？", "* already exists.\nDo you want to replace it?"},  // 338
+    {"COMM の横でポートを選んでください", "choose a port next to COMM"},  // 340
+    {"ポートを選び直してください", "choose the port again"},  // 342
+    {"MODEL* * = *（範囲: *）", "MODEL* * = * (allowed: *)"},  // 344
+    {"このファイルには範囲外の値があります（編集欄にはそのまま表示できません）。書き込む前に直してください:",
+     "This file holds values outside their range (the editors cannot show them as they are). Mend them before "
+     "writing:"},  // 346
+    {"範囲外の値があるため、何も書き込んでいません。値を直すか MODEL を初期化してから、もう一度書き込んでください:",
+     "Nothing was written: these values are outside their range. Edit them, or reset their models, then write "
+     "again:"},  // 348
+    {"（Ctrl+O。押したままにするか右クリックで最近のファイル）", " (Ctrl+O; hold or right-click for recent files)"},  // 350
+    {"（Ctrl+Shift+S。Ctrl+S は最後に開いたか保存したファイルにそのまま保存）",
+     " (Ctrl+Shift+S; Ctrl+S saves to the file last opened or saved)"},  // 352
+    {"（Ctrl+Q）", " (Ctrl+Q)"},  // 354
+    {"ヘルプ", "Help"},  // 356
+    {"バージョン *", "Version *"},  // 358
+    {"このプログラムはフリーソフトウェアです。GNU 一般公衆利用許諾書（GPL）バージョン 3 以降の条件で再配布・改変できます。"
+     "無保証です。",
+     "This program is free software: you can redistribute it and/or modify it under the terms of the GNU General "
+     "Public License, version 3 or later. It comes with no warranty."},  // 360
+    {"キー操作\n"
+     "Ctrl+O\tファイルを開く\n"
+     "Ctrl+S\t最後に開いたか保存したファイルに保存\n"
+     "Ctrl+Shift+S\t名前を付けて保存\n"
+     "Ctrl+Q\t終了（保存していない変更は確認します）\n"
+     "Ctrl+Tab / Ctrl+Shift+Tab\t次 / 前の MODEL\n"
+     "Shift+クリック\tカーブの範囲を選ぶ（Shift を離すと範囲が終わります。直線ボタンを押す間も押したままに）\n"
+     "Ctrl+Z / Ctrl+Y\t元に戻す / やり直す\n"
+     "Ctrl+H\t履歴\n"
+     "Ctrl+D\t設定の比較\n"
+     "F1\tこのヘルプ",
+     "Keys\n"
+     "Ctrl+O\tOpen a file\n"
+     "Ctrl+S\tSave to the file last opened or saved\n"
+     "Ctrl+Shift+S\tSave under a name you choose\n"
+     "Ctrl+Q\tQuit (asks about unsaved edits)\n"
+     "Ctrl+Tab / Ctrl+Shift+Tab\tNext / previous model\n"
+     "Shift+click\tSelect a curve range (releasing Shift ends it: hold it while clicking the straight-line "
+     "button)\n"
+     "Ctrl+Z / Ctrl+Y\tUndo / redo\n"
+     "Ctrl+H\tHistory\n"
+     "Ctrl+D\tCompare setups\n"
+     "F1\tThis help"},  // 362
+    {"ファイルの場所\n設定: *\n履歴: *", "Where files are kept\nSettings: *\nHistory: *"},  // 364
+    {"最近のファイルはありません", "No recent files"},  // 366
+    {"閉じる", "Close"},  // 368
 }};
 }  // namespace
 

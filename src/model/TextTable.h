@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 337;
+    static constexpr int kLastEntry = 369;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -157,6 +157,28 @@ public:
         kCompareCaption = 332,
         kEditorsSetup = 334,
         kFileSetup = 336,
+        // Save over a file that exists: asked about the name actually written.
+        kReplaceFile = 338,
+        // What to do after a transfer failed for want of a port, or on one that went away.
+        kChooseAPort = 340,
+        kChooseThePortAgain = 342,
+        // Values outside their range: one line of a list, and the list's headings when a file
+        // holding them is opened and when they stop a write.
+        kRangeListLine = 344,
+        kOpenedOutOfRange = 346,
+        kWriteOutOfRange = 348,
+        // The keys a tool button's hint names, after the hint (Open, Save, Exit).
+        kOpenKeys = 350,
+        kSaveKeys = 352,
+        kExitKeys = 354,
+        // The help window (F1): its caption, the version, the licence, the keys and the files.
+        kHelpCaption = 356,
+        kHelpVersion = 358,
+        kHelpLicence = 360,
+        kHelpKeys = 362,
+        kHelpFiles = 364,
+        kNoRecentFiles = 366,  // the Open button's menu while it lists none
+        kCloseButton = 368,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

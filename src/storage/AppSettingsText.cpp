@@ -4,6 +4,7 @@
 #include "IniTextCodec.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -11,6 +12,7 @@ namespace {
 constexpr std::string_view kSection = "VxrManager";
 constexpr std::string_view kCommPort = "CommPort";
 constexpr std::string_view kPorts = "Ports";
+constexpr std::string_view kRecent = "Recent";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 std::optional<IniDocument> Document(std::string_view bytes)
@@ -68,9 +70,11 @@ std::vector<Line> SplitLines(std::string_view text)
     return lines;
 }
 
-// text with the CommPort entry of the first VxrManager section set to index; every other
-// character as it was. The line ends of new lines follow the file's first line end.
-std::string WithCommPortText(const std::string& text, int index)
+// text with the entry `name` of the first section `section` set to value; every other
+// character as it was. The line ends of new lines follow the file's first line end. same tells
+// a stored value that needs no change.
+std::string WithEntryText(const std::string& text, std::string_view section, std::string_view name,
+                          const std::string& value, const std::function<bool(std::string_view)>& same)
 {
     std::vector<Line> lines = SplitLines(text);
     std::string eol = "\r\n";
@@ -80,7 +84,6 @@ std::string WithCommPortText(const std::string& text, int index)
             break;
         }
     }
-    const std::string value = std::to_string(index);
     const auto joined = [&lines] {
         std::string out;
         for (const Line& l : lines)
@@ -96,7 +99,7 @@ std::string WithCommPortText(const std::string& text, int index)
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             if (header >= 0)
                 break;  // the section ends; a later one of the same name is never read
-            if (SameName(Trimmed(line.substr(1, line.size() - 2)), kSection))
+            if (SameName(Trimmed(line.substr(1, line.size() - 2)), section))
                 header = lastContent = i;
             continue;
         }
@@ -104,11 +107,10 @@ std::string WithCommPortText(const std::string& text, int index)
             continue;
         lastContent = i;
         const size_t eq = body.find('=');
-        if (eq == std::string::npos || !SameName(Trimmed(std::string_view(body).substr(0, eq)), kCommPort))
+        if (eq == std::string::npos || !SameName(Trimmed(std::string_view(body).substr(0, eq)), name))
             continue;
-        int32_t stored = 0;
         const std::string_view old = Trimmed(std::string_view(body).substr(eq + 1));
-        if (IniDocument::ParseInteger(old, stored) && stored == index)
+        if (same(old))
             return text;
         size_t from = eq + 1;
         while (from < body.size() && IsBlank(body[from]))
@@ -117,7 +119,7 @@ std::string WithCommPortText(const std::string& text, int index)
         return joined();
     }
 
-    const std::string entry = std::string(kCommPort) + '=' + value + eol;
+    const std::string entry = std::string(name) + '=' + value + eol;
     std::string out;
     if (header >= 0) {
         // A section without the entry: after its last entry, before any blank lines and
@@ -137,7 +139,22 @@ std::string WithCommPortText(const std::string& text, int index)
         if (!Trimmed(lines.back().body).empty())
             out += eol;  // a blank line before the new section
     }
-    return out + '[' + std::string(kSection) + ']' + eol + entry;
+    return out + '[' + std::string(section) + ']' + eol + entry;
+}
+
+// The file's bytes with its text changed by edit; nothing when unchanged or beyond the bounds of
+// a settings file. A byte-order mark of UTF-8 stays.
+std::optional<std::string> Edited(std::string_view bytes, const std::function<std::string(std::string)>& edit)
+{
+    // What the document refuses (huge files, too many lines) is not rewritten either.
+    if (!Document(bytes))
+        return std::nullopt;
+    const std::string text = IniTextCodec::ToUtf8(bytes);
+    const std::string updated = edit(text);
+    if (updated == text)
+        return std::nullopt;
+    const bool bom = bytes.starts_with(kBom);
+    return (bom ? std::string(kBom) : std::string()) + updated;
 }
 
 }  // namespace
@@ -167,13 +184,43 @@ std::optional<std::map<int, std::string>> AppSettingsText::PortTable(std::string
 
 std::optional<std::string> AppSettingsText::WithCommPort(std::string_view bytes, int index)
 {
-    // What the document refuses (huge files, too many lines) is not rewritten either.
-    if (!Document(bytes))
-        return std::nullopt;
-    const std::string text = IniTextCodec::ToUtf8(bytes);
-    const std::string updated = WithCommPortText(text, index);
-    if (updated == text)
-        return std::nullopt;
-    const bool bom = bytes.starts_with(kBom);
-    return (bom ? std::string(kBom) : std::string()) + updated;
+    return Edited(bytes, [index](const std::string& text) {
+        return WithEntryText(text, kSection, kCommPort, std::to_string(index), [index](std::string_view old) {
+            int32_t stored = 0;
+            return IniDocument::ParseInteger(old, stored) && stored == index;
+        });
+    });
+}
+
+std::vector<std::string> AppSettingsText::RecentFiles(std::string_view bytes)
+{
+    std::vector<std::string> files;
+    const std::optional<IniDocument> doc = Document(bytes);
+    if (!doc)
+        return files;
+    const int32_t section = doc->SectionOf(kRecent);
+    for (int n = 1; n <= kMaxRecent; ++n) {
+        const auto file = doc->FindIn(section, "File" + std::to_string(n));
+        if (file && !file->empty() && std::find(files.begin(), files.end(), *file) == files.end())
+            files.emplace_back(*file);
+    }
+    return files;
+}
+
+std::optional<std::string> AppSettingsText::WithRecentFile(std::string_view bytes, const std::string& path)
+{
+    // The newest first, each file once; the oldest beyond the last place goes.
+    std::vector<std::string> files = RecentFiles(bytes);
+    files.erase(std::remove(files.begin(), files.end(), path), files.end());
+    files.insert(files.begin(), path);
+    if (files.size() > static_cast<size_t>(kMaxRecent))
+        files.resize(kMaxRecent);
+    return Edited(bytes, [&files](std::string text) {
+        for (int n = 1; n <= kMaxRecent; ++n) {
+            const std::string value = n <= static_cast<int>(files.size()) ? files[static_cast<size_t>(n - 1)] : std::string();
+            text = WithEntryText(text, kRecent, "File" + std::to_string(n), value,
+                                 [&value](std::string_view old) { return old == value; });
+        }
+        return text;
+    });
 }

@@ -3,14 +3,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// The text of the application settings file "VXRMGR.ini": the chosen serial port and the table
-// that maps port numbers to devices. Users edit the file by hand, so the program changes only
-// the CommPort value and keeps every other line, comment and blank line as written. Works on
+// The text of the application settings file "VXRMGR.ini": the chosen serial port, the table
+// that maps port numbers to devices and the settings files used last. Users edit the file by
+// hand, so the program changes only the CommPort value and the list of files, and keeps every
+// other line, comment and blank line as written. Works on
 // the file's bytes; AppSettings reads and writes the file.
 class AppSettingsText {
 public:
     static constexpr int kMaxPort = 20;
+    static constexpr int kMaxRecent = 8;
 
     // The remembered port index ("CommPort" in VxrManager, default 0), as stored; nothing when
     // the bytes are beyond the bounds of a settings file.
@@ -25,4 +28,11 @@ public:
     // beyond the bounds of a settings file. A byte-order mark the file had stays; text is
     // written as UTF-8.
     static std::optional<std::string> WithCommPort(std::string_view bytes, int index);
+
+    // Section "Recent", entries File1..File8: the settings files opened or saved last, the
+    // newest first, each once; empty entries are no file.
+    static std::vector<std::string> RecentFiles(std::string_view bytes);
+    // The file's bytes with path at the head of that list (moved there when listed already),
+    // the oldest beyond eight dropped; nothing when unchanged or beyond the bounds.
+    static std::optional<std::string> WithRecentFile(std::string_view bytes, const std::string& path);
 };

@@ -73,12 +73,51 @@ bool DamagedUtf8(std::string_view body)
     return utf8 > 0 && utf8 >= cp932;
 }
 
+// Windows Notepad's "Unicode" (little-endian) and "Unicode big endian" files: UTF-16 after its
+// byte-order mark. A lone surrogate or an odd last byte becomes U+FFFD.
+std::string Utf16ToUtf8(std::string_view body, bool bigEndian, size_t* replaced)
+{
+    std::string out;
+    out.reserve(body.size() + body.size() / 2);
+    size_t bad = 0;
+    const auto unit = [&](size_t i) {
+        const auto a = static_cast<unsigned char>(body[i]);
+        const auto b = static_cast<unsigned char>(body[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+    };
+    size_t i = 0;
+    for (; i + 1 < body.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < body.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kReplacement;
+            ++bad;
+        }
+        IniTextCodec::AppendUtf8(out, c);
+    }
+    if (i < body.size()) {
+        IniTextCodec::AppendUtf8(out, kReplacement);
+        ++bad;
+    }
+    if (replaced != nullptr)
+        *replaced = bad;
+    return out;
+}
+
 }  // namespace
 
 std::string IniTextCodec::ToUtf8(std::string_view bytes, size_t* replaced)
 {
     if (replaced != nullptr)
         *replaced = 0;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE', replaced);
     const std::string_view body = bytes.substr(bytes.starts_with(kBom) ? kBom.size() : 0);
     if (IsValidUtf8(body))
         return std::string(body);

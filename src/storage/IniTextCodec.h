@@ -7,7 +7,8 @@
 // UTF-8 without a byte-order mark. Files from Japanese Windows systems are in CP932 (Cp932Table);
 // bytes that can be read neither way become U+FFFD rather than failing the whole file. A
 // byte-order mark is removed only at the very start of a file; one anywhere else, as at the
-// start of a memo line, is text like any other character.
+// start of a memo line, is text like any other character. A file that begins with a UTF-16
+// byte-order mark (Windows Notepad's "Unicode", either byte order) is read as UTF-16.
 class IniTextCodec {
 public:
     // The file's text as UTF-8. Valid UTF-8 is taken as it is (less a leading byte-order mark).

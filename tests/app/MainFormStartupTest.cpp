@@ -103,7 +103,8 @@ TEST_F(MainFormStartup, LabelsAndHintsInEachLanguage)
     EXPECT_EQ(ja->MDL_SEL->Label1->text(), U("ニュートラルブレーキの状態"));
     EXPECT_EQ(ja->MDL_SEL->Label9->text(), "LowVoltCut");
     EXPECT_EQ(ja->MDL_SEL->Label2->text(), U("メモ"));
-    EXPECT_EQ(ja->Hints().AppShowHint(ja->EXIT_BTN), U("終了"));
+    EXPECT_EQ(ja->Hints().AppShowHint(ja->EXIT_BTN), U("終了（Ctrl+Q）"));
+    EXPECT_EQ(ja->Hints().AppShowHint(ja->OpenBtn), U("ファイルを開く（Ctrl+O。押したままにするか右クリックで最近のファイル）"));
     EXPECT_EQ(ja->Hints().AppShowHint(ja->SpeedButton1), U("直線補間"));
 
     auto en = MakeMainForm({}, false);
@@ -114,8 +115,10 @@ TEST_F(MainFormStartup, LabelsAndHintsInEachLanguage)
     EXPECT_EQ(en->MDL_SEL->Label18->text(), "DriveFreq");
     EXPECT_EQ(en->MDL_SEL->Label2->text(), "Memo");
     const std::pair<QToolButton*, const char*> hints[] = {
-        {en->PROGRAM_BTN, "Write All"}, {en->READ_BTN, "Read All"}, {en->OpenBtn, "Open"},
-        {en->SaveBtn, "Save"}, {en->EXIT_BTN, "Exit"}, {en->PROG2_BTN, "Write"},
+        {en->PROGRAM_BTN, "Write All"}, {en->READ_BTN, "Read All"},
+        {en->OpenBtn, "Open (Ctrl+O; hold or right-click for recent files)"},
+        {en->SaveBtn, "Save (Ctrl+Shift+S; Ctrl+S saves to the file last opened or saved)"},
+        {en->EXIT_BTN, "Exit (Ctrl+Q)"}, {en->PROG2_BTN, "Write"},
         {en->READ2_BTN, "Read"}, {en->RESET_BTN, "Reset"}, {en->SpeedButton1, "LinerAdjust"}};
     for (auto [button, hint] : hints)
         EXPECT_EQ(en->Hints().AppShowHint(button), QString(hint)) << hint;

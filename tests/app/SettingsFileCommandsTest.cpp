@@ -83,12 +83,69 @@ TEST_F(SettingsFileCommands, SaveThenOpenRestoresTheBankAndShowsItsModel)
     EXPECT_TRUE(messages.requests.empty());
 }
 
-TEST_F(SettingsFileCommands, SaveToAPlaceThatCannotBeWrittenSaysUnsaved)
+// The extension is forced after the dialog closed: the dialog asked about "victim", if at all.
+TEST_F(SettingsFileCommands, SaveAsksBeforeReplacingTheFileItWritesAndNoReturnsToTheDialog)
+{
+    const struct {
+        const char* language;
+        const char* question;
+    } cases[] = {
+        {"-E", "victim.VXS already exists.\nDo you want to replace it?"},
+        {"-J", "victim.VXS は既にあります。\n置き換えますか？"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        ASSERT_TRUE(WriteBytes(Path("victim.VXS"), "kept"));
+        auto f = MakeMainForm({c.language});
+        f->Bank.models[0].NBRK = 5;
+        messages.requests.clear();
+        messages.answers = {DialogResult::No};
+        dialogs.queue = {FileChoice{Path("victim"), 0}, std::nullopt};
+        f->SaveBtn->click();
+        EXPECT_EQ(ReadBytes(Path("victim.VXS")), "kept");
+        ASSERT_EQ(messages.requests.size(), 1u);
+        EXPECT_EQ(messages.requests[0].kind, DialogKind::Question);
+        EXPECT_EQ(messages.requests[0].buttons, DialogButtons::YesNo);
+        EXPECT_EQ(messages.requests[0].text, c.question);
+        // No brought the dialog back, on the name that would have been replaced.
+        ASSERT_EQ(dialogs.initialNames.size(), 2);
+        EXPECT_EQ(dialogs.initialNames[1], Path("victim.VXS"));
+        EXPECT_TRUE(f->IsModified());
+        dialogs.initialNames.clear();
+
+        messages.requests.clear();
+        dialogs.queue = {FileChoice{Path("victim.txt"), 0}};
+        dialogs.next.reset();
+        f->SaveBtn->click();  // answered Yes
+        ASSERT_EQ(messages.requests.size(), 1u);
+        EXPECT_EQ(messages.requests[0].text, c.question);
+        EXPECT_NE(ReadBytes(Path("victim.VXS")), "kept");
+        EXPECT_FALSE(f->IsModified());
+        dialogs.initialNames.clear();
+    }
+}
+
+TEST_F(SettingsFileCommands, SaveToAPlaceThatCannotBeWrittenSaysUnsavedNamingTheFileAndWhy)
 {
     ASSERT_TRUE(WriteBytes(Path("plainfile"), ""));
-    dialogs.next = FileChoice{Path("plainfile/inside.VXS"), 0};
-    form->SaveBtn->click();
-    ExpectOneMessage("unsaved!", DialogKind::Error);
+    const QString target = Path("plainfile/inside.VXS");
+    const struct {
+        const char* language;
+        const char* text;  // %1 the file, %2 the system's words
+    } cases[] = {
+        {"-E", "unsaved!\nCannot write file %1: cannot create a file in its folder (%2)"},
+        {"-J", "指定の場所には保存できません\nファイル %1 に保存できません: フォルダにファイルを作れません (%2)"},
+    };
+    for (const auto& c : cases) {
+        auto f = MakeMainForm({c.language});
+        messages.requests.clear();
+        dialogs.next = FileChoice{target, 0};
+        f->SaveBtn->click();
+        ASSERT_EQ(messages.requests.size(), 1u) << c.language;
+        EXPECT_EQ(messages.requests[0].kind, DialogKind::Error);
+        EXPECT_EQ(messages.requests[0].text,
+                  QString::fromUtf8(c.text).arg(target, QString::fromLocal8Bit(std::strerror(ENOTDIR))).toStdString());
+    }
 }
 
 TEST_F(SettingsFileCommands, AFileThatCannotBeReadIsReportedInTheUsersLanguageAndChangesNothing)
@@ -198,6 +255,38 @@ TEST_F(SettingsFileCommands, OpeningAFileWithDamagedBytesLoadsItAndWarns)
     EXPECT_EQ(form->Bank.models[1].MEMO, "\xE6\x97\xA5\xEF\xBF\xBD\r\n");
     EXPECT_EQ(form->MDL_SEL->SelectedTab(), 1);
     ExpectOneMessage("Some characters in this file could not be read and were replaced.", DialogKind::Warning);
+}
+
+// Loaded as the file holds them, but the editors cannot show them: one warning lists them all.
+TEST_F(SettingsFileCommands, OpeningAFileWithValuesOutsideTheirRangeListsThemAllInOneWarning)
+{
+    ASSERT_TRUE(WriteBytes(Path("wild.VXS"), "[VxrManager]\r\nSYS_MDL=1\r\nMDL2_BFREQ=999\r\nMDL3_PROG=-4\r\n"
+                                             "MDL4_NBRK=300\r\nMDL5_FRQ7=5\r\nMDL5_VLT=90\r\n"));
+    const struct {
+        const char* language;
+        const char* text;
+    } cases[] = {
+        {"-E", "This file holds values outside their range (the editors cannot show them as they are). Mend them "
+               "before writing:\nMODEL2 BFREQ = 999 (allowed: 12..63)\nMODEL3 PROG = -4 (allowed: 0..12)\n"
+               "MODEL4 NBRK = 300 (allowed: 0..255)\nMODEL5 VLT = 90 (allowed: 80, 88, 92, 96, 100, 160, 195)\n"
+               "MODEL5 FRQ7 = 5 (allowed: 12..63)"},
+        {"-J", "このファイルには範囲外の値があります（編集欄にはそのまま表示できません）。書き込む前に直してください:\n"
+               "MODEL2 BFREQ = 999（範囲: 12..63）\nMODEL3 PROG = -4（範囲: 0..12）\nMODEL4 NBRK = 300（範囲: 0..255）\n"
+               "MODEL5 VLT = 90（範囲: 80, 88, 92, 96, 100, 160, 195）\nMODEL5 FRQ7 = 5（範囲: 12..63）"},
+    };
+    for (const auto& c : cases) {
+        auto f = MakeMainForm({c.language});
+        messages.requests.clear();
+        dialogs.next = FileChoice{Path("wild.VXS"), 0};
+        f->OpenBtn->click();
+        ASSERT_EQ(messages.requests.size(), 1u) << c.language;
+        EXPECT_EQ(messages.requests[0].kind, DialogKind::Warning);
+        EXPECT_EQ(messages.requests[0].text, c.text);
+        EXPECT_EQ(f->Bank.models[1].BFREQ, 999);
+        EXPECT_EQ(f->Bank.models[4].FRQ[6], 5);
+        EXPECT_EQ(f->MDL_SEL->SelectedTab(), 1);
+        EXPECT_FALSE(f->IsModified());
+    }
 }
 
 TEST_F(SettingsFileCommands, CancelledDialogsChangeNothing)

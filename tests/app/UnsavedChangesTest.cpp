@@ -60,6 +60,7 @@ TEST_F(UnsavedChanges, CaptionNamesTheFileAndMarksEditsAndTheKeysOpenAndSave)
         QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
         EXPECT_TRUE(QFile::exists(dir.filePath("a.VXS")));
         EXPECT_EQ(form->windowTitle(), "a.VXS - " + caption);
+        messages.requests.clear();  // the second round is asked whether to replace a.VXS
         TypeNbrk("7");
         dialogs.next = In("a.VXS");
         messages.answers = {DialogResult::No};
@@ -109,9 +110,10 @@ TEST_F(UnsavedChanges, OpenAndReadAllAskFirstAndCancelLeavesEverything)
     TypeMemo("memo");
     form->READ_BTN->click();  // memos are not read: nothing to lose, no question
     EXPECT_EQ(messages.requests.size(), 1u);
-    EXPECT_EQ(messages.requests.back().text, "Read failed");
+    const char* readFailed = "Read failed\nreading the model number: no port open; choose a port next to COMM";
+    EXPECT_EQ(messages.requests.back().text, readFailed);
 
-    const std::pair<QToolButton*, const char*> commands[] = {{form->OpenBtn, "open"}, {form->READ_BTN, "Read failed"}};
+    const std::pair<QToolButton*, const char*> commands[] = {{form->OpenBtn, "open"}, {form->READ_BTN, readFailed}};
     for (const auto& [button, after] : commands) {
         TypeNbrk("9");
         messages.requests.clear();

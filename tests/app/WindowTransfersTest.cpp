@@ -31,6 +31,7 @@ protected:
         messages.onPresent = [this](const MessageRequest&) {
             hiddenAtMessage = !mon.isVisible();
             disabledAtMessage = !form->isEnabled();
+            titleAtMessage = form->windowTitle();
         };
         sim.ClearTranscript();
     }
@@ -53,6 +54,7 @@ protected:
     std::unique_ptr<TMainForm> form;
     bool hiddenAtMessage = false;
     bool disabledAtMessage = false;
+    QString titleAtMessage;
 };
 
 }  // namespace
@@ -101,10 +103,12 @@ TEST_F(WindowTransfers, WithThePortOffEveryTransferFailsAtOnce)
     form->CommPortCloseUp();
     messages.requests.clear();
     form->READ_BTN->click();
-    ExpectFinished("Read failed", DialogKind::Error);
+    ExpectFinished("Read failed\nreading the model number: no port open; choose a port next to COMM", DialogKind::Error);
     messages.requests.clear();
     form->PROG2_BTN->click();
-    ExpectFinished("Write failed\nMODEL1 and the model number were not written.", DialogKind::Error);
+    ExpectFinished("Write failed\nreading MODEL1: no port open; choose a port next to COMM\n"
+                   "MODEL1 and the model number were not written.",
+                   DialogKind::Error);
     EXPECT_TRUE(sim.Transcript().empty());
 }
 
@@ -133,6 +137,8 @@ TEST_F(WindowTransfers, SucceededTransfersLeaveOnlyEditsTheyDidNotTransferUnsave
         (form.get()->*c.button)->click();
         EXPECT_EQ(messages.requests.back().kind, DialogKind::Information);
         EXPECT_EQ(form->IsModified(), c.modified) << (form.get()->*c.button)->objectName().toStdString() << " " << c.model;
+        // The caption says so while the message is still open.
+        EXPECT_EQ(titleAtMessage.startsWith(u'*'), c.modified) << titleAtMessage.toStdString();
         messages.requests.clear();
     }
 }

@@ -190,8 +190,16 @@ TEST(SettingSheetLayoutTest, TextsAreTheWindowsInTheChosenLanguage)
     EXPECT_EQ(m[1].settings[SettingSheetLayout::kBrakeFreq].value.text, "0,908kHz");
     EXPECT_EQ(m[2].settings[SettingSheetLayout::kCutOff].value.text, "90 (not a cut-off code)");
     EXPECT_EQ(m[3].settings[SettingSheetLayout::kBrakeFreq].value.text, "70 (out of range)");
-    EXPECT_EQ(m[4].settings[SettingSheetLayout::kBrake].value.text, "300");
+    EXPECT_EQ(m[4].settings[SettingSheetLayout::kBrake].value.text, "300 (out of range)");
     EXPECT_EQ(m[4].settings[SettingSheetLayout::kTiming].value.text, "12");
+    EXPECT_EQ(m[0].settings[SettingSheetLayout::kBrake].value.text, "128");
+    bank.models[4].PROG = -4;
+    EXPECT_EQ(SettingSheetLayout(bank, kEnglish, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150)
+                  .Models()[4].settings[SettingSheetLayout::kTiming].value.text,
+              "-4 (out of range)");
+    EXPECT_EQ(SettingSheetLayout(bank, kJapanese, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150)
+                  .Models()[4].settings[SettingSheetLayout::kBrake].value.text,
+              "300（範囲外）");
     EXPECT_EQ(layout.Title().text, "a.VXS");
 }
 
@@ -216,6 +224,8 @@ TEST(SettingSheetLayoutTest, CurvePointsStandAtTheirKHzAcrossThePlot)
     EXPECT_DOUBLE_EQ(plot.points[2].y(), yOf(9.05));
     EXPECT_DOUBLE_EQ(plot.points[3].y(), yOf(2.04));
     EXPECT_DOUBLE_EQ(plot.points[4].y(), yOf(12.146));
+    for (size_t k = 0; k < plot.points.size(); ++k)
+        EXPECT_EQ(plot.outside[k], k == 3 || k == 4) << k;
     for (size_t k = 0; k < plot.points.size(); ++k) {
         EXPECT_TRUE(a.contains(plot.points[k])) << k;
         if (k > 0) {
@@ -254,6 +264,27 @@ TEST(SettingSheetPainterTest, EachCurveIsDrawnThroughItsPointsAndOnlyInItsPlot)
         }
     EXPECT_GT(drawn, 5 * 32);
     EXPECT_EQ(stray, 0);
+}
+
+// A value outside the curve's range is no point of the curve: a cross of its own, no dot.
+TEST(SettingSheetPainterTest, APointOutsideTheRangeIsDrawnAsACrossNotAsTheCurve)
+{
+    ModelBank bank = Sample();
+    bank.models[1].FRQ[6] = 5;
+    bank.models[1].FRQ[20] = 90;
+    const QImage image = Render(bank);
+    const SettingSheetLayout layout = LayoutOf(bank, image);
+    const auto& plot = layout.Models()[1].plot;
+    for (size_t k : {size_t{6}, size_t{20}}) {
+        const QPoint c = plot.points[k].toPoint();
+        EXPECT_EQ(image.pixelColor(c), SettingSheetPainter::OutsideColor()) << k + 1;
+        // Neither the dot nor the line reaches it: no curve colour within the dot's radius.
+        const int r = static_cast<int>(layout.Mm(0.5));
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx)
+                EXPECT_NE(image.pixelColor(c + QPoint(dx, dy)), SettingSheetPainter::CurveColor()) << k + 1;
+    }
+    EXPECT_EQ(image.pixelColor(plot.points[7].toPoint()), SettingSheetPainter::CurveColor());
 }
 
 TEST(SettingSheetPainterTest, OnlyTheCurrentModelCarriesTheMark)

@@ -152,12 +152,66 @@ inline std::string WriteSummary(Transfer t, uint8_t struck)
     return {};
 }
 
-// The failure message of a transfer, as the window shows it.
-inline std::string FailureMessage(Transfer t, uint8_t struck)
+// How the tool names the step it failed at.
+inline std::string StepText(uint8_t struck)
 {
-    if (IsRead(t))
-        return "Read failed";
-    return "Write failed\n" + WriteSummary(t, struck);
+    if (struck == 0xE6)
+        return "writing the model number: ";
+    if (struck == 0xD6)
+        return "reading the model number: ";
+    if (struck >= 0xE1)
+        return "writing MODEL" + std::to_string(struck - 0xE0) + ": ";
+    return "reading MODEL" + std::to_string(struck - 0xD0) + ": ";
+}
+
+// How the tool names the cause.
+inline std::string Hex(uint8_t b)
+{
+    static const char* digits = "0123456789ABCDEF";
+    return {digits[b >> 4], digits[b & 15]};
+}
+
+inline std::string CauseText(Fault f, uint8_t struck)
+{
+    const bool modelWrite = struck >= 0xE1 && struck <= 0xE5;
+    switch (f) {
+    case Fault::Silence:
+    case Fault::LateReply: return "time-out: no reply within 400 ms";
+    case Fault::ShortReply: return "short reply: 20 of " + std::string(modelWrite ? "51" : "50") + " bytes";
+    case Fault::BadChecksum: return "checksum mismatch";
+    case Fault::RefusedWrite:
+    case Fault::RefusedModelNumber: return "refused: reply ended in 0x15";
+    // The stray bytes stand where the command's echo belongs.
+    case Fault::StrayBytes: return "reply does not begin with the command's echo: it began with 0x00, not 0x" + Hex(struck);
+    case Fault::HangUp: return "the port failed while waiting for the reply";
+    }
+    return {};
+}
+
+// The failure message of a transfer, as the window shows it: the failure, the step and its cause
+// (the cause's figures left out where they vary), then what a write left on the controller.
+struct FailureText {
+    std::string headline;
+    std::string step;   // the second line begins with it
+    std::string cause;  // and holds this
+    std::string summary;
+};
+inline FailureText FailureMessage(Fault f, Transfer t, uint8_t struck)
+{
+    std::string cause = CauseText(f, struck);
+    if (f == Fault::HangUp)
+        cause += "; choose the port again";
+    return {IsRead(t) ? "Read failed" : "Write failed", StepText(struck), cause, WriteSummary(t, struck)};
+}
+inline bool Matches(const FailureText& expected, const std::string& message)
+{
+    const size_t first = message.find('\n');
+    if (first == std::string::npos || message.substr(0, first) != expected.headline)
+        return false;
+    const size_t second = message.find('\n', first + 1);
+    const std::string line = message.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    const std::string rest = second == std::string::npos ? std::string() : message.substr(second + 1);
+    return line.rfind(expected.step, 0) == 0 && line.find(expected.cause) != std::string::npos && rest == expected.summary;
 }
 
 // Whether the controller took the struck write in although the tool saw it fail: the

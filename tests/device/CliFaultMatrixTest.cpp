@@ -32,40 +32,6 @@ using namespace faultcases;
 
 using namespace std::chrono_literals;
 
-// How the tool names the step it failed at.
-std::string StepText(uint8_t struck)
-{
-    if (struck == 0xE6)
-        return "writing the model number: ";
-    if (struck >= 0xE1)
-        return "writing MODEL" + std::to_string(struck - 0xE0) + ": ";
-    return "reading MODEL" + std::to_string(struck - 0xD0) + ": ";
-}
-
-// How the tool names the cause.
-std::string Hex(uint8_t b)
-{
-    static const char* digits = "0123456789ABCDEF";
-    return {digits[b >> 4], digits[b & 15]};
-}
-
-std::string CauseText(Fault f, uint8_t struck)
-{
-    const bool modelWrite = struck >= 0xE1 && struck <= 0xE5;
-    switch (f) {
-    case Fault::Silence:
-    case Fault::LateReply: return "time-out: no reply within 400 ms";
-    case Fault::ShortReply: return "short reply: 20 of " + std::string(modelWrite ? "51" : "50") + " bytes";
-    case Fault::BadChecksum: return "checksum mismatch";
-    case Fault::RefusedWrite:
-    case Fault::RefusedModelNumber: return "refused: reply ended in 0x15";
-    // The stray bytes stand where the command's echo belongs.
-    case Fault::StrayBytes: return "reply does not begin with the command's echo: it began with 0x00, not 0x" + Hex(struck);
-    case Fault::HangUp: return "the port failed while waiting for the reply";
-    }
-    return {};
-}
-
 // Until the device's input queue holds count bytes (the controller has sent them); false after
 // a few seconds.
 bool WaitForPendingInput(const std::string& device, int count)

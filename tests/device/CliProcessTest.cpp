@@ -382,6 +382,8 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     bank.models[2].FRQ[0] = 63;
     bank.models[1].MEMO = "\r\n";
     bank.models[2].MEMO = "first\r\nsecond\r\n";
+    bank.models[3].NBRK = 300;  // values the editors cannot show are marked, every one
+    bank.models[3].PROG = -4;
     Save(bank, PathOf("s.VXS"));
 
     const CliRun r = Cli({"show", PathOf("s.VXS")});
@@ -390,6 +392,9 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     EXPECT_TRUE(Contains(r.out, "BFREQ  34  0,908kHz")) << r.out;
     EXPECT_TRUE(Contains(r.out, "VLT    90  (not a cut-off code)")) << r.out;
     EXPECT_TRUE(Contains(r.out, "FRQ    steps 52 5 5")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "MODEL4\n  NBRK   300  (out of range)\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "PROG   -4  (out of range)\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "MODEL5\n  NBRK   128\n")) << r.out;
     EXPECT_TRUE(Contains(r.out, "MEMO   2 lines\n         first\n         second\n")) << r.out;
     // An empty memo and a memo of one empty line are different memos.
     EXPECT_TRUE(Contains(r.out, "MEMO   0 lines\n\nMODEL2")) << r.out;
@@ -398,6 +403,7 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     const std::string ja = Cli({"show", PathOf("s.VXS"), "--lang", "ja"}).out;
     EXPECT_TRUE(Contains(ja, "現在のモデル: MODEL3（モデル番号 80）\nSYS_CUR: 15\n")) << ja;
     EXPECT_TRUE(Contains(ja, "VLT    90  （一覧にない値）")) << ja;
+    EXPECT_TRUE(Contains(ja, "NBRK   300  （範囲外）\n")) << ja;
     EXPECT_TRUE(Contains(ja, "MEMO   2 行\n")) << ja;
 
     const CliRun missing = Cli({"show", PathOf("missing.VXS")});

@@ -96,7 +96,7 @@ TEST_F(TransferTest, ReadAllFailingAtTheThirdModelChangesNothing)
     EXPECT_EQ(staging, stagingBefore);
     EXPECT_EQ(reporter.Count("show"), 0);
     EXPECT_EQ(reporter.Count("pause 100"), 1);  // only the one before the progress starts
-    ExpectClosedWith("error Read failed");
+    ExpectClosedWith("error Read failed\nreading MODEL3: time-out: no reply within 7000 ms");
 }
 
 TEST_F(TransferTest, ReadAllWhoseModelNumberWriteBackFailsStillShowsTheValuesTaken)
@@ -114,7 +114,7 @@ TEST_F(TransferTest, ReadAllWhoseModelNumberWriteBackFailsStillShowsTheValuesTak
     // The controls must not keep showing the values the bank no longer has.
     EXPECT_EQ(reporter.Count("show"), 1);
     EXPECT_LT(reporter.IndexOf("show"), reporter.IndexOf("hide"));
-    ExpectClosedWith("error Read failed");
+    ExpectClosedWith("error Read failed\nwriting the model number: refused: reply ended in 0x15, not 0x06");
 }
 
 TEST_F(TransferTest, ReadShownReadsOnlyThatModelIntoOnlyThatRecord)
@@ -197,7 +197,8 @@ TEST_F(TransferTest, WriteAllRefusedAtTheThirdModelLeavesTheFirstTwoWritten)
     EXPECT_EQ(controller.writtenModelNumber, -1);
     EXPECT_EQ(reporter.position, 8);
     EXPECT_EQ(reporter.Labels().back(), "Write MODEL3");
-    ExpectClosedWith("error Write failed\nMODEL1 and MODEL2 were written; MODEL3 may have been written; MODEL4, MODEL5 "
+    ExpectClosedWith("error Write failed\nwriting MODEL3: refused: reply ended in 0x15, not 0x06\n"
+                     "MODEL1 and MODEL2 were written; MODEL3 may have been written; MODEL4, MODEL5 "
                      "and the model number were not.");
 }
 
@@ -304,7 +305,8 @@ TEST_F(TransferTest, LabelsFollowTheLanguage)
     EXPECT_EQ(reporter.Labels()[2], "モデル番号を取ってくる");
     EXPECT_EQ(reporter.Labels().back(), "MODEL1書き込み");
     EXPECT_EQ(reporter.log[reporter.log.size() - 2],
-              "error 書込失敗\nMODEL1は書き込まれたかどうか分かりません。MODEL2〜MODEL5とモデル番号は書き込まれていません。");
+              "error 書込失敗\nMODEL1 の書き込み: 拒否されました: 応答の末尾が 0x06 ではなく 0x15 でした\n"
+              "MODEL1は書き込まれたかどうか分かりません。MODEL2〜MODEL5とモデル番号は書き込まれていません。");
 }
 
 // A value the controller cannot take stops the write before anything is sent, and only a
@@ -314,44 +316,55 @@ TEST_F(TransferTest, AValueOutsideItsRangeStopsTheWriteBeforeAnythingIsSent)
     struct Case {
         int model;
         void (*set)(ModelSettings&);
-        std::string text;
+        std::string line;
     };
     const Case cases[] = {
-        {0, [](ModelSettings& m) { m.NBRK = 300; }, "MODEL1: NBRK 300 is outside 0..255."},
-        {0, [](ModelSettings& m) { m.NBRK = -1; }, "MODEL1: NBRK -1 is outside 0..255."},
-        {1, [](ModelSettings& m) { m.BFREQ = 999; }, "MODEL2: BFREQ 999 is outside 12..63."},
-        {1, [](ModelSettings& m) { m.BFREQ = 11; }, "MODEL2: BFREQ 11 is outside 12..63."},
-        {2, [](ModelSettings& m) { m.PROG = 13; }, "MODEL3: PROG 13 is outside 0..12."},
-        {3, [](ModelSettings& m) { m.FRQ[0] = 70000; }, "MODEL4: FRQ1 70000 is outside 12..63."},
-        {4, [](ModelSettings& m) { m.FRQ[31] = 64; }, "MODEL5: FRQ32 64 is outside 12..63."},
+        {0, [](ModelSettings& m) { m.NBRK = 300; }, "MODEL1 NBRK = 300 (allowed: 0..255)"},
+        {0, [](ModelSettings& m) { m.NBRK = -1; }, "MODEL1 NBRK = -1 (allowed: 0..255)"},
+        {1, [](ModelSettings& m) { m.BFREQ = 999; }, "MODEL2 BFREQ = 999 (allowed: 12..63)"},
+        {1, [](ModelSettings& m) { m.BFREQ = 11; }, "MODEL2 BFREQ = 11 (allowed: 12..63)"},
+        {2, [](ModelSettings& m) { m.PROG = 13; }, "MODEL3 PROG = 13 (allowed: 0..12)"},
+        {2, [](ModelSettings& m) { m.VLT = 90; }, "MODEL3 VLT = 90 (allowed: 80, 88, 92, 96, 100, 160, 195)"},
+        {3, [](ModelSettings& m) { m.FRQ[0] = 70000; }, "MODEL4 FRQ1 = 70000 (allowed: 12..63)"},
+        {4, [](ModelSettings& m) { m.FRQ[31] = 64; }, "MODEL5 FRQ32 = 64 (allowed: 12..63)"},
     };
-    const std::string mend = " Edit it, or reset the model, then write again.";
+    const std::string heading =
+        "error Nothing was written: these values are outside their range. Edit them, or reset their models, then "
+        "write again:\n";
     for (const Case& c : cases) {
         bank.Initialise();
         c.set(bank.models[static_cast<size_t>(c.model)]);
         for (bool all : {true, false}) {
             reporter.log.clear();
             const TransferResult r = all ? ops.WriteAll() : ops.WriteShown(c.model);
-            EXPECT_EQ(r.step, Step::RangeCheck) << c.text;
+            EXPECT_EQ(r.step, Step::RangeCheck) << c.line;
             EXPECT_EQ(r.model, c.model);
-            EXPECT_EQ(reporter.log, (std::vector<std::string>{"begin", "error " + c.text + mend, "end"}));
+            EXPECT_EQ(reporter.log, (std::vector<std::string>{"begin", heading + c.line, "end"}));
         }
-        EXPECT_TRUE(comm.sent.empty()) << c.text;
+        EXPECT_TRUE(comm.sent.empty()) << c.line;
         EXPECT_TRUE(ops.WriteShown((c.model + 1) % 5).ok) << "another model's value stopped the write";
         comm.sent.clear();
     }
 
+    // Every value at once, model by model and in the file's order within a model; a write of one
+    // model lists only its own.
     bank.Initialise();
-    bank.models[2].VLT = 90;
+    bank.models[1].BFREQ = 999;
+    bank.models[2].PROG = -4;
+    bank.models[3].NBRK = 300;
+    bank.models[4].FRQ[6] = 5;
+    bank.models[4].VLT = 90;
     EXPECT_FALSE(ops.WriteAll().ok);
-    EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error MODEL3: VLT 90 is not one of the cut-off codes (80, 88, 92, 96, 100, 160, 195). "
-                               "Pick a cut-off, or reset the model, then write again.");
-    ops.SetLanguage(0);
-    bank.models[2].VLT = 100;
-    bank.models[2].BFREQ = 999;
-    EXPECT_FALSE(ops.WriteShown(2).ok);
     EXPECT_EQ(reporter.log[reporter.log.size() - 2],
-              "error MODEL3: BFREQ の値 999 は範囲 12..63 の外です。値を直すか MODEL を初期化してから、もう一度書き込んでください。");
+              heading +
+                  "MODEL2 BFREQ = 999 (allowed: 12..63)\nMODEL3 PROG = -4 (allowed: 0..12)\n"
+                  "MODEL4 NBRK = 300 (allowed: 0..255)\nMODEL5 VLT = 90 (allowed: 80, 88, 92, 96, 100, 160, 195)\n"
+                  "MODEL5 FRQ7 = 5 (allowed: 12..63)");
+    ops.SetLanguage(0);
+    EXPECT_FALSE(ops.WriteShown(3).ok);
+    EXPECT_EQ(reporter.log[reporter.log.size() - 2],
+              "error 範囲外の値があるため、何も書き込んでいません。値を直すか MODEL を初期化してから、もう一度書き込んでください:\n"
+              "MODEL4 NBRK = 300（範囲: 0..255）");
     EXPECT_TRUE(comm.sent.empty());
 }
 
@@ -396,7 +409,7 @@ TEST_F(TransferTest, AFailedWriteSaysWhatTheControllerHolds)
         const TransferResult r = c.all ? ops.WriteAll() : ops.WriteShown(3);
         EXPECT_FALSE(r.ok) << c.name;
         EXPECT_EQ(r.WriteSummary(1), c.summary) << c.name;
-        EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Write failed\n" + c.summary) << c.name;
+        EXPECT_EQ(reporter.log[reporter.log.size() - 2], "error Write failed\n" + r.Cause(1) + "\n" + c.summary) << c.name;
         if (c.stopAt >= 0) {
             EXPECT_EQ(static_cast<int>(comm.sent.size()), c.stopAt) << c.name;
             EXPECT_EQ(r.failure.cause, ExchangeFailure::Cause::Interrupted) << c.name;
@@ -415,7 +428,31 @@ TEST_F(TransferTest, AStoppedReadSendsNothingMoreAndSaysOnlyThatItFailed)
     EXPECT_EQ(r.model, 2);
     EXPECT_EQ(Commands(), (std::vector<uint8_t>{0xD6, 0xD1, 0xD2}));
     EXPECT_EQ(bank, before);
-    ExpectClosedWith("error Read failed");
+    ExpectClosedWith("error Read failed\nreading MODEL3: interrupted");
+}
+
+// Where the port is the trouble, the message says what to do about it, in both languages.
+TEST_F(TransferTest, AFailureForWantOfAPortSaysWhatToDo)
+{
+    const struct {
+        bool open;
+        int language;
+        std::string text;
+    } cases[] = {
+        {false, 1, "error Read failed\nreading the model number: no port open; choose a port next to COMM"},
+        {false, 0, "error 読取失敗\nモデル番号の読み取り: ポートが開いていません。COMM の横でポートを選んでください"},
+        {true, 1, "error Read failed\nreading the model number: the port failed while waiting for the reply; choose the "
+                  "port again"},
+        {true, 0, "error 読取失敗\nモデル番号の読み取り: 応答を待つ間にポートが使えなくなりました。ポートを選び直してください"},
+    };
+    for (const auto& c : cases) {
+        comm.open = c.open;
+        comm.readFails = c.open;  // open, but the device has gone
+        ops.SetLanguage(c.language);
+        reporter.log.clear();
+        EXPECT_FALSE(ops.ReadAll().ok);
+        ExpectClosedWith(c.text);
+    }
 }
 
 }  // namespace

@@ -62,3 +62,30 @@ TEST(AppSettingsText, PortTableMapsNumbersToDevices)
                                          "COM21=/dev/ttyS9\r\nCOM0=/dev/ttyS8\r\n"),
               expected);
 }
+
+// The files used last: the newest first, each once, eight at most; the rest of the file as the
+// user wrote it.
+TEST(AppSettingsText, RecentFilesKeepTheNewestEightAndNothingElseChanges)
+{
+    const std::string start = "; mine\n[VxrManager]\nCommPort=1\n";
+    std::string bytes = start;
+    for (int n = 1; n <= 9; ++n)
+        bytes = AppSettingsText::WithRecentFile(bytes, "/f/" + std::to_string(n) + ".VXS").value();
+    EXPECT_EQ(AppSettingsText::RecentFiles(bytes),
+              (std::vector<std::string>{"/f/9.VXS", "/f/8.VXS", "/f/7.VXS", "/f/6.VXS", "/f/5.VXS", "/f/4.VXS",
+                                        "/f/3.VXS", "/f/2.VXS"}));
+    EXPECT_EQ(bytes.rfind(start, 0), 0u);
+    EXPECT_EQ(AppSettingsText::CommPort(bytes), 1);
+
+    // A file used again moves to the head; the newest again changes nothing.
+    bytes = AppSettingsText::WithRecentFile(bytes, "/f/5.VXS").value();
+    EXPECT_EQ(AppSettingsText::RecentFiles(bytes)[0], "/f/5.VXS");
+    EXPECT_EQ(AppSettingsText::RecentFiles(bytes)[4], "/f/6.VXS");
+    EXPECT_EQ(AppSettingsText::RecentFiles(bytes)[5], "/f/4.VXS");
+    EXPECT_EQ(AppSettingsText::RecentFiles(bytes).size(), 8u);
+    EXPECT_FALSE(AppSettingsText::WithRecentFile(bytes, "/f/5.VXS"));
+
+    // Edited by hand: empty entries and repeats are no files; a name with "=" and blanks inside stays whole.
+    const std::string edited = "[Recent]\nFile1=/a b=c.VXS\nFile2=\nFile3=/a b=c.VXS\nFile4=/d.VXS\n";
+    EXPECT_EQ(AppSettingsText::RecentFiles(edited), (std::vector<std::string>{"/a b=c.VXS", "/d.VXS"}));
+}

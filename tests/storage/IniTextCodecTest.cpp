@@ -42,6 +42,34 @@ TEST(IniTextCodec, InvalidBytesBecomeOneReplacementEach)
     EXPECT_EQ(IniTextCodec::ToUtf16("a\xE6\x97\xA5\xF0\x9F\x98\x80\xFF"), u"a日\U0001F600\uFFFD");
 }
 
+// Windows Notepad's "Unicode" files: UTF-16 after a byte-order mark, in either byte order.
+TEST(IniTextCodec, Utf16WithItsByteOrderMarkIsReadInEitherOrder)
+{
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string text;
+        size_t replaced;
+    };
+    const Case cases[] = {
+        {"little-endian", "\xFF\xFE" "a\0=\0\xE5\x65\x2C\x67\r\0\n\0"s, "a=日本\r\n", 0},
+        {"big-endian", "\xFE\xFF" "\0a\0=\x65\xE5\x67\x2C\0\r\0\n"s, "a=日本\r\n", 0},
+        {"a pair of surrogates", "\xFF\xFE\x3D\xD8\x00\xDE"s, "\U0001F600", 0},
+        {"a lone high surrogate, then text", "\xFF\xFE\x3D\xD8x\0"s, "\uFFFDx", 1},
+        {"a lone low surrogate", "\xFE\xFF\xDE\x00\0y"s, "\uFFFDy", 1},
+        {"a high surrogate at the end", "\xFF\xFEz\0\x3D\xD8"s, "z\uFFFD", 1},
+        {"an odd last byte", "\xFF\xFEz\0q"s, "z\uFFFD", 1},
+        {"only the mark", "\xFE\xFF"s, "", 0},
+    };
+    for (const Case& c : cases) {
+        size_t replaced = 99;
+        EXPECT_EQ(IniTextCodec::ToUtf8(c.bytes, &replaced), c.text) << c.what;
+        EXPECT_EQ(replaced, c.replaced) << c.what;
+    }
+    // Without the mark, the same bytes are no UTF-16: NULs stay text.
+    EXPECT_EQ(IniTextCodec::ToUtf8("a\0"s), "a\0"s);
+}
+
 // A file that is not valid UTF-8 as a whole: a damaged UTF-8 file keeps every good character,
 // a file from a Japanese Windows system reads as CP932 exactly as before.
 TEST(IniTextCodec, DamagedBytesSpoilNoOtherText)

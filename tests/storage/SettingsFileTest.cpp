@@ -277,6 +277,27 @@ TEST(SettingsFileLoad, Cp932FileKeepsItsJapaneseMemo)
     EXPECT_EQ(b.models[2].MEMO, "設定①\r\n髙橋～\r\n");
 }
 
+// Saved as "Unicode" by Windows Notepad: read with its memo, and written back as UTF-8.
+TEST(SettingsFileLoad, Utf16FileFromNotepadKeepsItsMemoAndSavesAsUtf8)
+{
+    const std::u16string text = u"[VxrManager]\r\nSYS_MDL=2\r\nMDL3_NBRK=77\r\nMDL3_MEMO0=2\r\nMDL3_MEMO1=設定①\r\n"
+                                u"MDL3_MEMO2=髙橋\U0001F3CE\r\n";
+    for (const bool bigEndian : {false, true}) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t u : text) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        const ModelBank b = LoadText(bytes, DefaultBank());
+        EXPECT_EQ(b.models[2].NBRK, 77) << bigEndian;
+        EXPECT_EQ(b.ModelNumber, 80) << bigEndian;
+        EXPECT_EQ(b.models[2].MEMO, "設定①\r\n髙橋\U0001F3CE\r\n") << bigEndian;
+        const std::string saved = SettingsFile::ToBytes(b);
+        EXPECT_NE(saved.find("MDL3_MEMO1=設定①\r\n"), std::string::npos) << bigEndian;
+        EXPECT_EQ(saved.find('\0'), std::string::npos) << bigEndian;
+    }
+}
+
 TEST(SettingsFileLegacy, ModelNumberAndFieldsFromTheHexTexts)
 {
     ModelBank before = DistinctBank();

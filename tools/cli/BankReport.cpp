@@ -6,6 +6,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -15,6 +16,7 @@
 #include "DriveFreqTable.h"
 #include "Utf8Text.h"
 #include "ModelBank.h"
+#include "OutOfRange.h"
 #include "SettingsFile.h"
 
 namespace {
@@ -86,10 +88,16 @@ std::string BankReport::Show(const ModelBank& bank, int language)
     for (size_t i = 0; i < bank.models.size(); ++i) {
         const ModelSettings& m = bank.models[i];
         out += "\nMODEL" + std::to_string(i + 1) + "\n";
-        out += Line("NBRK", std::to_string(m.NBRK));
+        // Values the window's editors cannot show, marked as the tables' texts mark theirs.
+        const std::vector<OutOfRange> outside = OutOfRange::FindAll(m, static_cast<int>(i));
+        const auto marked = [&](const char* field, int32_t v) {
+            const bool out = std::any_of(outside.begin(), outside.end(), [field](const OutOfRange& o) { return o.field == field; });
+            return std::to_string(v) + (out ? "  " + CliText::Get(CliText::kOutOfRange, language) : "");
+        };
+        out += Line("NBRK", marked("NBRK", m.NBRK));
         out += Line("BFREQ", std::to_string(m.BFREQ) + "  " + BrakeText(m.BFREQ, language));
         out += Line("VLT", std::to_string(m.VLT) + "  " + CutOffText(m.VLT, language));
-        out += Line("PROG", std::to_string(m.PROG));
+        out += Line("PROG", marked("PROG", m.PROG));
         std::string steps;
         for (int32_t v : m.FRQ)
             steps += (steps.empty() ? "" : " ") + StepText(v);

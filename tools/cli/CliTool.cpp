@@ -41,6 +41,12 @@
 
 namespace {
 
+// The window's message of a failed transfer without the lines this tool words itself.
+std::string FirstLine(const std::string& message)
+{
+    return message.substr(0, message.find('\n'));
+}
+
 QString FromLocal(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -444,7 +450,7 @@ int CliTool::ReportFailure(const Outcome& t)
     }
     // The first line of the window's message, the step and its cause; then what a write left
     // on the controller, as the window says it.
-    Error(t.message.substr(0, t.message.find('\n')) + ": " + t.result.Describe(language_));
+    Error(FirstLine(t.message) + ": " + t.result.Describe(language_));
     if (const std::string summary = t.result.WriteSummary(language_); !summary.empty())
         Error(summary);
     return t.interrupted ? StopSignals::ExitStatus() : kFailed;
@@ -489,11 +495,11 @@ int CliTool::Read()
                   ? Text(CliText::kReadButNotSavedOne, {std::to_string(*options_.model), file, why})
                   : Text(CliText::kReadButNotSavedAll, {std::to_string(bank.ShownIndex() + 1), file, why}));
         if (numberBackFailed)
-            Error(t.message + ": " + t.result.Describe(language_));
+            Error(FirstLine(t.message) + ": " + t.result.Describe(language_));
         return kFailed;
     }
     if (numberBackFailed) {
-        Error(t.message + ": " + Text(CliText::kSavedButNumberFailed, {t.result.failure.Describe(language_)}));
+        Error(FirstLine(t.message) + ": " + Text(CliText::kSavedButNumberFailed, {t.result.failure.Describe(language_)}));
         return kFailed;
     }
     std::fprintf(out_, "%s\n", t.message.c_str());

@@ -2,8 +2,13 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "BankReport.h"
 #include "CliText.h"
+#include "OutOfRange.h"
 #include "DriveFreqTable.h"
 #include "Utf8Text.h"
 #include "TextTable.h"
@@ -130,8 +135,16 @@ SettingSheetLayout::ModelBox SettingSheetLayout::MakeModel(const ModelBank& bank
                                                Text(TextTable::kBrakeFreq, language),
                                                Text(TextTable::kLowVoltCut, language),
                                                Text(TextTable::kTimingAdjust, language)};
-    const std::array<QString, kRows> values = {QString::number(m.NBRK), BrakeFreqText(m.BFREQ, language), CutOffText(m.VLT, language),
-                                               QString::number(m.PROG)};
+    // Every value outside its range is marked, as the texts of the tables mark theirs.
+    const std::vector<OutOfRange> outside = OutOfRange::FindAll(m, index);
+    const auto isOutside = [&outside](const std::string& field) {
+        return std::any_of(outside.begin(), outside.end(), [&field](const OutOfRange& o) { return o.field == field; });
+    };
+    const auto plain = [&](const char* field, int32_t v) {
+        return isOutside(field) ? WithNote(v, CliText::kOutOfRange, language) : QString::number(v);
+    };
+    const std::array<QString, kRows> values = {plain("NBRK", m.NBRK), BrakeFreqText(m.BFREQ, language),
+                                               CutOffText(m.VLT, language), plain("PROG", m.PROG)};
     for (size_t r = 0; r < kRows; ++r) {
         box.settings[r].label = {QRectF(x, y, Mm(kLabelWidth), Mm(kRowHeight)), labels[r]};
         box.settings[r].value = {QRectF(x + Mm(kLabelWidth), y, Mm(kLeftColumn - kLabelWidth), Mm(kRowHeight)),
@@ -152,8 +165,10 @@ SettingSheetLayout::ModelBox SettingSheetLayout::MakeModel(const ModelBank& bank
     plot.area = QRectF(plot.frame.left() + Mm(kPlotAxisLeft), plot.frame.top() + Mm(kPlotTitleHeight),
                        plot.frame.width() - Mm(kPlotAxisLeft) - Mm(2.0),
                        plot.frame.height() - Mm(kPlotTitleHeight) - Mm(kPlotAxisBottom));
-    for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
+    for (int k = 0; k < ModelSettings::kFrqPoints; ++k) {
         plot.points[static_cast<size_t>(k)] =
             QPointF(XOf(plot.area, k), YOf(plot.area, KHzOf(m.FRQ[static_cast<size_t>(k)])));
+        plot.outside[static_cast<size_t>(k)] = isOutside("FRQ" + std::to_string(k + 1));
+    }
     return box;
 }

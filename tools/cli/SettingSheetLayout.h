@@ -35,6 +35,9 @@ public:
         QRectF area;   // the data area: points 1..32 across, kAxisMinKHz..kAxisMaxKHz up
         TextBox title;
         std::array<QPointF, ModelSettings::kFrqPoints> points;  // each curve point on the page
+        // Points whose value lies outside the curve's range: they stand at the nearer end of the
+        // axis and are drawn as such, never as a point of the curve.
+        std::array<bool, ModelSettings::kFrqPoints> outside{};
     };
     struct ModelBox {
         QRectF frame;

@@ -167,17 +167,37 @@ void DrawPlot(QPainter& p, const SettingSheetLayout& layout, const SettingSheetL
     p.setBrush(Qt::NoBrush);
     p.drawRect(area);
 
-    // The curve itself, its points as dots.
-    QPolygonF curve;
-    for (const QPointF& point : plot.points)
-        curve << point;
+    // The curve itself, its points as dots. A point outside the curve's range breaks the line and
+    // is drawn as a cross of its own colour at the axis end it lies beyond.
     p.setPen(QPen(SettingSheetPainter::CurveColor(), layout.Mm(0.45), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(curve);
+    QPolygonF run;
+    const auto drawRun = [&p, &run] {
+        if (run.size() > 1)
+            p.drawPolyline(run);
+        run.clear();
+    };
+    for (size_t k = 0; k < plot.points.size(); ++k) {
+        if (plot.outside[k])
+            drawRun();
+        else
+            run << plot.points[k];
+    }
+    drawRun();
     p.setPen(Qt::NoPen);
     p.setBrush(SettingSheetPainter::CurveColor());
-    for (const QPointF& point : plot.points)
-        p.drawEllipse(point, layout.Mm(0.6), layout.Mm(0.6));
+    for (size_t k = 0; k < plot.points.size(); ++k)
+        if (!plot.outside[k])
+            p.drawEllipse(plot.points[k], layout.Mm(0.6), layout.Mm(0.6));
     p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(SettingSheetPainter::OutsideColor(), layout.Mm(0.35)));
+    const double r = layout.Mm(0.9);
+    for (size_t k = 0; k < plot.points.size(); ++k) {
+        if (!plot.outside[k])
+            continue;
+        const QPointF c = plot.points[k];
+        p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
+        p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+    }
 }
 
 void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::ModelBox& box,

@@ -18,6 +18,8 @@ public:
     // Colours a test can look for: the curve, and the current model's mark.
     static QColor CurveColor() { return QColor(0x1F, 0x5F, 0xBF); }
     static QColor MarkColor() { return QColor(0xD9, 0x6A, 0x00); }
+    // A curve point whose value lies outside the curve's range.
+    static QColor OutsideColor() { return QColor(0xC0, 0x10, 0x10); }
     static QColor Background() { return Qt::white; }
 
     // Paints the sheet's first page, then the memo lines its boxes could not hold on as many

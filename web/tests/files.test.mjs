@@ -165,6 +165,28 @@ export const tests = {
     }
   },
 
+  async 'a file holding values outside their range opens with one warning that lists them all'(env) {
+    const dir = tempDir(env);
+    const wild = join(dir, 'wild.VXS');
+    writeFileSync(wild, '[VxrManager]\r\nSYS_MDL=1\r\nMDL2_BFREQ=999\r\nMDL3_PROG=-4\r\nMDL4_NBRK=300\r\n' +
+      'MDL5_FRQ7=5\r\nMDL5_VLT=90\r\n');
+    for (const [query, first, line] of [
+      ['?lang=en', /^This file holds values outside their range/, 'MODEL2 BFREQ = 999 (allowed: 12..63)'],
+      ['?lang=ja', /^このファイルには範囲外の値があります/, 'MODEL2 BFREQ = 999（範囲: 12..63）']]) {
+      const view = await start(env, query);
+      await open(view, wild);
+      const m = await view.message();
+      const lines = m.text.split('\n');
+      assert.match(lines[0], first);
+      assert.deepEqual(lines.slice(1).map((l) => l.split(' ').slice(0, 2).join(' ')),
+        ['MODEL2 BFREQ', 'MODEL3 PROG', 'MODEL4 NBRK', 'MODEL5 VLT', 'MODEL5 FRQ7']);
+      assert.equal(lines[1], line);
+      await view.screenshot(`out-of-range-${query.slice(-2)}`);
+      await view.answer('OK');
+      assert.equal(await view.page.locator('#MessageBox[open]').count(), 0, 'one warning only');
+    }
+  },
+
   async 'a link holds the five models; opening one asks before unsaved edits go, a damaged one is refused'(env) {
     const view = await start(env);
     const p = view.page;

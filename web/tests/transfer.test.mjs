@@ -87,11 +87,16 @@ export const tests = {
   async 'a failed step is the transfer\'s failure, reported at once, the bank left alone'(env) {
     const CASES = [
       // simulator fault, button, language, message
-      { args: ['--bad-checksum', '3'], button: '#READ_BTN', query: '?lang=en', text: 'Read failed' },
-      { args: ['--refuse-write', '3'], button: '#PROGRAM_BTN', query: '?lang=en', text: 'Write failed' },
-      { args: ['--hang-up', 'D2:10'], button: '#READ_BTN', query: '?lang=ja', text: '読取失敗' },
+      // simulator fault, button, language, message and its second line (the step and the cause)
+      { args: ['--bad-checksum', '3'], button: '#READ_BTN', query: '?lang=en', text: 'Read failed',
+        cause: /^reading MODEL3: checksum mismatch: received 0x[0-9A-F]{2}, computed 0x[0-9A-F]{2}$/ },
+      { args: ['--refuse-write', '3'], button: '#PROGRAM_BTN', query: '?lang=en', text: 'Write failed',
+        cause: /^writing MODEL3: refused: reply ended in 0x15, not 0x06$/ },
+      { args: ['--hang-up', 'D2:10'], button: '#READ_BTN', query: '?lang=ja', text: '読取失敗',
+        cause: /^MODEL2 の読み取り: .*。ポートを選び直してください$/ },
       // A short reply is known only when the time-out has run out.
-      { args: ['--short-reply', 'D4:20'], button: '#READ2_BTN', query: '?lang=en', text: 'Read failed', tab: 3, waits: true },
+      { args: ['--short-reply', 'D4:20'], button: '#READ2_BTN', query: '?lang=en', text: 'Read failed', tab: 3, waits: true,
+        cause: /^reading MODEL4: short reply: 20 of 50 bytes within \d+ ms$/ },
     ];
     const dir = tempDir(env);
     for (const [k, c] of CASES.entries()) {
@@ -105,7 +110,8 @@ export const tests = {
       const t0 = Date.now();
       await view.page.click(c.button);
       const m = await view.message();
-      assert.equal(m.text.split('\n')[0], c.text, c.args.join(' '));  // a second line may say what was written
+      assert.equal(m.text.split('\n')[0], c.text, c.args.join(' '));  // a third line may say what was written
+      assert.match(m.text.split('\n')[1], c.cause, c.args.join(' '));
       assert.equal(m.caption, c.query === '?lang=ja' ? 'エラー' : 'Error');
       const took = Date.now() - t0;
       assert.ok(c.waits ? took >= 6900 : took < 6500, `${c.args.join(' ')}: reported after ${took} ms`);
