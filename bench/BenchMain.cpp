@@ -5,9 +5,11 @@
 // Prints one table. Exit status 1 when something failed to run (or, with --strict, when a
 // figure misses its goal).
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <chrono>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +36,8 @@ constexpr double kCpuGoalPercent = 1.0;
 constexpr double kStartupGoal = 1.3;
 constexpr int kHistoryEntries = 100'000;
 constexpr double kHistoryListGoalMs = 1000;
+constexpr double kSheetGoalMiB = 200.0;
+constexpr int kSheetMemoLines = 20000;
 
 struct Settings {
     int repeats = 5;
@@ -47,6 +51,7 @@ struct Settings {
     bool transfers = true;
     bool startup = true;
     bool history = true;
+    bool sheet = true;
 };
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -64,7 +69,7 @@ void Usage()
 {
     std::printf(
         "usage: vxr-bench [--repeats N] [--startup-runs N] [--platforms offscreen,xcb]\n"
-        "                 [--only transfers|startup|history] [--strict] [--sim PATH] [--tool PATH] [--bare PATH]\n"
+        "                 [--only transfers|startup|history|sheet] [--strict] [--sim PATH] [--tool PATH] [--bare PATH]\n"
         "                 [--cli PATH]\n");
 }
 
@@ -92,6 +97,7 @@ bool Parse(int argc, char** argv, Settings& s)
             s.transfers = what == "transfers";
             s.startup = what == "startup";
             s.history = what == "history";
+            s.sheet = what == "sheet";
         } else if (a == "--strict")
             s.strict = true;
         else
@@ -287,6 +293,44 @@ bool BenchStartup(const Settings& s, Table& table, std::vector<std::string>& not
     return true;
 }
 
+// vxrmgr-cli sheet of a settings file whose memo has kSheetMemoLines lines, to PNG: one page
+// at a time, so its peak memory must not follow the memo's length.
+bool BenchSheet(const Settings& s, Table& table, std::vector<std::string>& notes)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "vxr-bench: no temporary folder\n");
+        return false;
+    }
+    const std::string file = dir.filePath(QStringLiteral("long.VXS")).toStdString();
+    {
+        std::string text = "[VxrManager]\r\nMDL2_MEMO0=" + std::to_string(kSheetMemoLines) + "\r\n";
+        for (int k = 1; k <= kSheetMemoLines; ++k)
+            text += "MDL2_MEMO" + std::to_string(k) + "=lap " + std::to_string(k) + ": pinion 21T, tyres warm\r\n";
+        std::FILE* f = std::fopen(file.c_str(), "wb");
+        if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+            std::fprintf(stderr, "vxr-bench: cannot write %s\n", file.c_str());
+            return false;
+        }
+    }
+    const std::string out = dir.filePath(QStringLiteral("long.png")).toStdString();
+    const auto start = std::chrono::steady_clock::now();
+    ChildProcess cli(s.cli, {"sheet", file, out}, {"LC_ALL=C.UTF-8"});
+    const int status = cli.Wait(std::chrono::minutes(10));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (status != 0) {
+        std::fprintf(stderr, "vxr-bench: %s sheet failed (status %d)\n", s.cli.c_str(), status);
+        return false;
+    }
+    const int pages = static_cast<int>(QDir(dir.path()).entryList({QStringLiteral("long*.png")}, QDir::Files).size());
+    const double mib = static_cast<double>(cli.PeakResidentKiB()) / 1024.0;
+    table.Row("vxrmgr-cli sheet, " + std::to_string(kSheetMemoLines) + "-line memo to PNG, peak RSS", Format("%.1f MiB", mib),
+              Format("<= %.0f MiB", kSheetGoalMiB), mib <= kSheetGoalMiB,
+              std::to_string(pages) + Format(" pages, %.1f s", seconds));
+    notes.push_back("sheet: peak RSS is the child's ru_maxrss (wait4), one run");
+    return true;
+}
+
 }  // namespace
 
 bool BenchHistory(const Settings& s, Table& table, std::vector<std::string>& notes)
@@ -326,6 +370,8 @@ int main(int argc, char** argv)
             ran = BenchStartup(settings, table, notes) && ran;
         if (settings.history)
             ran = BenchHistory(settings, table, notes) && ran;
+        if (settings.sheet)
+            ran = BenchSheet(settings, table, notes) && ran;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vxr-bench: %s\n", e.what());
         ran = false;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,8 +143,9 @@ int ChildProcess::Wait(std::chrono::milliseconds timeout)
         return status_;
     const auto deadline = Clock::now() + timeout;
     int raw = 0;
+    rusage usage {};
     for (;;) {
-        const pid_t r = ::waitpid(pid_, &raw, WNOHANG);
+        const pid_t r = ::wait4(pid_, &raw, WNOHANG, &usage);
         if (r == pid_)
             break;
         if (r < 0 && errno != EINTR) {
@@ -159,6 +161,7 @@ int ChildProcess::Wait(std::chrono::milliseconds timeout)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     ended_ = true;
+    peakKiB_ = usage.ru_maxrss;
     if (WIFEXITED(raw))
         status_ = WEXITSTATUS(raw);
     else if (WIFSIGNALED(raw) && WTERMSIG(raw) == SIGTERM && terminated_)

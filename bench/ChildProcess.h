@@ -2,6 +2,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ public:
     // Waits for its end, killing it after the time-out. The exit status, or -1 when it was
     // killed by a signal other than the SIGTERM of Terminate.
     int Wait(std::chrono::milliseconds timeout);
+    // The most memory it held resident at any one time, in KiB, once it has ended (the kernel's
+    // count, so a short peak between two samples is not missed); -1 before.
+    int64_t PeakResidentKiB() const { return peakKiB_; }
 
 private:
     bool FillBuffer(std::chrono::milliseconds timeout);
@@ -38,5 +42,6 @@ private:
     bool ended_ = false;
     bool terminated_ = false;
     int status_ = -1;
+    int64_t peakKiB_ = -1;
     std::string buffer_;
 };

@@ -74,6 +74,19 @@ TEST(ChildProcess, TerminateEndsALongRunningChildAsAnOrderlyStop)
     EXPECT_EQ(child.Wait(10s), 0);
 }
 
+TEST(ChildProcess, PeakMemoryIsTheChildsOwnOnceItHasEnded)
+{
+    ChildProcess small("/bin/sh", {"-c", "exit 0"});
+    EXPECT_EQ(small.PeakResidentKiB(), -1);  // not known while it may still run
+    ASSERT_EQ(small.Wait(10s), 0);
+    // A shell holding 40 MB of text at once, then letting it go before it ends.
+    ChildProcess large("/bin/bash", {"-c", "x=$(head -c 40000000 /dev/zero | tr '\\0' a); x=; exit 0"});
+    ASSERT_EQ(large.Wait(60s), 0);
+    // The start of a child may count some of the parent's pages: compare the two children.
+    EXPECT_GT(small.PeakResidentKiB(), 0);
+    EXPECT_GT(large.PeakResidentKiB(), small.PeakResidentKiB() + 30000);
+}
+
 TEST(ChildProcess, AMissingProgramIsReported)
 {
     EXPECT_THROW(ChildProcess("/nonexistent/vxr-nothing", {}), std::runtime_error);

@@ -68,11 +68,14 @@ int CreateTemporary(const std::string& target, std::string& tmp)
 
 }  // namespace
 
-void AtomicFileWriter::Write(const QString& path, std::string_view data, const std::function<bool()>& stop)
+AtomicFileWriter::Staged AtomicFileWriter::Stage(const QString& path, const std::function<bool(int)>& produce)
 {
     if (path.isEmpty())
         throw IniFileError(IniFileError::Action::Write, {}, Reason::NoName);
-    std::string target = QFile::encodeName(path).toStdString();
+    Staged staged;
+    staged.path = path;
+    staged.target = QFile::encodeName(path).toStdString();
+    std::string& target = staged.target;
 
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -90,19 +93,28 @@ void AtomicFileWriter::Write(const QString& path, std::string_view data, const s
         replacing = true;
     }
 
-    std::string tmp;
+    std::string& tmp = staged.temporary;
     const int fd = CreateTemporary(target, tmp);
     if (fd < 0)
         Fail(path, Reason::CannotCreate, errno);
 
     const auto discard = [&](Reason what) {
-        const int err = errno;
+        const int err = errno != 0 ? errno : EIO;
         ::close(fd);
         ::unlink(tmp.c_str());
         Fail(path, what, err);
     };
-    if (!WriteAll(fd, data.data(), data.size()))
-        discard(Reason::WriteFailed);
+    try {
+        errno = 0;
+        if (!produce(fd))
+            discard(Reason::WriteFailed);
+    } catch (const IniFileError&) {
+        throw;
+    } catch (...) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw;
+    }
     if (replacing) {
         // The replacement keeps the owner (when we may set it) and the mode of the old file.
         [[maybe_unused]] const int ownerKept = ::fchown(fd, st.st_uid, st.st_gid);
@@ -116,19 +128,35 @@ void AtomicFileWriter::Write(const QString& path, std::string_view data, const s
         ::unlink(tmp.c_str());
         Fail(path, Reason::WriteFailed, err);
     }
-    if (stop && stop()) {
-        ::unlink(tmp.c_str());
-        throw IniFileError("Cannot write file " + path.toStdString() + ": stopped before it was replaced");
-    }
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    return staged;
+}
+
+void AtomicFileWriter::Commit(const Staged& staged)
+{
+    if (::rename(staged.temporary.c_str(), staged.target.c_str()) != 0) {
         const int err = errno;
-        ::unlink(tmp.c_str());
-        Fail(path, Reason::CannotReplace, err);
+        ::unlink(staged.temporary.c_str());
+        Fail(staged.path, Reason::CannotReplace, err);
     }
     // The rename itself must reach the disk too, or a power cut could bring back the old name.
-    const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(FolderOf(staged.target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+void AtomicFileWriter::Discard(const Staged& staged) noexcept
+{
+    ::unlink(staged.temporary.c_str());
+}
+
+void AtomicFileWriter::Write(const QString& path, std::string_view data, const std::function<bool()>& stop)
+{
+    const Staged staged = Stage(path, [data](int fd) { return WriteAll(fd, data.data(), data.size()); });
+    if (stop && stop()) {
+        Discard(staged);
+        throw IniFileError("Cannot write file " + path.toStdString() + ": stopped before it was replaced");
+    }
+    Commit(staged);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 // Replaces a file's content so that a failed or interrupted write leaves the previous file
@@ -21,4 +22,17 @@ public:
     {
         Write(path, std::string_view(data.constData(), static_cast<size_t>(data.size())), stop);
     }
+
+    // The same in two steps, for content made while it is written (never whole in memory) and
+    // for several files that replace their old ones together: Stage writes and syncs the new
+    // content under a temporary name beside path, produce writing it to the open descriptor
+    // (false: it failed, errno says why); Commit puts it in place; Discard abandons it.
+    struct Staged {
+        QString path;
+        std::string target;     // the file replaced, links followed
+        std::string temporary;
+    };
+    static Staged Stage(const QString& path, const std::function<bool(int fd)>& produce);
+    static void Commit(const Staged& staged);
+    static void Discard(const Staged& staged) noexcept;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -328,7 +329,8 @@ TEST(SettingSheetPainterTest, EachSettingIsDrawnInItsOwnBox)
         {"timing", [](ModelSettings& s) { s.PROG = 9; },
          [](const Box& b) { return b.settings[SettingSheetLayout::kTiming].value.rect; }},
         {"memo", [](ModelSettings& s) { s.MEMO = "ピニオン21T\r\n"; }, [](const Box& b) { return b.memo.rect; }},
-        {"curve", [](ModelSettings& s) { s.FRQ[20] = 60; }, [](const Box& b) { return b.plot.area; }},
+        {"curve and its step number", [](ModelSettings& s) { s.FRQ[20] = 60; },
+         [](const Box& b) { return b.plot.area.united(b.plot.steps[20].rect); }},
     };
     const ModelBank before = Sample();
     const QImage original = Render(before);
@@ -363,12 +365,29 @@ TEST(SettingSheetPainterTest, ALongMemoStaysWithinItsBox)
         full.models[m].MEMO = memos[m];
     const QImage a = Render(empty, kJapanese);
     const SettingSheetLayout layout = LayoutOf(empty, a, kJapanese);
-    std::vector<QRectF> memoBoxes;
+    std::vector<QRectF> memoBoxes = {layout.Footer()};  // and the page count
     for (const auto& box : layout.Models())
         memoBoxes.push_back(box.memo.rect);
     const Difference d = Compare(a, Render(full, kJapanese), memoBoxes);
     EXPECT_GT(d.pixels, 1000);
     EXPECT_EQ(d.outside, 0);
+}
+
+// Every page of a sheet, each a copy of its own.
+std::vector<QImage> Pages(const ModelBank& bank, int language = kEnglish)
+{
+    std::vector<QImage> pages;
+    int counted = 0;
+    const int total = SettingSheet::RenderPages(bank, language, QStringLiteral("sample.VXS"), SettingSheet::kPngDpi,
+                                                [&](const QImage& image, int page, int pages_) {
+                                                    EXPECT_EQ(page, static_cast<int>(pages.size()) + 1);
+                                                    counted = pages_;
+                                                    pages.push_back(image.copy());
+                                                    return true;
+                                                });
+    EXPECT_EQ(total, static_cast<int>(pages.size()));
+    EXPECT_EQ(counted, total);  // each page knew the count before it was painted
+    return pages;
 }
 
 // A memo longer than its box goes on on further pages: none of its lines is left out.
@@ -381,19 +400,95 @@ TEST(SettingSheetPainterTest, AMemoTooLongForItsBoxGoesOnOnAFurtherPage)
         return bank;
     };
     for (int language : {kJapanese, kEnglish}) {
-        const QImage all = Render(withLines(60), language);
-        const QImage short1 = Render(withLines(59), language);
-        ASSERT_EQ(all.height(), 2 * 1754) << language;  // the first page and one more
-        ASSERT_EQ(short1.size(), all.size());
+        const std::vector<QImage> all = Pages(withLines(60), language);
+        const std::vector<QImage> short1 = Pages(withLines(59), language);
+        ASSERT_EQ(all.size(), 2u) << language;  // the first page and one more
+        ASSERT_EQ(short1.size(), 2u);
+        EXPECT_EQ(all[0].size(), QSize(1240, 1754));
         // The same first page; the last line makes a difference only on the second.
-        const QImage first = all.copy(0, 0, 1240, 1754);
-        EXPECT_EQ(Compare(first, short1.copy(0, 0, 1240, 1754), {}).pixels, 0);
-        const QRectF second(0, 1754, 1240, 1754);
-        EXPECT_GT(Compare(all, short1, {second}).pixels, 0);
-        EXPECT_EQ(Compare(all, short1, {second}).outside, 0);
+        EXPECT_EQ(Compare(all[0], short1[0], {}).pixels, 0);
+        EXPECT_GT(Compare(all[1], short1[1], {}).pixels, 0);
         // A memo that fits needs no further page.
-        EXPECT_EQ(Render(withLines(2), language).height(), 1754);
+        EXPECT_EQ(Pages(withLines(2), language).size(), 1u);
     }
+}
+
+// Further pages set the lines in columns across the whole page, each column under the name
+// of the model it goes on with, until a page is full.
+TEST(SettingSheetPainterTest, FurtherPagesUseThePagesFullWidth)
+{
+    ModelBank bank = Sample();
+    for (int k = 1; k <= 180; ++k)
+        bank.models[1].MEMO += "setting note " + std::to_string(k) + "\r\n";
+    const std::vector<QImage> pages = Pages(bank);
+    ASSERT_EQ(pages.size(), 3u);
+    const SettingSheetLayout layout = LayoutOf(bank, pages[0]);
+    const QRectF memo = layout.Models()[1].memo.rect;
+    const double top = layout.Title().rect.bottom() + layout.Mm(3);
+    const QRectF rightHalf(QPointF(memo.right() + layout.Mm(4), top),
+                           QPointF(layout.Page().right() - layout.Mm(10), layout.Footer().top()));
+    const QRectF leftColumn(QPointF(memo.left(), top), QPointF(memo.right(), layout.Footer().top()));
+    const auto ink = [](const QImage& image, const QRectF& r) {
+        const QRect pixels = r.toAlignedRect().intersected(image.rect());
+        return pixels.width() * pixels.height() - CountColor(image, r, SettingSheetPainter::Background());
+    };
+    // Page 2 is full in both columns, down to its foot; page 3 holds the rest in its first.
+    EXPECT_GT(ink(pages[1], rightHalf), 2000);
+    EXPECT_GT(ink(pages[1], leftColumn.adjusted(0, leftColumn.height() * 0.9, 0, 0)), 100);
+    EXPECT_GT(ink(pages[1], rightHalf.adjusted(0, rightHalf.height() * 0.9, 0, 0)), 100);
+    EXPECT_GT(ink(pages[2], leftColumn), 2000);
+    EXPECT_EQ(ink(pages[2], rightHalf), 0);
+}
+
+TEST(SettingSheetLayoutTest, EveryPageSaysWhenTheSheetWasMadeAndItsNumber)
+{
+    const QDate day(2026, 7, 4);
+    const SettingSheetLayout ja(Sample(), kJapanese, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150, day);
+    const SettingSheetLayout en(Sample(), kEnglish, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150, day);
+    EXPECT_EQ(ja.Made(), "作成日 2026-07-04");
+    EXPECT_EQ(en.Made(), "made 2026-07-04");
+    EXPECT_EQ(ja.PageNumber(2, 13), "2 / 13 ページ");
+    EXPECT_EQ(en.PageNumber(2, 13), "page 2 of 13");
+    // The foot lies on the page, below every model.
+    EXPECT_TRUE(Inside(en.Page(), en.Footer()));
+    EXPECT_GE(en.Footer().top(), en.Models().back().frame.bottom());
+
+    // The date is on the page, and only in the foot.
+    const auto render = [](const QDate& made) {
+        return SettingSheet::RenderImage(Sample(), kEnglish, QStringLiteral("a.VXS"), SettingSheet::kPngDpi, made);
+    };
+    const Difference d = Compare(render(day), render(QDate(2031, 12, 25)), {en.Footer()});
+    EXPECT_GT(d.pixels, 20);
+    EXPECT_EQ(d.outside, 0);
+}
+
+// The window's step numbers stand under their points, so that a curve can be copied by hand.
+TEST(SettingSheetLayoutTest, EachPointsStepNumberStandsBelowIt)
+{
+    ModelBank bank = Sample();
+    auto& frq = bank.models[2].FRQ;
+    frq[0] = 12;  // step 1, the highest frequency
+    frq[1] = 63;  // step 52
+    frq[2] = 70;  // outside the curve's range
+    frq[3] = 21;
+    const SettingSheetLayout layout(bank, kEnglish, QStringLiteral("a.VXS"), QSizeF(1240, 1754), 150);
+    for (const auto& box : layout.Models()) {
+        const auto& plot = box.plot;
+        for (size_t k = 0; k < plot.steps.size(); ++k) {
+            const QRectF& r = plot.steps[k].rect;
+            EXPECT_NEAR(r.center().x(), plot.points[k].x(), 1e-6) << k;
+            EXPECT_GE(r.top(), plot.area.bottom());
+            EXPECT_TRUE(Inside(plot.frame, r)) << k;
+            if (k > 0) {
+                EXPECT_LE(plot.steps[k - 1].rect.right(), r.left() + 1e-6);
+            }
+        }
+    }
+    const auto& steps = layout.Models()[2].plot.steps;
+    EXPECT_EQ(steps[0].text, "1");
+    EXPECT_EQ(steps[1].text, "52");
+    EXPECT_EQ(steps[2].text, "?");
+    EXPECT_EQ(steps[3].text, "10");
 }
 
 // --- the command ----------------------------------------------------------------------------
@@ -448,6 +543,53 @@ TEST_F(SheetCommandTest, ASheetOfStandardInputWithALongMemoHasAFurtherPdfPage)
     const CliRun r = Cli({"sheet", "-", PathOf("long.pdf")}, {{}, QByteArray::fromStdString(SettingsFile::ToBytes(bank)), {}});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(PdfPages(ReadBytes(PathOf("long.pdf"))), "2");
+}
+
+// A long memo makes a PNG file per page beside the first, and still one PDF.
+TEST_F(SheetCommandTest, ALongMemoGivesAPngFilePerPage)
+{
+    ModelBank bank = Sample();
+    for (int k = 1; k <= 400; ++k)
+        bank.models[4].MEMO += "lap " + std::to_string(k) + "\r\n";
+    ASSERT_EQ(SettingsFileIo::Save(bank, file), SettingsFileIo::SaveResult::Saved);
+    QStringList pages;
+    SettingSheet::RenderPages(bank, kEnglish, QStringLiteral("setup.VXS"), SettingSheet::kPngDpi,
+                              [&](const QImage& image, int page, int) {
+                                  pages << QStringLiteral("setup") +
+                                               (page > 1 ? QStringLiteral("-%1").arg(page) : QString()) + ".png";
+                                  return image.width() > 0;
+                              });
+    ASSERT_GE(pages.size(), 3);
+
+    const CliRun r = Cli({"sheet", file, PathOf("setup.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    QStringList expected = pages;
+    expected << "setup.VXS";
+    expected.sort();
+    QStringList files = FilesInDir();
+    files.sort();
+    EXPECT_EQ(files, expected);
+    for (const QString& name : pages) {
+        QImage image;
+        ASSERT_TRUE(image.load(PathOf(name.toLatin1().constData()), "PNG")) << name.toStdString();
+        EXPECT_EQ(image.size(), QSize(1240, 1754));
+    }
+
+    // The PDF's finer resolution may fit other lines on a page: as many pages as in process.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    SettingSheet::WritePdf(buffer, bank, kEnglish, QStringLiteral("setup.VXS"));
+    ASSERT_EQ(Cli({"sheet", file, PathOf("setup.pdf")}).status, 0);
+    EXPECT_EQ(PdfPages(ReadBytes(PathOf("setup.pdf"))), PdfPages(pdf));
+    EXPECT_GE(PdfPages(pdf).toInt(), 3);
+}
+
+TEST(SettingSheetTest, FurtherPngPagesAreNamedAfterTheFirst)
+{
+    EXPECT_EQ(SettingSheet::PageFile(QStringLiteral("/tmp/setup.png"), 1), "/tmp/setup.png");
+    EXPECT_EQ(SettingSheet::PageFile(QStringLiteral("/tmp/setup.png"), 2), "/tmp/setup-2.png");
+    EXPECT_EQ(SettingSheet::PageFile(QStringLiteral("run.v2/Sheet.PNG"), 12), "run.v2/Sheet-12.PNG");
 }
 
 TEST_F(SheetCommandTest, APngSheetIsA4At150Dpi)

@@ -79,6 +79,8 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"履歴の * 番を削除しました", "history entry * deleted"},
     {"履歴の * 番に名前を付けました", "history entry * named"},
     {"履歴の * 番の名前を外しました", "history entry * has no name now"},
+    {"作成日 *", "made *"},
+    {"* / * ページ", "page * of *"},
 }};
 
 }  // namespace

@@ -67,6 +67,8 @@ public:
         kHistoryDeleted,
         kHistoryNamed,
         kHistoryUnnamed,
+        kMadeOn,
+        kPageNumber,
         kCount
     };
 

@@ -1,6 +1,6 @@
 #include "SettingSheet.h"
 
-#include <QBuffer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
@@ -30,6 +30,16 @@ bool EndsWith(const std::string& path, const char* suffix)
     return true;
 }
 
+// Writes what produce puts into a QFile on the staged descriptor; false when a write failed.
+bool ToDescriptor(int fd, const std::function<bool(QIODevice&)>& produce)
+{
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        return false;
+    const bool made = produce(file);
+    return file.flush() && made && file.error() == QFileDevice::NoError;
+}
+
 }  // namespace
 
 SettingSheet::Format SettingSheet::FormatOf(const std::string& path)
@@ -41,78 +51,127 @@ SettingSheet::Format SettingSheet::FormatOf(const std::string& path)
     return Format::kNone;
 }
 
+QString SettingSheet::PageFile(const QString& path, int page)
+{
+    if (page <= 1)
+        return path;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return path.left(dot) + QStringLiteral("-%1").arg(page) + path.mid(dot);
+}
+
 std::unique_ptr<QCoreApplication> SettingSheet::MakeApplication(int& argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-QByteArray SettingSheet::RenderPdf(const ModelBank& bank, int language, const QString& title)
+void SettingSheet::WritePdf(QIODevice& device, const ModelBank& bank, int language, const QString& title,
+                            const QDate& made)
 {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        pdf.setTitle(title);
-        pdf.setCreator(QStringLiteral("vxrmgr-cli"));
-        QPainter painter(&pdf);
-        const SettingSheetLayout layout(bank, language, title, QSizeF(pdf.width(), pdf.height()), pdf.resolution());
-        SettingSheetPainter::Paint(painter, layout, [&pdf] { pdf.newPage(); });
-        if (!painter.end())
-            throw IniFileError(CliText::Get(CliText::kCannotMakePdf, language));
-    }
-    return data;
+    // The writer puts each page out as it is finished, so the pages never pile up in memory.
+    QPdfWriter pdf(&device);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    pdf.setTitle(title);
+    pdf.setCreator(QStringLiteral("vxrmgr-cli"));
+    QPainter painter(&pdf);
+    const SettingSheetLayout layout(bank, language, title, QSizeF(pdf.width(), pdf.height()), pdf.resolution(), made);
+    SettingSheetPainter::Paint(painter, layout, [&pdf] { return pdf.newPage(); });
+    if (!painter.end())
+        throw IniFileError(CliText::Get(CliText::kCannotMakePdf, language));
 }
 
-QImage SettingSheet::RenderImage(const ModelBank& bank, int language, const QString& title, double dpi)
+int SettingSheet::RenderPages(const ModelBank& bank, int language, const QString& title, double dpi,
+                              const std::function<bool(const QImage&, int, int)>& take, const QDate& made)
 {
     const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
     const QSize size(qRound(mm.width() / 25.4 * dpi), qRound(mm.height() / 25.4 * dpi));
-    const auto page = [size, dpi](int count = 1) {
-        QImage image(size.width(), size.height() * count, QImage::Format_RGB32);
-        const int dotsPerMeter = qRound(dpi / 0.0254);
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        return image;
-    };
-    std::vector<QImage> pages{page()};
-    QPainter painter(&pages.back());
-    const SettingSheetLayout layout(bank, language, title, QSizeF(size), dpi);
-    SettingSheetPainter::Paint(painter, layout, [&] {
-        painter.end();
-        pages.push_back(page());
-        painter.begin(&pages.back());
-    });
+    QImage image(size, QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+
+    QPainter painter(&image);
+    const SettingSheetLayout layout(bank, language, title, QSizeF(size), dpi, made);
+    int page = 1;
+    int pages = 0;
+    bool going = true;
+    pages = SettingSheetPainter::Paint(
+        painter, layout,
+        [&] {
+            painter.end();
+            going = take(image, page++, pages);
+            painter.begin(&image);
+            return going;
+        },
+        [&pages](int count) { pages = count; });
     painter.end();
-    if (pages.size() == 1)
-        return pages.front();
-    // Further pages below the first, in one picture.
-    QImage all = page(static_cast<int>(pages.size()));
-    QPainter stack(&all);
-    for (size_t k = 0; k < pages.size(); ++k)
-        stack.drawImage(0, size.height() * static_cast<int>(k), pages[k]);
-    stack.end();
-    return all;
+    if (going)
+        take(image, page, pages);
+    return pages;
 }
 
-QByteArray SettingSheet::Render(Format format, const ModelBank& bank, int language, const QString& title)
+QImage SettingSheet::RenderImage(const ModelBank& bank, int language, const QString& title, double dpi,
+                                 const QDate& made)
 {
-    if (format == Format::kPdf)
-        return RenderPdf(bank, language, title);
-    if (format != Format::kPng)
+    QImage first;
+    RenderPages(
+        bank, language, title, dpi,
+        [&first](const QImage& image, int, int) {
+            first = image.copy();
+            return false;
+        },
+        made);
+    return first;
+}
+
+QStringList SettingSheet::Write(const QString& path, Format format, const ModelBank& bank, int language,
+                                const QString& title, const std::function<bool()>& stop, const QDate& made)
+{
+    if (format != Format::kPdf && format != Format::kPng)
         throw IniFileError(CliText::Get(CliText::kSheetIsPdfOrPng, language));
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    if (!RenderImage(bank, language, title).save(&buffer, "PNG"))
-        throw IniFileError(CliText::Get(CliText::kCannotMakePng, language));
-    return data;
-}
-
-void SettingSheet::Write(const QString& path, Format format, const ModelBank& bank, int language,
-                         const QString& title, const std::function<bool()>& stop)
-{
-    AtomicFileWriter::Write(path, Render(format, bank, language, title), stop);
+    std::vector<AtomicFileWriter::Staged> staged;
+    const auto discardAll = [&staged] {
+        for (const auto& s : staged)
+            AtomicFileWriter::Discard(s);
+    };
+    try {
+        if (format == Format::kPdf) {
+            staged.push_back(AtomicFileWriter::Stage(path, [&](int fd) {
+                return ToDescriptor(fd, [&](QIODevice& file) {
+                    WritePdf(file, bank, language, title, made);
+                    return true;
+                });
+            }));
+        } else {
+            RenderPages(
+                bank, language, title, kPngDpi,
+                [&](const QImage& image, int page, int) {
+                    const QString file = PageFile(path, page);
+                    staged.push_back(AtomicFileWriter::Stage(file, [&](int fd) {
+                        return ToDescriptor(fd, [&image](QIODevice& out) { return image.save(&out, "PNG"); });
+                    }));
+                    return !(stop && stop());
+                },
+                made);
+        }
+    } catch (...) {
+        discardAll();
+        throw;
+    }
+    if (stop && stop()) {
+        discardAll();
+        throw IniFileError("Cannot write file " + path.toStdString() + ": stopped before it was replaced");
+    }
+    QStringList written;
+    for (size_t k = 0; k < staged.size(); ++k) {
+        try {
+            AtomicFileWriter::Commit(staged[k]);
+        } catch (...) {
+            for (size_t rest = k + 1; rest < staged.size(); ++rest)
+                AtomicFileWriter::Discard(staged[rest]);
+            throw;
+        }
+        written << staged[k].path;
+    }
+    return written;
 }

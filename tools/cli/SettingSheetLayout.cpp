@@ -29,7 +29,10 @@ constexpr double kColumnGap = 5.0;
 constexpr double kMarkWidth = 34.0;
 constexpr double kPlotTitleHeight = 4.5;
 constexpr double kPlotAxisLeft = 8.0;    // tick labels of the kHz axis
-constexpr double kPlotAxisBottom = 4.5;  // point numbers
+constexpr double kStepRow = 3.0;        // the step number below each point
+constexpr double kPlotAxisBottom = 4.5 + kStepRow;  // step and point numbers
+constexpr double kFooterGap = 1.0;
+constexpr double kFooterHeight = 4.0;
 
 QString Text(int message, int language)
 {
@@ -64,6 +67,19 @@ double SettingSheetLayout::XOf(const QRectF& area, int point)
     return area.left() + (point + 0.5) * area.width() / ModelSettings::kFrqPoints;
 }
 
+QString SettingSheetLayout::StepText(int32_t frq)
+{
+    if (frq < DriveFreqTable::kMin || frq > DriveFreqTable::kMax)
+        return QStringLiteral("?");
+    return QString::number(DriveFreqTable::Step(frq));
+}
+
+QString SettingSheetLayout::PageNumber(int page, int pages) const
+{
+    return QString::fromStdString(
+        CliText::Get(CliText::kPageNumber, language_, {std::to_string(page), std::to_string(pages)}));
+}
+
 QString SettingSheetLayout::BrakeFreqText(int32_t bfreq, int language)
 {
     if (const auto text = BankReport::BrakeKHz(bfreq))
@@ -90,8 +106,13 @@ QString SettingSheetLayout::MemoText(const std::string& memo)
 }
 
 SettingSheetLayout::SettingSheetLayout(const ModelBank& bank, int language, const QString& title,
-                                       QSizeF page, double dpi)
-    : dpi_(dpi), page_(QPointF(0, 0), page), memoContinued_(Text(CliText::kMemoContinued, language))
+                                       QSizeF page, double dpi, const QDate& made)
+    : dpi_(dpi),
+      page_(QPointF(0, 0), page),
+      memoContinued_(Text(CliText::kMemoContinued, language)),
+      made_(QString::fromStdString(
+          CliText::Get(CliText::kMadeOn, language, {made.toString(Qt::ISODate).toStdString()}))),
+      language_(language)
 {
     const double left = Mm(kMargin);
     const double width = page.width() - 2 * Mm(kMargin);
@@ -102,6 +123,8 @@ SettingSheetLayout::SettingSheetLayout(const ModelBank& bank, int language, cons
     subtitle_ = {QRectF(titleRow.left() + titleRow.width() * 0.6, titleRow.top(), titleRow.width() * 0.4,
                         titleRow.height()),
                  QStringLiteral("VXR Manager for ZavidEzedu")};
+
+    footer_ = QRectF(left, page.height() - Mm(kMargin) + Mm(kFooterGap), width, Mm(kFooterHeight));
 
     const double boxesTop = titleRow.bottom() + Mm(kTitleGap);
     const double boxesHeight = page.height() - Mm(kMargin) - boxesTop;
@@ -165,10 +188,13 @@ SettingSheetLayout::ModelBox SettingSheetLayout::MakeModel(const ModelBank& bank
     plot.area = QRectF(plot.frame.left() + Mm(kPlotAxisLeft), plot.frame.top() + Mm(kPlotTitleHeight),
                        plot.frame.width() - Mm(kPlotAxisLeft) - Mm(2.0),
                        plot.frame.height() - Mm(kPlotTitleHeight) - Mm(kPlotAxisBottom));
+    const double cell = plot.area.width() / ModelSettings::kFrqPoints;
     for (int k = 0; k < ModelSettings::kFrqPoints; ++k) {
-        plot.points[static_cast<size_t>(k)] =
-            QPointF(XOf(plot.area, k), YOf(plot.area, KHzOf(m.FRQ[static_cast<size_t>(k)])));
-        plot.outside[static_cast<size_t>(k)] = isOutside("FRQ" + std::to_string(k + 1));
+        const auto i = static_cast<size_t>(k);
+        plot.points[i] = QPointF(XOf(plot.area, k), YOf(plot.area, KHzOf(m.FRQ[i])));
+        plot.steps[i] = {QRectF(plot.area.left() + k * cell, plot.area.bottom() + Mm(0.4), cell, Mm(kStepRow)),
+                         StepText(m.FRQ[i])};
+        plot.outside[i] = isOutside("FRQ" + std::to_string(k + 1));
     }
     return box;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDate>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -38,6 +39,9 @@ public:
         // Points whose value lies outside the curve's range: they stand at the nearer end of the
         // axis and are drawn as such, never as a point of the curve.
         std::array<bool, ModelSettings::kFrqPoints> outside{};
+        // Each point's step number (the window's 1..52) below it, so that the curve can be
+        // copied by hand.
+        std::array<TextBox, ModelSettings::kFrqPoints> steps;
     };
     struct ModelBox {
         QRectF frame;
@@ -52,8 +56,9 @@ public:
     };
 
     // A page of the given size in device units at dpi dots per inch; language 0 Japanese,
-    // 1 English; title names the sheet (the settings file).
-    SettingSheetLayout(const ModelBank& bank, int language, const QString& title, QSizeF page, double dpi);
+    // 1 English; title names the sheet (the settings file); made is the day it is made.
+    SettingSheetLayout(const ModelBank& bank, int language, const QString& title, QSizeF page, double dpi,
+                       const QDate& made = QDate::currentDate());
 
     double Mm(double mm) const { return mm * dpi_ / 25.4; }
     double Dpi() const { return dpi_; }
@@ -63,12 +68,19 @@ public:
     const std::array<ModelBox, ModelBank::kModels>& Models() const { return models_; }
     // Says that a memo goes on on a further page, and heads that page.
     const QString& MemoContinued() const { return memoContinued_; }
+    // The line at the foot of every page: the day the sheet was made on the left, the page's
+    // number on the right.
+    const QRectF& Footer() const { return footer_; }
+    const QString& Made() const { return made_; }
+    QString PageNumber(int page, int pages) const;
 
     // The drive frequency of a curve value in kHz, as its table text says.
     static double KHzOf(int32_t frq);
     // Height of a kHz value in a plot's data area.
     static double YOf(const QRectF& area, double khz);
     static double XOf(const QRectF& area, int point);
+    // The step number shown for a curve value; "?" for one outside the curve's range.
+    static QString StepText(int32_t frq);
 
     // The texts shown for the settings (the window's, with a note in the sheet's language for
     // values it cannot show).
@@ -85,5 +97,8 @@ private:
     TextBox title_;
     TextBox subtitle_;
     QString memoContinued_;
+    QRectF footer_;
+    QString made_;
+    int language_;
     std::array<ModelBox, ModelBank::kModels> models_;
 };

@@ -52,32 +52,48 @@ struct Overflow {
     QStringList lines;
 };
 
-// The memo's first lines within its box. When the box is too small its last line says where
-// the memo goes on, and the lines not drawn are returned.
-QStringList DrawMemo(QPainter& p, const QRectF& rect, const QString& text, const QFont& font, const QString& continued)
-{
-    if (text.isEmpty() || rect.height() <= 0)
-        return {};
-    const QFontMetricsF fm(font, p.device());
-    const int fits = std::max(1, static_cast<int>(rect.height() / fm.lineSpacing()));
-    const QStringList lines = SettingSheetPainter::WrapMemo(text, font, p.device(), rect.width());
-    const int shown = lines.size() <= fits ? static_cast<int>(lines.size()) : fits - 1;
+// A model's memo as wrapped lines, and how many of them its box shows: all, or all but the
+// last line that fits, which then says where the memo goes on.
+struct MemoSplit {
+    QStringList lines;
+    int shown = 0;
+};
 
+const QFont& MemoFont()
+{
+    static const QFont font = SheetFont(7.5);
+    return font;
+}
+
+MemoSplit SplitMemo(QPainter& p, const QRectF& rect, const QString& text)
+{
+    MemoSplit split;
+    if (text.isEmpty() || rect.height() <= 0)
+        return split;
+    const QFontMetricsF fm(MemoFont(), p.device());
+    const int fits = std::max(1, static_cast<int>(rect.height() / fm.lineSpacing()));
+    split.lines = SettingSheetPainter::WrapMemo(text, MemoFont(), p.device(), rect.width());
+    split.shown = split.lines.size() <= fits ? static_cast<int>(split.lines.size()) : fits - 1;
+    return split;
+}
+
+void DrawMemo(QPainter& p, const QRectF& rect, const MemoSplit& split, const QString& continued)
+{
+    const QFontMetricsF fm(MemoFont(), p.device());
     p.save();
     p.setClipRect(rect);
-    p.setFont(font);
+    p.setFont(MemoFont());
     p.setPen(kText);
     const auto baseline = [&](int k) { return rect.top() + k * fm.lineSpacing() + fm.ascent(); };
     // Trailing blanks of a wrapped line are no ink; the line starts at the box's left edge.
-    for (int k = 0; k < shown; ++k)
-        p.drawText(QPointF(rect.left(), baseline(k)), lines[k]);
-    if (shown < lines.size()) {
+    for (int k = 0; k < split.shown; ++k)
+        p.drawText(QPointF(rect.left(), baseline(k)), split.lines[k]);
+    if (split.shown < split.lines.size()) {
         p.setPen(kLabel);
-        p.drawText(QPointF(rect.left(), baseline(shown)),
+        p.drawText(QPointF(rect.left(), baseline(split.shown)),
                    fm.elidedText(QChar(0x2026) + QStringLiteral(" ") + continued, Qt::ElideRight, rect.width()));
     }
     p.restore();
-    return lines.mid(shown);
 }
 
 void StartPage(QPainter& p, const SettingSheetLayout& layout)
@@ -87,44 +103,74 @@ void StartPage(QPainter& p, const SettingSheetLayout& layout)
     p.fillRect(layout.Page(), SettingSheetPainter::Background());
 }
 
-// The memo lines the first page could not hold, model by model, on as many pages as they need.
-int DrawContinuations(QPainter& p, const SettingSheetLayout& layout, const std::vector<Overflow>& rest,
-                      const std::function<void()>& newPage)
+// The date the sheet was made and the page's number, at the foot of every page.
+void DrawFooter(QPainter& p, const SettingSheetLayout& layout, int page, int pages)
 {
-    const QFont font = SheetFont(7.5);
+    const QRectF& foot = layout.Footer();
+    DrawLine(p, foot, layout.Made(), SheetFont(7.0), kLabel);
+    DrawLine(p, foot, layout.PageNumber(page, pages), SheetFont(7.0), kLabel, Qt::AlignRight);
+}
+
+// The memo lines the first page could not hold, model by model, in columns as wide as the
+// memo boxes across the page's full width, on as many pages as they need. Each column
+// that goes on with a model starts with its name. With paint false nothing is drawn: the
+// pages are only counted. Returns the number of further pages (or those made before newPage
+// said stop).
+int DrawContinuations(QPainter& p, const SettingSheetLayout& layout, const std::vector<Overflow>& rest,
+                      const std::function<bool()>& newPage, bool paint, int pageCount)
+{
     const QFont heading = SheetFont(9.5, true);
-    const QFontMetricsF fm(font, p.device());
+    const QFontMetricsF fm(MemoFont(), p.device());
     const double left = layout.Title().rect.left();
     const double width = layout.Page().width() - 2 * left;
     const double top = layout.Title().rect.bottom() + layout.Mm(2.0);
-    const double bottom = layout.Page().bottom() - layout.Title().rect.top();
+    const double bottom = layout.Footer().top();
     const double headingHeight = layout.Mm(6.5);
+    const double gap = layout.Mm(5.0);
+    const double memoWidth = layout.Models()[0].memo.rect.width();
+    const int columns = std::max(1, static_cast<int>((width + gap) / (memoWidth + gap)));
+    const double columnWidth = (width - (columns - 1) * gap) / columns;
     const QString title = layout.Title().text + QStringLiteral(" \u2014 ") + layout.MemoContinued();
 
     int pages = 0;
+    int column = columns;  // the first line starts a page
     double y = bottom;
-    const auto startPage = [&] {
-        newPage();
-        ++pages;
-        StartPage(p, layout);
-        DrawLine(p, layout.Title().rect, title, SheetFont(13.0, true), kText);
+    const auto x = [&] { return left + column * (columnWidth + gap); };
+    const auto nextColumn = [&] {
         y = top;
+        if (++column < columns)
+            return true;
+        column = 0;
+        if (paint && !newPage())
+            return false;
+        ++pages;
+        if (paint) {
+            StartPage(p, layout);
+            DrawLine(p, layout.Title().rect, title, SheetFont(13.0, true), kText);
+            DrawFooter(p, layout, 1 + pages, pageCount);
+        }
+        return true;
+    };
+    const auto drawHeading = [&](const QString& model) {
+        if (paint)
+            DrawLine(p, QRectF(x(), y, columnWidth, headingHeight), model, heading, kText);
+        y += headingHeight;
     };
     for (const Overflow& o : rest) {
-        if (y + headingHeight + fm.lineSpacing() > bottom)
-            startPage();
-        DrawLine(p, QRectF(left, y, width, headingHeight), o.model, heading, kText);
-        y += headingHeight;
-        p.setFont(font);
+        if (y + headingHeight + fm.lineSpacing() > bottom && !nextColumn())
+            return pages;
+        drawHeading(o.model);
         for (const QString& line : o.lines) {
             if (y + fm.lineSpacing() > bottom) {
-                startPage();
-                DrawLine(p, QRectF(left, y, width, headingHeight), o.model, heading, kText);
-                y += headingHeight;
+                if (!nextColumn())
+                    return pages;
+                drawHeading(o.model);
             }
-            p.setFont(font);
-            p.setPen(kText);
-            p.drawText(QPointF(left, y + fm.ascent()), line);
+            if (paint) {
+                p.setFont(MemoFont());
+                p.setPen(kText);
+                p.drawText(QPointF(x(), y + fm.ascent()), line);
+            }
             y += fm.lineSpacing();
         }
         y += layout.Mm(3.0);
@@ -157,10 +203,13 @@ void DrawPlot(QPainter& p, const SettingSheetLayout& layout, const SettingSheetL
         p.setPen(QPen(kGrid, layout.Mm(0.15)));
         p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
     }
+    // Each point's step number, as the window shows it, under the point.
+    for (const auto& step : plot.steps)
+        DrawLine(p, step.rect, step.text, SheetFont(5.0), kText, Qt::AlignHCenter);
+    const double stepsBottom = plot.steps[0].rect.bottom();
     for (int number : {1, 8, 16, 24, 32}) {
         const double x = SettingSheetLayout::XOf(area, number - 1);
-        const QRectF figure(x - layout.Mm(2), area.bottom() + layout.Mm(0.5), layout.Mm(4),
-                            plot.frame.bottom() - area.bottom() - layout.Mm(0.5));
+        const QRectF figure(x - layout.Mm(2), stepsBottom, layout.Mm(4), plot.frame.bottom() - stepsBottom);
         DrawLine(p, figure, QString::number(number), tickFont, kLabel, Qt::AlignHCenter);
     }
     p.setPen(QPen(kFrame, layout.Mm(0.2)));
@@ -201,7 +250,7 @@ void DrawPlot(QPainter& p, const SettingSheetLayout& layout, const SettingSheetL
 }
 
 void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheetLayout::ModelBox& box,
-               std::vector<Overflow>& rest)
+               const MemoSplit& memo)
 {
     p.fillRect(box.header, box.current ? kCurrentHeader : kHeader);
     DrawLine(p, box.name.rect, box.name.text, SheetFont(9.5, true), kText);
@@ -221,9 +270,7 @@ void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheet
         p.drawLine(QPointF(setting.label.rect.left(), y), QPointF(setting.value.rect.right(), y));
     }
     DrawLine(p, box.memoLabel.rect, box.memoLabel.text, SheetFont(7.5), kLabel);
-    const QStringList notShown = DrawMemo(p, box.memo.rect, box.memo.text, SheetFont(7.5), layout.MemoContinued());
-    if (!notShown.isEmpty())
-        rest.push_back({box.name.text, notShown});
+    DrawMemo(p, box.memo.rect, memo, layout.MemoContinued());
 
     DrawPlot(p, layout, box.plot);
 
@@ -241,15 +288,28 @@ void DrawModel(QPainter& p, const SettingSheetLayout& layout, const SettingSheet
 }  // namespace
 
 int SettingSheetPainter::Paint(QPainter& painter, const SettingSheetLayout& layout,
-                              const std::function<void()>& newPage)
+                              const std::function<bool()>& newPage, const std::function<void(int)>& counted)
 {
+    // Where every memo line goes is known before the first page is painted, so that each page
+    // can say how many there are.
+    std::vector<MemoSplit> memos;
+    std::vector<Overflow> rest;
+    for (const auto& box : layout.Models()) {
+        memos.push_back(SplitMemo(painter, box.memo.rect, box.memo.text));
+        if (memos.back().shown < memos.back().lines.size())
+            rest.push_back({box.name.text, memos.back().lines.mid(memos.back().shown)});
+    }
+    const int pages = 1 + DrawContinuations(painter, layout, rest, {}, false, 0);
+    if (counted)
+        counted(pages);
+
     StartPage(painter, layout);
     DrawLine(painter, layout.Title().rect, layout.Title().text, SheetFont(13.0, true), kText);
     DrawLine(painter, layout.Subtitle().rect, layout.Subtitle().text, SheetFont(8.0), kLabel, Qt::AlignRight);
-    std::vector<Overflow> rest;
-    for (const auto& box : layout.Models())
-        DrawModel(painter, layout, box, rest);
-    return 1 + DrawContinuations(painter, layout, rest, newPage);
+    for (size_t m = 0; m < layout.Models().size(); ++m)
+        DrawModel(painter, layout, layout.Models()[m], memos[m]);
+    DrawFooter(painter, layout, 1, pages);
+    return 1 + DrawContinuations(painter, layout, rest, newPage, true, pages);
 }
 
 QStringList SettingSheetPainter::WrapMemo(const QString& text, const QFont& font, QPaintDevice* device, double width)

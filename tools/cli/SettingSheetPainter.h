@@ -23,8 +23,11 @@ public:
     static QColor Background() { return Qt::white; }
 
     // Paints the sheet's first page, then the memo lines its boxes could not hold on as many
-    // pages as they need, calling newPage before each of those. Returns the number of pages.
-    static int Paint(QPainter& painter, const SettingSheetLayout& layout, const std::function<void()>& newPage);
+    // pages as they need, in columns across the page, calling newPage before each of those
+    // (false from it stops the painting). counted learns the page count before the first page
+    // is painted, for the page numbers. Returns the number of pages.
+    static int Paint(QPainter& painter, const SettingSheetLayout& layout, const std::function<bool()>& newPage,
+                     const std::function<void(int pages)>& counted = {});
 
     // A memo's lines as the sheet shows them: each of its own lines wrapped to width (anywhere
     // when a word is longer than a line); trailing empty lines dropped.
