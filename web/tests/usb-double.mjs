@@ -6,8 +6,8 @@
 // bytes to a vxr-sim over a WebSocket of its own. A device whose sim hangs up is unplugged: its
 // pending transfers fail and navigator.usb reports the disconnect.
 
-// In the page. config: { base: the relay id of the first device, devices: [spec], request: spec or
-// null }, spec = { chip: 'ftdi' | 'ch34x' | 'cp210x' | 'pl2303' | 'cdcacm', vendorId, productId }.
+// In the page. config: { base: the relay id of the first device, devices: [device], request: device or
+// null }, device = { chip: 'ftdi' | 'ch34x' | 'cp210x' | 'pl2303' | 'cdcacm', vendorId, productId }.
 export function installUsbDouble(config) {
   const call = (...args) => window.__vxrSerial(...args);
   const log = window.usbLog = [];
@@ -162,10 +162,10 @@ export function installUsbDouble(config) {
     #id; #chip; #session = null; #received = []; #waiting = null;
     opened = false;
     gone = false;
-    constructor(id, spec) {
+    constructor(id, device) {
       this.#id = id;
-      this.#chip = CHIPS[spec.chip](spec);
-      Object.assign(this, { vendorId: spec.vendorId, productId: spec.productId, productName: spec.chip, deviceClass: spec.chip === 'cdcacm' ? 2 : 0 });
+      this.#chip = CHIPS[device.chip](device);
+      Object.assign(this, { vendorId: device.vendorId, productId: device.productId, productName: device.chip, deviceClass: device.chip === 'cdcacm' ? 2 : 0 });
       this.configuration = { configurationValue: 1, interfaces: this.#chip.interfaces };
       this.configurations = [this.configuration];
     }
@@ -277,7 +277,7 @@ export function installUsbDouble(config) {
       usb.dispatchEvent(e);
     }
   }
-  const granted = config.devices.map((spec, i) => new USBDevice(config.base + i, spec));
+  const granted = config.devices.map((device, i) => new USBDevice(config.base + i, device));
   usb.getDevices = async () => granted.filter((d) => !d.gone);
   usb.requestDevice = async ({ filters }) => {
     const r = config.request;

@@ -119,8 +119,8 @@ function chipTest(c) {
   return async (env) => {
     const dir = tempDir(env);
     const [from, to] = [await sim(env, dir, 'from', ['--model-number', '80']), await sim(env, dir, 'to')];
-    const spec = { chip: c.chip, vendorId: c.vendorId, productId: c.productId };
-    const view = await env.harness.open({ query: '?lang=en', init: NO_WEB_SERIAL, usb: { devices: [spec, spec] }, backends: [from, to] });
+    const device = { chip: c.chip, vendorId: c.vendorId, productId: c.productId };
+    const view = await env.harness.open({ query: '?lang=en', init: NO_WEB_SERIAL, usb: { devices: [device, device] }, backends: [from, to] });
     env.defer(() => view.close());
     assert.equal((await view.message()).text, 'No Connection', 'the page has ports: no note of a browser without them');
     await view.answer('OK');
