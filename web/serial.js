@@ -48,17 +48,29 @@ export class ReceiveQueue {
   purge() { this.#bytes.length = 0; }
 }
 
-export class WebSerialLine {
+// What every line shares: bytes given to send are written in order, each behind the ones before.
+export class QueuedLine {
+  #sending = Promise.resolve();
+
+  // Queues bytes behind any still being written; false once the device is gone.
+  send(bytes) {
+    if (this.gone) return false;
+    const copy = Uint8Array.from(bytes);
+    this.#sending = this.#sending.then(() => this.write(copy)).catch(() => {});
+    return true;
+  }
+}
+
+export class WebSerialLine extends QueuedLine {
   #port;
   #reader = null;
   #writer = null;
   #received = new ReceiveQueue();
   #closing = false;
   #pumping = null;
-  #sending = Promise.resolve();
   #onDisconnect = () => this.#received.lose();
 
-  constructor(port) { this.#port = port; }
+  constructor(port) { super(); this.#port = port; }
 
   get port() { return this.#port; }
   get gone() { return this.#received.gone; }
@@ -70,14 +82,6 @@ export class WebSerialLine {
     this.#writer = this.#port.writable.getWriter();
     this.#reader = this.#port.readable.getReader();
     this.#pumping = this.#pump();
-  }
-
-  // Queues bytes behind any still being written; false once the device is gone.
-  send(bytes) {
-    if (this.gone) return false;
-    const copy = Uint8Array.from(bytes);
-    this.#sending = this.#sending.then(() => this.write(copy)).catch(() => {});
-    return true;
   }
 
   async write(bytes) {

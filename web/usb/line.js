@@ -1,7 +1,7 @@
 // The serial line over a USB adapter through WebUSB, where the browser has no Web Serial for it:
 // the chip's driver sets 1200 bit/s 8N1 without flow control, then bulk transfers carry the bytes.
 // The device's disconnect or a failed transfer means the device is gone, as over Web Serial.
-import { LINE_OPTIONS, LineGoneError, ReceiveQueue } from '../serial.js';
+import { LINE_OPTIONS, LineGoneError, QueuedLine, ReceiveQueue } from '../serial.js';
 import { ftdi } from './ftdi.js';
 import { ch34x } from './ch34x.js';
 import { cp210x } from './cp210x.js';
@@ -28,16 +28,15 @@ export function usbName(device) {
   return `${usbChip(device)?.name ?? 'USB'} ${hex4(device.vendorId)}:${hex4(device.productId)}`;
 }
 
-export class WebUsbLine {
+export class WebUsbLine extends QueuedLine {
   #device;
   #setup = null;
   #received = new ReceiveQueue();
   #closing = false;
   #pumping = null;
-  #sending = Promise.resolve();
   #onDisconnect = (e) => { if (e.device === this.#device) this.#received.lose(); };
 
-  constructor(device) { this.#device = device; }
+  constructor(device) { super(); this.#device = device; }
 
   get port() { return this.#device; }
   get gone() { return this.#received.gone; }
@@ -52,14 +51,6 @@ export class WebUsbLine {
     this.#setup = await chip.driver.open(this.#device, LINE_OPTIONS.baudRate);
     navigator.usb.addEventListener('disconnect', this.#onDisconnect);
     this.#pumping = this.#pump();
-  }
-
-  // Queues bytes behind any still being written; false once the device is gone.
-  send(bytes) {
-    if (this.gone) return false;
-    const copy = Uint8Array.from(bytes);
-    this.#sending = this.#sending.then(() => this.write(copy)).catch(() => {});
-    return true;
   }
 
   async write(bytes) {
