@@ -147,10 +147,19 @@ TEST_F(InterruptedSave, AKilledSaveLeavesTheWholeOldOrTheWholeNewFile)
     // Every trial checks the file; more trials, up to three times as many, only when a busy
     // machine's timing left a stage too rarely cut.
     const auto reachedEveryStage = [&] { return sawOld >= kTrials / 10 && sawNew >= kTrials / 10 && cutMidWrite >= 1; };
+    // The extra trials aim at the side that was missed: a busy machine can make the saves
+    // slower or faster than when they were measured.
+    std::uniform_int_distribution<qint64> killEarly(0, windowUs / 3);
+    std::uniform_int_distribution<qint64> killLate(windowUs / 2, windowUs * 3);
     int trial = 0;
     for (; trial < kTrials || (!reachedEveryStage() && trial < 3 * kTrials); ++trial) {
         int status = 0;
-        ASSERT_NO_FATAL_FAILURE(KillSaveAfter(oldBytes, newBank, killAt(rng), status));
+        qint64 delayUs = killAt(rng);
+        if (trial >= kTrials && sawOld < kTrials / 10)
+            delayUs = killEarly(rng);
+        else if (trial >= kTrials && sawNew < kTrials / 10)
+            delayUs = killLate(rng);
+        ASSERT_NO_FATAL_FAILURE(KillSaveAfter(oldBytes, newBank, delayUs, status));
         // A save that finished before the kill must have succeeded.
         if (WIFEXITED(status)) {
             ASSERT_EQ(WEXITSTATUS(status), 0) << "trial " << trial;
