@@ -7,8 +7,6 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build}
 WASM_DIR=${WASM_DIR:-build-wasm}
-# Debian's emcc finds its JavaScript helpers (acorn) only here.
-export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # The native side: the same programs from the normal build (configured once, as scripts/build.sh does).
 if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
@@ -17,17 +15,9 @@ else
   BUILD_DIR="$BUILD_DIR" scripts/build.sh --target wasm_dumps >/dev/null
 fi
 
-launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 mkdir -p "$WASM_DIR"
 log="$WASM_DIR/build.log"
-build_wasm() {
-  if [ ! -f "$WASM_DIR/CMakeCache.txt" ]; then
-    emcmake cmake -S . -B "$WASM_DIR" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" || return
-  fi
-  cmake --build "$WASM_DIR" -j"$(nproc)"
-}
-if ! build_wasm >"$log" 2>&1; then
+if ! WASM_DIR="$WASM_DIR" scripts/wasm-build.sh >"$log" 2>&1; then
   tail -n 40 "$log" >&2
   echo "wasm: the WebAssembly build failed (all of it in $log)" >&2
   echo "0 passed, 1 failed"

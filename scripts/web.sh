@@ -21,29 +21,18 @@ while [ $# -gt 0 ]; do
 done
 
 mkdir -p "$OUT" "$OUT.single"
-# Debian's emcc finds its JavaScript parser there.
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+WASM_DIR=${WASM_DIR:-build-wasm}
 
-CORE_SOURCES=(src/model/*.cpp src/storage/*.cpp src/device/*.cpp web/*.cpp tools/sim/ControllerLogic.cpp tools/sim/ControllerState.cpp
-              tools/sim/FrameAssembler.cpp tools/sim/HexBytes.cpp tools/sim/SimulatedLine.cpp)
-CORE_INCLUDES=(-Isrc/model -Isrc/storage -Isrc/device -Itools/sim -Iweb)
-# The only entry points the page may call.
-EXPORTS=_vxr_texts,_vxr_message,_vxr_start,_vxr_view,_vxr_transfer,_vxr_select_tab,_vxr_reset,_vxr_take_number,_vxr_move_bar,\
-_vxr_pick_brake,_vxr_pick_cutoff,_vxr_set_memo,_vxr_enter_bar,_vxr_keyup_bar,_vxr_scroll_bar,_vxr_scroll_avg,_vxr_select_range,_vxr_drag_bar,_vxr_propose_line,\
-_vxr_answer_line,_vxr_copy_question,_vxr_copy,_vxr_undo,_vxr_redo,_vxr_end_gesture,_vxr_compare,_vxr_arrow_moves_focus,_vxr_use_demo,_vxr_load,_vxr_save,\
-_vxr_result_size,_vxr_forced_name,_malloc,_free
-# Asyncify lets a transfer, synchronous C++, wait for the line, a pause or an answer while the
-# page's JavaScript awaits them.
-LINK=(-sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=VxrCore -sENVIRONMENT=web -sFILESYSTEM=0
-      -sALLOW_MEMORY_GROWTH=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16384
-      -sEXPORTED_FUNCTIONS="$EXPORTS" -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString)
-
-# Rebuilt only when a source or this script is newer than the module. The single file takes the
-# same core with its WebAssembly inside the script.
-if [ ! -f "$OUT.single/vxrcore.mjs" ] || [ -n "$(find src/model src/storage src/device tools/sim web -name '*.[ch]*' -newer "$OUT.single/vxrcore.mjs" -print -quit)$(find scripts/web.sh -newer "$OUT.single/vxrcore.mjs")" ]; then
-  em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT/vxrcore.mjs" "${LINK[@]}"
-  em++ -std=c++20 -O2 -Wall -Wextra -Werror "${CORE_INCLUDES[@]}" "${CORE_SOURCES[@]}" -o "$OUT.single/vxrcore.mjs" "${LINK[@]}" -sSINGLE_FILE=1
+# The core comes from the Emscripten build the WebAssembly tests use (its target page_core), which
+# rebuilds it only when a source changed. The single file takes the same core with its WebAssembly
+# inside the script.
+if ! WASM_DIR="$WASM_DIR" scripts/wasm-build.sh --target page_core >"$WASM_DIR/page-core.log" 2>&1; then
+  tail -n 40 "$WASM_DIR/page-core.log" >&2
+  echo "web.sh: the page's core did not build (all of it in $WASM_DIR/page-core.log)" >&2
+  exit 1
 fi
+cp "$WASM_DIR"/vxrcore/vxrcore.{mjs,wasm} "$OUT/"
+cp "$WASM_DIR"/vxrcore-single/vxrcore.mjs "$OUT.single/"
 # index.html gets the modules joined inside; they stay beside it, for a test or a reader to import
 # one alone.
 cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the Emscripten build of the core in ${WASM_DIR:-build-wasm}: the
+# WebAssembly tests (scripts/wasm.sh) and the page's core (scripts/web.sh) share it.
+#   scripts/wasm-build.sh [--target T ...]   arguments go to cmake --build
+set -euo pipefail
+cd "$(dirname "$0")/.."
+WASM_DIR=${WASM_DIR:-build-wasm}
+# Debian's emcc finds its JavaScript helpers (acorn) only here.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if [ ! -f "$WASM_DIR/CMakeCache.txt" ]; then
+  emcmake cmake -S . -B "$WASM_DIR" -DCMAKE_BUILD_TYPE=Release -DVXR_WERROR=ON "${launcher[@]}"
+fi
+cmake --build "$WASM_DIR" -j"$(nproc)" "$@"
