@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(cmake g++ make pkg-config emscripten nodejs qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev fonts-noto-cjk
           clang libclang-rt-14-dev xvfb xauth openbox x11-utils xdotool
           dpkg-dev debhelper lintian desktop-file-utils appstream librsvg2-bin shared-mime-info
-          chromium)
+          chromium firefox-esr)
 # npm comes with some builds of nodejs; Debian's own nodejs has it as a package of its own.
 command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
 

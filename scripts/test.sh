@@ -11,6 +11,13 @@ BUILD_DIR="$BUILD_DIR" scripts/build.sh
 [ "${VXR_NATIVE_ONLY:-}" = 1 ] && exit 0
 # The core built for WebAssembly, compared with the native build case by case.
 BUILD_DIR="$BUILD_DIR" scripts/wasm.sh
-# The page in Debian's chromium, its serial ports relayed to vxr-sim.
+# The page in Debian's chromium and firefox-esr, its serial ports relayed to vxr-sim. One browser
+# after the other: the transfers run at the line's pace, which two runs sharing the processors
+# would disturb. Both run even when the first fails.
 rm -rf build-web-bundle && scripts/web.sh --bundle build-web-bundle
-node web/tests/run.mjs --page "${WEB_BUILD_DIR:-build-web}" --bundle build-web-bundle --sim "$BUILD_DIR/bin/vxr-sim"
+status=0
+for browser in chromium firefox; do
+  node web/tests/run.mjs --browser "$browser" --page "${WEB_BUILD_DIR:-build-web}" --bundle build-web-bundle \
+    --sim "$BUILD_DIR/bin/vxr-sim" || status=1
+done
+exit "$status"

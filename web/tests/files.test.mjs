@@ -6,6 +6,7 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { promisify } from 'node:util';
+import { downloaded } from './harness.mjs';
 
 const run = promisify(execFile);
 
@@ -35,13 +36,8 @@ async function open(view, file, answer = null) {
   await view.page.waitForFunction((n) => Number(document.documentElement.dataset.opened ?? 0) > n, opened);
 }
 
-async function save(view, dir) {
-  const download = view.page.waitForEvent('download');
-  await view.page.click('#SaveBtn');
-  const d = await download;
-  const path = join(dir, d.suggestedFilename());
-  await d.saveAs(path);
-  return { name: d.suggestedFilename(), bytes: readFileSync(path) };
+function save(view) {
+  return downloaded(view.page, () => view.page.click('#SaveBtn'));
 }
 
 // A file of the current layout with MODEL2 shown, one changed value and a memo in CP932, the
@@ -59,7 +55,7 @@ export const tests = {
     await open(view, cp932);
     assert.equal(await p.getAttribute('#MODEL2', 'aria-selected'), 'true');
     assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.inputValue('#Memo1')], ['200', 'メモ\n']);
-    const saved = await save(view, dir);
+    const saved = await save(view);
     assert.equal(saved.name, 'japanese.VXS');
     const desktop = join(dir, 'desktop.VXS');
     await run(env.cli, ['convert', cp932, desktop]);
@@ -73,13 +69,11 @@ export const tests = {
       { caption: 'Question', text: 'Save the changes to japanese.VXS?', buttons: ['Save', 'Discard', 'Cancel'] });
     await view.answer('Cancel');
     assert.equal(await p.inputValue('#NBRK_EDIT'), '201');
-    const download = p.waitForEvent('download');
 
     // The older layout: TAG_DATA characters 15 and 16 give the model number, 50 is MODEL3.
     const legacy = join(dir, 'old.VXS');
     writeFileSync(legacy, '[VxrManager]\r\nTAG_DATA=00000000000000500000\r\nFRQ_DATA2=00C8100000000000000000\r\n');
-    await open(view, legacy, 'Save');
-    assert.match(await (await download).path().then((f) => readFileSync(f, 'latin1')), /MDL2_NBRK=201\r\n/);
+    assert.match((await downloaded(p, () => open(view, legacy, 'Save'))).bytes.toString('latin1'), /MDL2_NBRK=201\r\n/);
     assert.equal(await p.getAttribute('#MODEL3', 'aria-selected'), 'true');
     assert.equal(await p.inputValue('#NBRK_EDIT'), '200');
   },
@@ -201,7 +195,6 @@ export const tests = {
 
     // Edits since: the link asks as Open does; Save goes on once saved, Cancel keeps them, and a
     // damaged link is refused after Discard, the edits kept.
-    const dir = tempDir(env);
     const other = await start(env, '?lang=en');
     const q = other.page;
     const damagedHash = '#vxs=iVBORw0KGgo';
@@ -209,11 +202,13 @@ export const tests = {
       [new URL(link).hash, 'Save', ''], [new URL(link).hash, 'Discard', '']]) {
       await q.evaluate(() => { location.hash = ''; });
       await q.fill('#Memo1', `edit ${answer}`);
-      const download = answer === 'Save' ? q.waitForEvent('download') : null;
-      await q.evaluate((h) => { location.hash = h; }, hash);
-      assert.deepEqual(await other.message(), { caption: 'Question', text: 'Save the changes?', buttons: ['Save', 'Discard', 'Cancel'] });
-      await other.answer(answer);
-      if (download) assert.match(readFileSync(await (await download).path(), 'latin1'), /MDL1_MEMO1=edit Save\r\n/);
+      const asked = async () => {
+        await q.evaluate((h) => { location.hash = h; }, hash);
+        assert.deepEqual(await other.message(), { caption: 'Question', text: 'Save the changes?', buttons: ['Save', 'Discard', 'Cancel'] });
+        await other.answer(answer);
+      };
+      if (answer === 'Save') assert.match((await downloaded(q, asked)).bytes.toString('latin1'), /MDL1_MEMO1=edit Save\r\n/);
+      else await asked();
       if (hash === damagedHash) {
         assert.deepEqual(await other.message(), { caption: 'Error', text: 'Not a settings file', buttons: ['OK'] });
         await other.answer('OK');

@@ -1,23 +1,66 @@
-// The browser-test harness: Debian's chromium through playwright-core, one fresh context per test,
-// the page served from the built folder, and every pageerror a failure.
-import { chromium } from 'playwright-core';
-import { mkdirSync } from 'node:fs';
+// The browser-test harness: Debian's chromium or firefox-esr through playwright-core, one fresh
+// context per test, the page served from the built folder, and every pageerror a failure.
+import { chromium, firefox } from 'playwright-core';
+import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { setTimeout as sleep } from 'node:timers/promises';
 import { installSerialDouble, SerialRelay } from './serial-double.mjs';
 import { installUsbDouble } from './usb-double.mjs';
 
 export const CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
-export class Harness {
-  constructor(browser, baseUrl, screens) { this.browser = browser; this.baseUrl = baseUrl; this.screens = screens; }
+// Firefox's downloads panel, opened by a download, takes the focus from a file chooser opened
+// right after it, which then closes unanswered.
+export const FIREFOX_PREFS = { 'browser.download.alwaysOpenPanel': false };
 
-  // A browser without a profile of its own: playwright gives each launch a fresh --user-data-dir.
-  static async launch(baseUrl, screens) {
-    mkdirSync(screens, { recursive: true });
-    const browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', headless: true, args: CHROMIUM_FLAGS });
-    return new Harness(browser, baseUrl, screens);
+// The browser by name ('chromium' or 'firefox'), without a profile of its own: playwright gives each
+// launch a fresh one. Firefox is driven over WebDriver BiDi, which Debian's firefox-esr speaks.
+export async function launchBrowser(name) {
+  if (name === 'firefox') {
+    const downloadsPath = mkdtempSync(join(tmpdir(), 'vxr-web-downloads-'));
+    const browser = await firefox.launch({ channel: 'moz-firefox', executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr',
+      headless: true, firefoxUserPrefs: FIREFOX_PREFS, downloadsPath });
+    firefoxDownloads.set(browser, downloadsPath);
+    browser.on('disconnected', () => rmSync(downloadsPath, { recursive: true, force: true }));
+    return browser;
   }
+  return chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', headless: true, args: CHROMIUM_FLAGS });
+}
+
+// Thrown by a test that cannot run in this browser; the message says why.
+export class Skipped extends Error {}
+
+const firefoxDownloads = new Map();
+
+// The file a download started by action() saves: { name, bytes }. Firefox reports no download
+// event for a page's blob download (its WebDriver BiDi tells only of downloads that navigate), so
+// there the file is awaited in the browser's downloads folder, emptied first.
+export async function downloaded(page, action) {
+  const folder = firefoxDownloads.get(page.context().browser());
+  if (!folder) {
+    const [download] = await Promise.all([page.waitForEvent('download'), action()]);
+    return { name: download.suggestedFilename(), bytes: readFileSync(await download.path()) };
+  }
+  for (const f of readdirSync(folder)) rmSync(join(folder, f), { force: true });
+  await action();
+  for (const deadline = Date.now() + 30_000; Date.now() < deadline; await sleep(50)) {
+    const files = readdirSync(folder);
+    if (files.length === 1 && !files[0].endsWith('.part')) return { name: files[0], bytes: readFileSync(join(folder, files[0])) };
+  }
+  throw new Error('no download within 30 s');
+}
+
+export class Harness {
+  constructor(browser, name, baseUrl, screens) { Object.assign(this, { browser, name, baseUrl, screens }); }
+
+  static async launch(baseUrl, screens, name = 'chromium') {
+    mkdirSync(screens, { recursive: true });
+    return new Harness(await launchBrowser(name), name, baseUrl, screens);
+  }
+
+  get firefox() { return this.name === 'firefox'; }
 
   // A page of its own: locale, query, granted ports (info) and what each port leads to; usb, the
   // USB adapters ({ devices, request }, see usb-double.mjs), whose backends follow the ports'; device,

@@ -90,7 +90,10 @@ export const tests = {
     await view.screenshot('window-en');
   },
 
-  async 'a screen reader hears each control by name, the selected tab, a bar\'s step, the messages and the progress'({ harness, defer }) {
+  async 'a screen reader hears each control by name, the selected tab, a bar\'s step, the messages and the progress'({ harness, defer, skip }) {
+    // The tree is read through Chromium's DevTools protocol; Firefox's WebDriver BiDi reaches only
+    // roles and names, not the values, states and live regions this test checks.
+    if (harness.firefox) skip('its accessibility tree gives roles and names only');
     for (const [lang, column, caption, text] of [['en', 1, 'Information', 'No Connection'], ['ja', 2, '情報', 'シリアルポートを閉じました']]) {
       const view = await harness.open({ query: `?lang=${lang}` });
       defer(() => view.close());

@@ -1,8 +1,9 @@
 // Runs the browser tests against the built page (scripts/web.sh --build-only) and vxr-sim.
-//   node web/tests/run.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [name filter]
+//   node web/tests/run.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim]
+//                          [--browser chromium|firefox] [name filter]
 import { dirname, resolve, join } from 'node:path';
 import { serve } from '../serve.mjs';
-import { Harness } from './harness.mjs';
+import { Harness, Skipped } from './harness.mjs';
 import { tests as pageTests } from './page.test.mjs';
 import { tests as serialTests } from './serial.test.mjs';
 import { tests as offlineTests } from './offline.test.mjs';
@@ -18,14 +19,15 @@ const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 
 const root = resolve(arg('--page', 'build-web'));
 const bundleDir = resolve(arg('--bundle', 'build-web-bundle'));
 const sim = resolve(arg('--sim', join(process.env.BUILD_DIR ?? 'build', 'bin', 'vxr-sim')));
-const filter = process.argv.slice(2).find((a, i, all) => !a.startsWith('--') && !['--page', '--sim', '--bundle'].includes(all[i - 1]));
+const browser = arg('--browser', 'chromium');
+const filter = process.argv.slice(2).find((a, i, all) => !a.startsWith('--') && !['--page', '--sim', '--bundle', '--browser'].includes(all[i - 1]));
 const TIMEOUT_MS = 60_000;
 
 const server = await serve(root, 0);
-const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens'));
+const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens', browser), browser);
 const cli = join(dirname(sim), 'vxrmgr-cli');
 const env = { harness, sim, cli, root, bundleDir };
-let failed = 0, ran = 0;
+let failed = 0, ran = 0, skipped = 0;
 for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests, ...loadTests })) {
   if (filter && !name.includes(filter)) continue;
   ++ran;
@@ -35,7 +37,7 @@ for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offli
   let timer;
   try {
     await Promise.race([
-      fn({ ...env, defer: (f) => cleanups.push(f) }),
+      fn({ ...env, defer: (f) => cleanups.push(f), skip: (why) => { throw new Skipped(why); } }),
       new Promise((_, reject) => { timer = setTimeout(() => reject(new Error(`timed out after ${TIMEOUT_MS} ms`)), TIMEOUT_MS); }),
     ]);
   } catch (e) {
@@ -46,7 +48,10 @@ for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offli
   while (cleanups.length) {
     try { await cleanups.pop()(); } catch (e) { error ??= e; }
   }
-  if (error) {
+  if (error instanceof Skipped) {
+    ++skipped;
+    console.log(`skip  ${name} (in ${browser}: ${error.message})`);
+  } else if (error) {
     ++failed;
     console.log(`FAIL  ${name}\n${error.stack ?? error}`);
   } else {
@@ -55,5 +60,5 @@ for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offli
 }
 await harness.close();
 server.close();
-console.log(`${ran - failed} of ${ran} browser tests passed`);
+console.log(`${ran - failed - skipped} of ${ran} browser tests passed in ${browser}${skipped ? `, ${skipped} skipped` : ''}`);
 process.exit(failed || !ran ? 1 : 0);
