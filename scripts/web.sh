@@ -37,10 +37,10 @@ cp "$WASM_DIR"/vxrcore-single/vxrcore.mjs "$OUT.single/"
 # one alone.
 cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
 mkdir -p "$OUT/usb" && cp web/usb/*.js "$OUT/usb/"
+cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 # The single file from the same page, before its index.html takes the joined modules.
 node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
 node web/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"
-cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 for size in 192 512; do
   [ "$OUT/icon-$size.png" -nt dist/org.vxrmgr.VxrManager.svg ] || rsvg-convert -w $size -h $size dist/org.vxrmgr.VxrManager.svg -o "$OUT/icon-$size.png"
 done

@@ -25,7 +25,7 @@ const FLOOR = { read: (3 + 5 * 50 + 4) * 10 / 1200 + 0.2, write: (3 + 5 * 50 + 5
 
 const server = await serve(root, 0);
 const base = `http://127.0.0.1:${server.address().port}/`;
-const harness = await Harness.launch(base, join(root, 'screens'));
+const harness = await Harness.launch(base, join(root, 'screens'), 'chromium', server);
 const rows = [];
 
 // From the click to the result's message, timed inside the page.

@@ -6,6 +6,7 @@
 // sheet inline too, and the core with its WebAssembly inside, so that it works from file://.
 //   node web/bundle.mjs --served <built page folder> <core module>
 //   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
+import { createHash } from 'node:crypto';
 import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
 import { join, basename, posix } from 'node:path';
 import { gzipSync } from 'node:zlib';
@@ -67,6 +68,20 @@ export function compressedSizes(bundleDir) {
   return { files, served: files.reduce((sum, f) => sum + gz(f), 0), single: gz('vxrmgr.html') };
 }
 
+// Only the page's own code runs: its inline scripts by their hashes and the core's WebAssembly
+// ('wasm-unsafe-eval'); no other script, no eval, nothing from another origin. Styles stay
+// 'unsafe-inline' since the window's controls are placed by style attributes. The served page
+// fetches its own files; the single file nothing beyond itself.
+export function securityPolicy(html, served) {
+  const scripts = [...html.matchAll(/<script(?![^>]*\bsrc=)[^>]*>([\s\S]*?)<\/script>/g)]
+    .map((m) => `'sha256-${createHash('sha256').update(m[1], 'utf8').digest('base64')}'`);
+  const own = served
+    ? ["style-src 'self' 'unsafe-inline'", "img-src 'self'", "connect-src 'self'", "manifest-src 'self'", "worker-src 'self'"]
+    // The core reads its WebAssembly from a data: URL inside the script, by fetch.
+    : ["style-src 'unsafe-inline'", 'img-src data:', 'connect-src data:'];
+  return ["default-src 'none'", `script-src 'wasm-unsafe-eval' ${scripts.join(' ')}`, ...own, "base-uri 'none'", "form-action 'none'"].join('; ');
+}
+
 if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
   const served = process.argv[2] === '--served';
   const [dir, core, out] = process.argv.slice(served ? 3 : 2);
@@ -82,6 +97,11 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
     replace(/<link rel="manifest"[^>]*>\n?/, '');
     // The core's WebAssembly is inside the script: nothing to fetch ahead.
     replace(/<!-- The core's WebAssembly[^>]*-->\n<script id="CoreEarly">.*<\/script>\n/, '');
+    // The icon goes inside too: opened from the disk, the page asks for no other file.
+    const icon = readFileSync(join(dir, 'icon.svg')).toString('base64');
+    replace(/<link rel="icon" href="icon.svg"/, `<link rel="icon" href="data:image/svg+xml;base64,${icon}"`);
   }
+  replace(/<meta http-equiv="Content-Security-Policy" content="[^"]*">/,
+    `<meta http-equiv="Content-Security-Policy" content="${securityPolicy(html, served)}">`);
   writeFileSync(served ? join(dir, 'index.html') : out, html);
 }

@@ -5,7 +5,7 @@ import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
-import { installSerialDouble, SerialRelay } from './serial-double.mjs';
+import { installSerialDouble, SerialRelay, SocketRoutes } from './serial-double.mjs';
 import { installUsbDouble } from './usb-double.mjs';
 
 export const CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -53,11 +53,12 @@ export async function downloaded(page, action) {
 }
 
 export class Harness {
-  constructor(browser, name, baseUrl, screens) { Object.assign(this, { browser, name, baseUrl, screens }); }
+  constructor(browser, name, baseUrl, screens, routes) { Object.assign(this, { browser, name, baseUrl, screens, routes }); }
 
-  static async launch(baseUrl, screens, name = 'chromium') {
+  // server: the page's server (serve.mjs), which then also carries the doubles' sockets.
+  static async launch(baseUrl, screens, name = 'chromium', server = null) {
     mkdirSync(screens, { recursive: true });
-    return new Harness(await launchBrowser(name), name, baseUrl, screens);
+    return new Harness(await launchBrowser(name), name, baseUrl, screens, server && new SocketRoutes(server));
   }
 
   get firefox() { return this.name === 'firefox'; }
@@ -68,7 +69,7 @@ export class Harness {
   async open({ url = null, init = null, query = '', locale = 'en-US', ports = [], backends = [], request = null, usb = null,
     userAgent = undefined, device = {} } = {}) {
     const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 }, userAgent, ...device });
-    const relay = new SerialRelay(backends);
+    const relay = new SerialRelay(backends, this.routes);
     await context.exposeBinding('__vxrSerial', (_source, ...args) => relay.handle(...args));
     await context.addInitScript(installSerialDouble, { ports, request });
     if (usb) await context.addInitScript(installUsbDouble, { base: ports.length, devices: usb.devices ?? [], request: usb.request ?? null });

@@ -30,6 +30,31 @@ async function seen(page) {
   }));
 }
 
+// Records the policy's refusals from the first moment on.
+function recordViolations() {
+  window.violations = [];
+  document.addEventListener('securitypolicyviolation', (e) => window.violations.push(e.effectiveDirective));
+}
+
+// What a script injected into the page tries; each must be refused by the policy. (eval cannot be
+// tried so: the driver's own evaluation is exempt; the policy's text shows it is not allowed.)
+async function injected(page) {
+  return page.evaluate(async () => {
+    const tried = {};
+    const script = document.createElement('script');
+    script.textContent = 'window.ranInline = true;';
+    document.head.append(script);
+    tried.inline = window.ranInline === true;
+    try { await fetch('http://127.0.0.2:9/'); tried.fetch = true; } catch { tried.fetch = false; }
+    const ran = new Promise((resolve) => { window.ranFile = resolve; setTimeout(() => resolve(false), 1000); });
+    const other = document.createElement('script');
+    other.src = 'data:text/javascript,window.ranFile(true)';
+    document.head.append(other);
+    tried.file = await ran;
+    return tried;
+  });
+}
+
 export const tests = {
   async 'without JavaScript, or when the core cannot load, the page says so in both languages'(env) {
     const { harness, bundleDir } = env;
@@ -52,6 +77,32 @@ export const tests = {
       assert.ok(!text.includes(FAULT_TEXTS.noScript[1]), url);
       assert.equal(window, false, url);
       assert.ok(errors.length > 0, 'the failure still reaches the console');
+    }
+  },
+
+  async 'only the page\'s own code runs, and the single file asks for nothing beyond itself'(env) {
+    const single = pathToFileURL(join(env.bundleDir, 'vxrmgr.html')).href;
+    for (const url of [null, single]) {
+      const view = await env.harness.open({ url: url && `${url}?lang=en`, query: '?lang=en', init: recordViolations });
+      env.defer(() => view.close());
+      const requests = [];
+      view.page.on('request', (r) => requests.push(r.url()));
+      assert.equal((await view.message()).text, 'No Connection');
+      await view.answer('OK');
+      // The core works under the policy: the demonstration controller reads all.
+      await view.page.selectOption('#CommPort', 'demo');
+      await view.answer('OK');
+      await view.page.click('#READ_BTN');
+      assert.equal((await view.message()).text, 'Read successful');
+      await view.answer('OK');
+      assert.deepEqual(await view.page.evaluate(() => window.violations), [], `${url}: the page's own code is allowed`);
+      assert.deepEqual(await injected(view.page), { inline: false, fetch: false, file: false }, url);
+      const policy = await view.page.getAttribute('meta[http-equiv="Content-Security-Policy"]', 'content');
+      assert.match(policy, /^default-src 'none'; script-src 'wasm-unsafe-eval' 'sha256-[^;]*;/, url);
+      assert.doesNotMatch(policy.split(';')[1], /'unsafe-(eval|inline)'|'self'|\*/, url);
+      assert.ok((await view.page.evaluate(() => window.violations)).includes('script-src-elem'), url);
+      view.errors.length = 0;  // Firefox reports each refusal as a page error too
+      if (url) assert.deepEqual(requests.filter((r) => !r.startsWith(url)), [], 'the single file asks for nothing');
     }
   },
 };

@@ -24,7 +24,7 @@ const filter = process.argv.slice(2).find((a, i, all) => !a.startsWith('--') && 
 const TIMEOUT_MS = 60_000;
 
 const server = await serve(root, 0);
-const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens', browser), browser);
+const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/`, join(root, 'screens', browser), browser, server);
 const cli = join(dirname(sim), 'vxrmgr-cli');
 const env = { harness, sim, cli, root, bundleDir };
 let failed = 0, ran = 0, skipped = 0;

@@ -83,17 +83,42 @@ export class Simulator {
   stop() { if (this.child.exitCode === null) this.child.kill('SIGTERM'); }
 }
 
+// The WebSocket servers of the doubles on the page's own server, one path prefix each, so that
+// the page's Content-Security-Policy (connect-src 'self') admits their sockets.
+export class SocketRoutes {
+  #routes = new Map();
+  #next = 0;
+  constructor(server) {
+    this.server = server;
+    server.on('upgrade', (request, socket, head) => {
+      const wss = this.#routes.get(request.url.split('/')[1]);
+      if (!wss) { socket.destroy(); return; }
+      wss.handleUpgrade(request, socket, head, (ws) => wss.emit('connection', ws, request));
+    });
+  }
+
+  // A new WebSocket server and the ws: URL its sockets begin with.
+  add() {
+    const prefix = `double${++this.#next}`;
+    const wss = new WebSocketServer({ noServer: true });
+    this.#routes.set(prefix, wss);
+    return { wss, url: `ws://127.0.0.1:${this.server.address().port}/${prefix}`, remove: () => this.#routes.delete(prefix) };
+  }
+}
+
 // The Node side of the double: port i of the page is backends[i], either a Simulator's device
 // or { error: { name, message } } for a port that cannot be opened. Records what the page did.
 export class SerialRelay {
   #backends;
   #open = new Map();  // port id -> { session, fd, stream, socket }
   #sessions = 0;
-  #server = null;     // the WebSocket server, from the first open on
+  #server = null;     // { wss, url, remove }: the WebSocket server, from the first open on
+  #routes;
   opens = [];     // [{ id, options }]
   written = [];   // bytes the page wrote, all ports
 
-  constructor(backends) { this.#backends = backends; }
+  // routes: SocketRoutes of the page's server; without them the sockets get a port of their own.
+  constructor(backends, routes = null) { this.#backends = backends; this.#routes = routes; }
 
   async handle(op, id, ...args) {
     switch (op) {
@@ -108,15 +133,21 @@ export class SerialRelay {
 
   closeAll() {
     for (const [id, p] of this.#open) this.#closePort(id, p.session);
-    this.#server?.close();
+    this.#server?.wss.close();
+    this.#server?.remove();
   }
 
   async #listen() {
     if (this.#server) return this.#server;
-    const server = this.#server = new WebSocketServer({ host: '127.0.0.1', port: 0 });
-    await new Promise((resolve) => server.once('listening', resolve));
-    server.on('connection', (socket, request) => {
-      const [, id, session] = request.url.split('/').map(Number);
+    if (this.#routes) {
+      this.#server = this.#routes.add();
+    } else {
+      const wss = new WebSocketServer({ host: '127.0.0.1', port: 0 });
+      await new Promise((resolve) => wss.once('listening', resolve));
+      this.#server = { wss, url: `ws://127.0.0.1:${wss.address().port}`, remove: () => {} };
+    }
+    this.#server.wss.on('connection', (socket, request) => {
+      const [id, session] = request.url.split('/').slice(-2).map(Number);
       const p = this.#open.get(id);
       if (!p || p.session !== session || p.ended) { socket.close(); return; }
       socket.binaryType = 'nodebuffer';
@@ -125,7 +156,7 @@ export class SerialRelay {
       socket.on('close', () => this.#closePort(id, session));
       for (const b of p.early.splice(0)) socket.send(b);
     });
-    return server;
+    return this.#server;
   }
 
   async #openPort(id, options) {
@@ -144,7 +175,7 @@ export class SerialRelay {
     stream.on('error', end);
     stream.on('close', end);
     this.#open.set(id, p);
-    return { session: p.session, url: `ws://127.0.0.1:${server.address().port}/${id}/${p.session}` };
+    return { session: p.session, url: `${server.url}/${id}/${p.session}` };
   }
 
   #write(p, bytes) {
