@@ -68,8 +68,8 @@ export function compressedSizes(bundleDir) {
   return { files, served: files.reduce((sum, f) => sum + gz(f), 0), single: gz('vxrmgr.html') };
 }
 
-// Only the page's own code runs: its inline scripts by their hashes and the core's WebAssembly
-// ('wasm-unsafe-eval'); no other script, no eval, nothing from another origin. Styles stay
+// Only the page's own code runs: its inline scripts by their hashes, its own files, and the
+// core's WebAssembly ('wasm-unsafe-eval'); no other script, no eval, nothing from elsewhere. Styles stay
 // 'unsafe-inline' since the window's controls are placed by style attributes. The served page
 // fetches its own files; the single file nothing beyond itself.
 export function securityPolicy(html, served) {
@@ -79,7 +79,9 @@ export function securityPolicy(html, served) {
     ? ["style-src 'self' 'unsafe-inline'", "img-src 'self'", "connect-src 'self'", "manifest-src 'self'", "worker-src 'self'"]
     // The core reads its WebAssembly from a data: URL inside the script, by fetch.
     : ["style-src 'unsafe-inline'", 'img-src data:', 'connect-src data:'];
-  return ["default-src 'none'", `script-src 'wasm-unsafe-eval' ${scripts.join(' ')}`, ...own, "base-uri 'none'", "form-action 'none'"].join('; ');
+  // The served page's modules stay beside it (a test imports one alone): 'self' there.
+  const script = ['script-src', ...(served ? ["'self'"] : []), "'wasm-unsafe-eval'", ...scripts].join(' ');
+  return ["default-src 'none'", script, ...own, "base-uri 'none'", "form-action 'none'"].join('; ');
 }
 
 if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {

@@ -12,19 +12,21 @@ async function startSim(env, args) {
   return sim;
 }
 
-// Opens a line on the first granted port inside the page, bypassing the port list.
-async function lineScript(page, script) {
-  return page.evaluate(async (source) => {
+// Opens a line on the first granted port inside the page, bypassing the port list, and runs body
+// (a function of the line, run in the page) on it.
+async function lineScript(page, body) {
+  const line = await page.evaluateHandle(async () => {
     const { WebSerialLine } = await import('./serial.js');
     const [port] = await navigator.serial.getPorts();
-    const line = new WebSerialLine(port);
-    await line.open();
-    try {
-      return await new Function('line', `return (async () => { ${source} })();`)(line);
-    } finally {
-      await line.close();
-    }
-  }, script);
+    const opened = new WebSerialLine(port);
+    await opened.open();
+    return opened;
+  });
+  try {
+    return await line.evaluate(body);
+  } finally {
+    await line.evaluate((l) => l.close());
+  }
 }
 
 export const tests = {
@@ -150,12 +152,13 @@ export const tests = {
     const view = await env.harness.open({ query: '?lang=en', ports: [FTDI], backends: [sim] });
     env.defer(() => view.close());
     await view.answer('OK');
-    const got = await lineScript(view.page, `
+    const got = await lineScript(view.page, async (line) => {
       await line.write([0xD6]);
       const reply = Array.from(await line.read(3, 7000));
       const t0 = performance.now();
       const none = Array.from(await line.read(1, 300));
-      return { reply, none, waited: performance.now() - t0 };`);
+      return { reply, none, waited: performance.now() - t0 };
+    });
     assert.deepEqual(got.reply, [0xD6, 0x50, 0x50], 'the echo, then the model number twice');
     assert.deepEqual(got.none, []);
     assert.ok(got.waited >= 290, `waited ${got.waited} ms`);
@@ -167,11 +170,12 @@ export const tests = {
     const view = await env.harness.open({ query: '?lang=en', ports: [FTDI], backends: [sim] });
     env.defer(() => view.close());
     await view.answer('OK');
-    const got = await lineScript(view.page, `
+    const got = await lineScript(view.page, async (line) => {
       await line.write([0xD6]);
       const t0 = performance.now();
       try { await line.read(4, 60000); return { error: 'none' }; }
-      catch (e) { return { error: e.name, waited: performance.now() - t0, gone: line.gone }; }`);
+      catch (e) { return { error: e.name, waited: performance.now() - t0, gone: line.gone }; }
+    });
     assert.equal(got.error, 'LineGoneError');
     assert.equal(got.gone, true);
     assert.ok(got.waited < 30000, `waited ${got.waited} ms`);
