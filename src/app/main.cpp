@@ -2,8 +2,10 @@
 #include <QIcon>
 #include <QStringList>
 
-#include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "CheckedOutput.h"
 
 #include "TApplication.h"
 #include "TMainForm.h"
@@ -11,7 +13,21 @@
 
 namespace {
 
-const char* const kUsage =
+const char* const kUsage[2] = {
+    "使い方: vxrmgr [-J | -E | -V] [FILE]\n"
+    "\n"
+    "スピードコントローラーの設定ツール: 5つのモデルを編集し、シリアル回線で読み書きし、\n"
+    "設定ファイル（.VXS）に保存して開く。\n"
+    "\n"
+    "  -J          日本語の表示（既定: ロケールに従う。ja_JP では日本語）\n"
+    "  -E          英語の表示\n"
+    "  -V          日付入りのタイトル\n"
+    "  FILE        起動時に開く設定ファイル\n"
+    "  -h, --help  この説明\n"
+    "  --version   プログラムのバージョン\n"
+    "\n"
+    "-J、-E、-V は最初の引数のときだけ有効。端末からは vxrmgr-cli が同じことをする。\n",
+
     "Usage: vxrmgr [-J | -E | -V] [FILE]\n"
     "\n"
     "The settings tool for the speed controller: edit the five models, read and write them over\n"
@@ -24,12 +40,25 @@ const char* const kUsage =
     "  -h, --help  this text\n"
     "  --version   the program's version\n"
     "\n"
-    "-J, -E and -V count only as the first argument. vxrmgr-cli does the same from a terminal.\n";
+    "-J, -E and -V count only as the first argument. vxrmgr-cli does the same from a terminal.\n"};
 
-// --help and --version answer on the terminal before any window, display or Qt is touched.
-int PrintAndExit(const char* text)
+const char* const kStandardOutput[2] = {"標準出力", "standard output"};
+
+// The help's language as the window's would be: -J or -E as the first argument, else the locale.
+int HelpLanguage(int argc, char** argv)
 {
-    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    if (argc > 1 && (std::strcmp(argv[1], "-J") == 0 || std::strcmp(argv[1], "-j") == 0))
+        return 0;
+    if (argc > 1 && (std::strcmp(argv[1], "-E") == 0 || std::strcmp(argv[1], "-e") == 0))
+        return 1;
+    return TMainForm::SystemLocaleIsJapanese() ? 0 : 1;
+}
+
+// --help and --version answer on the terminal before any window or display is touched; output
+// that cannot be written is said and fails, as vxrmgr-cli's does.
+int PrintAndExit(const std::string& text, int language)
+{
+    return CheckedOutput::PrintOrSay(text, "vxrmgr", kStandardOutput[language]);
 }
 
 }  // namespace
@@ -38,9 +67,9 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return PrintAndExit(kUsage);
+            return PrintAndExit(kUsage[HelpLanguage(argc, argv)], HelpLanguage(argc, argv));
         if (std::strcmp(argv[i], "--version") == 0)
-            return PrintAndExit("vxrmgr " VXR_VERSION "\n");
+            return PrintAndExit("vxrmgr " VXR_VERSION "\n", HelpLanguage(argc, argv));
     }
     // The language switch is the first argument as typed; QApplication takes its own options
     // (-style fusion, -platform ...) out of argv.

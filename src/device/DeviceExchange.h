@@ -19,6 +19,18 @@ public:
     static constexpr uint8_t kWriteModelNumber = 0xE6;
     static constexpr uint8_t kReadModel = 0xD1;   // + model index
     static constexpr uint8_t kWriteModel = 0xE1;  // + model index
+    // The line: 1200 bit/s, each byte 10 bits (start, 8 data, stop).
+    static constexpr int32_t kBitRate = 1200;
+    static constexpr int32_t kBitsPerByte = 10;
+    // The longest reply: a model write's echo (command, 48 image bytes, checksum) and the ack.
+    static constexpr int32_t kLongestReply = 1 + static_cast<int32_t>(std::tuple_size_v<DeviceImage>) + 1 + 1;
+
+    // The shortest reply time-out with which every reply can arrive: the time the longest
+    // reply takes on the line, in whole milliseconds rounded up.
+    static constexpr int32_t ShortestTimeOutMs()
+    {
+        return (kLongestReply * kBitsPerByte * 1000 + kBitRate - 1) / kBitRate;
+    }
 
     explicit DeviceExchange(SerialLine& line);
 

@@ -77,23 +77,49 @@ TEST_F(MainFormStartup, CommandLineSwitchAsTypedAndFileArgument)
     }
 }
 
-// Without a display a window could not even start: these answers come before it.
+// Without a display a window could not even start: these answers come before it, in the
+// locale's language (or -J/-E's), and output that cannot be written fails with a message.
 TEST_F(MainFormStartup, HelpAndVersionPrintWithoutAWindow)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    for (const auto& [args, first] : std::vector<std::pair<QStringList, QString>>{
-             {{"--help"}, "Usage: vxrmgr [-J | -E | -V] [FILE]\n"},
-             {{"-J", "--version"}, "vxrmgr " VXR_VERSION "\n"}}) {
+    struct Case {
+        QStringList args;
+        QString lang;
+        QString first;
+        int status = 0;
+        QString output;  // a file for standard output, else kept
+        std::string err;
+    };
+    const QString full = QStringLiteral("/dev/full");
+    const std::vector<Case> cases = {
+        {{"--help"}, "C.UTF-8", "Usage: vxrmgr [-J | -E | -V] [FILE]\n", 0, {}, ""},
+        {{"--help"}, "ja_JP.UTF-8", QString::fromUtf8("使い方: vxrmgr [-J | -E | -V] [FILE]\n"), 0, {}, ""},
+        {{"-E", "--help"}, "ja_JP.UTF-8", "Usage: vxrmgr", 0, {}, ""},
+        {{"-J", "-h"}, "C.UTF-8", QString::fromUtf8("使い方: vxrmgr"), 0, {}, ""},
+        {{"-J", "--version"}, "C.UTF-8", "vxrmgr " VXR_VERSION "\n", 0, {}, ""},
+        {{"--help"}, "C.UTF-8", "", 1, full, "vxrmgr: standard output: No space left on device\n"},
+        {{"--version"}, "ja_JP.UTF-8", "", 1, full, "vxrmgr: 標準出力: No space left on device\n"},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.insert(QStringLiteral("LANG"), c.lang);
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VXRMGR_PATH), args);
-        ASSERT_TRUE(p.waitForFinished(30000));
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).startsWith(first)) << args.join(' ').toStdString();
+        if (!c.output.isEmpty())
+            p.setStandardOutputFile(c.output);
+        p.start(QStringLiteral(VXRMGR_PATH), c.args);
+        const std::string what = c.args.join(' ').toStdString() + " " + c.lang.toStdString();
+        ASSERT_TRUE(p.waitForFinished(30000)) << what;
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << what;
+        EXPECT_EQ(p.exitCode(), c.status) << what;
+        EXPECT_EQ(p.readAllStandardError().toStdString(), c.err) << what;
+        if (c.output.isEmpty()) {
+            EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).startsWith(c.first)) << what;
+        }
     }
 }
 

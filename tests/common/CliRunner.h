@@ -24,7 +24,8 @@ struct CliSetting {
     QString outputFile;    // standard output goes there instead of being kept
 };
 
-inline CliRun Cli(const QStringList& args, const CliSetting& setting = {})
+// errorFile: standard error goes there instead of being kept (a terminal, for instance).
+inline CliRun Cli(const QStringList& args, const CliSetting& setting = {}, const QString& errorFile = {})
 {
     QProcess p;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
@@ -38,6 +39,8 @@ inline CliRun Cli(const QStringList& args, const CliSetting& setting = {})
     p.setProcessEnvironment(e);
     if (!setting.outputFile.isEmpty())
         p.setStandardOutputFile(setting.outputFile);
+    if (!errorFile.isEmpty())
+        p.setStandardErrorFile(errorFile);
     p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
     p.write(setting.input);
     p.closeWriteChannel();

@@ -16,7 +16,7 @@ namespace faultcases {
 
 using namespace std::chrono_literals;
 
-constexpr int kTimeOutMs = 400;
+constexpr int kTimeOutMs = 500;  // above the longest reply's 425 ms at 1200 bit/s
 // A late reply comes this long after the time-out has ended the wait for it.
 constexpr auto kLateBy = 400ms;
 constexpr size_t kKeptBytes = 20;  // of a short reply, and before a hang-up
@@ -176,7 +176,7 @@ inline std::string CauseText(Fault f, uint8_t struck)
     const bool modelWrite = struck >= 0xE1 && struck <= 0xE5;
     switch (f) {
     case Fault::Silence:
-    case Fault::LateReply: return "time-out: no reply within 400 ms";
+    case Fault::LateReply: return "time-out: no reply within " + std::to_string(kTimeOutMs) + " ms";
     case Fault::ShortReply: return "short reply: 20 of " + std::string(modelWrite ? "51" : "50") + " bytes";
     case Fault::BadChecksum: return "checksum mismatch";
     case Fault::RefusedWrite:

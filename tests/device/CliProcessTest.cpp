@@ -19,8 +19,12 @@
 #include "StorageTestFiles.h"
 #include "TransferResult.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -66,7 +70,8 @@ protected:
 // they do not cover.
 TEST_F(CliDeviceTest, ReadOfOneModelIntoANewFileGivesTheDefaultsAroundIt)
 {
-    const CliRun ja = Cli({"read", port, PathOf("new.VXS"), "--model", "2", "--timeout", "2000", "--lang", "ja"});
+    // 425 ms, the shortest time-out accepted, is enough.
+    const CliRun ja = Cli({"read", port, PathOf("new.VXS"), "--model", "2", "--timeout", "425", "--lang", "ja"});
     ASSERT_EQ(ja.status, 0) << ja.err;
     EXPECT_EQ(ja.out, "読取成功\n");
     const ModelBank fresh = LoadedBank(PathOf("new.VXS"));
@@ -203,7 +208,7 @@ TEST_F(CliDeviceTest, AFailedTransferSaysWhichStepAndWhy)
 {
     Save(Defaults(), PathOf("f.VXS"));
     sim.SilenceAfter(ControllerSimulator::kAnyCommand, ControllerSimulator::Shots::Always);
-    const CliRun r = Cli({"read", port, PathOf("f.VXS"), "--timeout", "300"});
+    const CliRun r = Cli({"read", port, PathOf("f.VXS"), "--timeout", "500"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "Read failed: reading the model number: time-out")) << r.err;
 }
@@ -224,6 +229,46 @@ TEST_F(CliDeviceTest, AReadWhoseFileCannotBeWrittenSendsNothing)
         EXPECT_TRUE(Contains(r.err, says)) << r.err;
     }
     EXPECT_TRUE(sim.Transcript().empty());
+}
+
+// On a terminal a transfer shows its step and percentage on one line rewritten in place, in the
+// messages' language, and erases it at the end; --quiet shows nothing.
+TEST_F(CliDeviceTest, ATerminalShowsTheProgressUnlessQuiet)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const QString terminal = QString::fromLocal8Bit(ptsname(master));
+    const int slave = ::open(ptsname(master), O_RDWR | O_NOCTTY);  // no hang-up between runs
+    ASSERT_GE(slave, 0);
+    auto shown = [&](const QStringList& args) {
+        const CliRun r = Cli(args + QStringList{"--timeout", "2000"}, {}, terminal);
+        EXPECT_EQ(r.status, 0) << args.join(' ').toStdString();
+        std::string text;
+        char buffer[4096];
+        pollfd p{master, POLLIN, 0};
+        while (::poll(&p, 1, 200) > 0) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<size_t>(n));
+        }
+        return text;
+    };
+    const std::string read = shown({"read", port, PathOf("t.VXS")});
+    EXPECT_TRUE(Contains(read, "\r\033[KRead MODEL3  ")) << read;
+    EXPECT_TRUE(Contains(read, "\r\033[KWrite Modelnumber  85% done")) << read;  // 6 of 7 steps
+    EXPECT_TRUE(Contains(read, "100% done\r\033[K")) << read;
+    EXPECT_EQ(read.substr(read.size() - 4), "\r\033[K") << read;  // erased before the result
+
+    const std::string written = shown({"write", port, PathOf("t.VXS"), "--model", "2", "--lang", "ja"});
+    EXPECT_TRUE(Contains(written, "\r\033[KMODEL2書き込み  ")) << written;
+    EXPECT_TRUE(Contains(written, "% 完了")) << written;
+
+    EXPECT_EQ(shown({"read", port, PathOf("t.VXS"), "--quiet"}), "");
+    ::close(slave);
+    ::close(master);
 }
 
 TEST_F(CliDeviceTest, PortsListsThePinnedDevices)
@@ -270,11 +315,16 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLineAndAHint)
         {{"write", "COM1", "x", "--model", "6"}, "--model must be 1..5"},
         {{"read", "COM1", "x", "--timeout", "soon"}, "--timeout: not a number: soon"},
         {{"read", "COM1", "x", "--timeout=soon"}, "--timeout: not a number: soon"},
+        // The longest reply, 51 bytes of 10 bits, takes 425 ms at 1200 bit/s.
+        {{"read", "COM1", "x", "--timeout", "424"},
+         "--timeout must be at least 425 ms: the longest reply takes that long at 1200 bit/s"},
+        {{"write", "COM1", "x", "--timeout=600001"}, "--timeout must be 425..600000 ms"},
         {{"show", "x", "--model", "1"}, "--model applies to read and write only"},
         {{"read", "COM21", "x"}, "COM21: PORT must be COM1..COM20 or a device path"},
         {{"show", "x", "--json", "--json"}, "--json given twice"},
         {{"write", "COM1", "x", "--model=1", "--model", "1"}, "--model given twice"},
         {{"show", "x", "--json=yes"}, "--json takes no value"},
+        {{"show", "x", "--quiet"}, "--quiet applies to read and write only"},
         {{"show", "x", "--lang"}, "--lang needs a value"},
         {{"show", "x", "--lang=de"}, "--lang must be ja or en"},
         {{"show", "x", "--settings", "a.ini"}, "--settings applies to ports, read and write only"},
@@ -291,10 +341,19 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLineAndAHint)
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
         EXPECT_EQ(r.err, "vxrmgr-cli: " + says + "\nTry 'vxrmgr-cli --help'.\n") << args.join(' ').toStdString();
     }
-    // A settings file named on the command line must be there.
-    const CliRun missing = Cli({"ports", "--settings", PathOf("none.ini")});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "vxrmgr-cli: " + PathOf("none.ini").toStdString() + ": no such file\n");
+    // A settings file named on the command line must be there, for every command that takes one.
+    Save(Defaults(), PathOf("s.VXS"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ini")));
+    const std::vector<std::pair<QString, std::string>> settings = {
+        {PathOf("none.ini"), ": no such file\n"}, {PathOf("folder.ini"), ": not a regular file (a folder)\n"}};
+    for (const QStringList& command : {QStringList{"ports"}, QStringList{"read", "COM1", PathOf("s.VXS")},
+                                       QStringList{"write", "COM1", PathOf("s.VXS")}}) {
+        for (const auto& [ini, says] : settings) {
+            const CliRun r = Cli(command + QStringList{"--settings", ini});
+            EXPECT_EQ(r.status, 2) << command.join(' ').toStdString() << " " << ini.toStdString();
+            EXPECT_EQ(r.err, "vxrmgr-cli: " + ini.toStdString() + says);
+        }
+    }
 
     const CliRun help = Cli({"show", "--help"});
     EXPECT_EQ(help.status, 0);
@@ -323,8 +382,8 @@ TEST_F(CliTest, MessagesFollowTheLocaleUnlessChosen)
         {{"show", PathOf("missing.VXS")}, japanese, "vxrmgr-cli: " + missing + ": ファイルがありません\n"},
         {{"show", PathOf("missing.VXS"), "--lang", "en"}, japanese, "vxrmgr-cli: " + missing + ": no such file\n"},
         {{"show", PathOf("missing.VXS"), "--lang=ja"}, {}, "vxrmgr-cli: " + missing + ": ファイルがありません\n"},
-        {{"read", port, PathOf("r.VXS"), "--model", "3", "--timeout", "400", "--lang", "ja"}, {},
-         "vxrmgr-cli: 読取失敗: MODEL3 の読み取り: 応答が短い: 400 ms 以内に 50 バイト中 20 バイト\n"},
+        {{"read", port, PathOf("r.VXS"), "--model", "3", "--timeout", "500", "--lang", "ja"}, {},
+         "vxrmgr-cli: 読取失敗: MODEL3 の読み取り: 応答が短い: 500 ms 以内に 50 バイト中 20 バイト\n"},
         {{"frobnicate"}, japanese, "vxrmgr-cli: 不明なコマンド frobnicate\n使い方は 'vxrmgr-cli --help' で表示されます。\n"},
     };
     for (const Case& c : cases) {
@@ -373,6 +432,18 @@ TEST_F(CliTest, ADashIsStandardInputOrOutputAndAFullOutputFails)
     }
 }
 
+// Where the session has no runtime folder (root, cron, ssh), the sheet says nothing about it.
+TEST_F(CliTest, ASheetWithoutARuntimeFolderSaysNothingOfIt)
+{
+    Save(Defaults(), PathOf("r.VXS"));
+    for (const char* sheet : {"r.png", "r.pdf"}) {
+        const CliRun r = Cli({"sheet", PathOf("r.VXS"), PathOf(sheet)}, {{{"XDG_RUNTIME_DIR", ""}}, {}, {}});
+        EXPECT_EQ(r.status, 0) << sheet;
+        EXPECT_EQ(r.err, "") << sheet;
+        EXPECT_TRUE(QFile::exists(PathOf(sheet))) << sheet;
+    }
+}
+
 TEST_F(CliTest, ShowPrintsTheModelsReadably)
 {
     ModelBank bank = Defaults();
@@ -405,6 +476,7 @@ TEST_F(CliTest, ShowPrintsTheModelsReadably)
     EXPECT_TRUE(Contains(ja, "VLT    90  （一覧にない値）")) << ja;
     EXPECT_TRUE(Contains(ja, "NBRK   300  （範囲外）\n")) << ja;
     EXPECT_TRUE(Contains(ja, "MEMO   2 行\n")) << ja;
+    EXPECT_TRUE(Contains(ja, "FRQ    ステップ 52 5 5")) << ja;
 
     const CliRun missing = Cli({"show", PathOf("missing.VXS")});
     EXPECT_EQ(missing.status, 1);

@@ -254,6 +254,15 @@ TEST_F(SimProgramTest, HelpVersionAndBadOptions)
         out = nullptr;
     }
 
+    // Help that cannot be written is said and fails.
+    FILE* full = ::popen(VXR_SIM_PROGRAM " --help 2>&1 >/dev/full", "r");
+    ASSERT_NE(full, nullptr);
+    char said[200] = {};
+    const size_t n = std::fread(said, 1, sizeof said - 1, full);
+    EXPECT_EQ(std::string(said, n), "vxr-sim: standard output: No space left on device\n");
+    status = ::pclose(full);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+
     EXPECT_EQ(Start({"--bad-checksum", "9"}), "");
     ::waitpid(pid, &status, 0);
     pid = -1;

@@ -101,7 +101,7 @@ std::string BankReport::Show(const ModelBank& bank, int language)
         std::string steps;
         for (int32_t v : m.FRQ)
             steps += (steps.empty() ? "" : " ") + StepText(v);
-        out += Line("FRQ", "steps " + steps);
+        out += Line("FRQ", CliText::Get(CliText::kShowSteps, language, {steps}));
         // The number of lines first, as the file counts them, so that an empty memo and a memo
         // of one empty line read differently; then each line as it is, indented.
         const std::vector<std::string> lines = SettingsFile::SplitMemoLines(m.MEMO);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "CliText.h"
+#include "DeviceExchange.h"
 #include "SerialPortOpener.h"
 #include "SettingSheet.h"
 
@@ -100,14 +101,15 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
         std::optional<std::string> value;
         if (eq != std::string::npos)
             value = a.substr(eq + 1);
-        if (name != "--json" && !TakesValue(name))
+        const bool flag = name == "--json" || name == "--quiet";
+        if (!flag && !TakesValue(name))
             return fail(CliText::kUnknownOption, {name});
         if (!seen.insert(name).second)
             return fail(CliText::kGivenTwice, {name});
-        if (name == "--json") {
+        if (flag) {
             if (value)
                 return fail(CliText::kTakesNoValue, {name});
-            options.json = true;
+            (name == "--json" ? options.json : options.quiet) = true;
             continue;
         }
         if (!value) {
@@ -133,8 +135,13 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
                     return fail(CliText::kModelRange);
                 options.model = n;
             } else {
-                if (n < 1 || n > 600000)
-                    return fail(CliText::kTimeoutRange);
+                // A wait shorter than the longest reply takes on the line fails every transfer.
+                const int shortest = DeviceExchange::ShortestTimeOutMs();
+                if (n < shortest)
+                    return fail(CliText::kTimeoutTooShort,
+                                {std::to_string(shortest), std::to_string(DeviceExchange::kBitRate)});
+                if (n > kMaxTimeoutMs)
+                    return fail(CliText::kTimeoutRange, {std::to_string(shortest), std::to_string(kMaxTimeoutMs)});
                 options.timeoutMs = n;
             }
         }
@@ -168,6 +175,8 @@ bool CliOptions::Parse(const std::vector<std::string>& args, CliOptions& options
     const bool transfer = c == "read" || c == "write";
     if (options.model && !transfer)
         return fail(CliText::kModelOnly);
+    if (options.quiet && !transfer)
+        return fail(CliText::kQuietOnly);
     if (options.json && c != "show" && c != "diff" && c != "history")
         return fail(CliText::kJsonOnly);
     if (!options.settingsPath.empty() && !transfer && c != "ports")
@@ -199,6 +208,12 @@ std::string CliOptions::Version()
     return "vxrmgr-cli " VXR_VERSION "\n";
 }
 namespace {
+
+// The time-outs accepted, "425..600000".
+std::string TimeoutRange()
+{
+    return std::to_string(DeviceExchange::ShortestTimeOutMs()) + ".." + std::to_string(CliOptions::kMaxTimeoutMs);
+}
 
 std::string UsageJapanese()
 {
@@ -243,8 +258,10 @@ std::string UsageJapanese()
            "\n"
            "オプション（それぞれ一度まで。値は空白か '=' の後に: --model=3）:\n"
            "  --model N        read と write のモデル 1..5\n"
-           "  --timeout MS     応答を待つ最長時間（ミリ秒、既定 7000）\n"
+           "  --timeout MS     応答を待つ最長時間（ミリ秒、" + TimeoutRange() + "、既定 7000）\n"
            "  --json           show, diff, history: JSON で表示する\n"
+           "  --quiet          read と write の進み具合を表示しない（標準エラーが端末のときだけ\n"
+           "                   表示される）\n"
            "  --settings INI   ports, read, write: COM1～COM20 のデバイスを指定するアプリケーション\n"
            "                   設定ファイル（[Ports] セクション、COMn=/dev/...）。存在すること。\n"
            "                   既定: プログラムと同じ場所の VXRMGR.ini、なければ\n"
@@ -314,8 +331,11 @@ std::string CliOptions::Usage(int language)
            "\n"
            "Options (each at most once; the value after a blank or '=', as in --model=3):\n"
            "  --model N        model 1..5 for read and write\n"
-           "  --timeout MS     wait at most MS milliseconds for each reply (default 7000)\n"
+           "  --timeout MS     wait at most MS milliseconds for each reply (" + TimeoutRange() + ",\n"
+           "                   default 7000)\n"
            "  --json           show, diff, history: print JSON\n"
+           "  --quiet          read and write: no progress line (shown only when standard\n"
+           "                   error is a terminal)\n"
            "  --settings INI   ports, read, write: application settings file naming the devices\n"
            "                   of COM1..COM20 (section [Ports], entries COMn=/dev/...); it must\n"
            "                   exist. Default: VXRMGR.ini beside the program if there is one,\n"

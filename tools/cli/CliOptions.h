@@ -7,6 +7,7 @@
 // The command line of vxrmgr-cli, parsed: a command, its operands and the options.
 struct CliOptions {
     static constexpr int kDefaultTimeoutMs = 7000;
+    static constexpr int kMaxTimeoutMs = 600000;
     // An operand that stands for standard input (or standard output for convert's OUT).
     static constexpr const char* kStdStream = "-";
 
@@ -17,6 +18,7 @@ struct CliOptions {
     std::string settingsPath;           // --settings INI ("" = the application settings file)
     std::optional<int> language;        // --lang ja|en: 0 Japanese, 1 English (else the locale's)
     bool json = false;                  // --json: show, diff and the history list print JSON
+    bool quiet = false;                 // --quiet: read and write show no progress
 
     // Fills the options; on a usage error returns false with the reason in *error, in the
     // language the command line chose (else defaultLanguage).

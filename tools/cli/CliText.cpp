@@ -21,12 +21,15 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"--lang には ja か en を指定してください", "--lang must be ja or en"},
     {"*: 数ではありません: *", "*: not a number: *"},
     {"--model は 1～5 です", "--model must be 1..5"},
-    {"--timeout は 1～600000 ミリ秒です", "--timeout must be 1..600000 ms"},
+    {"--timeout は *～* ミリ秒です", "--timeout must be *..* ms"},
+    {"--timeout は * ミリ秒以上にしてください（* bit/s では一番長い応答にそれだけかかります）",
+     "--timeout must be at least * ms: the longest reply takes that long at * bit/s"},
     {"不明なオプション *", "unknown option *"},
     {"コマンドがありません", "no command given"},
     {"不明なコマンド *", "unknown command *"},
     {"* の引数は * 個です", "* takes * operand(s)"},
     {"--model は read と write にだけ使えます", "--model applies to read and write only"},
+    {"--quiet は read と write にだけ使えます", "--quiet applies to read and write only"},
     {"--json は show、diff、history にだけ使えます", "--json applies to show, diff and history only"},
     {"--settings は ports、read、write にだけ使えます", "--settings applies to ports, read and write only"},
     {"*: OUT の名前は .pdf か .png で終わらなければなりません", "*: OUT must end in .pdf or .png"},
@@ -69,6 +72,7 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"現在のモデル: MODEL*（モデル番号 *）", "Current model: MODEL* (model number *)"},
     {"* 行", "* line"},
     {"* 行", "* lines"},
+    {"ステップ *", "steps *"},
     {"PDF のページを作れません", "Cannot make the PDF page"},
     {"PNG の画像を作れません", "Cannot make the PNG image"},
     {"設定シートは .pdf か .png のファイルです", "A setting sheet is a .pdf or a .png file"},
@@ -81,6 +85,7 @@ constexpr std::array<Pair, CliText::kCount> kTexts = {{
     {"履歴の * 番の名前を外しました", "history entry * has no name now"},
     {"作成日 *", "made *"},
     {"* / * ページ", "page * of *"},
+    {"*  *% 完了", "*  *% done"},
 }};
 
 }  // namespace

@@ -14,11 +14,13 @@ public:
         kNotNumber,
         kModelRange,
         kTimeoutRange,
+        kTimeoutTooShort,
         kUnknownOption,
         kNoCommand,
         kUnknownCommand,
         kOperandCount,
         kModelOnly,
+        kQuietOnly,
         kJsonOnly,
         kSettingsOnly,
         kSheetFormat,
@@ -57,6 +59,7 @@ public:
         kShowCurrentModel,
         kShowOneLine,
         kShowLines,
+        kShowSteps,
         kCannotMakePdf,
         kCannotMakePng,
         kSheetIsPdfOrPng,
@@ -69,6 +72,7 @@ public:
         kHistoryUnnamed,
         kMadeOn,
         kPageNumber,
+        kProgress,
         kCount
     };
 

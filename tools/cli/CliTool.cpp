@@ -60,7 +60,8 @@ bool IsStdStream(const std::string& operand)
 }  // namespace
 
 CliTool::CliTool(CliOptions options, int defaultLanguage, std::FILE* out, std::FILE* err, std::FILE* in)
-    : options_(std::move(options)), language_(options_.Language(defaultLanguage)), out_(out), err_(err), in_(in)
+    : options_(std::move(options)), language_(options_.Language(defaultLanguage)), out_(out), err_(err), in_(in),
+      output_(out)
 {
 }
 
@@ -108,18 +109,14 @@ int CliTool::Dispatch()
 
 void CliTool::Print(const std::string& text)
 {
-    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() && outErrno_ == 0)
-        outErrno_ = errno != 0 ? errno : EIO;
+    output_.Write(text);
 }
 
 int CliTool::FinishOutput(int status)
 {
-    errno = 0;
-    if (std::fflush(out_) == 0 && !std::ferror(out_))
+    const int err = output_.Finish();
+    if (err == 0)
         return status;
-    // A text longer than the stream's buffer failed while it was written: that cause, since the
-    // flush only finds the stream failed.
-    const int err = outErrno_ != 0 ? outErrno_ : errno != 0 ? errno : EIO;
     Error(Text(CliText::kStdout, {std::strerror(err)}));
     // For diff, 1 says "the files differ": trouble is 2.
     return options_.command == "diff" ? kUsage : kFailed;
@@ -266,12 +263,9 @@ std::string CliTool::SaveTo(const std::string& path, const ModelBank& bank)
     }
 }
 
-CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
+CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank, const std::map<int, std::string>& pins)
 {
     Outcome outcome;
-    std::map<int, std::string> pins;
-    if (LoadPins(pins) != kOk)
-        return outcome;
     std::string device;
     std::string why;
     if (!SerialPortOpener::Resolve(options_.operands[0], pins, device, &why, language_)) {
@@ -295,7 +289,7 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank)
     CommXLine line(comm);
     DeviceExchange exchange(line);
     DeviceBank staging;
-    TerminalReporter reporter(err_);
+    TerminalReporter reporter(err_, language_, options_.quiet);
     TransferOperations ops(exchange, bank, staging, reporter, language_);
     ops.SetStopRequest([] { return StopSignals::Requested(); });
     const int shown = options_.model ? *options_.model - 1 : bank.ShownIndex();
@@ -458,6 +452,10 @@ int CliTool::ReportFailure(const Outcome& t)
 
 int CliTool::Read()
 {
+    // The port's settings first: a --settings file that is not there is a usage error.
+    std::map<int, std::string> pins;
+    if (const int status = LoadPins(pins); status != kOk)
+        return status;
     const std::string& file = options_.operands[1];
     ModelBank bank;
     bank.Initialise();
@@ -475,7 +473,7 @@ int CliTool::Read()
         return kFailed;
     }
     const Transfer kind = options_.model ? Transfer::ReadShown : Transfer::ReadAll;
-    const Outcome t = RunTransfer(kind, bank);
+    const Outcome t = RunTransfer(kind, bank, pins);
     if (!t.ran)
         return kFailed;
     // Read all has put the five models into the bank before it writes the model number back;
@@ -508,12 +506,15 @@ int CliTool::Read()
 
 int CliTool::Write()
 {
+    std::map<int, std::string> pins;
+    if (const int status = LoadPins(pins); status != kOk)
+        return status;
     ModelBank bank;
     if (!LoadInput(options_.operands[1], bank))
         return kFailed;
     if (options_.model)
         bank.ModelNumber = (*options_.model - 1) * ModelBank::kModelStep;  // the shown model
-    const Outcome t = RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank);
+    const Outcome t = RunTransfer(options_.model ? Transfer::WriteShown : Transfer::WriteAll, bank, pins);
     if (!t.ran)
         return kFailed;
     if (!t.result.ok)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "CheckedOutput.h"
 #include "CliOptions.h"
 #include "CliText.h"
 #include "TransferResult.h"
@@ -56,8 +57,8 @@ private:
     // after a message.
     int LoadPins(std::map<int, std::string>& pins);
 
-    // Opens PORT and runs the transfer. ran is false when it could not start (reported);
-    // message is the transfer's final text.
+    // Opens PORT (its device found with pins) and runs the transfer. ran is false when it could
+    // not start (reported); message is the transfer's final text.
     enum class Transfer { ReadAll, ReadShown, WriteAll, WriteShown };
     struct Outcome {
         bool ran = false;
@@ -69,7 +70,7 @@ private:
     // history that cannot be written is reported without failing the transfer.
     void KeepInHistory(Transfer kind, const TransferResult& result, const ModelBank& bank,
                        const std::optional<ModelBank>& before);
-    Outcome RunTransfer(Transfer kind, ModelBank& bank);
+    Outcome RunTransfer(Transfer kind, ModelBank& bank, const std::map<int, std::string>& pins);
     // Reports a failed transfer; the exit status.
     int ReportFailure(const Outcome& t);
     void Error(const std::string& text);
@@ -83,5 +84,5 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     std::FILE* in_;
-    int outErrno_ = 0;
+    CheckedOutput output_;
 };

@@ -5,7 +5,12 @@
 #include <chrono>
 #include <thread>
 
-TerminalReporter::TerminalReporter(std::FILE* out) : out_(out), live_(isatty(fileno(out)) == 1) {}
+#include "CliText.h"
+
+TerminalReporter::TerminalReporter(std::FILE* out, int language, bool quiet)
+    : out_(out), language_(language), live_(!quiet && isatty(fileno(out)) == 1)
+{
+}
 
 void TerminalReporter::Pause(int32_t ms)
 {
@@ -51,6 +56,8 @@ void TerminalReporter::Draw()
 {
     if (!live_)
         return;
-    std::fprintf(out_, "\r\033[K[%d/%d] %s", position_, maximum_, label_.c_str());
+    const int percent = maximum_ > 0 ? position_ * 100 / maximum_ : 0;
+    const std::string line = CliText::Get(CliText::kProgress, language_, {label_, std::to_string(percent)});
+    std::fprintf(out_, "\r\033[K%s", line.c_str());
     std::fflush(out_);
 }

@@ -4,11 +4,12 @@
 
 #include "TransferReporter.h"
 
-// Progress of a transfer as one rewritten line on stderr, only when stderr is a terminal, so
+// Progress of a transfer as one line on stderr rewritten in place, the step (as the window's
+// progress window labels it) and a percentage; only when stderr is a terminal and not quiet, so
 // scripts and logs see the result and nothing else. The final message is kept for the caller.
 class TerminalReporter : public TransferReporter {
 public:
-    explicit TerminalReporter(std::FILE* out = stderr);
+    explicit TerminalReporter(std::FILE* out = stderr, int language = 1, bool quiet = false);
 
     void Begin() override {}
     void End() override {}
@@ -27,6 +28,7 @@ private:
     void Draw();
 
     std::FILE* out_;
+    int language_;
     bool live_;
     int32_t position_ = 0;
     int32_t maximum_ = 0;

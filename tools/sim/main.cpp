@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CheckedOutput.h"
 #include "ControllerSimulator.h"
 #include "ControllerStateFile.h"
 #include "SimCommandLine.h"
@@ -53,8 +54,9 @@ int main(int argc, char** argv)
         return 2;
     }
     if (line->help || line->version) {
-        std::cout << (line->help ? SimCommandLine::Usage() : std::string("vxr-sim " VXR_VERSION "\n")) << std::flush;
-        return std::cout ? 0 : 1;
+        // Output that cannot be written is said and fails, as vxrmgr-cli's does.
+        const std::string text = line->help ? SimCommandLine::Usage() : std::string("vxr-sim " VXR_VERSION "\n");
+        return CheckedOutput::PrintOrSay(text, "vxr-sim", "standard output");
     }
 
     // The signals are taken by sigtimedwait below; blocked before the simulator's thread starts
