@@ -1,4 +1,4 @@
-# cmake -DREADME=... -DOUT=... -P troubleshooting.cmake
+# cmake -DREADME=... -DOUT=... -DBINDIR=/usr/bin -P troubleshooting.cmake
 # The README's notes on serial ports (how COMn is found, why a port cannot be opened: the dialout
 # group, ModemManager, brltty) and on the settings file, as a document of their own for an
 # installation: the README stays the one place they are written.
@@ -25,7 +25,13 @@ math(EXPR begin "${begin} + 1")
 math(EXPR length "${end} - ${begin}")
 string(SUBSTRING "${text}" ${begin} ${length} notes)
 
-# Headings two levels up; the installed programs are on the PATH (a build's own copy stays named).
+# Headings two levels up; the programs named where they are installed ($BINDIR), and a build's
+# own settings file left out: the installed notes never send a reader to a build folder.
 string(REGEX REPLACE "(^|\n)##(#+ )" "\\1\\2" notes "${notes}")
-string(REGEX REPLACE "`build/bin/(vxr[a-z-]*)" "`\\1" notes "${notes}")
+string(REGEX REPLACE "`build/bin/(vxr[a-z-]*)" "`${BINDIR}/\\1" notes "${notes}")
+string(REGEX REPLACE ",[ \n]+or[ \n]+`build/bin/VXRMGR.ini`[ \n]+while[ \n]+developing" "" notes "${notes}")
+if(notes MATCHES "build/")
+  string(REGEX MATCH "[^\n]*build/[^\n]*" line "${notes}")
+  message(FATAL_ERROR "${README}: the installed notes would name a build folder: ${line}")
+endif()
 file(WRITE "${OUT}" "${notes}")

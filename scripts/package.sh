@@ -4,10 +4,29 @@
 # $PKG_OUT_DIR). The build runs in a copy of the tree (the files git tracks or would track), so
 # the build folder and debian/'s work files never land in the checkout. Prints the package's path
 # as its last line.
+#
+# It needs only what debian/control's Build-Depends name (and build-essential, which every Debian
+# package build assumes): no browser, Emscripten, Node or npm, and no network once those are
+# installed. Missing ones are installed with apt-get, as root or through sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
 OUT_DIR=${PKG_OUT_DIR:-.}
+
+# Build-Depends as one relation list, continuation lines joined.
+build_depends() {
+    awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, ""); printf "%s", $0; next }
+         on && /^[ \t]/ { printf "%s", $0; next }
+         { on = 0 }' debian/control | sed 's/[[:space:]]\+/ /g; s/^ //; s/,[[:space:]]*$//'
+}
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
+if ! installed build-essential || ! installed dpkg-dev || ! dpkg-checkbuilddeps >/dev/null 2>&1; then
+    echo "package: installing the build dependencies of debian/control" >&2
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends build-essential dpkg-dev
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get satisfy -y -qq --no-install-recommends "$(build_depends)"
+fi
 umask 022
 
 # The project's version is the package's; the changelog must have an entry for it.
