@@ -11,6 +11,9 @@
 #include <QMenu>
 #include <QStandardPaths>
 #include <QScreen>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
@@ -39,6 +42,7 @@
 #include "TWindowReporter.h"
 #include "TextTable.h"
 #include "TransferOperations.h"
+#include "SettingSheet.h"
 #include "THintFilter.h"
 #include "THistoryForm.h"
 #include "TInputGuard.h"
@@ -164,7 +168,7 @@ void TMainForm::BuildPanel4()
     SpeedButton1 = AddToolButton("SpeedButton1", 8, next(), ToolIcons::Make(ToolIcons::LinearAdjust),
                                  &TMainForm::SpeedButton1Click);
 
-    undo_->AddButtons(Panel4, x + 12, (kPanelHeight - kButtonSize) / 2, kButtonSize);
+    undo_->AddButtons(Panel4, x + 8, (kPanelHeight - kButtonSize) / 2, kButtonSize);
     // The history, after undo and redo: the setups of earlier edits and transfers.
     HIST_BTN = new QToolButton(Panel4);
     HIST_BTN->setObjectName("HIST_BTN");
@@ -172,17 +176,45 @@ void TMainForm::BuildPanel4()
     HIST_BTN->setAutoRaise(true);
     HIST_BTN->setIcon(ToolIcons::Make(ToolIcons::History));
     HIST_BTN->setIconSize(QSize(24, 24));
-    HIST_BTN->setGeometry(x + 12 + 2 * (kButtonSize + 2) + 4, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
+    HIST_BTN->setGeometry(x + 8 + 2 * (kButtonSize + 2) + 2, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
     HIST_BTN->setFocusPolicy(Qt::NoFocus);
     connect(HIST_BTN, &QToolButton::clicked, this, [this] { RunHandler([this] { HIST_BTNClick(); }); });
+    // The setting sheet, printed or saved as a PDF: one button with both in its menu.
+    SHEET_BTN = new QToolButton(Panel4);
+    SHEET_BTN->setObjectName("SHEET_BTN");
+    SHEET_BTN->setProperty(THintFilter::kMessageProperty, TextTable::kSheetHint);
+    SHEET_BTN->setAutoRaise(true);
+    SHEET_BTN->setIcon(ToolIcons::Make(ToolIcons::Sheet));
+    SHEET_BTN->setIconSize(QSize(24, 24));
+    SHEET_BTN->setGeometry(HIST_BTN->geometry().right() + 3, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
+    SHEET_BTN->setFocusPolicy(Qt::NoFocus);
+    sheetMenu_ = new QMenu(SHEET_BTN);
+    sheetMenu_->setObjectName("SheetMenu");
+    const auto sheetAction = [this](const char* name, void (TMainForm::*handler)()) {
+        QAction* a = sheetMenu_->addAction(QString());
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
+    };
+    sheetAction("PrintAction", &TMainForm::PrintClick);
+    sheetAction("SavePdfAction", &TMainForm::SaveSheetClick);
+    // The texts in the language chosen at start-up, which comes after the panel is built.
+    connect(sheetMenu_, &QMenu::aboutToShow, this, [this] {
+        const QList<QAction*> actions = sheetMenu_->actions();
+        actions[0]->setText(QString::fromStdString(TextTable::Message(TextTable::kPrintSheet, Language)) +
+                            QStringLiteral("...\tCtrl+P"));
+        actions[1]->setText(QString::fromStdString(TextTable::Message(TextTable::kSaveSheetPdf, Language)) +
+                            QStringLiteral("...\tCtrl+Shift+P"));
+    });
+    SHEET_BTN->setMenu(sheetMenu_);
+    SHEET_BTN->setPopupMode(QToolButton::InstantPopup);
 
     Label28 = new QLabel(QStringLiteral("COMM"), Panel4);
     Label28->setObjectName("Label28");
-    Label28->setGeometry(458, 13, 38, 16);
+    Label28->setGeometry(482, 13, 36, 16);
 
     CommPort = new TPortComboBox(Panel4);
     CommPort->setObjectName("CommPort");
-    CommPort->setGeometry(498, 9, 96, 24);
+    CommPort->setGeometry(518, 9, 78, 24);
     CommPort->setMaxVisibleItems(30);
     connect(CommPort, &TPortComboBox::closedUp, this, [this] { RunHandler([this] { CommPortCloseUp(); }); });
 }
@@ -282,6 +314,8 @@ void TMainForm::FormCreate(const Options& options)
     shortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
              [this] { ShowNextModel(-1); });
     shortcut({QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] { HIST_BTNClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { PrintClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)}, [this] { SaveSheetClick(); });
 }
 
 void TMainForm::SetMonForm(TMonForm* monForm)
@@ -551,6 +585,48 @@ void TMainForm::ShowNextModel(int step)
 {
     const int next = (MDL_SEL->SelectedTab() + step + ModelBank::kModels) % ModelBank::kModels;
     MDL_SEL->Tabs().ShowModelTab(next);
+}
+
+QString TMainForm::SheetTitle() const
+{
+    return fileName_.isEmpty() ? QString() : QFileInfo(fileName_).fileName();
+}
+
+void TMainForm::PrintClick()
+{
+    FocusPanel4();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    printer.setFullPage(true);  // the sheet keeps its own margins
+    printer.setDocName(SheetTitle());
+    printer.setCreator(QCoreApplication::applicationName());
+    if (!fileDialogs_.PrintDialog(this, printer))
+        return;
+    if (!SettingSheet::Print(printer, Bank, Language, SheetTitle()))
+        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kSheetNotPrinted, Language),
+                      Language);
+}
+
+void TMainForm::SaveSheetClick()
+{
+    FocusPanel4();
+    QString name;
+    for (;;) {
+        const auto choice = fileDialogs_.SheetDialog(this, fileName_);
+        if (!choice)
+            return;
+        // As Save adds ".VXS", so the PDF gets its extension, and the question is about that file.
+        name = SettingSheet::PdfName(choice->path);
+        fileDialogs_.SetSheetName(name);
+        if (!QFileInfo::exists(name) || ConfirmReplace(name))
+            break;
+    }
+    try {
+        SettingSheet::Write(name, SettingSheet::Format::kPdf, Bank, Language, SheetTitle());
+    } catch (const IniFileError& e) {
+        MessageDialog(DialogKind::Error, DialogButtons::Ok,
+                      TextTable::Message(TextTable::kSheetNotSaved, Language) + "\n" + e.Text(Language), Language);
+    }
 }
 
 bool TMainForm::ConfirmReplace(const QString& path)

@@ -84,6 +84,7 @@ public:
     QLabel* Label28 = nullptr;
     TPortComboBox* CommPort = nullptr;
     QToolButton* HIST_BTN = nullptr;
+    QToolButton* SHEET_BTN = nullptr;  // the setting sheet: Print and Save as PDF
 
     THintFilter& Hints() { return *hints_; }
     // Undo and redo of the editors' bank.
@@ -122,6 +123,11 @@ public:
     bool FormCloseQuery();
     // Shows the history of setups (also Ctrl+H).
     void HIST_BTNClick();
+    // The setting sheet of the editors' bank, in the window's language: printed after the print
+    // dialog (Ctrl+P), or saved as a PDF chosen in a save dialog (Ctrl+Shift+P).
+    void PrintClick();
+    void SaveSheetClick();
+    QMenu* SheetMenu() const { return sheetMenu_; }
     THistoryForm* HistoryForm() const { return historyForm_; }
     const HistoryStore& History() const { return history_; }
     // What the history's Compare does with an entry; none hides the button.
@@ -175,6 +181,8 @@ private:
     bool SaveTo(const QString& name);
     // The Open button's menu: the files used last, read when it opens.
     void FillRecentMenu();
+    // The setting sheet's title: the settings file's name; empty before there is one.
+    QString SheetTitle() const;
     // Whether the user lets an existing file be replaced.
     bool ConfirmReplace(const QString& path);
     // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
@@ -203,6 +211,7 @@ private:
     BankBaseline baseline_;
     QString fileName_;
     QMenu* recentMenu_ = nullptr;
+    QMenu* sheetMenu_ = nullptr;
     THelpForm* helpForm_ = nullptr;  // made at the first F1, a child of the window
     QString caption_;  // the program's caption: with the version, the date stamp, or plain
     bool captionCheckPending_ = false;

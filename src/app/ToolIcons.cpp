@@ -137,6 +137,21 @@ QIcon ToolIcons::Make(Kind kind)
         p.drawLine(QPointF(12, 12), QPointF(16, 14));
         break;
     }
+    case Sheet: {
+        // A printer with its sheet: the setting sheet, printed or as a PDF.
+        const QColor c(70, 70, 70);
+        p.setPen(QPen(c, 1.5));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7, 2, 10, 8));
+        p.setBrush(QColor(200, 200, 205));
+        p.drawRoundedRect(QRectF(2.5, 9, 19, 9), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7, 15, 10, 7));
+        p.setPen(QPen(QColor(40, 90, 160), 1));
+        p.drawLine(QPointF(9, 18), QPointF(15, 18));
+        p.drawLine(QPointF(9, 20), QPointF(13, 20));
+        break;
+    }
     }
     p.end();
     return QIcon(pm);

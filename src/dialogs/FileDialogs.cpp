@@ -1,5 +1,10 @@
 #include "FileDialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+
 #include "TSettingsFileDialog.h"
 
 namespace {
@@ -13,6 +18,19 @@ public:
     std::optional<FileChoice> ChooseSave(QWidget* owner, const QString& initialName) override
     {
         return Run(owner, initialName, QFileDialog::AcceptSave);
+    }
+
+    std::optional<FileChoice> ChooseSheet(QWidget* owner, const QString& initialName) override
+    {
+        TSettingsFileDialog dialog(owner, QFileDialog::AcceptSave, initialName, {QStringLiteral("PDF (*.pdf *.PDF)")});
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return FileChoice{dialog.selectedFiles().front(), 0};
+    }
+    bool ChoosePrinter(QWidget* owner, QPrinter& printer) override
+    {
+        QPrintDialog dialog(&printer, owner);
+        return dialog.exec() == QDialog::Accepted;
     }
 
 private:
@@ -32,6 +50,11 @@ QtFileDialogPresenter gQtDialogs;
 FileDialogPresenter* gPresenter = &gQtDialogs;
 
 }  // namespace
+
+bool FileDialogPresenter::ChoosePrinter(QWidget*, QPrinter&)
+{
+    return false;
+}
 
 QStringList FileDialogs::Filters()
 {
@@ -60,4 +83,22 @@ std::optional<FileChoice> FileDialogs::SaveDialog1(QWidget* owner)
     if (choice)
         saveName_ = choice->path;
     return choice;
+}
+
+std::optional<FileChoice> FileDialogs::SheetDialog(QWidget* owner, const QString& settingsFile)
+{
+    QString initial = sheetName_;
+    if (initial.isEmpty() && !settingsFile.isEmpty()) {
+        const QFileInfo file(settingsFile);
+        initial = file.absoluteDir().filePath(file.completeBaseName() + QStringLiteral(".pdf"));
+    }
+    auto choice = gPresenter->ChooseSheet(owner, initial);
+    if (choice)
+        sheetName_ = choice->path;
+    return choice;
+}
+
+bool FileDialogs::PrintDialog(QWidget* owner, QPrinter& printer)
+{
+    return gPresenter->ChoosePrinter(owner, printer);
 }

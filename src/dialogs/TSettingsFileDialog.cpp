@@ -46,7 +46,8 @@ QAbstractFileIconProvider* TypeOnlyIcons()
 
 }  // namespace
 
-TSettingsFileDialog::TSettingsFileDialog(QWidget* owner, AcceptMode mode, const QString& initialName)
+TSettingsFileDialog::TSettingsFileDialog(QWidget* owner, AcceptMode mode, const QString& initialName,
+                                         const QStringList& filters)
     : QFileDialog(owner)
 {
     // The desktop's own dialog would guess types by content, and speaks the desktop's language.
@@ -58,8 +59,9 @@ TSettingsFileDialog::TSettingsFileDialog(QWidget* owner, AcceptMode mode, const 
     // actually writes, whose extension may differ from the name typed here.
     setFileMode(mode == AcceptOpen ? ExistingFile : AnyFile);
     setOption(DontConfirmOverwrite);
-    setNameFilters(FileDialogs::Filters());
-    selectNameFilter(FileDialogs::Filters().front());
+    const QStringList shown = filters.isEmpty() ? FileDialogs::Filters() : filters;
+    setNameFilters(shown);
+    selectNameFilter(shown.front());
     setSizeGripEnabled(true);
     if (!initialName.isEmpty())
         selectFile(initialName);

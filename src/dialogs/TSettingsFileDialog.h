@@ -7,7 +7,8 @@
 class TSettingsFileDialog : public QFileDialog {
     Q_OBJECT
 public:
-    TSettingsFileDialog(QWidget* owner, AcceptMode mode, const QString& initialName);
+    // filters: the settings file's unless others are given (the first preselected).
+    TSettingsFileDialog(QWidget* owner, AcceptMode mode, const QString& initialName, const QStringList& filters = {});
 
     // The chosen filter: 0 "*.VXS", 1 "*.*".
     int FilterIndex() const;

@@ -192,6 +192,8 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
      "Ctrl+O\tファイルを開く\n"
      "Ctrl+S\t最後に開いたか保存したファイルに保存\n"
      "Ctrl+Shift+S\t名前を付けて保存\n"
+     "Ctrl+P\t設定シートを印刷\n"
+     "Ctrl+Shift+P\t設定シートを PDF で保存\n"
      "Ctrl+Q\t終了（保存していない変更は確認します）\n"
      "Ctrl+Tab / Ctrl+Shift+Tab\t次 / 前の MODEL\n"
      "Shift+クリック\tカーブの範囲を選ぶ（Shift を離すと範囲が終わります。直線ボタンを押す間も押したままに）\n"
@@ -203,6 +205,8 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
      "Ctrl+O\tOpen a file\n"
      "Ctrl+S\tSave to the file last opened or saved\n"
      "Ctrl+Shift+S\tSave under a name you choose\n"
+     "Ctrl+P\tPrint the setting sheet\n"
+     "Ctrl+Shift+P\tSave the setting sheet as PDF\n"
      "Ctrl+Q\tQuit (asks about unsaved edits)\n"
      "Ctrl+Tab / Ctrl+Shift+Tab\tNext / previous model\n"
      "Shift+click\tSelect a curve range (releasing Shift ends it: hold it while clicking the straight-line "
@@ -214,6 +218,19 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"ファイルの場所\n設定: *\n履歴: *", "Where files are kept\nSettings: *\nHistory: *"},  // 364
     {"最近のファイルはありません", "No recent files"},  // 366
     {"閉じる", "Close"},  // 368
+    {"（範囲外）", "(out of range)"},  // 370
+    {"（一覧にない値）", "(not a cut-off code)"},  // 372
+    {"現在のモデル", "current model"},  // 374
+    {"メモ（続き）", "memo (continued)"},  // 376
+    {"作成日 *", "made *"},  // 378
+    {"* / * ページ", "page * of *"},  // 380
+    {"PDF のページを作れません", "Cannot make the PDF page"},  // 382
+    {"設定シートは .pdf か .png のファイルです", "A setting sheet is a .pdf or a .png file"},  // 384
+    {"設定シート（印刷は Ctrl+P、PDF で保存は Ctrl+Shift+P）", "Setting sheet (Print: Ctrl+P, Save as PDF: Ctrl+Shift+P)"},  // 386
+    {"印刷", "Print"},  // 388
+    {"PDF で保存", "Save as PDF"},  // 390
+    {"設定シートを保存できませんでした", "The setting sheet was not saved"},  // 392
+    {"設定シートを印刷できませんでした", "The setting sheet was not printed"},  // 394
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 369;
+    static constexpr int kLastEntry = 395;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -179,6 +179,23 @@ public:
         kHelpFiles = 364,
         kNoRecentFiles = 366,  // the Open button's menu while it lists none
         kCloseButton = 368,
+        // The setting sheet: the notes beside values it cannot show, the current model's mark,
+        // the heading of a memo's further lines, the foot of each page, its failures.
+        kSheetOutOfRange = 370,
+        kSheetNotCutOff = 372,
+        kSheetCurrentModel = 374,
+        kSheetMemoContinued = 376,
+        kSheetMadeOn = 378,
+        kSheetPageNumber = 380,
+        kSheetCannotMakePdf = 382,
+        kSheetIsPdfOrPng = 384,
+        // Printing the sheet and saving it as a PDF: the button's hint, the two actions, and
+        // the first lines of their failures.
+        kSheetHint = 386,
+        kPrintSheet = 388,
+        kSaveSheetPdf = 390,
+        kSheetNotSaved = 392,
+        kSheetNotPrinted = 394,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

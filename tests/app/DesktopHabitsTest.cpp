@@ -169,6 +169,8 @@ TEST_F(DesktopHabits, F1ShowsTheVersionLicenceKeysAndWhereFilesAreKept)
         EXPECT_TRUE(text.contains(english ? "Version " VXR_VERSION : "バージョン " VXR_VERSION)) << text.toStdString();
         EXPECT_TRUE(text.contains(english ? "GNU General Public License, version 3 or later" : "GNU 一般公衆利用許諾書"));
         EXPECT_TRUE(text.contains(english ? "Ctrl+S\tSave to the file last opened or saved" : "Ctrl+S\t最後に開いたか"));
+        EXPECT_TRUE(text.contains(english ? "Ctrl+P\tPrint the setting sheet\nCtrl+Shift+P\tSave the setting sheet as PDF"
+                                          : "Ctrl+P\t設定シートを印刷\nCtrl+Shift+P\t設定シートを PDF で保存"));
         EXPECT_TRUE(text.contains(In("VXRMGR.ini")));
         EXPECT_TRUE(text.contains(In("data") + "/vxrmgr/"));
         EXPECT_EQ(help->windowTitle(), english ? "Help" : "ヘルプ");

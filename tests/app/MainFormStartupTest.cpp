@@ -132,6 +132,7 @@ TEST_F(MainFormStartup, LabelsAndHintsInEachLanguage)
     EXPECT_EQ(ja->Hints().AppShowHint(ja->EXIT_BTN), U("終了（Ctrl+Q）"));
     EXPECT_EQ(ja->Hints().AppShowHint(ja->OpenBtn), U("ファイルを開く（Ctrl+O。押したままにするか右クリックで最近のファイル）"));
     EXPECT_EQ(ja->Hints().AppShowHint(ja->SpeedButton1), U("直線補間"));
+    EXPECT_EQ(ja->Hints().AppShowHint(ja->SHEET_BTN), U("設定シート（印刷は Ctrl+P、PDF で保存は Ctrl+Shift+P）"));
 
     auto en = MakeMainForm({}, false);
     EXPECT_EQ(en->MDL_SEL->Label1->text(), "AutomaticBrake");
@@ -145,7 +146,8 @@ TEST_F(MainFormStartup, LabelsAndHintsInEachLanguage)
         {en->OpenBtn, "Open (Ctrl+O; hold or right-click for recent files)"},
         {en->SaveBtn, "Save (Ctrl+Shift+S; Ctrl+S saves to the file last opened or saved)"},
         {en->EXIT_BTN, "Exit (Ctrl+Q)"}, {en->PROG2_BTN, "Write"},
-        {en->READ2_BTN, "Read"}, {en->RESET_BTN, "Reset"}, {en->SpeedButton1, "LinerAdjust"}};
+        {en->READ2_BTN, "Read"}, {en->RESET_BTN, "Reset"}, {en->SpeedButton1, "LinerAdjust"},
+        {en->SHEET_BTN, "Setting sheet (Print: Ctrl+P, Save as PDF: Ctrl+Shift+P)"}};
     for (auto [button, hint] : hints)
         EXPECT_EQ(en->Hints().AppShowHint(button), QString(hint)) << hint;
     // No other control has a hint.

@@ -14,11 +14,12 @@ public:
 
     std::optional<FileChoice> ChooseOpen(QWidget*, const QString& initial) override { return Choose("open", initial); }
     std::optional<FileChoice> ChooseSave(QWidget*, const QString& initial) override { return Choose("save", initial); }
+    std::optional<FileChoice> ChooseSheet(QWidget*, const QString& initial) override { return Choose("sheet", initial); }
 
     std::optional<FileChoice> next;
     std::deque<std::optional<FileChoice>> queue;
     QStringList initialNames;
-    QStringList shown;  // "open" or "save", one per dialog
+    QStringList shown;  // "open", "save" or "sheet", one per dialog
 
 private:
     std::optional<FileChoice> Choose(const char* kind, const QString& initial)
@@ -27,7 +28,10 @@ private:
         shown.push_back(kind);
         if (queue.empty())
             return next;
-        auto choice = queue.front();
+        // Copied by its parts: g++ 12 takes a copy of the whole optional for uninitialised.
+        std::optional<FileChoice> choice;
+        if (queue.front())
+            choice = FileChoice{queue.front()->path, queue.front()->filterIndex};
         queue.pop_front();
         return choice;
     }

@@ -18,6 +18,7 @@
 #include "ModelBank.h"
 #include "OutOfRange.h"
 #include "SettingsFile.h"
+#include "TextTable.h"
 
 namespace {
 
@@ -28,12 +29,12 @@ bool InCurveRange(int32_t v)
 
 std::string BrakeText(int32_t v, int language)
 {
-    return BankReport::BrakeKHz(v).value_or(CliText::Get(CliText::kOutOfRange, language));
+    return BankReport::BrakeKHz(v).value_or(TextTable::Message(TextTable::kSheetOutOfRange, language));
 }
 
 std::string CutOffText(int32_t v, int language)
 {
-    return BankReport::CutOff(v).value_or(CliText::Get(CliText::kNotCutOffCode, language));
+    return BankReport::CutOff(v).value_or(TextTable::Message(TextTable::kSheetNotCutOff, language));
 }
 
 std::string StepText(int32_t v)
@@ -92,7 +93,7 @@ std::string BankReport::Show(const ModelBank& bank, int language)
         const std::vector<OutOfRange> outside = OutOfRange::FindAll(m, static_cast<int>(i));
         const auto marked = [&](const char* field, int32_t v) {
             const bool out = std::any_of(outside.begin(), outside.end(), [field](const OutOfRange& o) { return o.field == field; });
-            return std::to_string(v) + (out ? "  " + CliText::Get(CliText::kOutOfRange, language) : "");
+            return std::to_string(v) + (out ? "  " + TextTable::Message(TextTable::kSheetOutOfRange, language) : "");
         };
         out += Line("NBRK", marked("NBRK", m.NBRK));
         out += Line("BFREQ", std::to_string(m.BFREQ) + "  " + BrakeText(m.BFREQ, language));

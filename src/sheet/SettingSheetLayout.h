@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "ModelBank.h"
+#include "SettingSheetContent.h"
 
 // Where everything of the setting sheet goes on the page, and what it says: the five models
 // one below the other, each with its settings and memo on the left and its drive-frequency
@@ -17,11 +18,11 @@
 class SettingSheetLayout {
 public:
     // The curve's kHz axis; fixed, so that sheets compare at a glance.
-    static constexpr double kAxisMinKHz = 1.0;
-    static constexpr double kAxisMaxKHz = 13.0;
-    static constexpr double kAxisStepKHz = 2.0;
+    static constexpr double kAxisMinKHz = SettingSheetContent::kAxisMinKHz;
+    static constexpr double kAxisMaxKHz = SettingSheetContent::kAxisMaxKHz;
+    static constexpr double kAxisStepKHz = SettingSheetContent::kAxisStepKHz;
 
-    enum Row { kBrake, kBrakeFreq, kCutOff, kTiming, kRows };
+    enum Row { kBrake = SettingSheetContent::kBrake, kBrakeFreq, kCutOff, kTiming, kRows };
 
     struct TextBox {
         QRectF rect;
@@ -74,31 +75,22 @@ public:
     const QString& Made() const { return made_; }
     QString PageNumber(int page, int pages) const;
 
-    // The drive frequency of a curve value in kHz, as its table text says.
-    static double KHzOf(int32_t frq);
     // Height of a kHz value in a plot's data area.
     static double YOf(const QRectF& area, double khz);
     static double XOf(const QRectF& area, int point);
-    // The step number shown for a curve value; "?" for one outside the curve's range.
-    static QString StepText(int32_t frq);
-
-    // The texts shown for the settings (the window's, with a note in the sheet's language for
-    // values it cannot show).
-    static QString BrakeFreqText(int32_t bfreq, int language);
-    static QString CutOffText(int32_t vlt, int language);
-    // The memo with its line ends as '\n' and other control characters as blanks.
-    static QString MemoText(const std::string& memo);
+    // What the sheet says, as every front end's sheet says it.
+    const SettingSheetContent& Content() const { return content_; }
 
 private:
-    ModelBox MakeModel(const ModelBank& bank, int index, int language, const QRectF& frame) const;
+    ModelBox MakeModel(const SettingSheetContent::Model& model, const QRectF& frame) const;
 
     double dpi_;
     QRectF page_;
+    SettingSheetContent content_;  // first: the texts below are taken from it
     TextBox title_;
     TextBox subtitle_;
     QString memoContinued_;
     QRectF footer_;
     QString made_;
-    int language_;
     std::array<ModelBox, ModelBank::kModels> models_;
 };

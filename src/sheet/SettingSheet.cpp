@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "AtomicFileWriter.h"
-#include "CliText.h"
 #include "IniFileError.h"
 #include "ModelBank.h"
 #include "SettingSheetLayout.h"
 #include "SettingSheetPainter.h"
+#include "TextTable.h"
 
 namespace {
 
@@ -51,6 +51,11 @@ SettingSheet::Format SettingSheet::FormatOf(const std::string& path)
     return Format::kNone;
 }
 
+QString SettingSheet::PdfName(const QString& typed)
+{
+    return FormatOf(typed.toStdString()) == Format::kPdf ? typed : typed + QStringLiteral(".pdf");
+}
+
 QString SettingSheet::PageFile(const QString& path, int page)
 {
     if (page <= 1)
@@ -72,12 +77,22 @@ void SettingSheet::WritePdf(QIODevice& device, const ModelBank& bank, int langua
     QPdfWriter pdf(&device);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
     pdf.setTitle(title);
-    pdf.setCreator(QStringLiteral("vxrmgr-cli"));
-    QPainter painter(&pdf);
-    const SettingSheetLayout layout(bank, language, title, QSizeF(pdf.width(), pdf.height()), pdf.resolution(), made);
-    SettingSheetPainter::Paint(painter, layout, [&pdf] { return pdf.newPage(); });
-    if (!painter.end())
-        throw IniFileError(CliText::Get(CliText::kCannotMakePdf, language));
+    // The program that made it: vxrmgr-cli or the window's vxrmgr.
+    pdf.setCreator(QCoreApplication::applicationName());
+    if (!Print(pdf, bank, language, title, made))
+        throw IniFileError(TextTable::Message(TextTable::kSheetCannotMakePdf, language));
+}
+
+bool SettingSheet::Print(QPagedPaintDevice& device, const ModelBank& bank, int language, const QString& title,
+                         const QDate& made)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const SettingSheetLayout layout(bank, language, title, QSizeF(device.width(), device.height()),
+                                    device.logicalDpiY(), made);
+    SettingSheetPainter::Paint(painter, layout, [&device] { return device.newPage(); });
+    return painter.end();
 }
 
 int SettingSheet::RenderPages(const ModelBank& bank, int language, const QString& title, double dpi,
@@ -128,7 +143,7 @@ QStringList SettingSheet::Write(const QString& path, Format format, const ModelB
                                 const QString& title, const std::function<bool()>& stop, const QDate& made)
 {
     if (format != Format::kPdf && format != Format::kPng)
-        throw IniFileError(CliText::Get(CliText::kSheetIsPdfOrPng, language));
+        throw IniFileError(TextTable::Message(TextTable::kSheetIsPdfOrPng, language));
     std::vector<AtomicFileWriter::Staged> staged;
     const auto discardAll = [&staged] {
         for (const auto& s : staged)

@@ -10,6 +10,7 @@
 
 class QCoreApplication;
 class QIODevice;
+class QPagedPaintDevice;
 struct ModelBank;
 
 // The five models on one A4 page, as a PDF or a PNG image, for showing a setup to someone.
@@ -21,6 +22,8 @@ public:
     enum class Format { kNone, kPdf, kPng };
     static constexpr double kPngDpi = 150.0;
 
+    // A PDF's name as typed in a save dialog, with ".pdf" added unless it ends so (any case).
+    static QString PdfName(const QString& typed);
     // The format an output file's name asks for (".pdf" or ".png", any case).
     static Format FormatOf(const std::string& path);
     // The file that holds page (from 1) of a PNG sheet: path itself for the first page, then
@@ -30,6 +33,10 @@ public:
     // display either and always uses the offscreen platform.
     static std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv);
 
+    // The sheet on a printer or another paged device, on the page size it is set up for;
+    // false when a page could not be made.
+    static bool Print(QPagedPaintDevice& device, const ModelBank& bank, int language, const QString& title,
+                      const QDate& made = QDate::currentDate());
     // The sheet as a PDF written to device; throws IniFileError when the PDF cannot be made.
     static void WritePdf(QIODevice& device, const ModelBank& bank, int language, const QString& title,
                          const QDate& made = QDate::currentDate());
