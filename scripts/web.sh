@@ -20,8 +20,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-mkdir -p "$OUT" "$OUT.single"
 WASM_DIR=${WASM_DIR:-build-wasm}
+mkdir -p "$OUT" "$OUT.single" "$WASM_DIR"
 
 # The core comes from the Emscripten build the WebAssembly tests use (its target page_core), which
 # rebuilds it only when a source changed. The single file takes the same core with its WebAssembly
