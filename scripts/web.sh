@@ -37,6 +37,11 @@ cp "$WASM_DIR"/vxrcore-single/vxrcore.mjs "$OUT.single/"
 # one alone.
 cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
 mkdir -p "$OUT/usb" && cp web/usb/*.js "$OUT/usb/"
+# The QR code library, from npm (locked), joined into the page like its own modules: the page
+# fetches nothing from elsewhere and works offline.
+QR_LIBRARY=node_modules/uqr/dist/index.mjs
+[ -f "$QR_LIBRARY" ] || { echo "web.sh: $QR_LIBRARY missing: run scripts/setup.sh (npm ci)" >&2; exit 1; }
+cp "$QR_LIBRARY" "$OUT/uqr.js"
 cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 # The single file from the same page, before its index.html takes the joined modules.
 node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"

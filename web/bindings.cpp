@@ -16,6 +16,7 @@
 #include "CurveEditing.h"
 #include "CutOffTable.h"
 #include "DeviceExchange.h"
+#include "IniDocument.h"
 #include "JsonWriter.h"
 #include "ModelFieldRules.h"
 #include "OutOfRange.h"
@@ -212,7 +213,9 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"CauseBusy", TextTable::kCauseBusy},       {"OtherPort", TextTable::kOtherPort},
         {"NoWebSerial", TextTable::kNoWebSerial},   {"Okay", TextTable::kOkay},
         {"Demo", TextTable::kDemoController},       {"Unsaved", TextTable::kUnsaved},
-        {"LinkCopied", TextTable::kLinkCopied},
+        {"LinkCopied", TextTable::kLinkCopied},     {"CopyLinkByHand", TextTable::kCopyLinkByHand},
+        {"LinkQrCaption", TextTable::kLinkQrCaption}, {"DropOneFile", TextTable::kDropOneFile},
+        {"CannotCloseTab", TextTable::kCannotCloseTab},
         {"SaveChangesTo", TextTable::kSaveChangesTo}, {"SaveChanges", TextTable::kSaveChanges},
         {"SaveButton", TextTable::kSaveButton},     {"DiscardButton", TextTable::kDiscardButton},
         {"CancelButton", TextTable::kCancelButton},
@@ -236,6 +239,8 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     j.EndObject();
     j.Key("progressCaption").String(WindowTexts::kProgressCaptions[static_cast<size_t>(lang)]);
     j.Key("progressLabel").String(WindowTexts::kProgressLabel);
+    // Bytes beyond this are refused by the reader; a link is not inflated further.
+    j.Key("maxFileSize").Number(IniDocument::kMaxFileSize);
     j.EndObject();
     return Hand(j.Text());
 }

@@ -22,6 +22,14 @@ function stripExports(source) {
     for (const m of list.matchAll(/(?:^|,)\s*(\w+)\s*=/g)) names.push(m[1]);
     return `${kind} ${list};`;
   });
+  // A library's closing list: export { a, b as c };
+  text = text.replace(/^export\s*\{([^}]*)\};?\s*$/gm, (_, list) => {
+    for (const item of list.split(',').map((s) => s.trim()).filter(Boolean)) {
+      const [local, exported] = item.split(/\s+as\s+/);
+      names.push(exported ? `${exported}: ${local}` : local);
+    }
+    return '';
+  });
   if (/^export\s/m.test(text)) throw new Error('bundle: an export form this bundler does not know');
   return { names, text };
 }

@@ -31,8 +31,9 @@ export class MessageBox {
   }
 
   // Shows text with the kind's caption and icon and the button set; resolves with the result of
-  // the button pressed. named ([[result, name], ...]) gives buttons of their own names instead.
-  show(kind, buttons, text, named = null) {
+  // the button pressed. named ([[result, name], ...]) gives buttons of their own names instead;
+  // extra, an element shown under the text (the link's QR code).
+  show(kind, buttons, text, named = null, extra = null) {
     const t = this.#texts;
     const known = kind >= 0 && kind < 4;
     document.getElementById('MessageBoxCaption').textContent = known ? t.dialogCaptions[kind] : '';
@@ -40,6 +41,7 @@ export class MessageBox {
     icon.textContent = known ? ICONS[kind] : '';
     icon.dataset.kind = known ? kind : '';
     document.getElementById('MessageBoxText').textContent = text;
+    document.getElementById('MessageBoxExtra').replaceChildren(...(extra ? [extra] : []));
     this.#results = named ? named.map(([r]) => r) : t.buttonSets[buttons] ?? [OK];
     const row = document.getElementById('MessageBoxButtons');
     row.replaceChildren();

@@ -1,10 +1,13 @@
 // Settings files in the page: Open (the file picker where there is one, else a file input, or a
 // file dropped on the page) and Save (the save picker, else a download), the same bytes as the
-// desktop's; and the five models as a link (the file's bytes in the URL fragment).
+// desktop's; and the five models as a link (the file's bytes in the URL fragment) and its QR code.
 import { ERROR, WARNING, INFORMATION, QUESTION, BUTTONS_OK, BUTTONS_YES_NO, YES, NO, CANCEL } from './dialogs.js';
+import { encode } from './uqr.js';
 
 const TYPES = [{ description: '*.VXS', accept: { 'application/octet-stream': ['.VXS', '.vxs'] } }];
-const LINK_KEY = '#vxs=';
+const LINK_KEY = '#vxs=';     // the file's bytes as they are: older links, still opened
+const PACKED_KEY = '#vxz=';   // the file's bytes deflated, a link short enough for a phone to scan
+const QR_PIXELS = 330;        // about the QR code's width on the screen, and 3 pixels a module at least
 
 function toBase64Url(bytes) {
   let raw = '';
@@ -16,6 +19,42 @@ function fromBase64Url(text) {
   return Uint8Array.from(raw, (c) => c.charCodeAt(0));
 }
 const same = (a, b) => a.length === b.length && a.every((x, i) => x === b[i]);
+
+async function deflate(bytes) {
+  return new Uint8Array(await new Response(new Blob([bytes]).stream().pipeThrough(new CompressionStream('deflate-raw'))).arrayBuffer());
+}
+// Inflates at most limit + 1 bytes: a small link must not fill the memory; what is longer than a
+// file may be is refused by the reader as too large.
+async function inflate(bytes, limit) {
+  const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const parts = [];
+  let size = 0;
+  for (;;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    parts.push(value);
+    size += value.length;
+    if (size > limit) { reader.cancel().catch(() => {}); break; }
+  }
+  const out = new Uint8Array(size);
+  let at = 0;
+  for (const part of parts) { out.set(part, at); at += part.length; }
+  return out;
+}
+
+// The link as a QR code, dark modules on white with the quiet zone a reader needs.
+function drawQr(link) {
+  const qr = encode(link, { ecc: 'L', boostEcc: true, border: 4 });
+  const scale = Math.max(3, Math.floor(QR_PIXELS / qr.size));
+  const canvas = Object.assign(document.createElement('canvas'), { id: 'LinkQr', width: qr.size * scale, height: qr.size * scale });
+  const g = canvas.getContext('2d');
+  g.fillStyle = '#fff';
+  g.fillRect(0, 0, canvas.width, canvas.height);
+  g.fillStyle = '#000';
+  qr.data.forEach((row, y) => row.forEach((dark, x) => { if (dark) g.fillRect(x * scale, y * scale, scale, scale); }));
+  canvas.dataset.version = qr.version;
+  return canvas;
+}
 
 export class Files {
   #core; #texts; #messages; #show;
@@ -116,37 +155,76 @@ export class Files {
     return true;
   }
 
-  // A file dropped anywhere on the page opens, unless a dialog is open or a transfer runs.
+  // A file dropped anywhere on the page opens, unless a dialog is open or a transfer runs. A
+  // folder or several files are refused before any question.
   acceptDrops(busy) {
     document.addEventListener('dragover', (e) => { if (e.dataTransfer?.types.includes('Files')) e.preventDefault(); });
     document.addEventListener('drop', async (e) => {
       e.preventDefault();
-      const file = e.dataTransfer?.files[0];
-      if (!file || busy() || document.querySelector('dialog[open]')) return;
+      const files = e.dataTransfer?.files;
+      if (!files?.length || busy() || document.querySelector('dialog[open]')) return;
+      // Only while the drop is handled does the browser tell a folder from a file.
+      const folder = [...(e.dataTransfer.items ?? [])].some((item) => item.kind === 'file' && item.webkitGetAsEntry?.()?.isDirectory);
+      if (files.length > 1 || folder) {
+        await this.#messages.show(ERROR, BUTTONS_OK, this.#text(this.#texts.msg.DropOneFile));
+        return;
+      }
+      const file = files[0];
       if (!(await this.#keepEdits())) return;
-      await this.load(new Uint8Array(await file.arrayBuffer()), file.name);
+      let bytes;
+      try {
+        bytes = new Uint8Array(await file.arrayBuffer());
+      } catch {
+        // a folder the browser did not name as one, or a file gone meanwhile
+        await this.#messages.show(ERROR, BUTTONS_OK, this.#text(this.#texts.msg.DropOneFile));
+        return;
+      }
+      await this.load(bytes, file.name);
     });
   }
 
-  // The link that holds the five models; the page shows it in the address bar and copies it.
+  // The link that holds the five models, deflated: the page shows it in the address bar, copies
+  // it and shows it as a QR code. The link leaves out the language, so the receiver's applies.
   async share() {
     const bytes = this.#core.saveBytes();
-    const url = `${location.href.split('#')[0]}${LINK_KEY}${toBase64Url(bytes)}`;
-    history.replaceState(null, '', url);
+    const url = new URL(location.href);
+    url.hash = '';
+    url.searchParams.delete('lang');
+    const fragment = `${PACKED_KEY}${toBase64Url(await deflate(bytes))}`;
+    const link = `${url.href.replace(/#$/, '')}${fragment}`;
+    history.replaceState(null, '', `${location.href.split('#')[0]}${fragment}`);
     this.#kept = bytes;
-    try { await navigator.clipboard.writeText(url); } catch { /* the address bar has it */ }
-    await this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(this.#texts.msg.LinkCopied));
+    let copied = false;
+    try {
+      await navigator.clipboard.writeText(link);
+      copied = true;
+    } catch { /* refused, or no clipboard: the dialog offers the link to copy by hand */ }
+    const m = this.#texts.msg;
+    const panel = document.createElement('div');
+    panel.className = 'link';
+    const field = Object.assign(document.createElement('input'), { id: 'LinkText', type: 'text', readOnly: true, value: link });
+    field.setAttribute('aria-label', this.#text(copied ? m.LinkCopied : m.CopyLinkByHand));
+    const caption = Object.assign(document.createElement('p'), { textContent: this.#text(m.LinkQrCaption) });
+    const qr = drawQr(link);
+    qr.setAttribute('role', 'img');
+    qr.setAttribute('aria-label', caption.textContent);
+    panel.append(qr, caption, field);
+    const shown = this.#messages.show(INFORMATION, BUTTONS_OK, this.#text(copied ? m.LinkCopied : m.CopyLinkByHand), null, panel);
+    if (!copied) { field.focus(); field.select(); }
+    await shown;
   }
 
-  // Opens the models of a link in the address bar: asks first when edits would be lost, as Open
-  // does; a damaged link is refused as a damaged file is.
+  // Opens the models of a link in the address bar (deflated, or the older plain form): asks
+  // first when edits would be lost, as Open does; a damaged link is refused as a damaged file is.
   async openLink() {
-    if (!location.hash.startsWith(LINK_KEY)) return;
+    const packed = location.hash.startsWith(PACKED_KEY);
+    if (!packed && !location.hash.startsWith(LINK_KEY)) return;
     let bytes;
     try {
       bytes = fromBase64Url(decodeURIComponent(location.hash.slice(LINK_KEY.length)));
+      if (packed) bytes = await inflate(bytes, this.#texts.maxFileSize);
     } catch {
-      bytes = Uint8Array.of(0);  // not even base64: refused below like any damaged file
+      bytes = Uint8Array.of(0);  // not base64 or not deflated: refused below like any damaged file
     }
     if (same(bytes, this.#core.saveBytes())) return;
     if (!(await this.#keepEdits())) return;

@@ -1,6 +1,6 @@
 // The page: the window of the desktop tool, its texts from the core, its ports over Web Serial.
 import { Core } from './core.js';
-import { MessageBox, ProgressWindow, BUTTONS_OK, BUTTONS_YES_NO, QUESTION, NO } from './dialogs.js';
+import { MessageBox, ProgressWindow, BUTTONS_OK, BUTTONS_YES_NO, INFORMATION, QUESTION, NO } from './dialogs.js';
 import { PortList } from './ports.js';
 import { Files } from './files.js';
 import { wireUndo } from './undo.js';
@@ -368,9 +368,21 @@ async function start() {
   for (const [id, operation] of [['OpenBtn', () => files.open()], ['SaveBtn', () => files.save()], ['ShareBtn', () => files.share()]]) {
     $(id).addEventListener('click', () => { take(); operate($(id), operation); });
   }
-  // A page can close only the window it opened itself (an installed app's, for one).
-  $('EXIT_BTN').addEventListener('click', () => window.close());
+  // A page can close only the window it opened itself (an installed app's, for one); elsewhere
+  // the browser ignores it silently, so the page says so.
+  $('EXIT_BTN').addEventListener('click', () => operate($('EXIT_BTN'), async () => {
+    take();
+    window.close();
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    if (!window.closed) await messages.show(INFORMATION, BUTTONS_OK, core.message(texts.msg.CannotCloseTab, language));
+  }));
   files.acceptDrops(() => core.busy);
+  // Leaving the page ends a transfer halfway and loses unsaved edits: the browser asks first.
+  window.addEventListener('beforeunload', (e) => {
+    if (!core.busy && !files.unsaved) return;
+    e.preventDefault();
+    e.returnValue = '';
+  });
   $('MainForm').setAttribute('aria-busy', 'false');
   document.documentElement.dataset.state = 'started';
   performance.mark('vxr-ready');  // the window takes input from here on

@@ -231,6 +231,13 @@ constexpr std::array<Pair, (TextTable::kLastEntry + 1 - TextTable::kFirstMessage
     {"PDF で保存", "Save as PDF"},  // 390
     {"設定シートを保存できませんでした", "The setting sheet was not saved"},  // 392
     {"設定シートを印刷できませんでした", "The setting sheet was not printed"},  // 394
+    {"リンクをコピーできませんでした。下のリンクを選んでコピーしてください。5つのMODELの設定が入っています。",
+     "The link could not be copied: select it below and copy it. It holds the five models."},  // 396
+    {"スマートフォンのカメラで読み取ると、同じ設定が開きます", "A phone's camera opens the same settings from this code"},  // 398
+    {"設定ファイルを1つだけドロップしてください。フォルダーや複数のファイルは開けません。",
+     "Drop one settings file: a folder or several files cannot be opened."},  // 400
+    {"このタブはページからは閉じられません。ブラウザーで閉じてください。",
+     "This tab cannot be closed by the page: close it in the browser."},  // 402
 }};
 }  // namespace
 

@@ -8,7 +8,7 @@
 class TextTable {
 public:
     static constexpr int kFirstMessage = 64;
-    static constexpr int kLastEntry = 395;
+    static constexpr int kLastEntry = 403;
 
     // Message numbers (the Japanese entry; add Language for the text to show).
     enum Msg : int {
@@ -196,6 +196,12 @@ public:
         kSaveSheetPdf = 390,
         kSheetNotSaved = 392,
         kSheetNotPrinted = 394,
+        // The page: a link the clipboard refused, the QR code's caption, a drop of more than one
+        // file, and EXIT where the browser keeps the tab open.
+        kCopyLinkByHand = 396,
+        kLinkQrCaption = 398,
+        kDropOneFile = 400,
+        kCannotCloseTab = 402,
     };
 
     // Entry n (0..kLastEntry); empty for any other n.

@@ -6,14 +6,23 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { promisify } from 'node:util';
+import jsQR from 'jsqr';
 import { downloaded } from './harness.mjs';
 
 const run = promisify(execFile);
 
 // Without showOpenFilePicker and showSaveFilePicker the page falls back to a file input and a
 // download, which the test can drive.
-async function start(env, query = '?lang=en') {
-  const view = await env.harness.open({ query, init: () => { delete window.showOpenFilePicker; delete window.showSaveFilePicker; } });
+async function start(env, query = '?lang=en', clipboard = true) {
+  const view = await env.harness.open({ query, init: (takes) => {
+    delete window.showOpenFilePicker;
+    delete window.showSaveFilePicker;
+    // A clipboard that takes the text (kept in window.clipboardText) or refuses it.
+    Clipboard.prototype.writeText = async (text) => {
+      if (!takes) throw new DOMException('Write permission denied.', 'NotAllowedError');
+      window.clipboardText = text;
+    };
+  }, initArg: clipboard });
   env.defer(() => view.close());
   await view.answer('OK');
   return view;
@@ -44,6 +53,17 @@ function save(view) {
 // form files from Japanese Windows systems have ("メモ").
 const CP932_FILE = Buffer.concat([Buffer.from('[VxrManager]\r\nSYS_MDL=1\r\nSYS_CUR=15\r\nMDL2_NBRK=200\r\nMDL2_MEMO0=1\r\nMDL2_MEMO1='),
   Buffer.from([0x83, 0x81, 0x83, 0x82]), Buffer.from('\r\n')]);
+
+// The QR code the page drew, read back by a QR decoder.
+async function readQr(page) {
+  const { width, height, data } = await page.evaluate(() => {
+    const c = document.getElementById('LinkQr');
+    return { width: c.width, height: c.height, data: [...c.getContext('2d').getImageData(0, 0, c.width, c.height).data] };
+  });
+  return jsQR(Uint8ClampedArray.from(data), width, height)?.data ?? null;
+}
+
+const base64Url = (bytes) => Buffer.from(bytes).toString('base64').replaceAll('+', '-').replaceAll('/', '_').replace(/=+$/, '');
 
 export const tests = {
   async 'a file opens through the file input, in either layout and CP932, and saves as the desktop writes it'(env) {
@@ -108,7 +128,8 @@ export const tests = {
 
   async 'a file that is no settings file is refused and changes nothing, dropped or opened'(env) {
     const dir = tempDir(env);
-    for (const [query, text] of [['?lang=en', 'Not a settings file'], ['?lang=ja', '設定ファイルではありません']]) {
+    for (const [query, text, dropOne] of [['?lang=en', 'Not a settings file', 'Drop one settings file: a folder or several files cannot be opened.'],
+      ['?lang=ja', '設定ファイルではありません', '設定ファイルを1つだけドロップしてください。フォルダーや複数のファイルは開けません。']]) {
       const view = await start(env, query);
       const p = view.page;
       await p.fill('#NBRK_EDIT', '42');
@@ -122,6 +143,36 @@ export const tests = {
         assert.deepEqual(await view.message(), { caption: query === '?lang=en' ? 'Error' : 'エラー', text, buttons: ['OK'] });
         await view.answer('OK');
       }
+      // Several files, or a folder as Chromium hands one over (an entry that is a directory, bytes
+      // that cannot be read): refused before the question about the edits.
+      const drop = (what) => p.evaluate((kind) => {
+        const target = document.getElementById('Curve');
+        if (kind === 'two files') {
+          const dt = new DataTransfer();
+          dt.items.add(new File(['a'], 'one.VXS'));
+          dt.items.add(new File(['b'], 'two.VXS'));
+          target.dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true, cancelable: true }));
+          return;
+        }
+        const folder = new File([], 'setups');
+        folder.arrayBuffer = () => Promise.reject(new DOMException('A requested file or directory could not be found.', 'NotFoundError'));
+        const items = kind === 'folder' ? [{ kind: 'file', webkitGetAsEntry: () => ({ isDirectory: true }) }] : [];
+        const e = new Event('drop', { bubbles: true, cancelable: true });
+        Object.defineProperty(e, 'dataTransfer', { value: { types: ['Files'], files: [folder], items } });
+        target.dispatchEvent(e);
+      }, what);
+      for (const what of ['two files', 'folder']) {
+        await drop(what);
+        assert.equal((await view.message()).text, dropOne, what);
+        await view.answer('OK');
+      }
+      // A folder the browser does not name as one fails only when read: refused then, no page error.
+      await drop('unnamed folder');
+      await view.answer(query === '?lang=en' ? 'Discard' : '保存しない');
+      assert.equal((await view.message()).text, dropOne);
+      await view.answer('OK');
+      assert.equal(await p.inputValue('#NBRK_EDIT'), '42');
+
       // Dropped on the page: the same reader, the same refusal.
       await p.evaluate(() => {
         const dt = new DataTransfer();
@@ -181,17 +232,57 @@ export const tests = {
     }
   },
 
-  async 'a link holds the five models; opening one asks before unsaved edits go, a damaged one is refused'(env) {
+  async 'a link holds the five models and their memos, deflated, also as a QR code; opening one asks before unsaved edits go, a damaged one is refused'(env) {
     const view = await start(env);
     const p = view.page;
+    // A setup of a season: a memo of three lines in every model.
+    const memos = [1, 2, 3, 4, 5].map((m) => `Tsukuba ${m}, wet: 17.5T, FDR 4.2\nタイヤ: ソフト、ピニオン ${20 + m}T\nbrake light at the hairpin`);
+    for (let m = 0; m < 5; ++m) {
+      await p.click(`#MODEL${m + 1}`);
+      await p.fill('#Memo1', memos[m]);
+    }
     await p.click('#MODEL4');
     await p.fill('#NBRK_EDIT', '222');
     await p.press('#NBRK_EDIT', 'Enter');
     await p.click('#ShareBtn');
     assert.equal((await view.message()).text, 'Link copied: it holds the five models.');
+    const link = await p.evaluate(() => window.clipboardText);
+    // The receiver's language applies: the link has no ?lang=.
+    assert.match(link, /^http:\/\/127\.0\.0\.1:\d+\/#vxz=[A-Za-z0-9_-]+$/);
+    assert.equal(await p.inputValue('#LinkText'), link);
+    assert.equal(await readQr(p), link, 'the QR code reads as the link');
+    // Dense codes need large modules for a phone's camera to read them from a screen.
+    const qr = await p.$eval('#LinkQr', (c) => ({ version: Number(c.dataset.version), width: c.getBoundingClientRect().width }));
+    const modules = 17 + 4 * qr.version + 8;
+    assert.ok(qr.version <= 25, `a QR code of version ${qr.version} (a link of ${link.length} characters)`);
+    assert.ok(qr.width / modules >= 3, `${qr.width / modules} pixels a module`);
+    await view.screenshot('link-qr');
     await view.answer('OK');
-    const link = p.url();
-    assert.match(link, /#vxs=[A-Za-z0-9_-]+$/);
+    assert.equal(new URL(p.url()).hash, new URL(link).hash, 'the address bar holds the link');
+
+    // Opened in another browser in Japanese: the same five models with their memos.
+    const phone = await env.harness.open({ url: link, locale: 'ja-JP' });
+    env.defer(() => phone.close());
+    await phone.answer('OK');
+    await phone.page.waitForFunction(() => document.getElementById('NBRK_EDIT').value === '222');
+    assert.equal(await phone.page.getAttribute('html', 'lang'), 'ja');
+    for (let m = 0; m < 5; ++m) {
+      await phone.page.click(`#MODEL${m + 1}`);
+      assert.equal(await phone.page.inputValue('#Memo1'), `${memos[m]}\n`);
+    }
+
+    // An older link, the file's bytes undeflated, still opens; a deflated one that is damaged
+    // is refused like a damaged file.
+    const old = await env.harness.open({ url: `${link.split('#')[0]}#vxs=${base64Url(CP932_FILE)}` });
+    env.defer(() => old.close());
+    await old.answer('OK');
+    await old.page.waitForFunction(() => document.getElementById('Memo1').value === 'メモ\n');
+    assert.equal(await old.page.getAttribute('#MODEL2', 'aria-selected'), 'true');
+    const damagedPacked = await env.harness.open({ url: `${link.split('#')[0]}#vxz=${base64Url(Buffer.from('not deflated at all'))}` });
+    env.defer(() => damagedPacked.close());
+    await damagedPacked.answer('OK');
+    assert.deepEqual(await damagedPacked.message(), { caption: 'Error', text: 'Not a settings file', buttons: ['OK'] });
+    await damagedPacked.answer('OK');
 
     // Edits since: the link asks as Open does; Save goes on once saved, Cancel keeps them, and a
     // damaged link is refused after Discard, the edits kept.
@@ -199,7 +290,7 @@ export const tests = {
     const q = other.page;
     const damagedHash = '#vxs=iVBORw0KGgo';
     for (const [hash, answer, memo] of [[new URL(link).hash, 'Cancel', 'edit Cancel'], [damagedHash, 'Discard', 'edit Discard'],
-      [new URL(link).hash, 'Save', ''], [new URL(link).hash, 'Discard', '']]) {
+      [new URL(link).hash, 'Save', `${memos[3]}\n`], [new URL(link).hash, 'Discard', `${memos[3]}\n`]]) {
       await q.evaluate(() => { location.hash = ''; });
       await q.fill('#Memo1', `edit ${answer}`);
       const asked = async () => {
@@ -214,15 +305,12 @@ export const tests = {
         await other.answer('OK');
       }
       await q.waitForFunction((m) => document.getElementById('Memo1').value === m, memo);
-      assert.equal(await q.getAttribute('#MODEL4', 'aria-selected'), String(memo === ''), `${answer} ${hash}`);
-      if (memo === '') assert.equal(await q.inputValue('#NBRK_EDIT'), '222');
+      const linked = !memo.startsWith('edit');
+      assert.equal(await q.getAttribute('#MODEL4', 'aria-selected'), String(linked), `${answer} ${hash}`);
+      if (linked) assert.equal(await q.inputValue('#NBRK_EDIT'), '222');
     }
 
-    // A fresh page opens a link without asking; a damaged one is refused like a damaged file.
-    const fresh = await env.harness.open({ url: link });
-    env.defer(() => fresh.close());
-    await fresh.answer('OK');
-    await fresh.page.waitForFunction(() => document.getElementById('NBRK_EDIT').value === '222');
+    // A damaged older link is refused like a damaged file.
     const damaged = await env.harness.open({ url: `${link.split('#')[0]}#vxs=iVBORw0KGgo` });
     env.defer(() => damaged.close());
     await damaged.answer('OK');
@@ -230,5 +318,69 @@ export const tests = {
     assert.deepEqual(m, { caption: 'Error', text: 'Not a settings file', buttons: ['OK'] });
     await damaged.screenshot('damaged-link');
     await damaged.answer('OK');
+  },
+
+  async 'where the clipboard refuses the link, the page says so and offers it selected to copy by hand'(env) {
+    for (const [query, text] of [['?lang=en', 'The link could not be copied: select it below and copy it. It holds the five models.'],
+      ['?lang=ja', 'リンクをコピーできませんでした。下のリンクを選んでコピーしてください。5つのMODELの設定が入っています。']]) {
+      const view = await start(env, query, false);
+      const p = view.page;
+      await p.click('#ShareBtn');
+      assert.equal((await view.message()).text, text);
+      const field = await p.evaluate(() => {
+        const f = document.activeElement;
+        return { id: f.id, selected: f.value.slice(f.selectionStart, f.selectionEnd), value: f.value };
+      });
+      assert.equal(field.id, 'LinkText');
+      assert.equal(field.selected, field.value, 'the whole link is selected');
+      assert.match(field.value, /#vxz=/);
+      assert.equal(await readQr(p), field.value);
+      await view.screenshot(`link-by-hand-${query.slice(-2)}`);
+      await view.answer('OK');
+    }
+  },
+  async 'leaving the page over unsaved edits or during a transfer asks first; EXIT in a tab the page cannot close says so'(env) {
+    const view = await start(env);
+    const p = view.page;
+    const asked = [];
+    p.on('dialog', (d) => { asked.push(d.type()); d.dismiss(); });
+    // Nothing to lose: the page reloads without a question.
+    await p.reload();
+    await view.answer('OK');
+    assert.deepEqual(asked, []);
+    // Over an edit: the browser asks, and staying keeps the edit.
+    await p.click('#NBRK_EDIT');
+    await p.fill('#NBRK_EDIT', '42');
+    await p.press('#NBRK_EDIT', 'Enter');
+    const reload = async () => {
+      const dialog = p.waitForEvent('dialog');
+      await p.evaluate(() => location.reload());
+      await dialog;
+    };
+    await reload();
+    assert.deepEqual(asked, ['beforeunload']);
+    assert.equal(await p.inputValue('#NBRK_EDIT'), '42');
+    // During a transfer, without edits: asks too, and the transfer ends as it would.
+    await p.click('#RESET_BTN');
+    await p.selectOption('#CommPort', 'demo');
+    await view.answer('OK');
+    await p.click('#PROGRAM_BTN');
+    await p.waitForSelector('#MonForm[open]');
+    await reload();
+    assert.deepEqual(asked, ['beforeunload', 'beforeunload']);
+    assert.equal((await view.message()).text, 'Write successful');
+    await view.answer('OK');
+
+    // A tab with a history of its own cannot be closed by the page: EXIT says so.
+    await p.evaluate(() => { location.hash = 'elsewhere'; });
+    await p.click('#EXIT_BTN');
+    assert.deepEqual(await view.message(), { caption: 'Information', text: 'This tab cannot be closed by the page: close it in the browser.', buttons: ['OK'] });
+    await view.answer('OK');
+    // A window the page opened itself may be closed by it: EXIT closes it.
+    const [popup] = await Promise.all([view.context.waitForEvent('page'), p.evaluate(() => window.open(location.href.split('#')[0]))]);
+    await popup.locator('#MessageBox[open] button').click();
+    const closed = popup.waitForEvent('close');
+    await popup.click('#EXIT_BTN');
+    await closed;
   },
 };

@@ -65,15 +65,16 @@ export class Harness {
 
   // A page of its own: locale, query, granted ports (info) and what each port leads to; usb, the
   // USB adapters ({ devices, request }, see usb-double.mjs), whose backends follow the ports'; device,
-  // the context's screen instead of a desktop's (viewport, hasTouch, isMobile).
-  async open({ url = null, init = null, query = '', locale = 'en-US', ports = [], backends = [], request = null, usb = null,
+  // the context's screen instead of a desktop's (viewport, hasTouch, isMobile); init, a script run
+  // before the page's own (given initArg).
+  async open({ url = null, init = null, initArg = undefined, query = '', locale = 'en-US', ports = [], backends = [], request = null, usb = null,
     userAgent = undefined, device = {} } = {}) {
     const context = await this.browser.newContext({ locale, viewport: { width: 700, height: 520 }, userAgent, ...device });
     const relay = new SerialRelay(backends, this.routes);
     await context.exposeBinding('__vxrSerial', (_source, ...args) => relay.handle(...args));
     await context.addInitScript(installSerialDouble, { ports, request });
     if (usb) await context.addInitScript(installUsbDouble, { base: ports.length, devices: usb.devices ?? [], request: usb.request ?? null });
-    if (init) await context.addInitScript(init);
+    if (init) await context.addInitScript(init, initArg);
     const page = await context.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(e));
