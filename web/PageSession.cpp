@@ -51,7 +51,7 @@ PageSession::PageSession(int language) : language_(language == 0 ? 0 : 1)
     undo_.Start(bank_);
 }
 
-std::string PageSession::ViewJson() const
+std::string PageSession::ViewJson()
 {
     const ModelSettings& m = Shown();
     JsonWriter j;
@@ -79,7 +79,10 @@ std::string PageSession::ViewJson() const
     j.Key("gauge").BeginArray();
     for (int i = 0; i < CurveEditing::kPoints; ++i) j.Bool(CurveEditing::GaugeLit(curve_.SelStart(), curve_.SelEnd(), i));
     j.EndArray();
-    j.Key("memo").String(MemoToField(m.MEMO));
+    if (pageMemo_ != m.MEMO) {
+        j.Key("memo").String(MemoToField(m.MEMO));
+        pageMemo_ = m.MEMO;
+    }
     j.Key("canUndo").Bool(undo_.CanUndo());
     j.Key("canRedo").Bool(undo_.CanRedo());
     j.EndObject();
@@ -142,6 +145,7 @@ void PageSession::SetMemo(std::string_view text)
 {
     Shown().MEMO = MemoFromField(text);
     undo_.Note(bank_);
+    pageMemo_ = Shown().MEMO;  // the field holds it already
 }
 
 void PageSession::EnterBar(int bar, bool shift)

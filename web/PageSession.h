@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,10 @@ public:
     ModelBank& Bank() { return bank_; }
     DeviceBank& Staging() { return staging_; }
 
-    // The shown model as the editors show it, as one JSON object (see web/main.js, render).
-    std::string ViewJson() const;
+    // The shown model as the editors show it, as one JSON object (see web/main.js, render). The
+    // memo's text is in it only when it differs from the text the page was last given or sent:
+    // a memo of megabytes would otherwise travel with every scroll and keystroke.
+    std::string ViewJson();
 
     // Puts the bank into the editors after a transfer or a load: the curve editor takes the
     // shown model and the selection is cleared.
@@ -88,4 +91,5 @@ private:
     bool proposing_ = false;
     int shownField_ = -1;  // the point the value fields show, -1 the average
     UndoHistory undo_;
+    std::optional<std::string> pageMemo_;  // the memo the page's field holds, as stored
 };

@@ -329,11 +329,20 @@ EMSCRIPTEN_KEEPALIVE void vxr_use_demo(int demo) { gSession->line.UseDemo(demo !
 // What the user does in the window; each returns the view afterwards.
 EMSCRIPTEN_KEEPALIVE const char* vxr_select_tab(int tab) { gSession->page.SelectTab(tab); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_reset() { gSession->page.Reset(); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_take_number(int field, const char* text) { gSession->page.TakeNumber(field, text); return View(); }
+// Typed text comes as size bytes at text in the core's heap (a pasted text may be megabytes).
+EMSCRIPTEN_KEEPALIVE const char* vxr_take_number(int field, const char* text, int size)
+{
+    gSession->page.TakeNumber(field, std::string_view(text, static_cast<size_t>(size)));
+    return View();
+}
 EMSCRIPTEN_KEEPALIVE const char* vxr_move_bar(int field, int position) { gSession->page.MoveScalarBar(field, position); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_pick_brake(int item) { gSession->page.PickBrake(item); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_pick_cutoff(int item) { gSession->page.PickCutOff(item); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_set_memo(const char* text) { gSession->page.SetMemo(text); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_set_memo(const char* text, int size)
+{
+    gSession->page.SetMemo(std::string_view(text, static_cast<size_t>(size)));
+    return View();
+}
 EMSCRIPTEN_KEEPALIVE const char* vxr_enter_bar(int bar, int shift) { gSession->page.EnterBar(bar, shift != 0); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_keyup_bar(int bar, int shift) { gSession->page.KeyUpBar(bar, shift != 0); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_bar(int bar, int code, int requested, int shift)

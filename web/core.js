@@ -53,6 +53,20 @@ export class Core {
     return JSON.parse(this.#m.ccall(name, 'string', types, args));
   }
 
+  // Calls name with its arguments and then text, as UTF-8 bytes in the core's heap (pointer,
+  // size): ccall would copy a string onto the core's stack, which a text of megabytes overflows.
+  #jsonWithText(name, text, types = [], args = []) {
+    const m = this.#m;
+    const bytes = new TextEncoder().encode(text);
+    const at = m._malloc(Math.max(1, bytes.length));
+    try {
+      m.HEAPU8.set(bytes, at);
+      return this.#json(name, [...types, 'number', 'number'], [...args, at, bytes.length]);
+    } finally {
+      m._free(at);
+    }
+  }
+
   // Every fixed text and constant of the page in a language (0 Japanese, 1 English).
   texts(language) { return this.#json('vxr_texts', ['number'], [language]); }
 
@@ -68,11 +82,11 @@ export class Core {
   view() { return JSON.parse(this.#m.ccall('vxr_view', 'string', [], [])); }
   selectTab(tab) { return this.#json('vxr_select_tab', ['number'], [tab]); }
   reset() { return this.#json('vxr_reset'); }
-  takeNumber(field, text) { return this.#json('vxr_take_number', ['number', 'string'], [field, text]); }
+  takeNumber(field, text) { return this.#jsonWithText('vxr_take_number', text, ['number'], [field]); }
   moveBar(field, position) { return this.#json('vxr_move_bar', ['number', 'number'], [field, position]); }
   pickBrake(item) { return this.#json('vxr_pick_brake', ['number'], [item]); }
   pickCutOff(item) { return this.#json('vxr_pick_cutoff', ['number'], [item]); }
-  setMemo(text) { return this.#json('vxr_set_memo', ['string'], [text]); }
+  setMemo(text) { return this.#jsonWithText('vxr_set_memo', text); }
   enterBar(bar, shift) { return this.#json('vxr_enter_bar', ['number', 'number'], [bar, shift ? 1 : 0]); }
   keyUpBar(bar, shift) { return this.#json('vxr_keyup_bar', ['number', 'number'], [bar, shift ? 1 : 0]); }
   scrollBar(bar, code, requested, shift) {

@@ -119,7 +119,8 @@ function render(view, bars) {
   $('FRQ_F').value = view.field.step;
   $('FRQ_VAL').value = view.field.kHz;
   drawGauge($('Select_Gage1'), view.gauge);
-  if ($('Memo1').value !== view.memo) $('Memo1').value = view.memo;
+  // The memo comes only when it differs from what the field was last given or sent.
+  if (view.memo !== undefined && $('Memo1').value !== view.memo) $('Memo1').value = view.memo;
   $('UNDO_BTN').disabled = !view.canUndo;
   $('REDO_BTN').disabled = !view.canRedo;
 }

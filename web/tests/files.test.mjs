@@ -383,4 +383,28 @@ export const tests = {
     await popup.click('#EXIT_BTN');
     await closed;
   },
+  async 'a memo of one line of megabytes opens, takes typing and saves whole'(env) {
+    const view = await start(env);
+    const p = view.page;
+    const line = 'abc defgh '.repeat(300_000);
+    const ms = await p.evaluate(async (text) => {
+      const dt = new DataTransfer();
+      dt.items.add(new File([`[VxrManager]\r\nMDL1_MEMO0=1\r\nMDL1_MEMO1=${text}\r\n`], 'long.VXS'));
+      const t0 = performance.now();
+      document.getElementById('Curve').dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true }));
+      while (document.getElementById('Memo1').value.length < text.length) await new Promise((r) => setTimeout(r, 5));
+      await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+      return performance.now() - t0;
+    }, line);
+    console.log(`  a memo line of ${line.length / 1e6} MB shown in ${Math.round(ms)} ms`);
+    await p.focus('#Memo1');
+    await p.keyboard.press('Control+End');
+    await p.keyboard.type('XY');
+    await p.click('#MODEL2');
+    await p.click('#MODEL1');
+    assert.equal(await p.evaluate(() => document.getElementById('Memo1').value.slice(-4)), 'h\nXY');
+    const saved = await save(view, tempDir(env));
+    const text = saved.bytes.toString('latin1');
+    assert.ok(text.includes(`MDL1_MEMO0=2\r\nMDL1_MEMO1=${line.trimEnd()}\r\nMDL1_MEMO2=XY\r\n`), 'the memo saved whole with the typed line');
+  },
 };
