@@ -53,6 +53,9 @@ function drawQr(link) {
   g.fillStyle = '#000';
   qr.data.forEach((row, y) => row.forEach((dark, x) => { if (dark) g.fillRect(x * scale, y * scale, scale, scale); }));
   canvas.dataset.version = qr.version;
+  // Its width given, not only limited by the dialog's (Firefox would size the dialog without it
+  // and shrink the code under 3 pixels a module); a narrow screen still gets it whole.
+  canvas.style.width = `min(${canvas.width}px, calc(100vw - 48px))`;
   return canvas;
 }
 
