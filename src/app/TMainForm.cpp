@@ -316,6 +316,7 @@ void TMainForm::FormCreate(const Options& options)
     shortcut({QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] { HIST_BTNClick(); });
     shortcut({QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { PrintClick(); });
     shortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)}, [this] { SaveSheetClick(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_D)}, [this] { CompareClick(); });
 }
 
 void TMainForm::SetMonForm(TMonForm* monForm)
@@ -452,7 +453,20 @@ void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
         }
         return setup;
     };
-    TCompareDialog dialog(Bank, pickFile, Language, this);
+    // Every history entry on either side, newest first, by its number and its name (else its
+    // time and action); read only when chosen.
+    std::vector<TCompareDialog::Entry> entries;
+    for (const HistoryStore::Item& item : history_.List()) {
+        const std::string label = item.name.empty()
+                                      ? HistoryEntry::IsoTime(item.timeMs) + " " + std::string(HistoryEntry::ActionName(item.action))
+                                      : item.name;
+        entries.push_back({QStringLiteral("#%1 %2").arg(item.id).arg(QString::fromStdString(label)),
+                           [this, id = item.id]() -> std::optional<ModelBank> {
+                               const auto entry = history_.Load(id);
+                               return entry ? entry->Bank() : std::nullopt;
+                           }});
+    }
+    TCompareDialog dialog(Bank, pickFile, Language, this, std::move(entries));
     dialog.ShowModel(MDL_SEL->SelectedTab());
     if (right) {
         dialog.SetSide(1, {right->first, right->second});

@@ -15,10 +15,16 @@
 
 namespace {
 QString Text(int msg, int language) { return QString::fromStdString(TextTable::Message(msg, language)); }
+// The lists: the editors, a file, then the history entries.
+constexpr int kEditorsItem = 0;
+constexpr int kFileItem = 1;
+constexpr int kFirstEntryItem = 2;
 }  // namespace
 
-TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int language, QWidget* parent)
-    : QDialog(parent), editors_(editors), pickFile_(std::move(pickFile)), language_(language)
+TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int language, QWidget* parent,
+                               std::vector<Entry> entries)
+    : QDialog(parent), editors_(editors), pickFile_(std::move(pickFile)), entries_(std::move(entries)),
+      language_(language)
 {
     setObjectName("CompareDialog");
     setWindowTitle(Text(TextTable::kCompareCaption, language));
@@ -29,6 +35,8 @@ TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int 
         box->setObjectName(side == 0 ? "CompareLeft" : "CompareRight");
         box->addItem(Text(TextTable::kEditorsSetup, language));
         box->addItem(Text(TextTable::kFileSetup, language));
+        for (const Entry& e : entries_)
+            box->addItem(e.name);
         connect(box, &QComboBox::activated, this, [this, side](int item) { SourceChosen(side, item); });
         sources_[static_cast<size_t>(side)] = box;
         top->addWidget(box, 1);
@@ -60,17 +68,22 @@ void TCompareDialog::SetSide(int side, Setup setup)
 {
     side &= 1;
     sides_[static_cast<size_t>(side)] = std::move(setup);
-    // The list names what the side shows: the editors, or the file or entry by its name.
+    // The list names what the side shows: the editors or an entry by its own item, a file by an
+    // item of its name after the entries.
     QComboBox* box = sources_[static_cast<size_t>(side)];
     const QString& shown = sides_[static_cast<size_t>(side)].name;
-    if (box->count() > 2)
-        box->removeItem(2);
-    if (shown != box->itemText(0)) {
+    const int fixed = kFirstEntryItem + static_cast<int>(entries_.size());
+    if (box->count() > fixed)
+        box->removeItem(fixed);
+    int item = -1;
+    for (int k = 0; k < fixed && item < 0; ++k)
+        if (k != kFileItem && box->itemText(k) == shown)
+            item = k;
+    if (item < 0) {
         box->addItem(shown);
-        box->setCurrentIndex(2);
-    } else {
-        box->setCurrentIndex(0);
+        item = fixed;
     }
+    box->setCurrentIndex(item);
     Refresh();
 }
 
@@ -78,13 +91,21 @@ void TCompareDialog::ShowModel(int model) { models_->setCurrentIndex(ModelBank::
 
 void TCompareDialog::SourceChosen(int side, int item)
 {
-    if (item == 0) {
-        SetSide(side, {sources_[static_cast<size_t>(side)]->itemText(0), editors_});
-        return;
+    const Setup kept = sides_[static_cast<size_t>(side)];
+    if (item == kEditorsItem) {
+        SetSide(side, {sources_[static_cast<size_t>(side)]->itemText(kEditorsItem), editors_});
+    } else if (item == kFileItem) {
+        // Cancelled or refused: the side keeps what it showed.
+        auto setup = pickFile_(this);
+        SetSide(side, setup ? std::move(*setup) : kept);
+    } else if (item - kFirstEntryItem < static_cast<int>(entries_.size())) {
+        // An entry deleted meanwhile (or damaged) leaves the side as it was.
+        const Entry& e = entries_[static_cast<size_t>(item - kFirstEntryItem)];
+        const std::optional<ModelBank> bank = e.load ? e.load() : std::nullopt;
+        SetSide(side, bank ? Setup{e.name, *bank} : kept);
+    } else {
+        SetSide(side, kept);  // the file shown, chosen again
     }
-    // Cancelled or refused: the side keeps what it showed.
-    auto setup = pickFile_(this);
-    SetSide(side, setup ? std::move(*setup) : Setup(sides_[static_cast<size_t>(side)]));
 }
 
 void TCompareDialog::Refresh()

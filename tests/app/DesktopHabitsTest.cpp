@@ -2,17 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
 #include "ScriptedFileDialogs.h"
+#include "HistoryStore.h"
+#include "SettingsFile.h"
+#include "TCompareDialog.h"
 #include "THelpForm.h"
 #include "TModelEditor.h"
 
@@ -177,4 +184,45 @@ TEST_F(DesktopHabits, F1ShowsTheVersionLicenceKeysAndWhereFilesAreKept)
         form.reset();
     }
     qunsetenv("XDG_DATA_HOME");
+}
+
+// Ctrl+D compares any two setups: besides the editors and a file, each side offers the history's
+// entries, newest first, so two entries can stand side by side.
+TEST_F(DesktopHabits, CtrlDComparesAnyTwoSetupsHistoryEntriesIncluded)
+{
+    Start({"-E"});
+    ModelBank bank;
+    bank.Initialise();
+    HistoryEntry entry;
+    entry.timeMs = 1765152000000;  // 2025-12-08T00:00:00Z
+    entry.settings = SettingsFile::ToBytes(bank);
+    form->History().Add(entry);
+    bank.models[1].NBRK = 20;
+    entry.settings = SettingsFile::ToBytes(bank);
+    entry.name = "dry";
+    form->History().Add(entry);
+    dialogs.next = std::nullopt;  // the file first asked for on the right: cancelled
+
+    QStringList offered;
+    QString left, right, marked;
+    QTimer::singleShot(200, [&] {
+        auto* d = dynamic_cast<TCompareDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        for (int k = 0; k < d->Source(0)->count(); ++k)
+            offered << d->Source(0)->itemText(k);
+        emit d->Source(0)->activated(3);
+        emit d->Source(1)->activated(2);
+        left = d->Rows()->horizontalHeaderItem(1)->text();
+        right = d->Rows()->horizontalHeaderItem(2)->text();
+        marked = d->Models()->tabText(1);
+        d->reject();
+    });
+    Key(Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(offered.size(), 4) << offered.join('|').toStdString();
+    EXPECT_EQ(offered[2], "#2 dry");
+    EXPECT_EQ(offered[3], "#1 2025-12-08T00:00:00Z read");
+    EXPECT_EQ(left, "#1 2025-12-08T00:00:00Z read");
+    EXPECT_EQ(right, "#2 dry");
+    EXPECT_EQ(marked, "MODEL2 *");
 }

@@ -58,4 +58,47 @@ TEST(CompareDialog, AFileBesideTheEditorsMarksItsModelsRowsAndDrawsBothCurves)
     EXPECT_TRUE(MarkedRows(dialog.Rows()).empty());
 }
 
+// Any two setups: two history entries, a file against an entry; an entry that cannot be read
+// any more leaves its side as it was.
+TEST(CompareDialog, EitherSideTakesAHistoryEntrySoAnyTwoSetupsCompare)
+{
+    ModelBank editors;
+    editors.Initialise();
+    ModelBank older = editors;
+    older.Model(0).NBRK = 10;
+    ModelBank newer = older;
+    newer.Model(0).PROG = 3;
+    ModelBank file = editors;
+    file.Model(4).BFREQ = 7;
+    std::vector<TCompareDialog::Entry> entries = {
+        {"#2 wet", [&] { return std::optional<ModelBank>(newer); }},
+        {"#1 dry", [&] { return std::optional<ModelBank>(older); }},
+        {"#0 deleted", [] { return std::optional<ModelBank>(); }},
+    };
+    TCompareDialog dialog(editors, [&](QWidget*) { return std::optional<TCompareDialog::Setup>({"f.VXS", file}); },
+                          1, nullptr, entries);
+    ASSERT_EQ(dialog.Source(0)->count(), 5);  // the editors, a file, the three entries
+    EXPECT_EQ(dialog.Source(0)->itemText(3), "#1 dry");
+
+    emit dialog.Source(0)->activated(3);
+    emit dialog.Source(1)->activated(2);
+    EXPECT_EQ(dialog.Source(0)->currentText(), "#1 dry");
+    EXPECT_EQ(dialog.Source(1)->currentText(), "#2 wet");
+    EXPECT_EQ(dialog.Models()->tabText(0), "MODEL1 *");  // PROG only: NBRK is 10 on both
+    EXPECT_EQ(dialog.Models()->tabText(4), "MODEL5");
+    dialog.ShowModel(0);
+    EXPECT_EQ(MarkedRows(dialog.Rows()), (std::vector<int>{3}));
+    EXPECT_EQ(dialog.Rows()->horizontalHeaderItem(1)->text(), "#1 dry");
+
+    emit dialog.Source(1)->activated(4);  // unreadable: the right stays "#2 wet"
+    EXPECT_EQ(dialog.Source(1)->currentText(), "#2 wet");
+    emit dialog.Source(1)->activated(1);  // a file against the older entry
+    EXPECT_EQ(dialog.Source(1)->currentText(), "f.VXS");
+    EXPECT_EQ(dialog.Source(1)->count(), 6);
+    EXPECT_EQ(dialog.Models()->tabText(4), "MODEL5 *");
+    emit dialog.Source(1)->activated(5);  // the file's own item again: still the file
+    EXPECT_EQ(dialog.Source(1)->currentText(), "f.VXS");
+    EXPECT_EQ(dialog.Models()->tabText(4), "MODEL5 *");
+}
+
 }  // namespace
