@@ -45,20 +45,23 @@ cp "$QR_LIBRARY" "$OUT/uqr.js"
 cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 # The single file from the same page, before its index.html takes the joined modules.
 node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
+rm -f "$OUT"/vxrcore-*.wasm "$OUT"/page-*.css
 node web/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"
+# The style and the core by the names the served index.html gives them (their content's hash).
+NAMED=$(cd "$OUT" && echo vxrcore-*.wasm page-*.css)
 for size in 192 512; do
   [ "$OUT/icon-$size.png" -nt dist/org.vxrmgr.VxrManager.svg ] || rsvg-convert -w $size -h $size dist/org.vxrmgr.VxrManager.svg -o "$OUT/icon-$size.png"
 done
 
 # The service worker keeps every file of the page; its version changes with any of them.
-FILES=(./ index.html page.css vxrcore.wasm manifest.webmanifest icon.svg icon-192.png icon-512.png)
+FILES=(./ index.html $NAMED manifest.webmanifest icon.svg icon-192.png icon-512.png)
 VERSION=$(cd "$OUT" && cat "${FILES[@]:1}" | sha256sum | cut -c1-16)
 LIST=$(printf '"%s", ' "${FILES[@]}")
 sed -i -e "s|^const VERSION = .*|const VERSION = 'vxrmgr-$VERSION';|" -e "s|^const FILES = .*|const FILES = [${LIST%, }];|" "$OUT/sw.js"
 
 if [ -n "$BUNDLE" ]; then
-  mkdir -p "$BUNDLE"
-  cp "$OUT"/{index.html,page.css,sw.js,manifest.webmanifest,vxrcore.wasm,icon.svg,icon-192.png,icon-512.png} "$BUNDLE/"
+  mkdir -p "$BUNDLE" && BUNDLE=$(cd "$BUNDLE" && pwd)
+  (cd "$OUT" && cp "${FILES[@]:1}" sw.js "$BUNDLE/")
   cp "$OUT.single/vxrmgr.html" "$BUNDLE/"
   echo "web.sh: the page's files and the single file vxrmgr.html are in $BUNDLE" >&2
 fi

@@ -2,7 +2,7 @@
 // a function scope whose exports its importers take apart, so the modules keep their own names.
 // The served page takes it so (--served: that folder's index.html, in place), since every further
 // request, one per module or one for a joined file, showed in its start-up on a busy machine; its
-// style sheet and the core's WebAssembly stay files of their own. The single file takes the style
+// style sheet and the core's WebAssembly stay files of their own, named by their content. The single file takes the style
 // sheet inline too, and the core with its WebAssembly inside, so that it works from file://.
 //   node web/bundle.mjs --served <built page folder> <core module>
 //   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
@@ -76,6 +76,12 @@ export function compressedSizes(bundleDir) {
   return { files, served: files.reduce((sum, f) => sum + gz(f), 0), single: gz('vxrmgr.html') };
 }
 
+// A file's name with its content's hash in it: page.css -> page-1a2b3c4d5e6f.css.
+export function versionedName(name, bytes) {
+  const dot = name.lastIndexOf('.');
+  return `${name.slice(0, dot)}-${createHash('sha256').update(bytes).digest('hex').slice(0, 12)}${name.slice(dot)}`;
+}
+
 // Only the page's own code runs: its inline scripts by their hashes, its own files, and the
 // core's WebAssembly ('wasm-unsafe-eval'); no other script, no eval, nothing from elsewhere. Styles stay
 // 'unsafe-inline' since the window's controls are placed by style attributes. The served page
@@ -110,6 +116,17 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
     // The icon goes inside too: opened from the disk, the page asks for no other file.
     const icon = readFileSync(join(dir, 'icon.svg')).toString('base64');
     replace(/<link rel="icon" href="icon.svg"/, `<link rel="icon" href="data:image/svg+xml;base64,${icon}"`);
+  }
+  if (served) {
+    // Whatever a host lets browsers keep, the page never runs with another build's style or core:
+    // they go by names that change with their content, written into the page here, so that an
+    // index.html from any cache fetches its own build's files.
+    for (const name of ['vxrcore.wasm', 'page.css']) {
+      const bytes = readFileSync(join(dir, name));
+      const versioned = versionedName(name, bytes);
+      writeFileSync(join(dir, versioned), bytes);
+      html = html.replaceAll(name, versioned);
+    }
   }
   replace(/<meta http-equiv="Content-Security-Policy" content="[^"]*">/,
     `<meta http-equiv="Content-Security-Policy" content="${securityPolicy(html, served)}">`);

@@ -3,8 +3,12 @@
 const VERSION = 'vxrmgr-dev';
 const FILES = [];
 
+// Taken from the host, never from the browser's HTTP cache, where a host's cache headers may have
+// left an older build's index.html.
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(VERSION).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+  event.waitUntil(caches.open(VERSION)
+    .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'reload' }))))
+    .then(() => self.skipWaiting()));
 });
 
 self.addEventListener('activate', (event) => {

@@ -1,8 +1,13 @@
 // How the page starts from its files: without JavaScript or without its core it says so, its
-// Content-Security-Policy admits only its own code, and the single file asks for nothing.
+// Content-Security-Policy admits only its own code, the single file asks for nothing, and an
+// update reaches the page and its offline copy as one build.
 import assert from 'node:assert/strict';
+import { cpSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { securityPolicy, versionedName } from '../bundle.mjs';
+import { serve } from '../serve.mjs';
 
 const FAULT_TEXTS = {
   noScript: ['このページには JavaScript が必要です', 'This page needs JavaScript'],
@@ -52,6 +57,33 @@ async function injected(page) {
     document.head.append(other);
     tried.file = await ran;
     return tried;
+  });
+}
+
+// The next build of a served folder, as the build would write it: a core that differs (a custom
+// section "build" saying "v2", under its new name), an index.html that says "v2" in a meta element
+// and names that core, the service worker listing it. The old core is gone from the host.
+function deployNextBuild(site) {
+  const old = readdirSync(site).find((f) => /^vxrcore-\w+\.wasm$/.test(f));
+  assert.ok(old, `a core named by its content: ${readdirSync(site).join(' ')}`);
+  const section = Buffer.from([0, 8, 5, ...Buffer.from('buildv2')]);
+  const core = Buffer.concat([readFileSync(join(site, old)), section]);
+  const name = versionedName('vxrcore.wasm', core);
+  writeFileSync(join(site, name), core);
+  rmSync(join(site, old));
+  let html = readFileSync(join(site, 'index.html'), 'utf8').replaceAll(old, name)
+    .replace('<meta charset="utf-8">', '<meta charset="utf-8">\n<meta name="build" content="v2">');
+  html = html.replace(/(<meta http-equiv="Content-Security-Policy" content=")[^"]*/, (_, head) => head + securityPolicy(html, true));
+  writeFileSync(join(site, 'index.html'), html);
+  const sw = readFileSync(join(site, 'sw.js'), 'utf8').replaceAll(old, name).replace(/^const VERSION = .*$/m, "const VERSION = 'v2';");
+  writeFileSync(join(site, 'sw.js'), sw);
+}
+
+// Which build the page runs: its own ("v1" unless its meta says) and its core's.
+function build(page) {
+  return page.evaluate(async () => {
+    const [core] = WebAssembly.Module.customSections(await window.vxrCoreCompiling, 'build');
+    return { page: document.querySelector('meta[name="build"]')?.content ?? 'v1', core: core ? new TextDecoder().decode(core) : 'v1' };
   });
 }
 
@@ -110,5 +142,45 @@ export const tests = {
       view.errors.length = 0;  // Firefox reports each refusal as a page error too
       if (url) assert.deepEqual(requests.filter((r) => !r.startsWith(url)), [], 'the single file asks for nothing');
     }
+  },
+
+  async 'an update reaches the page and its offline copy as one build, whatever the host lets browsers keep'(env) {
+    const top = mkdtempSync(join(tmpdir(), 'vxr-web-update-'));
+    env.defer(() => rmSync(top, { recursive: true, force: true }));
+    const site = join(top, 'site');
+    cpSync(env.bundleDir, site, { recursive: true });
+    // A host that lets browsers keep every file for an hour without asking again.
+    const server = await serve(site, 0, { cacheControl: 'max-age=3600' });
+    env.defer(() => server.close());
+    const base = `http://127.0.0.1:${server.address().port}/`;
+    const context = await env.harness.browser.newContext();
+    env.defer(() => context.close());
+    const page = await context.newPage();
+    const load = async (url) => {
+      await page.goto(url);
+      await page.waitForSelector('html[data-state="started"]');
+      return build(page);
+    };
+    assert.deepEqual(await load(base), { page: 'v1', core: 'v1' });
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    deployNextBuild(site);
+    // Each start runs one build; the worker takes the new one within a few starts.
+    let seen;
+    for (let i = 0; i < 8; ++i) {
+      seen = await load(i % 2 ? `${base}index.html` : base);
+      assert.equal(seen.core, seen.page, `start ${i}: the page and its core from one build`);
+      if (seen.page === 'v2') break;
+      await page.evaluate(async () => { await (await navigator.serviceWorker.getRegistration())?.update(); });
+      await page.waitForTimeout(300);
+    }
+    assert.equal(seen.page, 'v2', 'the update arrived');
+    // Offline only once the new worker has activated (Firefox refuses an offline navigation that
+    // no active worker takes).
+    await page.evaluate(async () => {
+      const worker = (await navigator.serviceWorker.ready).active;
+      if (worker.state !== 'activated') await new Promise((ok) => worker.addEventListener('statechange', () => worker.state === 'activated' && ok()));
+    });
+    await context.setOffline(true);
+    for (const url of [base, `${base}index.html`, `${base}?lang=ja`]) assert.deepEqual(await load(url), { page: 'v2', core: 'v2' }, `offline ${url}`);
   },
 };
