@@ -131,7 +131,9 @@ function render(view, bars) {
 function takeTyped(core, show) {
   const field = ['NBRK_EDIT', 'PROG_EDIT'].indexOf(document.activeElement?.id);
   if (field >= 0 && !core.busy) show(core.takeNumber(field, document.activeElement.value));
-  $('Panel4').focus();
+  // Without scrolling: on a phone the tool panel is at the bottom, and a finger on a tab or a bar
+  // would otherwise take the page there in the middle of its touch.
+  $('Panel4').focus({ preventScroll: true });
 }
 
 // Runs an operation that a control started; after its messages the focus is back on that control.
@@ -161,6 +163,9 @@ function wireEditors(core, texts, show, messages) {
       drag = { from: i, x: e.clientX, y: e.clientY, moved: false };
       tab.setPointerCapture(e.pointerId);
     });
+    // The touch is the page's alone, as on the bars: left to the browser, a finger lifted while
+    // still moving ends in a fling, which eats the next tap (on the question's Yes, or a button).
+    tab.addEventListener('touchstart', (e) => { if (e.cancelable) e.preventDefault(); }, { passive: false });
     tab.addEventListener('pointermove', (e) => {
       if (!drag || drag.moved || Math.hypot(e.clientX - drag.x, e.clientY - drag.y) < 4) return;
       drag.moved = true;
@@ -327,7 +332,7 @@ async function start() {
     },
     // Nothing but the progress window and the messages reacts until the transfer has ended; a
     // number being typed commits first.
-    begin: () => { $('Panel4').focus(); $('MainForm').inert = true; },
+    begin: () => { $('Panel4').focus({ preventScroll: true }); $('MainForm').inert = true; },
     end: () => { $('MainForm').inert = false; },
     pause: (ms) => new Promise((resolve) => setTimeout(resolve, ms)),
     startProgress: (maximum) => { progress.start(maximum); progress.show(); },

@@ -146,7 +146,7 @@ export const tests = {
     await view.screenshot('touch-curve');
   },
 
-  async 'a finger switches the tabs and copies a model onto another with the desktop\'s question'(env) {
+  async 'a finger switches the tabs and copies a model onto another with the desktop\'s question; reads and writes by taps'(env) {
     const view = await start(env);
     const p = view.page;
     const f = await finger(p);
@@ -155,6 +155,7 @@ export const tests = {
     await p.press('#NBRK_EDIT', 'Enter');
     await f.tap('#MODEL2');
     assert.deepEqual([await p.getAttribute('#MODEL2', 'aria-selected'), await p.inputValue('#NBRK_EDIT')], ['true', '128']);
+    assert.equal(await p.evaluate(() => scrollY), 0, 'the page stays where the finger is');
     assert.equal(await p.locator('#MessageBox[open]').count(), 0, 'a tap asks nothing');
     const [x1, y1] = await f.at('#MODEL1');
     const [x3, y3] = await f.at('#MODEL3');
@@ -163,7 +164,19 @@ export const tests = {
     await f.up();
     assert.equal((await view.message()).text, 'Copy? MODEL1 -> MODEL3');
     await view.screenshot('touch-copy-question');
-    await view.answer('Yes');
+    // Answered by a tap too: the finger lifted while moving must not leave a fling that eats it.
+    await tapAnswer(view, f, 'Yes');
     assert.deepEqual([await p.getAttribute('#MODEL3', 'aria-selected'), await p.inputValue('#NBRK_EDIT')], ['true', '200']);
+    // Write all, then read all, on the demonstration controller, each by a tap.
+    await p.selectOption('#CommPort', 'demo');
+    await tapAnswer(view, f, 'OK');
+    for (const [id, result] of [['#PROGRAM_BTN', 'Write successful'], ['#READ_BTN', 'Read successful']]) {
+      await f.tap(id);
+      await p.waitForSelector('#MonForm[open]');
+      assert.deepEqual(await p.evaluate(layoutFaults), [], `${id}: the progress window inside the screen`);
+      assert.equal((await view.message()).text, result);
+      await tapAnswer(view, f, 'OK');
+    }
+    assert.deepEqual([await p.getAttribute('#MODEL3', 'aria-selected'), await p.inputValue('#NBRK_EDIT')], ['true', '200'], 'read back as written');
   },
 };
