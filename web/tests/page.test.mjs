@@ -44,6 +44,36 @@ const NAMES = [['PROGRAM_BTN', 'Write All', '全てのMODELを書き込む'], ['
   ['FRQ_31', 'DriveFreq 32', '出力周波数 32'], ['AVG_BAR', 'DriveFreq AVG', '出力周波数 AVG'], ['FRQ_VAL', 'DriveFreq', '出力周波数'],
   ['Memo1', 'Memo', 'メモ'], ['CommPort', 'COMM', 'COMM']];
 
+// The pixels of a screenshot of element ids (each clipped with a margin of 4 px), decoded in a
+// blank page of the same browser: { id: { w, h, at(x, y) -> [r, g, b] } }.
+async function pixels(page, ids) {
+  const shots = {};
+  for (const id of ids) {
+    const b = await page.locator(`#${id}`).boundingBox();
+    const clip = { x: Math.floor(b.x) - 4, y: Math.floor(b.y) - 4, width: Math.ceil(b.width) + 8, height: Math.ceil(b.height) + 8 };
+    shots[id] = (await page.screenshot({ clip })).toString('base64');
+  }
+  const blank = await page.context().newPage();
+  const decoded = await blank.evaluate(async (all) => {
+    const out = {};
+    for (const [id, png] of Object.entries(all)) {
+      const img = new Image();
+      img.src = `data:image/png;base64,${png}`;
+      await img.decode();
+      const c = Object.assign(document.createElement('canvas'), { width: img.width, height: img.height });
+      const g = c.getContext('2d');
+      g.drawImage(img, 0, 0);
+      out[id] = { w: img.width, h: img.height, data: [...g.getImageData(0, 0, img.width, img.height).data] };
+    }
+    return out;
+  }, shots);
+  await blank.close();
+  for (const shot of Object.values(decoded)) shot.at = (x, y) => shot.data.slice((y * shot.w + x) * 4, (y * shot.w + x) * 4 + 3);
+  return decoded;
+}
+
+const near = (rgb, hex) => rgb.every((v, i) => Math.abs(v - parseInt(hex.slice(1 + 2 * i, 3 + 2 * i), 16)) <= 10);
+
 export const tests = {
   async 'language from the query or the browser, texts from the core, one start-up message'({ harness, defer }) {
     for (const c of LANGUAGES) {
@@ -130,6 +160,33 @@ export const tests = {
     assert.deepEqual([progress.MSG_LB.role, progress.MSG_LB.live], ['status', 'polite']);
     assert.deepEqual([progress.PG_BAR.role, progress.PG_BAR.name, typeof progress.PG_BAR.value], ['progressbar', 'Communicat', 'number']);
     assert.equal((await view.message()).text, 'Read successful');
+  },
+
+  // Each engine draws the range's parts only as its own rules say (Firefox otherwise gives round
+  // thumbs on a thin track, and no ring around a focused bar).
+  async 'the curve\'s bars, AVG and the sliders are drawn as scroll bars, a focused bar with its ring'({ harness, defer }) {
+    const view = await harness.open({ query: '?lang=en' });
+    defer(() => view.close());
+    await view.answer('OK');
+    // Focused by a press on its thumb (at the bottom, value 1), as a mouse user focuses it.
+    const bar = await view.page.locator('#FRQ_2').boundingBox();
+    await view.page.mouse.click(bar.x + bar.width / 2, bar.y + bar.height - 5);
+    const shots = await pixels(view.page, ['FRQ_2', 'FRQ_3', 'AVG_BAR', 'NBRK_BAR', 'PROG_BAR']);
+    for (const [id, shot] of Object.entries(shots)) {
+      const vertical = shot.h > shot.w;
+      // Along the middle of the bar: its track's colour, and a thumb filling it across.
+      const line = Array.from({ length: vertical ? shot.h : shot.w }, (_, k) => (vertical ? shot.at(shot.w >> 1, k) : shot.at(k, shot.h >> 1)));
+      assert.ok(line.some((p) => near(p, '#e6e3de')), `${id}: the track's colour`);
+      const thumb = id === 'FRQ_2' ? '#1a56c4' : '#3a5f9f';
+      const k = line.findIndex((p, j) => j > 5 && j < line.length - 6 && near(p, thumb));  // inside the ring
+      assert.ok(k >= 0, `${harness.name} ${id}: a thumb of ${thumb}`);
+      const across = Array.from({ length: vertical ? shot.w : shot.h }, (_, j) => (vertical ? shot.at(j, k + 2) : shot.at(k + 2, j)));
+      const filled = across.filter((p) => near(p, thumb)).length;
+      assert.ok(filled >= (vertical ? shot.w : shot.h) - 8 - 4, `${id}: the thumb fills the bar across (${filled} px)`);
+      // The focus ring: the focus colour just outside the bar's end (above a bar, left of a slider).
+      const ring = Array.from({ length: 5 }, (_, j) => (vertical ? shot.at(shot.w >> 1, j) : shot.at(j, shot.h >> 1)));
+      assert.equal(ring.some((p) => near(p, '#1a56c4')), id === 'FRQ_2', `${id}: a ring only around the focused bar`);
+    }
   },
 
   async 'while a message is open nothing else on the page takes input'({ harness, defer }) {
