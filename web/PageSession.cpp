@@ -4,6 +4,7 @@
 
 #include "BankComparison.h"
 #include "JsonWriter.h"
+#include "SettingSheetContent.h"
 #include "ModelCopy.h"
 #include "ModelFieldRules.h"
 #include "SettingsFile.h"
@@ -295,6 +296,39 @@ std::string PageSession::CompareJson(std::string_view bytes, std::string_view na
         for (const double k : BankComparison::CurveKHz(bank->Model(model))) j.Number(std::llround(k * 1000));
         j.EndArray();
     }
+    j.EndObject();
+    return j.Text();
+}
+
+std::string PageSession::SheetJson(std::string_view title, std::string_view made) const
+{
+    const SettingSheetContent c = SettingSheetContent::Make(bank_, language_, std::string(title), std::string(made));
+    JsonWriter j;
+    j.BeginObject();
+    for (const auto& [key, text] : {std::pair<const char*, const std::string*>{"title", &c.title},
+                                    {"subtitle", &c.subtitle}, {"currentMark", &c.currentMark},
+                                    {"memoLabel", &c.memoLabel}, {"plotTitle", &c.plotTitle},
+                                    {"memoContinued", &c.memoContinued}, {"made", &c.made}})
+        j.Key(key).String(*text);
+    j.Key("axis").BeginArray();
+    for (const double khz : {SettingSheetContent::kAxisMinKHz, SettingSheetContent::kAxisMaxKHz, SettingSheetContent::kAxisStepKHz})
+        j.Number(std::llround(khz));
+    j.EndArray();
+    j.Key("models").BeginArray();
+    for (const SettingSheetContent::Model& m : c.models) {
+        j.BeginObject().Key("name").String(m.name).Key("current").Bool(m.current);
+        j.Key("settings").BeginArray();
+        for (const auto& s : m.settings)
+            j.BeginObject().Key("label").String(s.label).Key("value").String(s.value).Key("outside").Bool(s.outside).EndObject();
+        j.EndArray();
+        j.Key("memo").String(m.memo);
+        j.Key("curve").BeginArray();
+        for (const auto& p : m.curve)
+            j.BeginObject().Key("hz").Number(std::llround(p.khz * 1000)).Key("step").String(p.step).Key("outside").Bool(p.outside).EndObject();
+        j.EndArray();
+        j.EndObject();
+    }
+    j.EndArray();
     j.EndObject();
     return j.Text();
 }

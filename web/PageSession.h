@@ -78,6 +78,13 @@ public:
     // "right", "differs"}], "left": [32 in Hz], "right": [32 in Hz]}. The bank is not changed.
     std::string CompareJson(std::string_view bytes, std::string_view name, int model) const;
 
+    // The setting sheet of the bank, as the window prints it, as one JSON object: the texts
+    // ("title", "subtitle", "currentMark", "memoLabel", "plotTitle", "memoContinued", "made"),
+    // the kHz axis ("axis": [min, max, step]) and "models": five of {"name", "current",
+    // "settings": [{"label", "value", "outside"}], "memo", "curve": [32 of {"hz", "step",
+    // "outside"}]}. title names the settings file ("" for none); made is YYYY-MM-DD.
+    std::string SheetJson(std::string_view title, std::string_view made) const;
+
 private:
     ModelSettings& Shown() { return bank_.Model(bank_.ShownIndex()); }
     const ModelSettings& Shown() const { return bank_.Model(bank_.ShownIndex()); }

@@ -191,6 +191,8 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     j.Key("compareCaption").String(TextTable::Message(TextTable::kCompareCaption, lang));
     j.Key("editorsSetup").String(TextTable::Message(TextTable::kEditorsSetup, lang));
     j.Key("closeButton").String(TextTable::Message(TextTable::kHistoryClose, lang));
+    j.Key("printSheet").String(TextTable::Message(TextTable::kPrintSheet, lang));
+    j.Key("saveSheetPdf").String(TextTable::Message(TextTable::kSaveSheetPdf, lang));
     j.Key("dialogCaptions").BeginArray();
     for (const char* c : WindowTexts::kDialogCaptions[static_cast<size_t>(lang)]) j.String(c);
     j.EndArray();
@@ -225,6 +227,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"AdviceOther", TextTable::kAdviceOther},   {"CauseRefused", TextTable::kCauseRefused},
         {"CauseBlocked", TextTable::kCauseBlocked}, {"CauseInUse", TextTable::kCauseInUse},
         {"CauseNoDevice", TextTable::kCauseNoDevice},
+        {"SheetPageNumber", TextTable::kSheetPageNumber},
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);
@@ -366,6 +369,12 @@ EMSCRIPTEN_KEEPALIVE void vxr_end_gesture() { gSession->page.EndGesture(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_compare(const char* data, int size, const char* name, int model)
 {
     return Hand(gSession->page.CompareJson(std::string_view(data, static_cast<size_t>(size)), name, model));
+}
+
+// The setting sheet of the bank (see PageSession::SheetJson).
+EMSCRIPTEN_KEEPALIVE const char* vxr_sheet(const char* title, const char* made)
+{
+    return Hand(gSession->page.SheetJson(title ? title : "", made ? made : ""));
 }
 
 }  // extern "C"

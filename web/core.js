@@ -117,6 +117,10 @@ export class Core {
     }
   }
 
+  // The bank's setting sheet as the window prints it (see PageSession::SheetJson); title names the
+  // settings file ('' for none), made is the day as YYYY-MM-DD.
+  sheet(title, made) { return this.#json('vxr_sheet', ['string', 'string'], [title, made]); }
+
   // Whether Left (right false) or Right on curve bar index moves the focus along the bars.
   arrowMovesFocus(index, right) { return this.#m._vxr_arrow_moves_focus(index, right ? 1 : 0) === 1; }
 

@@ -88,6 +88,9 @@ export class Files {
     return r === NO || (r === YES && (await this.save()));
   }
 
+  // The setting sheet's title: the file opened or saved, '' before there is one.
+  get sheetTitle() { return this.#named ? this.#name : ''; }
+
   // Loads bytes named name; a refused file is reported and changes nothing. The page counts the
   // files taken (data-opened) for whoever waits for one.
   async load(bytes, name) {

@@ -6,6 +6,7 @@ import { Files } from './files.js';
 import { wireUndo } from './undo.js';
 import { attachScrollBar, thumbLength } from './scrollbar.js';
 import { CompareView } from './compare.js';
+import { wireSheet } from './sheet.js';
 
 const BARS = 32;
 const $ = (id) => document.getElementById(id);
@@ -389,6 +390,8 @@ async function start() {
     e.preventDefault();
     e.returnValue = '';
   });
+  // The setting sheet, printed or saved as a PDF through the browser's print.
+  wireSheet(core, texts, language, () => files.sheetTitle);
   $('MainForm').setAttribute('aria-busy', 'false');
   document.documentElement.dataset.state = 'started';
   performance.mark('vxr-ready');  // the window takes input from here on

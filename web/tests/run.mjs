@@ -14,6 +14,7 @@ import { tests as usbTests } from './usb.test.mjs';
 import { tests as touchTests } from './touch.test.mjs';
 import { tests as serveTests } from './serve.test.mjs';
 import { tests as loadTests } from './load.test.mjs';
+import { tests as sheetTests } from './sheet.test.mjs';
 
 const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
 const root = resolve(arg('--page', 'build-web'));
@@ -28,7 +29,7 @@ const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/
 const cli = join(dirname(sim), 'vxrmgr-cli');
 const env = { harness, sim, cli, root, bundleDir };
 let failed = 0, ran = 0, skipped = 0;
-for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests, ...loadTests })) {
+for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests, ...loadTests, ...sheetTests })) {
   if (filter && !name.includes(filter)) continue;
   ++ran;
   const cleanups = [];
