@@ -1,5 +1,6 @@
 #include "PageSession.h"
 
+#include <array>
 #include <cmath>
 
 #include "BankComparison.h"
@@ -50,6 +51,7 @@ PageSession::PageSession(int language) : language_(language == 0 ? 0 : 1)
     bank_.Initialise();
     ShowBank();
     undo_.Start(bank_);
+    baseline_.Take(bank_);  // the defaults are nothing to save
 }
 
 std::string PageSession::ViewJson()
@@ -222,6 +224,7 @@ int PageSession::Load(std::string_view bytes, std::string_view name, std::string
         bank_ = std::move(result.bank);
         ShowBank();
         undo_.Record(bank_);
+        baseline_.Take(bank_);
         return 0;
     case SettingsLoadResult::Status::NotSettingsFile:
         message = TextTable::Message(TextTable::kNotSettingsFile, language_);
@@ -268,32 +271,111 @@ void PageSession::StoreMoved(uint32_t moved)
         if ((moved >> j & 1u) != 0) Shown().FRQ[static_cast<size_t>(j)] = CurveEditing::ValueOf(curve_.Position(j));
 }
 
-std::string PageSession::CompareJson(std::string_view bytes, std::string_view name, int model) const
+bool PageSession::WouldLose(int loss) const
 {
-    ModelBank defaults;
-    defaults.Initialise();
-    SettingsLoadResult result = SettingsFile::Read(bytes, defaults, name);
+    switch (loss) {
+    case kSettings: return baseline_.SettingsDiffer(bank_);
+    case kShownSettings: return baseline_.SettingsDiffer(bank_, bank_.ShownIndex());
+    default: return baseline_.Differs(bank_);
+    }
+}
+
+void PageSession::Transferred(TransferHistory::Kind kind, int shown, const TransferResult& result,
+                              const std::optional<ModelBank>& before, std::string_view port, int64_t timeMs)
+{
+    using Kind = TransferHistory::Kind;
+    const bool one = kind == Kind::ReadShown || kind == Kind::WriteShown;
+    // Reading all that failed only at writing the model number back has put the five models read
+    // into the bank: they are the controller's.
+    if (result.ok || (kind == Kind::ReadAll && result.step == TransferResult::Step::WriteModelNumber)) {
+        if (one)
+            baseline_.TakeSettings(bank_, shown);
+        else
+            baseline_.TakeSettings(bank_);
+    }
+    TransferHistory::Transfer t;
+    t.kind = kind;
+    t.model = shown;
+    t.result = result;
+    t.bank = bank_;
+    t.before = before;
+    t.port = std::string(port);
+    t.timeMs = timeMs;
+    for (HistoryEntry& e : TransferHistory::Entries(t, previous_ ? &*previous_ : nullptr)) {
+        previous_ = e;
+        added_.push_back(std::move(e));
+    }
+}
+
+void PageSession::SetHistoryPrevious(std::string_view settings)
+{
+    HistoryEntry e;
+    e.settings = settings;
+    if (e.Bank())
+        previous_ = std::move(e);
+}
+
+std::string PageSession::TakeHistoryJson()
+{
+    taken_ = std::move(added_);
+    added_.clear();
+    JsonWriter j;
+    j.BeginArray();
+    for (const HistoryEntry& e : taken_) {
+        j.BeginObject();
+        j.Key("time").Number(e.timeMs);
+        j.Key("action").String(std::string(HistoryEntry::ActionName(e.action)));
+        j.Key("model").Number(e.model);
+        j.Key("port").String(e.port);
+        j.Key("changed").Number(e.changed);
+        j.Key("memo").String(e.FirstMemoLine());
+        j.EndObject();
+    }
+    j.EndArray();
+    return j.Text();
+}
+
+const std::string& PageSession::HistorySettings(int index) const
+{
+    static const std::string kNone;
+    return index >= 0 && static_cast<size_t>(index) < taken_.size() ? taken_[static_cast<size_t>(index)].settings : kNone;
+}
+
+std::string PageSession::CompareJson(const Side& left, const Side& right, int model) const
+{
     JsonWriter j;
     j.BeginObject();
-    if (result.status != SettingsLoadResult::Status::Loaded) {
-        const bool notSettings = result.status == SettingsLoadResult::Status::NotSettingsFile;
-        j.Key("status").Number(notSettings ? 1 : 2);
-        j.Key("message").String(notSettings ? TextTable::Message(TextTable::kNotSettingsFile, language_) : result.message);
-        j.EndObject();
-        return j.Text();
+    std::array<ModelBank, 2> banks;
+    const std::array<const Side*, 2> sides = {&left, &right};
+    for (size_t k = 0; k < 2; ++k) {
+        if (sides[k]->editors) {
+            banks[k] = bank_;
+            continue;
+        }
+        ModelBank defaults;
+        defaults.Initialise();
+        SettingsLoadResult result = SettingsFile::Read(sides[k]->bytes, defaults, sides[k]->name);
+        if (result.status != SettingsLoadResult::Status::Loaded) {
+            const bool notSettings = result.status == SettingsLoadResult::Status::NotSettingsFile;
+            j.Key("status").Number(notSettings ? 1 : 2);
+            j.Key("message").String(notSettings ? TextTable::Message(TextTable::kNotSettingsFile, language_) : result.message);
+            j.EndObject();
+            return j.Text();
+        }
+        banks[k] = std::move(result.bank);
     }
-    const ModelBank& other = result.bank;
+    model = ModelBank::ClampIndex(model);
     j.Key("status").Number(0).Key("message").String("");
     j.Key("differs").BeginArray();
-    for (int i = 0; i < ModelBank::kModels; ++i) j.Bool(BankComparison::ModelDiffers(bank_, other, i));
+    for (int i = 0; i < ModelBank::kModels; ++i) j.Bool(BankComparison::ModelDiffers(banks[0], banks[1], i));
     j.EndArray();
     j.Key("rows").BeginArray();
-    for (const BankComparison::Row& r : BankComparison::ModelRows(bank_, other, model, language_))
+    for (const BankComparison::Row& r : BankComparison::ModelRows(banks[0], banks[1], model, language_))
         j.BeginObject().Key("title").String(r.title).Key("left").String(r.left).Key("right").String(r.right).Key("differs").Bool(r.differs).EndObject();
     j.EndArray();
-    for (const auto& [key, bank] : {std::pair<const char*, const ModelBank*>{"left", &bank_}, {"right", &other}}) {
-        j.Key(key).BeginArray();
-        for (const double k : BankComparison::CurveKHz(bank->Model(model))) j.Number(std::llround(k * 1000));
+    for (size_t k = 0; k < 2; ++k) {
+        j.Key(k == 0 ? "left" : "right").BeginArray();
+        for (const double v : BankComparison::CurveKHz(banks[k].Model(model))) j.Number(std::llround(v * 1000));
         j.EndArray();
     }
     j.EndObject();

@@ -4,9 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "BankBaseline.h"
 #include "CurveEditing.h"
 #include "DeviceBank.h"
+#include "HistoryEntry.h"
 #include "ModelBank.h"
+#include "TransferHistory.h"
 #include "UndoHistory.h"
 
 // What the page's window holds and decides, in standard C++: the bank, the staging copy for the
@@ -56,7 +61,8 @@ public:
     void AnswerLine(bool yes);
 
     // A settings file's bytes replace the bank, which is then shown: 0 loaded, 1 not a settings
-    // file, 2 unreadable (why in `message`); a refused file changes nothing.
+    // file, 2 unreadable (why in `message`); a refused file changes nothing. What it loads counts
+    // as kept (a file, a link, a history entry).
     int Load(std::string_view bytes, std::string_view name, std::string& message, size_t& replaced);
     // The bank as the desktop saves it.
     std::string SaveBytes() const;
@@ -73,10 +79,36 @@ public:
     void Undo();
     void Redo();
 
-    // The bank beside a settings file's bytes, model (0..4) side by side, as one JSON object:
-    // {"status": as Load's, "message", "differs": [5 bools], "rows": [{"title", "left",
-    // "right", "differs"}], "left": [32 in Hz], "right": [32 in Hz]}. The bank is not changed.
-    std::string CompareJson(std::string_view bytes, std::string_view name, int model) const;
+    // Edits that would be lost, as the window asks about them: by opening a file, a link or a
+    // history entry, or leaving (kAnyEdit); by reading all models (kSettings: memos live only in
+    // files, so a read keeps them); by reading or resetting the shown model (kShownSettings).
+    enum Loss { kAnyEdit = 0, kSettings = 1, kShownSettings = 2 };
+    bool WouldLose(int loss) const;
+    // The bank was saved or shared as a link: nothing is lost any more.
+    void Kept() { baseline_.Take(bank_); }
+
+    // After a transfer (Kind as TransferHistory's): what it made safe, and the history entries it
+    // adds, compared with the newest kept before (see SetHistoryPrevious).
+    void Transferred(TransferHistory::Kind kind, int shown, const TransferResult& result,
+                     const std::optional<ModelBank>& before, std::string_view port, int64_t timeMs);
+    // The newest entry the page keeps, as its settings file's bytes.
+    void SetHistoryPrevious(std::string_view settings);
+    // The entries added since the last call, as a JSON array of {"time", "action", "model",
+    // "port", "changed", "memo"}; their bytes by index in HistorySettings until the next call.
+    std::string TakeHistoryJson();
+    const std::string& HistorySettings(int index) const;
+
+    // One side of a comparison: the editors' bank, or a settings file's bytes.
+    struct Side {
+        bool editors = true;
+        std::string_view bytes;
+        std::string_view name;
+    };
+    // Two setups, model (0..4) side by side, as one JSON object: {"status": as Load's for the
+    // first side that does not load, "message", "differs": [5 bools], "rows": [{"title",
+    // "left", "right", "differs"}], "left": [32 in Hz], "right": [32 in Hz]}. The bank is not
+    // changed.
+    std::string CompareJson(const Side& left, const Side& right, int model) const;
 
     // The setting sheet of the bank, as the window prints it, as one JSON object: the texts
     // ("title", "subtitle", "currentMark", "memoLabel", "plotTitle", "memoContinued", "made"),
@@ -98,5 +130,9 @@ private:
     bool proposing_ = false;
     int shownField_ = -1;  // the point the value fields show, -1 the average
     UndoHistory undo_;
+    BankBaseline baseline_;
+    std::optional<HistoryEntry> previous_;   // the newest history entry, compared with the next
+    std::vector<HistoryEntry> added_;        // added by transfers, not yet taken by the page
+    std::vector<HistoryEntry> taken_;        // taken last, for their bytes
     std::optional<std::string> pageMemo_;  // the memo the page's field holds, as stored
 };

@@ -16,6 +16,7 @@
 #include "CurveEditing.h"
 #include "CutOffTable.h"
 #include "DeviceExchange.h"
+#include "HistoryEntry.h"
 #include "IniDocument.h"
 #include "JsonWriter.h"
 #include "ModelFieldRules.h"
@@ -25,6 +26,7 @@
 #include "SettingsFile.h"
 #include "SimulatedLine.h"
 #include "TextTable.h"
+#include "TransferHistory.h"
 #include "TransferOperations.h"
 #include "TransferReporter.h"
 #include "WindowTexts.h"
@@ -193,6 +195,22 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
     j.Key("closeButton").String(TextTable::Message(TextTable::kHistoryClose, lang));
     j.Key("printSheet").String(TextTable::Message(TextTable::kPrintSheet, lang));
     j.Key("saveSheetPdf").String(TextTable::Message(TextTable::kSaveSheetPdf, lang));
+    j.Key("fileSetup").String(TextTable::Message(TextTable::kFileSetup, lang));
+    // The history's window: its caption (also the button's name), columns and buttons.
+    j.Key("historyHint").String(TextTable::Message(TextTable::kHistory, lang));
+    j.Key("history").BeginObject();
+    j.Key("caption").String(TextTable::Message(TextTable::kHistory, lang));
+    j.Key("columns").BeginArray();
+    for (const int n : {TextTable::kHistoryTime, TextTable::kHistoryAction, TextTable::kHistoryPort, TextTable::kHistoryModels,
+                        TextTable::kHistoryName, TextTable::kHistoryMemo})
+        j.String(TextTable::Message(n, lang));
+    j.EndArray();
+    const std::pair<const char*, int> buttons[] = {
+        {"restore", TextTable::kHistoryRestore}, {"save", TextTable::kHistorySave},     {"compare", TextTable::kHistoryCompare},
+        {"delete", TextTable::kHistoryDelete},   {"setName", TextTable::kHistorySetName}, {"close", TextTable::kHistoryClose},
+    };
+    for (const auto& [name, msg] : buttons) j.Key(name).String(TextTable::Message(msg, lang));
+    j.EndObject();
     j.Key("dialogCaptions").BeginArray();
     for (const char* c : WindowTexts::kDialogCaptions[static_cast<size_t>(lang)]) j.String(c);
     j.EndArray();
@@ -228,6 +246,10 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"CauseBlocked", TextTable::kCauseBlocked}, {"CauseInUse", TextTable::kCauseInUse},
         {"CauseNoDevice", TextTable::kCauseNoDevice},
         {"SheetPageNumber", TextTable::kSheetPageNumber},
+        {"ActionRead", TextTable::kActionRead},     {"ActionWrite", TextTable::kActionWrite},
+        {"ActionBeforeWrite", TextTable::kActionBeforeWrite}, {"ActionReadModel", TextTable::kActionReadModel},
+        {"ActionWriteModel", TextTable::kActionWriteModel}, {"HistoryDeleteQuestion", TextTable::kHistoryDeleteQuestion},
+        {"HistoryNotKept", TextTable::kHistoryNotKept}, {"HistoryUnreadable", TextTable::kHistoryUnreadable},
     };
     j.Key("msg").BeginObject();
     for (const auto& [name, msg] : messages) j.Key(name).Number(msg);
@@ -272,24 +294,49 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_start(int language)
 
 EMSCRIPTEN_KEEPALIVE const char* vxr_view() { return View(); }
 
-// One of the four transfers (0 read all, 1 read shown, 2 write all, 3 write shown); returns
-// once its message has been answered: 1 when it succeeded.
-EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation)
+// One of the four transfers (0 read all, 1 read shown, 2 write all, 3 write shown) over the
+// port the list names `port`; returns once its message has been answered: 1 when it succeeded.
+// The history entries it adds wait for vxr_history_take.
+EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation, const char* port)
 {
+    using Kind = TransferHistory::Kind;
     TransferOperations& t = gSession->transfers;
     const int shown = gSession->page.Bank().ShownIndex();
     gSession->page.EndGesture();
-    bool ok = false;
+    TransferResult r;
+    Kind kind = Kind::ReadAll;
     switch (operation) {
-    case 0: ok = t.ReadAll().ok; break;
-    case 1: ok = t.ReadShown(shown).ok; break;
-    case 2: ok = t.WriteAll().ok; break;
-    case 3: ok = t.WriteShown(shown).ok; break;
+    case 0: r = t.ReadAll(); break;
+    case 1: r = t.ReadShown(shown), kind = Kind::ReadShown; break;
+    case 2: r = t.WriteAll(), kind = Kind::WriteAll; break;
+    case 3: r = t.WriteShown(shown), kind = Kind::WriteShown; break;
     default: return 0;
     }
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    gSession->page.Transferred(kind, shown, r, t.ControllerBefore(), port ? port : "", now);
     gSession->page.RecordAction();  // a read is one step to undo, also one that failed halfway
-    return ok ? 1 : 0;
+    return r.ok ? 1 : 0;
 }
+
+// Whether edits would be lost (PageSession::Loss), and the bank saved or shared.
+EMSCRIPTEN_KEEPALIVE int vxr_would_lose(int loss) { return gSession->page.WouldLose(loss) ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE void vxr_kept() { gSession->page.Kept(); }
+
+// The history: the newest entry the page keeps (a settings file's size bytes at data); the
+// entries the last transfers added, as JSON, and their bytes by index (length in
+// vxr_result_size); a name as an entry keeps it, on one line.
+EMSCRIPTEN_KEEPALIVE void vxr_history_previous(const char* data, int size)
+{
+    gSession->page.SetHistoryPrevious(std::string_view(data, static_cast<size_t>(size)));
+}
+EMSCRIPTEN_KEEPALIVE const char* vxr_history_take() { return Hand(gSession->page.TakeHistoryJson()); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_history_settings(int index)
+{
+    gResult = gSession->page.HistorySettings(index);
+    return gResult.data();
+}
+EMSCRIPTEN_KEEPALIVE const char* vxr_one_line(const char* text) { return Hand(HistoryEntry::OneLine(text)); }
 
 // A settings file's bytes (size bytes at data) replace the bank: {"status": 0 loaded, 1 not a
 // settings file, 2 unreadable, "message": why it was refused, "warning": when loaded with
@@ -365,10 +412,21 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { gSession->page.Cop
 EMSCRIPTEN_KEEPALIVE const char* vxr_undo() { gSession->page.Undo(); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_redo() { gSession->page.Redo(); return View(); }
 EMSCRIPTEN_KEEPALIVE void vxr_end_gesture() { gSession->page.EndGesture(); }
-// The bank beside a settings file's bytes (size bytes at data), model side by side.
-EMSCRIPTEN_KEEPALIVE const char* vxr_compare(const char* data, int size, const char* name, int model)
+// Two setups, model side by side: each a settings file's size bytes at data, or the editors'
+// bank where size is negative.
+EMSCRIPTEN_KEEPALIVE const char* vxr_compare(const char* leftData, int leftSize, const char* leftName, const char* rightData,
+                                             int rightSize, const char* rightName, int model)
 {
-    return Hand(gSession->page.CompareJson(std::string_view(data, static_cast<size_t>(size)), name, model));
+    auto side = [](const char* data, int size, const char* name) {
+        PageSession::Side s;
+        s.editors = size < 0;
+        if (!s.editors) {
+            s.bytes = std::string_view(data, static_cast<size_t>(size));
+            s.name = name;
+        }
+        return s;
+    };
+    return Hand(gSession->page.CompareJson(side(leftData, leftSize, leftName), side(rightData, rightSize, rightName), model));
 }
 
 // The setting sheet of the bank (see PageSession::SheetJson).

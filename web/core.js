@@ -105,17 +105,54 @@ export class Core {
   redo() { return this.#json('vxr_redo'); }
   endGesture() { if (!this.#busy) this.#m._vxr_end_gesture(); }
 
-  // The bank beside a settings file's bytes, model side by side (see PageSession::CompareJson).
-  compare(bytes, name, model) {
+  // Two setups, model side by side (see PageSession::CompareJson): each side null for the
+  // editors' bank, else { bytes, name } of a settings file.
+  compare(left, right, model) {
+    const m = this.#m;
+    const heap = [];
+    try {
+      const args = [];
+      for (const side of [left, right]) {
+        if (!side) { args.push(0, -1, ''); continue; }
+        const at = m._malloc(Math.max(1, side.bytes.length));
+        heap.push(at);
+        m.HEAPU8.set(side.bytes, at);
+        args.push(at, side.bytes.length, side.name);
+      }
+      return JSON.parse(m.ccall('vxr_compare', 'string', ['number', 'number', 'string', 'number', 'number', 'string', 'number'], [...args, model]));
+    } finally {
+      heap.forEach((at) => m._free(at));
+    }
+  }
+
+  // Whether edits would be lost: 0 any (Open, a link, a history entry, leaving the page),
+  // 1 the models' settings (reading all), 2 the shown model's settings (reading or resetting it).
+  wouldLose(loss) { return this.#m._vxr_would_lose(loss) === 1; }
+  // The bank was saved or shared: nothing is lost any more.
+  kept() { this.#m._vxr_kept(); }
+
+  // The history: the newest entry kept, which the next transfer's entries are compared with;
+  // the entries the transfers added since the last call ({ time, action, model, port, changed,
+  // memo, settings }); a name on one line, as an entry keeps it.
+  historyPrevious(bytes) {
     const m = this.#m;
     const at = m._malloc(Math.max(1, bytes.length));
     try {
       m.HEAPU8.set(bytes, at);
-      return JSON.parse(m.ccall('vxr_compare', 'string', ['number', 'number', 'string', 'number'], [at, bytes.length, name, model]));
+      m._vxr_history_previous(at, bytes.length);
     } finally {
       m._free(at);
     }
   }
+  takeHistory() {
+    const m = this.#m;
+    const entries = JSON.parse(m.ccall('vxr_history_take', 'string', [], []));
+    return entries.map((e, k) => {
+      const at = m._vxr_history_settings(k);
+      return { ...e, name: '', settings: m.HEAPU8.slice(at, at + m._vxr_result_size()) };
+    });
+  }
+  oneLine(text) { return this.#m.ccall('vxr_one_line', 'string', ['string'], [text]); }
 
   // The bank's setting sheet as the window prints it (see PageSession::SheetJson); title names the
   // settings file ('' for none), made is the day as YYYY-MM-DD.
@@ -152,13 +189,13 @@ export class Core {
 
   get busy() { return this.#busy; }
 
-  // Runs transfer (0 read all, 1 read shown, 2 write all, 3 write shown) with its progress and
-  // message; resolves with whether it succeeded. One at a time.
-  async transfer(operation) {
+  // Runs transfer (0 read all, 1 read shown, 2 write all, 3 write shown) over the port named
+  // port with its progress and message; resolves with whether it succeeded. One at a time.
+  async transfer(operation, port = '') {
     if (this.#busy) throw new CoreError('a transfer is already running');
     this.#busy = true;
     try {
-      return (await this.#m.ccall('vxr_transfer', 'number', ['number'], [operation], { async: true })) === 1;
+      return (await this.#m.ccall('vxr_transfer', 'number', ['number', 'string'], [operation, port], { async: true })) === 1;
     } finally {
       this.#busy = false;
     }

@@ -63,23 +63,22 @@ export class Files {
   #core; #texts; #messages; #show;
   #name = 'vxrmgr.VXS';
   #named = false;  // whether #name is a file opened or saved, for the question about edits
-  #kept;  // the bank's bytes when last opened, saved or linked: edits since are unsaved
 
   constructor(core, texts, messages, show) {
     this.#core = core;
     this.#texts = texts;
     this.#messages = messages;
     this.#show = show;
-    this.#kept = core.saveBytes();
   }
 
   #text(n) { return this.#core.message(n, this.#texts.language); }
 
-  get unsaved() { return !same(this.#core.saveBytes(), this.#kept); }
+  get unsaved() { return this.#core.wouldLose(0); }
 
-  // Before edits would be lost: Save (goes on only once saved), Discard or Cancel. Whether to go on.
-  async #keepEdits() {
-    if (!this.unsaved) return true;
+  // Before edits would be lost (loss as Core.wouldLose: what the operation replaces): Save (goes
+  // on only once saved), Discard or Cancel. Whether to go on.
+  async keepEdits(loss = 0) {
+    if (!this.#core.wouldLose(loss)) return true;
     const m = this.#texts.msg;
     const lang = this.#texts.language;
     const question = this.#named ? this.#core.message(m.SaveChangesTo, lang, this.#name) : this.#text(m.SaveChanges);
@@ -93,7 +92,7 @@ export class Files {
 
   // Loads bytes named name; a refused file is reported and changes nothing. The page counts the
   // files taken (data-opened) for whoever waits for one.
-  async load(bytes, name) {
+  async load(bytes, name, named = name !== 'link') {
     const r = this.#core.load(bytes, name);
     const root = document.documentElement;
     root.dataset.opened = Number(root.dataset.opened ?? 0) + 1;
@@ -102,16 +101,15 @@ export class Files {
       return false;
     }
     this.#show(this.#core.view());
-    this.#kept = this.#core.saveBytes();
     this.#name = this.#core.forcedName(name);
-    this.#named = name !== 'link';
+    this.#named = named;
     // Damaged bytes: the rest is loaded, but a memo may have lost characters.
     if (r.warning) await this.#messages.show(WARNING, BUTTONS_OK, r.warning);
     return true;
   }
 
   async open() {
-    if (!(await this.#keepEdits())) return;
+    if (!(await this.keepEdits())) return;
     let file;
     if (window.showOpenFilePicker) {
       try {
@@ -132,13 +130,35 @@ export class Files {
     await this.load(new Uint8Array(await file.arrayBuffer()), file.name);
   }
 
+  // A history entry into the editors, asking first as Open does; a save after it goes to a name
+  // the user chooses, not over the file opened before.
+  async restore(bytes) {
+    if (!(await this.keepEdits())) return false;
+    return this.load(bytes, 'vxrmgr.VXS', false);
+  }
+
   // Whether the bytes were saved (a download counts as saved).
   async save() {
-    const bytes = this.#core.saveBytes();
+    const name = await this.#write(this.#core.saveBytes(), this.#name);
+    if (!name) return false;
+    if (name !== true) {
+      this.#name = name;
+      this.#named = true;
+    }
+    this.#core.kept();
+    return true;
+  }
+
+  // Another setup's bytes (a history entry) as a file, suggested as name.VXS.
+  saveOther(bytes, name) { return this.#write(bytes, this.#core.forcedName(name)); }
+
+  // The save picker, else a download: the name chosen (true for a download), false when cancelled
+  // or not written.
+  async #write(bytes, suggestedName) {
     if (window.showSaveFilePicker) {
       let handle;
       try {
-        handle = await window.showSaveFilePicker({ suggestedName: this.#name, types: TYPES });
+        handle = await window.showSaveFilePicker({ suggestedName, types: TYPES });
       } catch {
         return false;  // cancelled
       }
@@ -150,14 +170,11 @@ export class Files {
         await this.#messages.show(ERROR, BUTTONS_OK, this.#text(this.#texts.msg.Unsaved));
         return false;
       }
-      this.#name = this.#core.forcedName(handle.name);
-      this.#named = true;
-    } else {
-      const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
-      Object.assign(document.createElement('a'), { href: url, download: this.#name }).click();
-      setTimeout(() => URL.revokeObjectURL(url), 10_000);
+      return this.#core.forcedName(handle.name);
     }
-    this.#kept = bytes;
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    Object.assign(document.createElement('a'), { href: url, download: suggestedName }).click();
+    setTimeout(() => URL.revokeObjectURL(url), 10_000);
     return true;
   }
 
@@ -176,7 +193,7 @@ export class Files {
         return;
       }
       const file = files[0];
-      if (!(await this.#keepEdits())) return;
+      if (!(await this.keepEdits())) return;
       let bytes;
       try {
         bytes = new Uint8Array(await file.arrayBuffer());
@@ -199,7 +216,7 @@ export class Files {
     const fragment = `${PACKED_KEY}${toBase64Url(await deflate(bytes))}`;
     const link = `${url.href.replace(/#$/, '')}${fragment}`;
     history.replaceState(null, '', `${location.href.split('#')[0]}${fragment}`);
-    this.#kept = bytes;
+    this.#core.kept();
     let copied = false;
     try {
       await navigator.clipboard.writeText(link);
@@ -233,7 +250,7 @@ export class Files {
       bytes = Uint8Array.of(0);  // not base64 or not deflated: refused below like any damaged file
     }
     if (same(bytes, this.#core.saveBytes())) return;
-    if (!(await this.#keepEdits())) return;
+    if (!(await this.keepEdits())) return;
     await this.load(bytes, 'link');
   }
 }

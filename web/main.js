@@ -7,6 +7,7 @@ import { wireUndo } from './undo.js';
 import { attachScrollBar, thumbLength } from './scrollbar.js';
 import { CompareView } from './compare.js';
 import { wireSheet } from './sheet.js';
+import { HistoryView } from './history.js';
 
 const BARS = 32;
 const $ = (id) => document.getElementById(id);
@@ -147,7 +148,7 @@ async function operate(control, operation) {
 }
 
 // Forwards what the user does in the editors to the core and shows the view it returns.
-function wireEditors(core, texts, show, messages) {
+function wireEditors(core, texts, show, messages, files) {
   const take = () => takeTyped(core, show);
   // Shift as the event being handled has it; a focus change takes it from the input before it.
   let shift = false;
@@ -234,7 +235,11 @@ function wireEditors(core, texts, show, messages) {
     }, { passive: false });
   });
   $('Memo1').addEventListener('input', () => show(core.setMemo($('Memo1').value)));
-  $('RESET_BTN').addEventListener('click', () => { take(); show(core.reset()); $('RESET_BTN').focus(); });
+  // Reset replaces the shown model: its unsaved settings are asked about first, as Open asks.
+  $('RESET_BTN').addEventListener('click', () => operate($('RESET_BTN'), async () => {
+    take();
+    if (await files.keepEdits(2)) show(core.reset());
+  }));
 
   // The curve: the bars' own moves become scroll events the core may refuse; Left and Right move
   // the focus along the bars and never move one.
@@ -353,25 +358,43 @@ async function start() {
   ports = new PortList(core, language, texts, messages);
   const show = (view) => render(view, bars);
   show(core.start(language));
-  wireEditors(core, texts, show, messages);
+  const files = new Files(core, texts, messages, show);
+  wireEditors(core, texts, show, messages, files);
   wireUndo(core, show);
-  // Ctrl+D or the button with two curves: the editors' bank beside a settings file.
-  const compare = new CompareView(core, texts, messages);
-  const openCompare = () => { if (!core.busy && !document.querySelector('dialog[open]')) compare.open(core.view().tab); };
-  $('COMPARE_BTN').addEventListener('click', openCompare);
-  document.addEventListener('keydown', (e) => {
-    if ((e.ctrlKey || e.metaKey) && !e.shiftKey && !e.altKey && e.key.toLowerCase() === 'd') { e.preventDefault(); openCompare(); }
+  // The history (Ctrl+H or its button) and the compare view (Ctrl+D or the button with two
+  // curves): any two of the editors' bank, a settings file and a history entry.
+  let compare = null;
+  const history = new HistoryView(core, texts, messages, {
+    restore: (bytes) => files.restore(bytes),
+    save: (bytes, name) => files.saveOther(bytes, name),
+    compare: (record, bytes) => compare.open(core.view().tab, { kind: 'entry', id: record.id, label: history.label(record), bytes }),
   });
-  const transfers = { READ_BTN: 0, READ2_BTN: 1, PROGRAM_BTN: 2, PROG2_BTN: 3 };
+  compare = new CompareView(core, texts, messages, history);
+  const idle = () => !core.busy && !document.querySelector('dialog[open]');
+  const openCompare = () => { if (idle()) compare.open(core.view().tab); };
+  const openHistory = () => { if (idle()) operate($('HIST_BTN'), () => history.open()); };
+  $('COMPARE_BTN').addEventListener('click', openCompare);
+  $('HIST_BTN').addEventListener('click', openHistory);
+  document.addEventListener('keydown', (e) => {
+    if (!(e.ctrlKey || e.metaKey) || e.shiftKey || e.altKey) return;
+    const run = { d: openCompare, h: openHistory }[e.key.toLowerCase()];
+    if (run) { e.preventDefault(); run(); }
+  });
+  // A read replaces settings: unsaved ones are asked about first (a read keeps the memos). Every
+  // transfer that succeeds adds its entries to the history.
+  const transfers = { READ_BTN: [0, 1], READ2_BTN: [1, 2], PROGRAM_BTN: [2, null], PROG2_BTN: [3, null] };
   const take = () => takeTyped(core, show);
-  for (const [id, operation] of Object.entries(transfers)) {
+  for (const [id, [operation, loss]] of Object.entries(transfers)) {
     $(id).addEventListener('click', () => {
       if (core.busy) return;
       take();
-      operate($(id), () => core.transfer(operation));
+      operate($(id), async () => {
+        if (loss !== null && !(await files.keepEdits(loss))) return;
+        await core.transfer(operation, $('CommPort').selectedOptions[0]?.textContent ?? '');
+        history.keep();  // stored meanwhile: the focus comes back at once, the list waits for it
+      });
     });
   }
-  const files = new Files(core, texts, messages, show);
   for (const [id, operation] of [['OpenBtn', () => files.open()], ['SaveBtn', () => files.save()], ['ShareBtn', () => files.share()]]) {
     $(id).addEventListener('click', () => { take(); operate($(id), operation); });
   }
@@ -396,7 +419,7 @@ async function start() {
   document.documentElement.dataset.state = 'started';
   performance.mark('vxr-ready');  // the window takes input from here on
   (window.requestIdleCallback ?? setTimeout)(keepForOffline);
-  await ports.start();
+  await Promise.all([ports.start(), history.start()]);
   await files.openLink();
   window.addEventListener('hashchange', () => { if (!core.busy && !document.querySelector('dialog[open]')) files.openLink(); });
   document.documentElement.dataset.state = 'ready';

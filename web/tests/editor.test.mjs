@@ -63,6 +63,7 @@ export const tests = {
     await p.selectOption('#CUTOFF_COMB', '0');
     await p.fill('#Memo1', 'abc\nline two');
     await p.click('#RESET_BTN');
+    await view.answer('Discard');  // the edits above are asked about first
     assert.deepEqual([await p.inputValue('#NBRK_EDIT'), await p.$eval('#CUTOFF_COMB', (s) => s.selectedIndex), await p.inputValue('#Memo1')],
       ['128', 4, 'abc\nline two'], 'reset keeps the memo');
   },

@@ -364,6 +364,7 @@ export const tests = {
     assert.equal(await p.inputValue('#NBRK_EDIT'), '42');
     // During a transfer, without edits: asks too, and the transfer ends as it would.
     await p.click('#RESET_BTN');
+    await view.answer('Discard');
     await p.selectOption('#CommPort', 'demo');
     await view.answer('OK');
     await p.click('#PROGRAM_BTN');

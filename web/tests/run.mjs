@@ -15,6 +15,7 @@ import { tests as touchTests } from './touch.test.mjs';
 import { tests as serveTests } from './serve.test.mjs';
 import { tests as loadTests } from './load.test.mjs';
 import { tests as sheetTests } from './sheet.test.mjs';
+import { tests as historyTests } from './history.test.mjs';
 
 const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
 const root = resolve(arg('--page', 'build-web'));
@@ -29,7 +30,7 @@ const harness = await Harness.launch(`http://127.0.0.1:${server.address().port}/
 const cli = join(dirname(sim), 'vxrmgr-cli');
 const env = { harness, sim, cli, root, bundleDir };
 let failed = 0, ran = 0, skipped = 0;
-for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests, ...loadTests, ...sheetTests })) {
+for (const [name, fn] of Object.entries({ ...pageTests, ...serialTests, ...offlineTests, ...transferTests, ...editorTests, ...fileTests, ...usbTests, ...touchTests, ...serveTests, ...loadTests, ...historyTests, ...sheetTests })) {
   if (filter && !name.includes(filter)) continue;
   ++ran;
   const cleanups = [];
