@@ -53,6 +53,15 @@
 #include "ToolIcons.h"
 
 namespace {
+
+// A history entry in the compare dialog: the name the user gave it, else its time and action.
+QString HistoryEntryLabel(const std::string& name, int64_t timeMs, HistoryEntry::Action action)
+{
+    if (!name.empty())
+        return QString::fromStdString(name);
+    return QString::fromStdString(HistoryEntry::IsoTime(timeMs) + " " + std::string(HistoryEntry::ActionName(action)));
+}
+
 constexpr int kPanelTop = TModelEditor::kHeight;
 constexpr int kPanelHeight = TMainForm::kClientHeight - kPanelTop;
 constexpr int kButtonSize = 32;
@@ -89,10 +98,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     // The history's Compare: the entry beside the editors' bank.
     historyCompare_ = [this](const HistoryEntry& e) {
         RunHandler([this, &e] {
-            const std::string name = e.name.empty() ? HistoryEntry::IsoTime(e.timeMs) + " " + std::string(HistoryEntry::ActionName(e.action))
-                                                    : e.name;
             if (const auto bank = e.Bank())
-                CompareWith(std::pair{QString::fromStdString(name), *bank});
+                CompareWith(std::pair{HistoryEntryLabel(e.name, e.timeMs, e.action), *bank});
         });
     };
     undo_ = new TUndoActions(this, Bank,
@@ -457,10 +464,7 @@ void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
     // time and action); read only when chosen.
     std::vector<TCompareDialog::Entry> entries;
     for (const HistoryStore::Item& item : history_.List()) {
-        const std::string label = item.name.empty()
-                                      ? HistoryEntry::IsoTime(item.timeMs) + " " + std::string(HistoryEntry::ActionName(item.action))
-                                      : item.name;
-        entries.push_back({QStringLiteral("#%1 %2").arg(item.id).arg(QString::fromStdString(label)),
+        entries.push_back({QStringLiteral("#%1 %2").arg(item.id).arg(HistoryEntryLabel(item.name, item.timeMs, item.action)),
                            [this, id = item.id]() -> std::optional<ModelBank> {
                                const auto entry = history_.Load(id);
                                return entry ? entry->Bank() : std::nullopt;
