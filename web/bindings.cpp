@@ -337,6 +337,14 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_history_settings(int index)
     return gResult.data();
 }
 EMSCRIPTEN_KEEPALIVE const char* vxr_one_line(const char* text) { return Hand(HistoryEntry::OneLine(text)); }
+// An entry's action ("read", "before-write", ...) and model (0..4, -1 for none) as the window's
+// history names them, in a language; an action this build does not know comes back as it is.
+EMSCRIPTEN_KEEPALIVE const char* vxr_action_text(const char* action, int model, int language)
+{
+    const std::string_view name = action ? action : "";
+    const auto known = HistoryEntry::ActionFrom(name);
+    return Hand(known ? HistoryEntry::ActionText(*known, model, language) : std::string(name));
+}
 
 // A settings file's bytes (size bytes at data) replace the bank: {"status": 0 loaded, 1 not a
 // settings file, 2 unreadable, "message": why it was refused, "warning": when loaded with

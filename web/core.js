@@ -153,6 +153,11 @@ export class Core {
     });
   }
   oneLine(text) { return this.#m.ccall('vxr_one_line', 'string', ['string'], [text]); }
+  // An entry's action ('read', 'before-write', ...) with its model (-1 for none) as the window's
+  // history names it.
+  actionText(action, model, language) {
+    return this.#m.ccall('vxr_action_text', 'string', ['string', 'number', 'number'], [action, model, language]);
+  }
 
   // The bank's setting sheet as the window prints it (see PageSession::SheetJson); title names the
   // settings file ('' for none), made is the day as YYYY-MM-DD.

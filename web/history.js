@@ -167,18 +167,7 @@ export class HistoryView {
     return tr;
   }
 
-  // As the desktop names an action: a transfer of the shown model names the model.
-  #actionText(r) {
-    const m = this.#texts.msg, lang = this.#texts.language;
-    switch (r.action) {
-      case 'read': return this.#core.message(m.ActionRead, lang);
-      case 'write': return this.#core.message(m.ActionWrite, lang);
-      case 'before-write': return this.#core.message(m.ActionBeforeWrite, lang) + (r.model >= 0 ? ` (MODEL${r.model + 1})` : '');
-      case 'read-model': return this.#core.message(m.ActionReadModel, lang, r.model + 1);
-      case 'write-model': return this.#core.message(m.ActionWriteModel, lang, r.model + 1);
-      default: return r.action;
-    }
-  }
+  #actionText(r) { return this.#core.actionText(r.action, r.model ?? -1, this.#texts.language); }
 
   #select(row, focus = true) {
     for (const other of row.parentElement.querySelectorAll('tr[aria-selected="true"]')) other.setAttribute('aria-selected', 'false');

@@ -54,14 +54,6 @@
 
 namespace {
 
-// A history entry in the compare dialog: the name the user gave it, else its time and action.
-QString HistoryEntryLabel(const std::string& name, int64_t timeMs, HistoryEntry::Action action)
-{
-    if (!name.empty())
-        return QString::fromStdString(name);
-    return QString::fromStdString(HistoryEntry::IsoTime(timeMs) + " " + std::string(HistoryEntry::ActionName(action)));
-}
-
 constexpr int kPanelTop = TModelEditor::kHeight;
 constexpr int kPanelHeight = TMainForm::kClientHeight - kPanelTop;
 constexpr int kButtonSize = 32;
@@ -99,7 +91,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     historyCompare_ = [this](const HistoryEntry& e) {
         RunHandler([this, &e] {
             if (const auto bank = e.Bank())
-                CompareWith(std::pair{HistoryEntryLabel(e.name, e.timeMs, e.action), *bank});
+                CompareWith(std::pair{THistoryForm::EntryLabel(e.name, e.timeMs, e.action, e.model, Language), *bank});
         });
     };
     undo_ = new TUndoActions(this, Bank,
@@ -461,10 +453,11 @@ void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
         return setup;
     };
     // Every history entry on either side, newest first, by its number and its name (else its
-    // time and action); read only when chosen.
+    // time and action, as the history list shows them); read only when chosen.
     std::vector<TCompareDialog::Entry> entries;
     for (const HistoryStore::Item& item : history_.List()) {
-        entries.push_back({QStringLiteral("#%1 %2").arg(item.id).arg(HistoryEntryLabel(item.name, item.timeMs, item.action)),
+        const QString label = THistoryForm::EntryLabel(item.name, item.timeMs, item.action, item.model, Language);
+        entries.push_back({QStringLiteral("#%1 %2").arg(item.id).arg(label),
                            [this, id = item.id]() -> std::optional<ModelBank> {
                                const auto entry = history_.Load(id);
                                return entry ? entry->Bank() : std::nullopt;

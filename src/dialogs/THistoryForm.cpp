@@ -55,9 +55,8 @@ public:
             return {};
         const HistoryStore::Item& item = items[static_cast<size_t>(index.row())];
         switch (index.column()) {
-        case kTime:
-            return QDateTime::fromMSecsSinceEpoch(item.timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        case kAction: return ActionText(item, language);
+        case kTime: return TimeText(item.timeMs);
+        case kAction: return QString::fromStdString(HistoryEntry::ActionText(item.action, item.model, language));
         case kPort: return QString::fromStdString(item.port);
         case kModels: return ModelsText(item.changed);
         case kName: return QString::fromStdString(item.name);
@@ -171,24 +170,18 @@ void THistoryForm::SetCompare(std::function<void(const HistoryEntry&)> compare)
     COMPARE_BTN->setVisible(static_cast<bool>(hooks_.compare));
 }
 
-QString THistoryForm::ActionText(const HistoryStore::Item& item, int language)
+QString THistoryForm::TimeText(int64_t timeMs)
 {
-    using Action = HistoryEntry::Action;
-    switch (item.action) {
-    case Action::Read: return Text(TextTable::kActionRead, language);
-    case Action::Write: return Text(TextTable::kActionWrite, language);
-    case Action::BeforeWrite: {
-        QString text = Text(TextTable::kActionBeforeWrite, language);
-        if (item.model >= 0)
-            text += QStringLiteral(" (MODEL%1)").arg(item.model + 1);
-        return text;
-    }
-    case Action::ReadModel:
-        return QString::fromStdString(TextTable::ReplaceStar(TextTable::Message(TextTable::kActionReadModel, language), item.model + 1));
-    case Action::WriteModel:
-        return QString::fromStdString(TextTable::ReplaceStar(TextTable::Message(TextTable::kActionWriteModel, language), item.model + 1));
-    }
-    return {};
+    // Local time: the clock the user read when the transfer ran.
+    return QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString THistoryForm::EntryLabel(const std::string& name, int64_t timeMs, HistoryEntry::Action action, int model,
+                                 int language)
+{
+    if (!name.empty())
+        return QString::fromStdString(name);
+    return TimeText(timeMs) + u' ' + QString::fromStdString(HistoryEntry::ActionText(action, model, language));
 }
 
 QString THistoryForm::ModelsText(uint8_t changed)

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "SettingsFile.h"
+#include "TextTable.h"
 
 namespace {
 
@@ -78,6 +79,24 @@ std::optional<HistoryEntry::Action> HistoryEntry::ActionFrom(std::string_view na
         if (kActionNames[k] == name)
             return static_cast<Action>(k);
     return std::nullopt;
+}
+
+std::string HistoryEntry::ActionText(Action action, int model, int language)
+{
+    // A transfer of one model always names it; without one, no number rather than a wrong one.
+    const bool oneModel = model >= 0 && model < ModelBank::kModels;
+    const std::string number = oneModel ? std::to_string(model + 1) : std::string();
+    switch (action) {
+    case Action::Read: return TextTable::Message(TextTable::kActionRead, language);
+    case Action::Write: return TextTable::Message(TextTable::kActionWrite, language);
+    case Action::BeforeWrite: {
+        std::string text = TextTable::Message(TextTable::kActionBeforeWrite, language);
+        return oneModel ? text + " (MODEL" + number + ")" : text;
+    }
+    case Action::ReadModel: return TextTable::ReplaceStars(TextTable::Message(TextTable::kActionReadModel, language), {number});
+    case Action::WriteModel: return TextTable::ReplaceStars(TextTable::Message(TextTable::kActionWriteModel, language), {number});
+    }
+    return {};
 }
 
 std::string HistoryEntry::OneLine(std::string_view text)

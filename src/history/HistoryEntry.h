@@ -34,6 +34,10 @@ struct HistoryEntry {
 
     static std::string_view ActionName(Action action);  // "read", "write", "before-write", ...
     static std::optional<Action> ActionFrom(std::string_view name);
+    // The action as the user reads it, in a language (0 Japanese, 1 English): a transfer of the
+    // shown model names its model, and so does the setup kept before such a write. The window
+    // and the page both show this text.
+    static std::string ActionText(Action action, int model, int language);
     // One line: line ends and other control characters become blanks.
     static std::string OneLine(std::string_view text);
     // "2026-12-08T01:22:32Z" (UTC, whole seconds).

@@ -144,9 +144,11 @@ TEST_F(HistoryWindow, EntriesAreNamedSavedAndDeleted)
     EXPECT_EQ(h.Items()[0].action, Action::ReadModel);
     EXPECT_FALSE(h.SelectedId());
     EXPECT_FALSE(h.DELETE_BTN->isEnabled());
-    // Compare shows the entry beside the editors' bank, by its time and action.
+    // Compare shows the entry beside the editors' bank, by its time and action as the list does.
     ASSERT_TRUE(h.COMPARE_BTN->isVisibleTo(&h));
     ASSERT_TRUE(h.Select(h.Items()[0].id));
+    const QAbstractItemModel* list = h.HistoryList->model();
+    const QString listed = list->data(list->index(0, 0)).toString() + " " + list->data(list->index(0, 1)).toString();
     QString right;
     QTimer::singleShot(0, [&right] {
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->objectName() == "CompareDialog") {
@@ -155,7 +157,8 @@ TEST_F(HistoryWindow, EntriesAreNamedSavedAndDeleted)
         }
     });
     h.COMPARE_BTN->click();
-    EXPECT_TRUE(right.endsWith(" read-model")) << right.toStdString();
+    EXPECT_TRUE(right.endsWith(" Read MODEL1")) << right.toStdString();
+    EXPECT_EQ(right, listed);
 }
 
 TEST_F(HistoryWindow, AHistoryThatCannotBeWrittenIsSaidAfterTheTransfer)
@@ -187,11 +190,6 @@ TEST(HistoryWindowTexts, TheListSpeaksTheWindowsLanguage)
     EXPECT_EQ(h.windowTitle(), "履歴");
     EXPECT_EQ(h.HistoryList->model()->headerData(0, Qt::Horizontal).toString(), "時刻");
     EXPECT_EQ(h.RESTORE_BTN->text(), "編集画面に戻す");
-    HistoryStore::Item item;
-    item.action = Action::WriteModel;
-    item.model = 2;
-    EXPECT_EQ(THistoryForm::ActionText(item, 0), "MODEL3書込");
-    EXPECT_EQ(THistoryForm::ActionText(item, 1), "Write MODEL3");
     EXPECT_EQ(THistoryForm::ModelsText(0b10011), "1,2,5");
 }
 

@@ -105,6 +105,35 @@ TEST(HistoryEntryTest, IsoTimeInUtc)
     EXPECT_EQ(HistoryEntry::IsoTime(4'107'542'399'000), "2100-02-28T23:59:59Z");
 }
 
+// What the window's history, its compare dialog and the page show for an entry's action.
+TEST(HistoryEntryTest, ActionTextInEitherLanguage)
+{
+    using A = HistoryEntry::Action;
+    const struct {
+        A action;
+        int model;
+        const char* japanese;
+        const char* english;
+    } cases[] = {
+        {A::Read, -1, "全て読取", "Read all"},
+        {A::Read, 2, "全て読取", "Read all"},  // a model is named only for a transfer of one
+        {A::Write, -1, "全て書込", "Write all"},
+        {A::BeforeWrite, -1, "書込前", "Before write"},
+        {A::BeforeWrite, 4, "書込前 (MODEL5)", "Before write (MODEL5)"},
+        {A::ReadModel, 0, "MODEL1読取", "Read MODEL1"},
+        {A::WriteModel, 2, "MODEL3書込", "Write MODEL3"},
+        // Not made by a transfer: no number rather than a wrong one.
+        {A::ReadModel, -1, "MODEL読取", "Read MODEL"},
+        {A::WriteModel, 5, "MODEL書込", "Write MODEL"},
+        {A::BeforeWrite, 7, "書込前", "Before write"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(HistoryEntry::ActionName(c.action)) + " " + std::to_string(c.model));
+        EXPECT_EQ(HistoryEntry::ActionText(c.action, c.model, 0), c.japanese);
+        EXPECT_EQ(HistoryEntry::ActionText(c.action, c.model, 1), c.english);
+    }
+}
+
 TEST(HistoryEntryTest, FirstMemoLineOfTheConcernedModelFirst)
 {
     HistoryEntry e = SampleEntry();
