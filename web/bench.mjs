@@ -64,7 +64,7 @@ await transfers('', { ports: [{ usbVendorId: 1, usbProductId: 1 }] });
 const noWebSerial = () => { delete Navigator.prototype.serial; };
 for (const [name, chip, vendorId, productId] of [['FT232R', 'ftdi', 0x0403, 0x6001], ['CH340', 'ch34x', 0x1a86, 0x7523],
   ['CP210x', 'cp210x', 0x10c4, 0xea60], ['PL2303', 'pl2303', 0x067b, 0x2303], ['CDC-ACM', 'cdcacm', 0x2341, 0x0043]]) {
-  await transfers(` over WebUSB (${name})`, { init: noWebSerial, usb: { devices: [{ chip, vendorId, productId }] } }, false);
+  await transfers(` over WebUSB (${name})`, { init: noWebSerial, usb: { devices: [{ chip, vendorId, productId }] } });
 }
 
 // Ready for input: the page's start-up state against the load of a static copy of its window.
@@ -126,8 +126,8 @@ const { served, single } = compressedSizes(bundleDir);
 for (const [name, bytes] of [['page: served files, gzip', served], ['page: single file vxrmgr.html, gzip', single]]) {
   rows.push([name, `${(bytes / 1024).toFixed(1)} KB`, `${bytes} bytes`, '≤ 600 KB', bytes <= SIZE_BUDGET]);
 }
-// The WebUSB and slowed phone rows are printed against their goals but do not fail --strict until
-// figures from a quiet machine show where they stand.
+// The slowed phone's start-up is printed against its goal but does not fail --strict: on a
+// 2-core machine the same build gives 1.5 to 2.8 from one run of fifteen loads to the next.
 for (const [name, value, detail, goal, met, gated = true] of rows) {
   console.log([name, value, detail, goal, met ? 'met' : gated ? 'MISSED' : 'missed (printed only)'].join(' | '));
 }

@@ -246,9 +246,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_texts(int language)
         {"CauseBlocked", TextTable::kCauseBlocked}, {"CauseInUse", TextTable::kCauseInUse},
         {"CauseNoDevice", TextTable::kCauseNoDevice},
         {"SheetPageNumber", TextTable::kSheetPageNumber},
-        {"ActionRead", TextTable::kActionRead},     {"ActionWrite", TextTable::kActionWrite},
-        {"ActionBeforeWrite", TextTable::kActionBeforeWrite}, {"ActionReadModel", TextTable::kActionReadModel},
-        {"ActionWriteModel", TextTable::kActionWriteModel}, {"HistoryDeleteQuestion", TextTable::kHistoryDeleteQuestion},
+        {"HistoryDeleteQuestion", TextTable::kHistoryDeleteQuestion},
         {"HistoryNotKept", TextTable::kHistoryNotKept}, {"HistoryUnreadable", TextTable::kHistoryUnreadable},
     };
     j.Key("msg").BeginObject();
