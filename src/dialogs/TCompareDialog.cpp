@@ -1,16 +1,25 @@
 #include "TCompareDialog.h"
 
+#include <algorithm>
+
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "BankComparison.h"
 #include "TCurvePlot.h"
+#include "THistoryForm.h"
 #include "TextTable.h"
 
 namespace {
@@ -19,6 +28,9 @@ QString Text(int msg, int language) { return QString::fromStdString(TextTable::M
 constexpr int kEditorsItem = 0;
 constexpr int kFileItem = 1;
 constexpr int kFirstEntryItem = 2;
+// The width the lists keep whatever their items' lengths; a long name is shown in full in the
+// open list and as the hint.
+constexpr int kListChars = 16;
 }  // namespace
 
 TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int language, QWidget* parent,
@@ -33,6 +45,10 @@ TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int 
     for (int side = 0; side < 2; ++side) {
         auto* box = new QComboBox(this);
         box->setObjectName(side == 0 ? "CompareLeft" : "CompareRight");
+        // A long entry name must not widen the dialog off the screen.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(kListChars);
+        box->view()->setTextElideMode(Qt::ElideMiddle);
         box->addItem(Text(TextTable::kEditorsSetup, language));
         box->addItem(Text(TextTable::kFileSetup, language));
         for (const Entry& e : entries_)
@@ -54,14 +70,86 @@ TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int 
     rows_->setObjectName("CompareRows");
     rows_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows_->verticalHeader()->hide();
-    rows_->horizontalHeader()->setStretchLastSection(true);
-    rows_->setMinimumWidth(420);
-    body->addWidget(rows_, 1);
+    // Both sides' columns always in view, side by side, each name elided to its column by
+    // ShowNames (the header itself only clips).
+    QHeaderView* header = rows_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    rows_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The sides share the header's width, set and fitted whenever it changes (the dialog
+    // resized, a scroll bar shown).
+    header->installEventFilter(this);
+    rows_->setWordWrap(false);
+    body->addWidget(rows_, 3);
     plot_ = new TCurvePlot(this);
-    body->addWidget(plot_, 1);
+    // The names come first; the plot gives way so that the dialog fits a 1024-pixel screen.
+    plot_->setMinimumWidth(240);
+    body->addWidget(plot_, 2);
     layout->addLayout(body, 1);
-    resize(960, 560);
     Refresh();
+    rows_->resizeColumnToContents(0);  // the titles are the same for every model and side
+    rows_->setMinimumWidth(rows_->columnWidth(0) + 2 * SideColumnWidth() +
+                           rows_->verticalScrollBar()->sizeHint().width() + 2 * rows_->frameWidth());
+    // Wider where the screen allows, for the plot.
+    const int least = layout->minimumSize().width();
+    const int room = screen() ? screen()->availableGeometry().width() - 48 : least;
+    resize(std::max(least, std::min(least + 160, room)), 560);
+}
+
+bool TCompareDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    QHeaderView* header = rows_->horizontalHeader();
+    if (watched == header && event->type() == QEvent::Resize) {
+        const int rest = header->width() - header->sectionSize(0);
+        const int left = std::max(header->minimumSectionSize(), rest / 2);
+        header->resizeSection(1, left);
+        header->resizeSection(2, std::max(header->minimumSectionSize(), rest - left));
+        ShowNames();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TCompareDialog::ShowNames()
+{
+    // A name wider than its column loses its middle, so that its start (number, time) and its
+    // end (action, model) both stay; the full name is the column's hint.
+    const QHeaderView* header = rows_->horizontalHeader();
+    const QFontMetrics metrics(header->font());
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int side = 0; side < 2; ++side) {
+        QTableWidgetItem* item = rows_->horizontalHeaderItem(side + 1);
+        if (!item)
+            continue;
+        const QString& name = sides_[static_cast<size_t>(side)].name;
+        // Until the dialog is shown the columns have no width of their own yet.
+        QString shown = name;
+        if (rows_->isVisible()) {
+            // Japanese and Latin text together can come out a little wider than asked for:
+            // then elided further until it fits.
+            const int width = header->sectionSize(side + 1) - 2 * margin;
+            int room = width;
+            do {
+                shown = metrics.elidedText(name, Qt::ElideMiddle, room);
+                room -= metrics.averageCharWidth();
+            } while (shown != name && metrics.horizontalAdvance(shown) > width && room > 0);
+        }
+        item->setText(shown);
+        item->setToolTip(name);
+    }
+}
+
+int TCompareDialog::SideColumnWidth() const
+{
+    // Room for a history entry's label whole: a five-digit number, the time and the widest
+    // action in the dialog's language.
+    const QFontMetrics metrics(rows_->horizontalHeader()->font());
+    int widest = 0;
+    for (auto action : {HistoryEntry::Action::Read, HistoryEntry::Action::Write, HistoryEntry::Action::BeforeWrite,
+                        HistoryEntry::Action::ReadModel, HistoryEntry::Action::WriteModel}) {
+        const QString label = QStringLiteral("#99999 ") + THistoryForm::EntryLabel({}, 0, action, ModelBank::kModels - 1, language_);
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    }
+    const int margin = rows_->horizontalHeader()->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rows_->horizontalHeader());
+    return widest + 3 * margin;
 }
 
 void TCompareDialog::SetSide(int side, Setup setup)
@@ -84,6 +172,7 @@ void TCompareDialog::SetSide(int side, Setup setup)
         item = fixed;
     }
     box->setCurrentIndex(item);
+    box->setToolTip(shown);
     Refresh();
 }
 
@@ -118,6 +207,7 @@ void TCompareDialog::Refresh()
     const int model = models_->currentIndex() < 0 ? 0 : models_->currentIndex();
     const auto rows = BankComparison::ModelRows(a.bank, b.bank, model, language_);
     rows_->setHorizontalHeaderLabels({QString(), a.name, b.name});
+    ShowNames();
     rows_->setRowCount(static_cast<int>(rows.size()));
     QFont bold = rows_->font();
     bold.setBold(true);
@@ -135,7 +225,6 @@ void TCompareDialog::Refresh()
             rows_->setItem(r, c, item);
         }
     }
-    rows_->resizeColumnsToContents();
     rows_->resizeRowsToContents();
     plot_->SetCurves(BankComparison::CurveKHz(a.bank.Model(model)), a.name, BankComparison::CurveKHz(b.bank.Model(model)), b.name);
 }

@@ -44,9 +44,14 @@ public:
     QTableWidget* Rows() const { return rows_; }
     TCurvePlot* Plot() const { return plot_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void SourceChosen(int side, int item);
     void Refresh();
+    void ShowNames();
+    int SideColumnWidth() const;
 
     const ModelBank& editors_;
     PickFile pickFile_;

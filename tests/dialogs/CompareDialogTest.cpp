@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QTabBar>
 #include <QTableWidget>
 
 #include "BankComparison.h"
 #include "TCompareDialog.h"
 #include "TCurvePlot.h"
+#include "THistoryForm.h"
 
 namespace {
 
@@ -99,6 +103,75 @@ TEST(CompareDialog, EitherSideTakesAHistoryEntrySoAnyTwoSetupsCompare)
     emit dialog.Source(1)->activated(5);  // the file's own item again: still the file
     EXPECT_EQ(dialog.Source(1)->currentText(), "f.VXS");
     EXPECT_EQ(dialog.Models()->tabText(4), "MODEL5 *");
+}
+
+// Each side's name readable at the dialog's own size, in both languages: a history label whole,
+// a longer name losing only its middle (its full text the column's hint), both columns in view,
+// and long names in the lists never widening the dialog past a 1024-pixel screen.
+TEST(CompareDialog, EachSideShowsItsNameWholeOrElidedInTheMiddle)
+{
+    const int64_t time = 1796720535000;  // 2026-12-08, a history label's usual length
+    const QString longName = QString("#7 ") + QString(u'\u7b51').repeated(12) + " wet, new tyres, gear 8.2, before the final (MODEL3)";
+    struct Case {
+        int language;
+        QString left, right;
+        bool leftWhole, rightWhole;
+    };
+    const Case cases[] = {
+        {0, "#12 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::BeforeWrite, 0, 0),
+         "#99999 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::WriteModel, 4, 0), true, true},
+        {1, "#12 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::BeforeWrite, 0, 1),
+         "#3 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::ReadModel, 2, 1), true, true},
+        {0, longName, "#12 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::Read, -1, 0), false, true},
+        {1, "editors", "a settings file saved with a very long name before the race.VXS", true, false},
+    };
+    // The window's own font, as the program sets it.
+    const QFont before = QApplication::font();
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    ModelBank editors;
+    editors.Initialise();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left.toStdString() + " | " + c.right.toStdString());
+        // The lists hold a still longer name.
+        std::vector<TCompareDialog::Entry> entries = {{longName + longName, [&] { return std::optional<ModelBank>(editors); }}};
+        TCompareDialog dialog(editors, [](QWidget*) { return std::optional<TCompareDialog::Setup>(); }, c.language,
+                              nullptr, entries);
+        dialog.SetSide(0, {c.left, editors});
+        dialog.SetSide(1, {c.right, editors});
+        dialog.show();
+        EXPECT_LE(dialog.minimumSizeHint().width(), 1000);  // wider only where the screen is
+        EXPECT_LE(dialog.frameGeometry().height(), 740);
+        const QHeaderView* header = dialog.Rows()->horizontalHeader();
+        const QString names[] = {c.left, c.right};
+        const bool whole[] = {c.leftWhole, c.rightWhole};
+        for (int side = 0; side < 2; ++side) {
+            const int column = side + 1;
+            EXPECT_GE(header->sectionViewportPosition(column), 0);
+            EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column), header->viewport()->width());
+            const QTableWidgetItem* item = dialog.Rows()->horizontalHeaderItem(column);
+            EXPECT_EQ(item->toolTip(), names[side]);
+            EXPECT_EQ(dialog.Source(side)->toolTip(), names[side]);
+            if (whole[side]) {
+                EXPECT_EQ(item->text(), names[side]);
+            } else {
+                EXPECT_TRUE(item->text().contains(u'\u2026')) << item->text().toStdString();
+                EXPECT_TRUE(item->text().startsWith(names[side].left(4))) << item->text().toStdString();
+                EXPECT_TRUE(item->text().endsWith(names[side].right(4))) << item->text().toStdString();
+                EXPECT_LE(QFontMetrics(header->font()).horizontalAdvance(item->text()), header->sectionSize(column) - 4);
+            }
+        }
+    }
+    // Wider, the dialog shows more of a long name.
+    TCompareDialog dialog(editors, [](QWidget*) { return std::optional<TCompareDialog::Setup>(); }, 0);
+    dialog.SetSide(0, {longName, editors});
+    dialog.show();
+    const QString narrow = dialog.Rows()->horizontalHeaderItem(1)->text();
+    dialog.resize(dialog.width() + 400, dialog.height());
+    const QString wide = dialog.Rows()->horizontalHeaderItem(1)->text();
+    EXPECT_GT(wide.size(), narrow.size()) << wide.toStdString();
+    QApplication::setFont(before);
 }
 
 }  // namespace
