@@ -1,5 +1,7 @@
 #include "THintFilter.h"
 
+#include <QAbstractItemView>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QVariant>
@@ -38,12 +40,36 @@ bool THintFilter::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
         return QObject::eventFilter(watched, event);
+    auto* help = static_cast<QHelpEvent*>(event);
     const QString text = AppShowHint(watched);
-    if (text.isEmpty()) {
-        QToolTip::hideText();  // every other control has its hints switched off
-    } else {
-        auto* help = static_cast<QHelpEvent*>(event);
+    if (!text.isEmpty()) {
         QToolTip::showText(help->globalPos(), text, static_cast<QWidget*>(watched));
+        return true;
     }
+    // A name shown shortened carries itself whole as its own hint (the compare dialog's sides):
+    // Qt shows that. Every other control has its hints switched off.
+    if (OwnHint(static_cast<QWidget*>(watched), help->pos()))
+        return QObject::eventFilter(watched, event);
+    QToolTip::hideText();
     return true;
+}
+
+bool THintFilter::OwnHint(const QWidget* widget, QPoint pos)
+{
+    // Only the compare dialog shortens names; Qt's own hints elsewhere (the file dialog's buttons)
+    // stay off.
+    if (widget->window()->objectName() != QLatin1String("CompareDialog"))
+        return false;
+    if (!widget->toolTip().isEmpty())
+        return true;
+    // An item's or a header section's hint comes to the view's viewport.
+    const auto* view = qobject_cast<const QAbstractItemView*>(widget->parentWidget());
+    if (!view || view->viewport() != widget)
+        return false;
+    if (const auto* header = qobject_cast<const QHeaderView*>(view)) {
+        const int section = header->logicalIndexAt(pos);
+        return section >= 0 && header->model() &&
+               !header->model()->headerData(section, header->orientation(), Qt::ToolTipRole).toString().isEmpty();
+    }
+    return !view->indexAt(pos).data(Qt::ToolTipRole).toString().isEmpty();
 }

@@ -1,9 +1,11 @@
 #pragma once
 #include <QObject>
+#include <QPoint>
 #include <functional>
 
 // The application-wide hint handler: only the nine tool buttons show a hint, and its text comes
-// from the text table at the moment it shows (tag and language decide it).
+// from the text table at the moment it shows (tag and language decide it); beside them only the
+// compare dialog's shortened names show themselves whole.
 class THintFilter : public QObject {
     Q_OBJECT
 public:
@@ -21,5 +23,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether the application gave this control, or the item or header section at pos in it,
+    // a hint of its own.
+    static bool OwnHint(const QWidget* widget, QPoint pos);
+
     std::function<int()> language_;
 };

@@ -87,11 +87,11 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     ctx_.focusPanel4 = [this] { FocusPanel4(); };
     ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
     ctx_.actionDone = [this] { undo_->Record(); };
-    // The history's Compare: the entry beside the editors' bank.
-    historyCompare_ = [this](const HistoryEntry& e) {
-        RunHandler([this, &e] {
+    // The history's Compare: the entry beside the editors' bank, its own item in the dialog's list.
+    historyCompare_ = [this](int64_t id, const HistoryEntry& e) {
+        RunHandler([this, id, &e] {
             if (const auto bank = e.Bank())
-                CompareWith(std::pair{THistoryForm::EntryLabel(e.name, e.timeMs, e.action, e.model, Language), *bank});
+                CompareWith(std::pair{THistoryForm::EntryLabel(id, e.name, e.timeMs, e.action, e.model, Language), *bank});
         });
     };
     undo_ = new TUndoActions(this, Bank,
@@ -456,8 +456,7 @@ void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
     // time and action, as the history list shows them); read only when chosen.
     std::vector<TCompareDialog::Entry> entries;
     for (const HistoryStore::Item& item : history_.List()) {
-        const QString label = THistoryForm::EntryLabel(item.name, item.timeMs, item.action, item.model, Language);
-        entries.push_back({QStringLiteral("#%1 %2").arg(item.id).arg(label),
+        entries.push_back({THistoryForm::EntryLabel(item.id, item.name, item.timeMs, item.action, item.model, Language),
                            [this, id = item.id]() -> std::optional<ModelBank> {
                                const auto entry = history_.Load(id);
                                return entry ? entry->Bank() : std::nullopt;
@@ -834,7 +833,7 @@ void TMainForm::HIST_BTNClick()
     historyForm_->activateWindow();
 }
 
-void TMainForm::SetHistoryCompare(std::function<void(const HistoryEntry&)> compare)
+void TMainForm::SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare)
 {
     historyCompare_ = std::move(compare);
     if (historyForm_)

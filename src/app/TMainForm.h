@@ -131,7 +131,7 @@ public:
     THistoryForm* HistoryForm() const { return historyForm_; }
     const HistoryStore& History() const { return history_; }
     // What the history's Compare does with an entry; none hides the button.
-    void SetHistoryCompare(std::function<void(const HistoryEntry&)> compare);
+    void SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare);
     // A history entry into the editors, asking first about edits not kept, as Open does.
     void RestoreHistoryEntry(const HistoryEntry& entry);
     // A history entry saved as a settings file chosen in the save dialog.
@@ -217,5 +217,5 @@ private:
     bool captionCheckPending_ = false;
     HistoryStore history_;
     THistoryForm* historyForm_ = nullptr;
-    std::function<void(const HistoryEntry&)> historyCompare_;
+    std::function<void(int64_t, const HistoryEntry&)> historyCompare_;
 };

@@ -145,7 +145,7 @@ int TCompareDialog::SideColumnWidth() const
     int widest = 0;
     for (auto action : {HistoryEntry::Action::Read, HistoryEntry::Action::Write, HistoryEntry::Action::BeforeWrite,
                         HistoryEntry::Action::ReadModel, HistoryEntry::Action::WriteModel}) {
-        const QString label = QStringLiteral("#99999 ") + THistoryForm::EntryLabel({}, 0, action, ModelBank::kModels - 1, language_);
+        const QString label = THistoryForm::EntryLabel(99999, {}, 0, action, ModelBank::kModels - 1, language_);
         widest = std::max(widest, metrics.horizontalAdvance(label));
     }
     const int margin = rows_->horizontalHeader()->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rows_->horizontalHeader());

@@ -164,7 +164,7 @@ void THistoryForm::SetLanguage(int language)
     SetTexts();
 }
 
-void THistoryForm::SetCompare(std::function<void(const HistoryEntry&)> compare)
+void THistoryForm::SetCompare(std::function<void(int64_t, const HistoryEntry&)> compare)
 {
     hooks_.compare = std::move(compare);
     COMPARE_BTN->setVisible(static_cast<bool>(hooks_.compare));
@@ -176,12 +176,13 @@ QString THistoryForm::TimeText(int64_t timeMs)
     return QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString THistoryForm::EntryLabel(const std::string& name, int64_t timeMs, HistoryEntry::Action action, int model,
-                                 int language)
+QString THistoryForm::EntryLabel(int64_t id, const std::string& name, int64_t timeMs, HistoryEntry::Action action,
+                                 int model, int language)
 {
+    const QString number = QStringLiteral("#%1 ").arg(id);
     if (!name.empty())
-        return QString::fromStdString(name);
-    return TimeText(timeMs) + u' ' + QString::fromStdString(HistoryEntry::ActionText(action, model, language));
+        return number + QString::fromStdString(name);
+    return number + TimeText(timeMs) + u' ' + QString::fromStdString(HistoryEntry::ActionText(action, model, language));
 }
 
 QString THistoryForm::ModelsText(uint8_t changed)
@@ -275,7 +276,7 @@ void THistoryForm::SAVE_BTNClick()
 void THistoryForm::COMPARE_BTNClick()
 {
     if (auto entry = SelectedEntry(); entry && hooks_.compare)
-        hooks_.compare(*entry);
+        hooks_.compare(*SelectedId(), *entry);
 }
 
 void THistoryForm::DELETE_BTNClick()

@@ -23,15 +23,15 @@ public:
     struct Hooks {
         std::function<void(const HistoryEntry&)> restore;
         std::function<void(const HistoryEntry&)> save;
-        // Empty: the Compare button stays hidden.
-        std::function<void(const HistoryEntry&)> compare;
+        // The entry's id and the entry. Empty: the Compare button stays hidden.
+        std::function<void(int64_t, const HistoryEntry&)> compare;
     };
 
     THistoryForm(const HistoryStore& store, int language, Hooks hooks, QWidget* parent = nullptr);
     ~THistoryForm() override;
 
     void SetLanguage(int language);
-    void SetCompare(std::function<void(const HistoryEntry&)> compare);
+    void SetCompare(std::function<void(int64_t, const HistoryEntry&)> compare);
     // Lists the store again, keeping the selected entry selected when it is still there.
     void Reload();
 
@@ -45,10 +45,10 @@ public:
     // A column's text for an item (the list shows these).
     static QString TimeText(int64_t timeMs);
     static QString ModelsText(uint8_t changed);
-    // An entry named elsewhere (the compare dialog) as the list shows it: the user's name when
-    // it has one, else its time and action.
-    static QString EntryLabel(const std::string& name, int64_t timeMs, HistoryEntry::Action action, int model,
-                              int language);
+    // An entry named elsewhere (the compare dialog) by its number and as the list shows it: the
+    // user's name when it has one, else its time and action.
+    static QString EntryLabel(int64_t id, const std::string& name, int64_t timeMs, HistoryEntry::Action action,
+                              int model, int language);
 
     QTableView* HistoryList = nullptr;
     QLineEdit* NAME_EDIT = nullptr;

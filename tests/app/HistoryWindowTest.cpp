@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -9,6 +12,7 @@
 #include <QTimer>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "ControllerSimulator.h"
 #include "MainFormHarness.h"
@@ -144,21 +148,37 @@ TEST_F(HistoryWindow, EntriesAreNamedSavedAndDeleted)
     EXPECT_EQ(h.Items()[0].action, Action::ReadModel);
     EXPECT_FALSE(h.SelectedId());
     EXPECT_FALSE(h.DELETE_BTN->isEnabled());
-    // Compare shows the entry beside the editors' bank, by its time and action as the list does.
+    // Compare shows the entry beside the editors' bank, by its number, time and action as the list
+    // does, chosen as the entry's own item of the right-hand list (no second item for it).
     ASSERT_TRUE(h.COMPARE_BTN->isVisibleTo(&h));
     ASSERT_TRUE(h.Select(h.Items()[0].id));
     const QAbstractItemModel* list = h.HistoryList->model();
-    const QString listed = list->data(list->index(0, 0)).toString() + " " + list->data(list->index(0, 1)).toString();
-    QString right;
-    QTimer::singleShot(0, [&right] {
+    const QString listed = QStringLiteral("#%1 ").arg(h.Items()[0].id) + list->data(list->index(0, 0)).toString() + " " +
+                           list->data(list->index(0, 1)).toString();
+    QString right, hint;
+    QStringList items;
+    QTimer::singleShot(0, [&right, &hint, &items] {
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->objectName() == "CompareDialog") {
-            right = d->findChild<QTableWidget*>("CompareRows")->horizontalHeaderItem(2)->text();
+            const auto* rows = d->findChild<QTableWidget*>("CompareRows");
+            right = rows->horizontalHeaderItem(2)->text();
+            // The side's name, however short it is shown, is whole in its hint.
+            QWidget* header = rows->horizontalHeader()->viewport();
+            const QPoint at(rows->horizontalHeader()->sectionViewportPosition(2) + 4, header->height() / 2);
+            QHelpEvent help(QEvent::ToolTip, at, header->mapToGlobal(at));
+            QApplication::sendEvent(header, &help);
+            hint = QToolTip::text();
+            const auto* box = d->findChild<QComboBox*>("CompareRight");
+            for (int k = 0; k < box->count(); ++k)
+                items << box->itemText(k);
+            items << box->currentText();
             d->reject();
         }
     });
     h.COMPARE_BTN->click();
     EXPECT_TRUE(right.endsWith(" Read MODEL1")) << right.toStdString();
     EXPECT_EQ(right, listed);
+    EXPECT_EQ(items.count(listed), 2) << items.join(" | ").toStdString();  // listed once, and chosen
+    EXPECT_EQ(hint, listed);
 }
 
 TEST_F(HistoryWindow, AHistoryThatCannotBeWrittenIsSaidAfterTheTransfer)

@@ -118,11 +118,11 @@ TEST(CompareDialog, EachSideShowsItsNameWholeOrElidedInTheMiddle)
         bool leftWhole, rightWhole;
     };
     const Case cases[] = {
-        {0, "#12 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::BeforeWrite, 0, 0),
-         "#99999 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::WriteModel, 4, 0), true, true},
-        {1, "#12 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::BeforeWrite, 0, 1),
-         "#3 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::ReadModel, 2, 1), true, true},
-        {0, longName, "#12 " + THistoryForm::EntryLabel({}, time, HistoryEntry::Action::Read, -1, 0), false, true},
+        {0, THistoryForm::EntryLabel(12, {}, time, HistoryEntry::Action::BeforeWrite, 0, 0),
+         THistoryForm::EntryLabel(99999, {}, time, HistoryEntry::Action::WriteModel, 4, 0), true, true},
+        {1, THistoryForm::EntryLabel(12, {}, time, HistoryEntry::Action::BeforeWrite, 0, 1),
+         THistoryForm::EntryLabel(3, {}, time, HistoryEntry::Action::ReadModel, 2, 1), true, true},
+        {0, longName, THistoryForm::EntryLabel(12, {}, time, HistoryEntry::Action::Read, -1, 0), false, true},
         {1, "editors", "a settings file saved with a very long name before the race.VXS", true, false},
     };
     // The window's own font, as the program sets it.
