@@ -25,7 +25,29 @@ void TCurvePlot::SetCurves(const Curve& left, const QString& leftName, const Cur
     update();
 }
 
-QRectF TCurvePlot::Area() const { return QRectF(40, 24, width() - 52, height() - 48); }
+// Below the two legend lines; the font's line height, so that larger fonts keep them apart.
+QRectF TCurvePlot::Area() const
+{
+    const double top = 8 + 2 * fontMetrics().height();
+    return QRectF(40, top, width() - 52, height() - top - 24);
+}
+
+// The legend starts right of the "kHz" caption in the top left corner, so that the names get
+// nearly the whole width.
+double TCurvePlot::LegendLeft() const { return fontMetrics().horizontalAdvance(QStringLiteral("kHz")) + 10; }
+
+QRectF TCurvePlot::LegendRect(int side) const
+{
+    const double line = fontMetrics().height();
+    const double x = LegendLeft() + 24;
+    return QRectF(x, 4 + side * line, std::max(0.0, width() - x - 4), line);
+}
+
+QString TCurvePlot::LegendText(int side) const
+{
+    return fontMetrics().elidedText(side == 0 ? leftName_ : rightName_, Qt::ElideMiddle,
+                                    static_cast<int>(LegendRect(side).width()));
+}
 
 QPointF TCurvePlot::At(int k, double kHz) const
 {
@@ -51,21 +73,22 @@ void TCurvePlot::paintEvent(QPaintEvent*)
     p.drawRect(a);
     for (int k : {0, 7, 15, 23, 31})
         p.drawText(QRectF(At(k, low_).x() - 10, a.bottom() + 2, 20, 16), Qt::AlignCenter, QString::number(k + 1));
-    p.drawText(QRectF(0, 2, a.left(), 18), Qt::AlignLeft, QStringLiteral("kHz"));
+    p.drawText(QRectF(2, LegendRect(0).top(), LegendLeft(), LegendRect(0).height()), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("kHz"));
     // The right curve dashed, so that where both agree each stays visible.
-    const auto draw = [&](const Curve& c, QColor color, const QString& name, int legend) {
+    const auto draw = [&](const Curve& c, QColor color, int legend) {
         QPainterPath path;
         for (int k = 0; k < ModelSettings::kFrqPoints; ++k)
             k == 0 ? path.moveTo(At(k, c[static_cast<size_t>(k)])) : path.lineTo(At(k, c[static_cast<size_t>(k)]));
         p.setPen(QPen(color, 2, legend == 0 ? Qt::SolidLine : Qt::DashLine));
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
-        const double x = a.left() + 10 + legend * a.width() / 2;
-        p.drawLine(QPointF(x, 12), QPointF(x + 20, 12));
+        const QRectF text = LegendRect(legend);
+        const double x = LegendLeft();
+        p.drawLine(QPointF(x, text.center().y()), QPointF(x + 20, text.center().y()));
         p.setPen(Qt::black);
-        p.drawText(QRectF(x + 24, 4, a.width() / 2 - 40, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                   p.fontMetrics().elidedText(name, Qt::ElideMiddle, static_cast<int>(a.width() / 2 - 40)));
+        p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, LegendText(legend));
     };
-    draw(left_, QColor(30, 80, 200), leftName_, 0);
-    draw(right_, QColor(210, 40, 40), rightName_, 1);
+    draw(left_, QColor(30, 80, 200), 0);
+    draw(right_, QColor(210, 40, 40), 1);
 }

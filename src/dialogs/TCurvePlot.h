@@ -17,12 +17,17 @@ public:
     const Curve& Right() const { return right_; }
     // Where point k of a value in kHz is drawn, in the widget's coordinates.
     QPointF At(int k, double kHz) const;
+    // A curve's legend entry (0 left, 1 right), each on its own line above the curves: where its
+    // name is written and the name as written, shortened in the middle only when it must be.
+    QRectF LegendRect(int side) const;
+    QString LegendText(int side) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QRectF Area() const;
+    double LegendLeft() const;
 
     Curve left_{};
     Curve right_{};

@@ -174,4 +174,62 @@ TEST(CompareDialog, EachSideShowsItsNameWholeOrElidedInTheMiddle)
     QApplication::setFont(before);
 }
 
+// Each curve's name on its own line of the legend, in the window's font: whole where it fits,
+// else keeping both ends (the entry's number, its action and model), the two lines apart and
+// above the curves.
+TEST(CompareDialog, ThePlotsLegendNamesEachCurveOnItsOwnLine)
+{
+    const int64_t time = 1796720535000;
+    struct Case {
+        int width;
+        QString left, right;
+        bool whole;  // else shortened where the width asks for it
+    };
+    const Case cases[] = {
+        {250, THistoryForm::EntryLabel(2, {}, time, HistoryEntry::Action::BeforeWrite, 0, 0),
+         THistoryForm::EntryLabel(12, {}, time, HistoryEntry::Action::WriteModel, 4, 0), false},
+        {250, THistoryForm::EntryLabel(2, {}, time, HistoryEntry::Action::BeforeWrite, 0, 1),
+         THistoryForm::EntryLabel(99999, {}, time, HistoryEntry::Action::ReadModel, 2, 1), false},
+        {400, THistoryForm::EntryLabel(2, {}, time, HistoryEntry::Action::BeforeWrite, 0, 1),
+         THistoryForm::EntryLabel(3, {}, time, HistoryEntry::Action::Write, -1, 0), true},
+        {250, "editors", "wet.VXS", true},
+    };
+    const QFont before = QApplication::font();
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left.toStdString() + " | " + c.right.toStdString());
+        TCurvePlot plot;
+        plot.setMinimumWidth(c.width);
+        plot.resize(c.width, 300);
+        TCurvePlot::Curve low{}, high{};
+        low.fill(9);
+        high.fill(12);
+        plot.SetCurves(low, c.left, high, c.right);
+        const QString names[] = {c.left, c.right};
+        for (int side = 0; side < 2; ++side) {
+            const QString shown = plot.LegendText(side);
+            EXPECT_LE(plot.fontMetrics().horizontalAdvance(shown), plot.LegendRect(side).width());
+            EXPECT_LE(plot.LegendRect(side).right(), c.width);
+            if (c.whole || !shown.contains(u'\u2026')) {
+                EXPECT_EQ(shown, names[side]);
+            } else {
+                // "#2 2026-...(MODEL1)": the number and its space, and the last word whole.
+                const QString number = names[side].section(' ', 0, 0) + ' ';
+                const QString last = names[side].section(' ', -1);
+                EXPECT_TRUE(shown.startsWith(number)) << shown.toStdString();
+                EXPECT_TRUE(shown.endsWith(last)) << shown.toStdString();
+            }
+            // Above the curves: the highest value's line lies below the legend.
+            EXPECT_LE(plot.LegendRect(side).bottom(), plot.At(0, 12).y());
+        }
+        EXPECT_FALSE(plot.LegendRect(0).intersects(plot.LegendRect(1)));
+        EXPECT_LE(plot.LegendRect(0).bottom(), plot.LegendRect(1).top());
+        // The drawing area keeps the lowest value above the point numbers.
+        EXPECT_LT(plot.At(31, 9).y(), plot.height() - 16);
+    }
+    QApplication::setFont(before);
+}
+
 }  // namespace
