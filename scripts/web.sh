@@ -45,10 +45,10 @@ cp "$QR_LIBRARY" "$OUT/uqr.js"
 cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 # The single file from the same page, before its index.html takes the joined modules.
 node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
-rm -f "$OUT"/vxrcore-*.wasm "$OUT"/page-*.css
+rm -f "$OUT"/vxrcore-*.wasm "$OUT"/page-*.css "$OUT"/page-*.js
 node web/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"
-# The style and the core by the names the served index.html gives them (their content's hash).
-NAMED=$(cd "$OUT" && echo vxrcore-*.wasm page-*.css)
+# The style, the script and the core by the names the served index.html gives them (their content's hash).
+NAMED=$(cd "$OUT" && echo vxrcore-*.wasm page-*.css page-*.js)
 for size in 192 512; do
   [ "$OUT/icon-$size.png" -nt dist/org.vxrmgr.VxrManager.svg ] || rsvg-convert -w $size -h $size dist/org.vxrmgr.VxrManager.svg -o "$OUT/icon-$size.png"
 done

@@ -3,7 +3,7 @@
 // chip family; the time until the window takes input against a static page with the same texts
 // and fonts, on the desktop and at phone size with the CPU slowed four times; the served files
 // and the single file, compressed as a web host sends them. Medians of --repeats runs (default 3; the start-up, which varies more, 3 times as
-// many). --strict: exit 1 when a figure misses its goal.
+// many, and slowed 5 times as many). --strict: exit 1 when a figure misses its goal.
 //   node web/bench.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [--repeats N]
 //                      [--strict]
 import { writeFileSync } from 'node:fs';
@@ -40,7 +40,7 @@ async function transferSeconds(view, button) {
 }
 
 // The median read all and write all of --repeats runs over one port the harness gives.
-async function transfers(label, portOptions, gated = true) {
+async function transfers(label, portOptions) {
   const times = { read: [], write: [] };
   for (let r = 0; r < repeats; ++r) {
     const s = await Simulator.start(sim);
@@ -57,7 +57,7 @@ async function transfers(label, portOptions, gated = true) {
   }
   for (const k of ['read', 'write']) {
     const m = median(times[k]);
-    rows.push([`page${label}: ${k} all, wall time / line floor`, (m / FLOOR[k]).toFixed(4), `${m.toFixed(3)} s against ${FLOOR[k].toFixed(3)} s`, '≤ 1.03', m / FLOOR[k] <= 1.03, gated]);
+    rows.push([`page${label}: ${k} all, wall time / line floor`, (m / FLOOR[k]).toFixed(4), `${m.toFixed(3)} s against ${FLOOR[k].toFixed(3)} s`, '≤ 1.03', m / FLOOR[k] <= 1.03]);
   }
 }
 await transfers('', { ports: [{ usbVendorId: 1, usbProductId: 1 }] });
@@ -87,13 +87,17 @@ const firstPaint = (page) => page.evaluate(() => new Promise((resolve) => {
   new PerformanceObserver((_, o) => { if (seen()) { o.disconnect(); resolve(seen().startTime); } }).observe({ type: 'paint', buffered: true });
 }));
 // Both pages in the same tabs, in this viewport, with the CPU slowed by this factor (Chromium's
-// throttling): the median of each.
-async function startUp(label, viewport, slowdown, gated = true) {
-  const ready = [], shown = [], still = [];
-  const pageReady = async (page) => {
+// throttling). A tab's first load after its warm-up is slower than its second, whichever page it
+// is (most of all when slowed), so each page is loaded first every other time and compared with
+// the other at the same place: the figure is the geometric mean of the two places' ratios of
+// medians. A ratio of medians over both places would depend on which page had one more first
+// load, and with the two places' times apart its median jumped from one run to the next.
+async function startUp(label, viewport, slowdown, loads, gated = true) {
+  const ready = [[], []], shown = [], still = [[], []];
+  const pageReady = async (page, place) => {
     await page.goto(`${base}?lang=en`);
     await page.waitForSelector('html[data-state="started"]', { timeout: 120_000 });
-    ready.push(await page.evaluate(() => performance.getEntriesByName('vxr-ready')[0].startTime));
+    ready[place].push(await page.evaluate(() => performance.getEntriesByName('vxr-ready')[0].startTime));
     shown.push(await firstPaint(page));
   };
   const staticLoaded = async (page, into) => {
@@ -101,24 +105,26 @@ async function startUp(label, viewport, slowdown, gated = true) {
     await page.waitForLoadState('load');
     into.push(await firstPaint(page));
   };
-  for (let r = 0; r < 3 * repeats; ++r) {
+  for (let r = 0; r < loads; ++r) {
     // A first visit has no service worker while it starts (the page registers it once started), and
     // a later one would serve the static copy too: none in these tabs.
     const page = await harness.browser.newPage({ serviceWorkers: 'block', ...(viewport ? { viewport, hasTouch: true } : {}) });
     if (slowdown > 1) await (await page.context().newCDPSession(page)).send('Emulation.setCPUThrottlingRate', { rate: slowdown });
     // A tab's first load also starts the renderer (over 100 ms here): counted in neither figure.
     await staticLoaded(page, []);
-    // Then the two in turn, each first every other time.
-    if (r % 2) { await pageReady(page); await staticLoaded(page, still); } else { await staticLoaded(page, still); await pageReady(page); }
+    if (r % 2) { await pageReady(page, 0); await staticLoaded(page, still[1]); } else { await staticLoaded(page, still[0]); await pageReady(page, 1); }
     await page.close();
   }
-  const ratio = median(ready) / median(still);
+  const at = [0, 1].map((place) => ({ ready: median(ready[place]), still: median(still[place]) }));
+  const ratio = Math.sqrt(at.reduce((product, m) => product * m.ready / m.still, 1));
   rows.push([`page${label}: ready for input / static page with the same texts shown`, ratio.toFixed(2),
-    `${median(ready).toFixed(1)} ms against ${median(still).toFixed(1)} ms (its first paint ${median(shown).toFixed(1)} ms)`,
-    '≤ 2', ratio <= 2, gated]);
+    `${at.map((m) => `${m.ready.toFixed(1)} ms against ${m.still.toFixed(1)} ms`).join(' loaded first, ')} second`
+      + ` (its first paint ${median(shown).toFixed(1)} ms)`, '≤ 2', ratio <= 2, gated]);
 }
-await startUp('', null, 1);
-await startUp(' at 390×844, CPU slowed 4×', { width: 390, height: 844 }, 4, false);
+await startUp('', null, 1, 3 * repeats);
+// Slowed, a load's time varies most: five times as many. It is printed against its goal but does
+// not fail --strict: on a 2-core machine the same build gives 1.2 to 2.0 from one run to the next.
+await startUp(' at 390×844, CPU slowed 4×', { width: 390, height: 844 }, 4, 5 * repeats, false);
 await harness.close();
 server.close();
 
@@ -126,8 +132,6 @@ const { served, single } = compressedSizes(bundleDir);
 for (const [name, bytes] of [['page: served files, gzip', served], ['page: single file vxrmgr.html, gzip', single]]) {
   rows.push([name, `${(bytes / 1024).toFixed(1)} KB`, `${bytes} bytes`, '≤ 600 KB', bytes <= SIZE_BUDGET]);
 }
-// The slowed phone's start-up is printed against its goal but does not fail --strict: on a
-// 2-core machine the same build gives 1.3 to 2.8 from one run to the next.
 for (const [name, value, detail, goal, met, gated = true] of rows) {
   console.log([name, value, detail, goal, met ? 'met' : gated ? 'MISSED' : 'missed (printed only)'].join(' | '));
 }
