@@ -2,7 +2,7 @@
 // whose exports its importers take apart, so the modules keep their own names. The served page
 // (--served: that folder's index.html, in place) loads it as one file named by its content, like
 // its style sheet and the core's WebAssembly: the browser compiles a script file while the page
-// parses, off its main thread, which an inline script does not allow (a third off the start-up of
+// parses, off its main thread, which an inline script does not allow (a fifth off the start-up of
 // a phone-sized page with the CPU slowed four times). One file, not one per module: each further
 // request showed in the start-up on a busy machine. The single file takes the script, the style
 // sheet and the core with its WebAssembly inside, so that it works from file://.
@@ -55,9 +55,7 @@ export function bundle(dir, coreModule, entry = 'main.js') {
     return id;
   };
   visit(entry);
-  // The page calls most of its functions while it starts: compiled at once, each is read once
-  // instead of twice (browsers that do not know the hint ignore it as a comment).
-  return `//# allFunctionsCalledOnLoad\n${compact(order.join('\n'))}`;
+  return compact(order.join('\n'));
 }
 
 // Comment lines and indentation, a sixth of the script, cost the page's start-up to read. The line
@@ -112,8 +110,12 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
     html = html.replace(pattern, () => text);
   };
   if (served) {
-    const name = versionedName('page.js', Buffer.from(script));
-    writeFileSync(join(dir, name), script);
+    // The page calls most of its functions while it starts: the hint has the browser compile them
+    // all along with the file, off the main thread, instead of each at its first call on it (inside
+    // the single file, where it would compile them on the main thread, it did not help).
+    const file = `//# allFunctionsCalledOnLoad\n${script}`;
+    const name = versionedName('page.js', Buffer.from(file));
+    writeFileSync(join(dir, name), file);
     replace(/<script type="module" src="main.js"><\/script>/, `<script type="module" src="${name}"></script>`);
   } else {
     replace(/<script type="module" src="main.js"><\/script>/, `<script type="module">\n${script.replaceAll('</script', '<\\/script')}\n</script>`);
