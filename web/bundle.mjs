@@ -113,14 +113,19 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
     // The page calls most of its functions while it starts: the hint has the browser compile them
     // all along with the file, off the main thread, instead of each at its first call on it (inside
     // the single file, where it would compile them on the main thread, it did not help).
-    const file = `//# allFunctionsCalledOnLoad\n${script}`;
-    const name = versionedName('page.js', Buffer.from(file));
-    writeFileSync(join(dir, name), file);
-    replace(/<script type="module" src="main.js"><\/script>/, `<script type="module" src="${name}"></script>`);
+    writeFileSync(join(dir, 'page.js'), `//# allFunctionsCalledOnLoad\n${script}`);
+    replace(/<script type="module" src="main.js"><\/script>/, '<script type="module" src="page.js"></script>');
+    // Whatever a host lets browsers keep, the page never runs with another build's script, style or
+    // core: they go by names that change with their content, written into the page here, so that
+    // an index.html from any cache fetches its own build's files.
+    for (const name of ['vxrcore.wasm', 'page.css', 'page.js']) {
+      const bytes = readFileSync(join(dir, name));
+      const versioned = versionedName(name, bytes);
+      writeFileSync(join(dir, versioned), bytes);
+      html = html.replaceAll(name, versioned);
+    }
   } else {
     replace(/<script type="module" src="main.js"><\/script>/, `<script type="module">\n${script.replaceAll('</script', '<\\/script')}\n</script>`);
-  }
-  if (!served) {
     replace(/<link rel="stylesheet" href="page.css">/, `<style>\n${readFileSync(join(dir, 'page.css'), 'utf8')}</style>`);
     replace(/<link rel="manifest"[^>]*>\n?/, '');
     // The core's WebAssembly is inside the script: nothing to fetch ahead.
@@ -128,17 +133,6 @@ if (process.argv[1] && basename(process.argv[1]) === 'bundle.mjs') {
     // The icon goes inside too: opened from the disk, the page asks for no other file.
     const icon = readFileSync(join(dir, 'icon.svg')).toString('base64');
     replace(/<link rel="icon" href="icon.svg"/, `<link rel="icon" href="data:image/svg+xml;base64,${icon}"`);
-  }
-  if (served) {
-    // Whatever a host lets browsers keep, the page never runs with another build's style or core:
-    // they go by names that change with their content, written into the page here, so that an
-    // index.html from any cache fetches its own build's files.
-    for (const name of ['vxrcore.wasm', 'page.css']) {
-      const bytes = readFileSync(join(dir, name));
-      const versioned = versionedName(name, bytes);
-      writeFileSync(join(dir, versioned), bytes);
-      html = html.replaceAll(name, versioned);
-    }
   }
   replace(/<meta http-equiv="Content-Security-Policy" content="[^"]*">/,
     `<meta http-equiv="Content-Security-Policy" content="${securityPolicy(html, served)}">`);

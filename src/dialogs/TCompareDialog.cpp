@@ -31,6 +31,12 @@ constexpr int kFirstEntryItem = 2;
 // The width the lists keep whatever their items' lengths; a long name is shown in full in the
 // open list and as the hint.
 constexpr int kListChars = 16;
+
+// The room a header section keeps on each side of its text.
+int HeaderMargin(const QHeaderView* header)
+{
+    return header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+}
 }  // namespace
 
 TCompareDialog::TCompareDialog(const ModelBank& editors, PickFile pickFile, int language, QWidget* parent,
@@ -114,7 +120,7 @@ void TCompareDialog::ShowNames()
     // end (action, model) both stay; the full name is the column's hint.
     const QHeaderView* header = rows_->horizontalHeader();
     const QFontMetrics metrics(header->font());
-    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int margin = HeaderMargin(header);
     for (int side = 0; side < 2; ++side) {
         QTableWidgetItem* item = rows_->horizontalHeaderItem(side + 1);
         if (!item)
@@ -148,8 +154,7 @@ int TCompareDialog::SideColumnWidth() const
         const QString label = THistoryForm::EntryLabel(99999, {}, 0, action, ModelBank::kModels - 1, language_);
         widest = std::max(widest, metrics.horizontalAdvance(label));
     }
-    const int margin = rows_->horizontalHeader()->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rows_->horizontalHeader());
-    return widest + 3 * margin;
+    return widest + 3 * HeaderMargin(rows_->horizontalHeader());
 }
 
 void TCompareDialog::SetSide(int side, Setup setup)

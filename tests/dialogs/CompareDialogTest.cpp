@@ -105,6 +105,18 @@ TEST(CompareDialog, EitherSideTakesAHistoryEntrySoAnyTwoSetupsCompare)
     EXPECT_EQ(dialog.Models()->tabText(4), "MODEL5 *");
 }
 
+// The window's own font, as the program sets it, for as long as a test runs.
+struct WindowFont {
+    QFont before = QApplication::font();
+    WindowFont()
+    {
+        QFont font(QStringLiteral("Noto Sans CJK JP"));
+        font.setPixelSize(12);
+        QApplication::setFont(font);
+    }
+    ~WindowFont() { QApplication::setFont(before); }
+};
+
 // Each side's name readable at the dialog's own size, in both languages: a history label whole,
 // a longer name losing only its middle (its full text the column's hint), both columns in view,
 // and long names in the lists never widening the dialog past a 1024-pixel screen.
@@ -125,11 +137,7 @@ TEST(CompareDialog, EachSideShowsItsNameWholeOrElidedInTheMiddle)
         {0, longName, THistoryForm::EntryLabel(12, {}, time, HistoryEntry::Action::Read, -1, 0), false, true},
         {1, "editors", "a settings file saved with a very long name before the race.VXS", true, false},
     };
-    // The window's own font, as the program sets it.
-    const QFont before = QApplication::font();
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    const WindowFont windowFont;
     ModelBank editors;
     editors.Initialise();
     for (const Case& c : cases) {
@@ -171,7 +179,6 @@ TEST(CompareDialog, EachSideShowsItsNameWholeOrElidedInTheMiddle)
     dialog.resize(dialog.width() + 400, dialog.height());
     const QString wide = dialog.Rows()->horizontalHeaderItem(1)->text();
     EXPECT_GT(wide.size(), narrow.size()) << wide.toStdString();
-    QApplication::setFont(before);
 }
 
 // Each curve's name on its own line of the legend, in the window's font: whole where it fits,
@@ -194,10 +201,7 @@ TEST(CompareDialog, ThePlotsLegendNamesEachCurveOnItsOwnLine)
          THistoryForm::EntryLabel(3, {}, time, HistoryEntry::Action::Write, -1, 0), true},
         {250, "editors", "wet.VXS", true},
     };
-    const QFont before = QApplication::font();
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    const WindowFont windowFont;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.left.toStdString() + " | " + c.right.toStdString());
         TCurvePlot plot;
@@ -229,7 +233,6 @@ TEST(CompareDialog, ThePlotsLegendNamesEachCurveOnItsOwnLine)
         // The drawing area keeps the lowest value above the point numbers.
         EXPECT_LT(plot.At(31, 9).y(), plot.height() - 16);
     }
-    QApplication::setFont(before);
 }
 
 }  // namespace
