@@ -20,7 +20,6 @@
 #include "IniDocument.h"
 #include "JsonWriter.h"
 #include "ModelFieldRules.h"
-#include "OutOfRange.h"
 #include "PageSession.h"
 #include "SerialLine.h"
 #include "SettingsFile.h"
@@ -127,7 +126,7 @@ public:
     void HideProgress() override { HostHideProgress(); }
     void ShowBank() override
     {
-        page_.ShowBank();
+        page_.Session().ShowBank();
         HostShowBank();
     }
     void Message(Kind kind, const std::string& text) override { HostMessage(static_cast<int>(kind), text.c_str()); }
@@ -142,7 +141,7 @@ struct Session {
     ChosenLine line;
     PageReporter reporter;
     DeviceExchange exchange{line};
-    TransferOperations transfers{exchange, page.Bank(), page.Staging(), reporter, page.Language()};
+    TransferOperations transfers{exchange, page.Session().Bank(), page.Session().Staging(), reporter, page.Session().Language()};
 };
 Session* gSession = nullptr;
 
@@ -156,6 +155,7 @@ const char* Hand(std::string text)
 }
 
 const char* View() { return Hand(gSession->page.ViewJson()); }
+EditingSession& Edit() { return gSession->page.Session(); }
 
 }  // namespace
 
@@ -299,8 +299,9 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation, const char* port)
 {
     using Kind = TransferHistory::Kind;
     TransferOperations& t = gSession->transfers;
-    const int shown = gSession->page.Bank().ShownIndex();
-    gSession->page.EndGesture();
+    EditingSession& session = Edit();
+    const int shown = session.Bank().ShownIndex();
+    session.BeginTransfer();
     TransferResult r;
     Kind kind = Kind::ReadAll;
     switch (operation) {
@@ -310,16 +311,17 @@ EMSCRIPTEN_KEEPALIVE int vxr_transfer(int operation, const char* port)
     case 3: r = t.WriteShown(shown), kind = Kind::WriteShown; break;
     default: return 0;
     }
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    gSession->page.Transferred(kind, shown, r, t.ControllerBefore(), port ? port : "", now);
-    gSession->page.RecordAction();  // a read is one step to undo, also one that failed halfway
+    gSession->page.Transferred(
+        session.Transferred(kind, shown, r, t.ControllerBefore(), port ? port : "", EditingSession::NowMs()));
     return r.ok ? 1 : 0;
 }
 
-// Whether edits would be lost (PageSession::Loss), and the bank saved or shared.
-EMSCRIPTEN_KEEPALIVE int vxr_would_lose(int loss) { return gSession->page.WouldLose(loss) ? 1 : 0; }
-EMSCRIPTEN_KEEPALIVE void vxr_kept() { gSession->page.Kept(); }
+// Whether edits would be lost (EditingSession::Loss), and the bank saved or shared.
+EMSCRIPTEN_KEEPALIVE int vxr_would_lose(int loss)
+{
+    return Edit().WouldLose(static_cast<EditingSession::Loss>(loss)) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE void vxr_kept() { Edit().Kept(); }
 
 // The history: the newest entry the page keeps (a settings file's size bytes at data); the
 // entries the last transfers added, as JSON, and their bytes by index (length in
@@ -349,21 +351,10 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_action_text(const char* action, int model, 
 // characters that could not be read, what to tell the user, else ""}.
 EMSCRIPTEN_KEEPALIVE const char* vxr_load(const char* data, int size, const char* name)
 {
-    std::string message;
-    size_t replaced = 0;
-    const int status = gSession->page.Load(std::string_view(data, static_cast<size_t>(size)), name, message, replaced);
+    const EditingSession::Loaded loaded = Edit().Load(std::string_view(data, static_cast<size_t>(size)), name);
     JsonWriter j;
-    j.BeginObject().Key("status").Number(status).Key("message").String(message);
-    // As the window warns: damaged characters and values outside their range, in one message.
-    std::string warning;
-    if (status == 0) {
-        const int language = gSession->page.Language();
-        if (replaced > 0)
-            warning = TextTable::Message(TextTable::kCharactersReplaced, language);
-        if (const std::string outside = OutOfRange::OpenWarning(gSession->page.Bank(), language); !outside.empty())
-            warning += (warning.empty() ? "" : "\n\n") + outside;
-    }
-    j.Key("warning").String(warning);
+    j.BeginObject().Key("status").Number(loaded.status).Key("message").String(loaded.message);
+    j.Key("warning").String(loaded.warning);
     j.EndObject();
     return Hand(j.Text());
 }
@@ -371,7 +362,7 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_load(const char* data, int size, const char
 // The bank as a settings file; its length in vxr_result_size.
 EMSCRIPTEN_KEEPALIVE const char* vxr_save()
 {
-    gResult = gSession->page.SaveBytes();
+    gResult = Edit().SaveBytes();
     return gResult.data();
 }
 EMSCRIPTEN_KEEPALIVE int vxr_result_size() { return static_cast<int>(gResult.size()); }
@@ -383,41 +374,41 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_forced_name(const char* chosen) { return Ha
 EMSCRIPTEN_KEEPALIVE void vxr_use_demo(int demo) { gSession->line.UseDemo(demo != 0); }
 
 // What the user does in the window; each returns the view afterwards.
-EMSCRIPTEN_KEEPALIVE const char* vxr_select_tab(int tab) { gSession->page.SelectTab(tab); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_reset() { gSession->page.Reset(); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_select_tab(int tab) { Edit().SelectTab(tab); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_reset() { Edit().Reset(); return View(); }
 // Typed text comes as size bytes at text in the core's heap (a pasted text may be megabytes).
 EMSCRIPTEN_KEEPALIVE const char* vxr_take_number(int field, const char* text, int size)
 {
-    gSession->page.TakeNumber(field, std::string_view(text, static_cast<size_t>(size)));
+    Edit().TakeNumber(field, std::string_view(text, static_cast<size_t>(size)));
     return View();
 }
-EMSCRIPTEN_KEEPALIVE const char* vxr_move_bar(int field, int position) { gSession->page.MoveScalarBar(field, position); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_pick_brake(int item) { gSession->page.PickBrake(item); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_pick_cutoff(int item) { gSession->page.PickCutOff(item); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_move_bar(int field, int position) { Edit().MoveScalarBar(field, position); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_pick_brake(int item) { Edit().PickBrake(item); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_pick_cutoff(int item) { Edit().PickCutOff(item); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_set_memo(const char* text, int size)
 {
     gSession->page.SetMemo(std::string_view(text, static_cast<size_t>(size)));
     return View();
 }
-EMSCRIPTEN_KEEPALIVE const char* vxr_enter_bar(int bar, int shift) { gSession->page.EnterBar(bar, shift != 0); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_keyup_bar(int bar, int shift) { gSession->page.KeyUpBar(bar, shift != 0); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_enter_bar(int bar, int shift) { Edit().EnterBar(bar, shift != 0); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_keyup_bar(int bar, int shift) { Edit().KeyUpBar(bar, shift != 0); return View(); }
 EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_bar(int bar, int code, int requested, int shift)
 {
-    gSession->page.ScrollBar(bar, static_cast<TScrollCode>(code), requested, shift != 0);
+    Edit().ScrollBar(bar, static_cast<TScrollCode>(code), requested, shift != 0);
     return View();
 }
-EMSCRIPTEN_KEEPALIVE const char* vxr_select_range(int anchor, int end) { gSession->page.SelectRange(anchor, end); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_drag_bar(int bar, int requested) { gSession->page.DragBar(bar, requested); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_avg(int requested) { gSession->page.ScrollAverage(requested); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_propose_line() { gSession->page.ProposeLine(); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_answer_line(int yes) { gSession->page.AnswerLine(yes != 0); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_select_range(int anchor, int end) { Edit().SelectRange(anchor, end); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_drag_bar(int bar, int requested) { Edit().DragBar(bar, requested); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_scroll_avg(int requested) { Edit().ScrollAverage(requested); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_propose_line() { Edit().ProposeLine(); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_answer_line(int yes) { Edit().AnswerLine(yes != 0); return View(); }
 EMSCRIPTEN_KEEPALIVE int vxr_arrow_moves_focus(int index, int right) { return CurveEditing::ArrowMovesFocus(index, right != 0) ? 1 : 0; }
 // The question before copying by drag; empty when the drop copies nothing.
-EMSCRIPTEN_KEEPALIVE const char* vxr_copy_question(int from, int to) { return Hand(gSession->page.CopyQuestion(from, to)); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { gSession->page.Copy(from, to); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_undo() { gSession->page.Undo(); return View(); }
-EMSCRIPTEN_KEEPALIVE const char* vxr_redo() { gSession->page.Redo(); return View(); }
-EMSCRIPTEN_KEEPALIVE void vxr_end_gesture() { gSession->page.EndGesture(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_copy_question(int from, int to) { return Hand(Edit().CopyQuestion(from, to)); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_copy(int from, int to) { Edit().Copy(from, to); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_undo() { Edit().Undo(); return View(); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_redo() { Edit().Redo(); return View(); }
+EMSCRIPTEN_KEEPALIVE void vxr_end_gesture() { Edit().EndGesture(); }
 // Two setups, model side by side: each a settings file's size bytes at data, or the editors'
 // bank where size is negative.
 EMSCRIPTEN_KEEPALIVE const char* vxr_compare(const char* leftData, int leftSize, const char* leftName, const char* rightData,

@@ -29,7 +29,8 @@ public:
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
     // current: the bank as it stands now, taken as an edit first if it is one. Gives the bank
-    // before the last step (with the model shown then); false when there is nothing to undo.
+    // before the last step, showing the model that step changed (or the model shown then, when it
+    // changed several); false when there is nothing to undo.
     bool Undo(ModelBank& current);
     // The bank as it was before the last undo; false when there is nothing to redo. An edit
     // already made since then has dropped the steps to redo.
@@ -52,6 +53,8 @@ private:
     };
     static Touch Touched(const ModelBank& before, const ModelBank& after);
     static bool SameContent(const ModelBank& a, const ModelBank& b);
+    // to shows the one model a step between from and to changed, if it changed just one.
+    static void ShowTouched(const ModelBank& from, ModelBank& to);
     static size_t SizeOf(const ModelBank& bank);
     void Push(std::vector<ModelBank>& stack, ModelBank bank);
     void Trim();

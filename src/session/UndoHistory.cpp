@@ -79,6 +79,7 @@ bool UndoHistory::Undo(ModelBank& current)
     current = std::move(undo_.back());
     undo_.pop_back();
     bytes_ -= SizeOf(current);
+    ShowTouched(redo_.back(), current);
     current_ = current;
     return true;
 }
@@ -96,6 +97,14 @@ bool UndoHistory::Redo(ModelBank& current)
     bytes_ -= SizeOf(current);
     current_ = current;
     return true;
+}
+
+void UndoHistory::ShowTouched(const ModelBank& from, ModelBank& to)
+{
+    // The model shown when a step began need not be the one it changed (a copy by drag begins on
+    // the dragged tab): the model changed is the one to see.
+    if (const Touch touch = Touched(from, to); touch.model >= 0)
+        to.ModelNumber = touch.model * ModelBank::kModelStep;
 }
 
 size_t UndoHistory::SizeOf(const ModelBank& bank)
