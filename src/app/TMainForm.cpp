@@ -19,7 +19,6 @@
 #include <QToolButton>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -31,7 +30,6 @@
 #include "PortCauseText.h"
 #include "PortTable.h"
 #include "NotSettingsFileError.h"
-#include "OutOfRange.h"
 #include "SettingsFile.h"
 #include "SettingsFileIo.h"
 #include "TApplication.h"
@@ -62,7 +60,10 @@ constexpr int kButtonStep = 34;
 
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
-      ctx_{Bank, 1, {}, {}, {}, {}},
+      Session(LanguageOf(options)),
+      Bank(Session.Bank()),
+      Staging(Session.Staging()),
+      ctx_{Session, 1, {}, {}, {}},
       appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath)),
       devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir),
       history_(options.historyFolder.isEmpty() ? HistoryStore::DefaultFolder() : options.historyFolder)
@@ -86,7 +87,6 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     ctx_.selectedTab = [this] { return MDL_SEL->SelectedTab(); };
     ctx_.focusPanel4 = [this] { FocusPanel4(); };
     ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
-    ctx_.actionDone = [this] { undo_->Record(); };
     // The history's Compare: the entry beside the editors' bank, its own item in the dialog's list.
     historyCompare_ = [this](int64_t id, const HistoryEntry& e) {
         RunHandler([this, id, &e] {
@@ -94,7 +94,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
                 CompareWith(std::pair{THistoryForm::EntryLabel(id, e.name, e.timeMs, e.action, e.model, Language), *bank});
         });
     };
-    undo_ = new TUndoActions(this, Bank,
+    undo_ = new TUndoActions(this, Session,
                              {[this] { return isEnabled() && !transferRunning_; },
                               [this] { MDL_SEL->CommitPendingEdit(); },
                               [this] {
@@ -114,7 +114,13 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     }
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The editors forward every input to the session, a member that is gone before QWidget
+    // deletes its children: a number field losing the focus on its way out would still commit.
+    delete MDL_SEL;
+    MDL_SEL = nullptr;
+}
 
 TMainForm::Options TMainForm::Options::FromCommandLine(const QStringList& typed, const QStringList& remaining)
 {
@@ -127,6 +133,17 @@ TMainForm::Options TMainForm::Options::FromCommandLine(const QStringList& typed,
         }
     }
     return options;
+}
+
+int TMainForm::LanguageOf(const Options& options)
+{
+    // The system locale's, unless the first argument is -J or -E (-V keeps it).
+    const QString arg = options.arguments.isEmpty() ? QString() : options.arguments.front().toUpper();
+    if (arg == "-J")
+        return 0;
+    if (arg == "-E")
+        return 1;
+    return options.japaneseLocale ? 0 : 1;
 }
 
 bool TMainForm::SystemLocaleIsJapanese()
@@ -235,8 +252,8 @@ QToolButton* TMainForm::AddToolButton(const char* name, int tag, int x, const QI
 
 void TMainForm::FormCreate(const Options& options)
 {
-    // 1. The language of the system locale.
-    Language = options.japaneseLocale ? 0 : 1;
+    // 1. The language of the system locale, or of the first argument (5.): the session was made in it.
+    Language = Session.Language();
     // 2., 3. Application title and caption. On Linux the task bar shows the window's caption;
     // an application display name would be appended to every caption, so none is set.
     caption_ = QString::fromUtf8(kCaption);
@@ -249,14 +266,10 @@ void TMainForm::FormCreate(const Options& options)
     // after the hint handler, so it comes first.
     inputGuard_ = std::make_unique<TInputGuard>(this);
     qApp->installEventFilter(inputGuard_.get());
-    // 5. Only the first argument counts.
+    // 5. Only the first argument counts: -V dates the caption (-J and -E chose the language).
     const QString arg = options.arguments.isEmpty() ? QString() : options.arguments.front().toUpper();
     if (arg == "-V")
         caption_ = QString::fromUtf8(kDateCaption);
-    else if (arg == "-J")
-        Language = 0;
-    else if (arg == "-E")
-        Language = 1;
     ctx_.language = Language;
     TApplication::UseLanguage(Language);
     // 6. The curve bars are built by the curve editor in index order with their tags.
@@ -277,8 +290,6 @@ void TMainForm::FormCreate(const Options& options)
     MDL_SEL->ShowModel();
     // 14. The steps the curve editor and the port selection contribute, in this order.
     MDL_SEL->Curve().ClearFrqSelection();
-    baseline_.Take(Bank);  // the defaults are nothing to save
-    undo_->Start();
     UpdateCaption();
     FillPortList();
     LoadAppSettings();
@@ -336,6 +347,7 @@ void TMainForm::RunHandler(const std::function<void()>& handler)
     } catch (...) {
         TApplication::ShowException(nullptr, Language);
     }
+    undo_->UpdateButtons();
     UpdateCaption();
 }
 
@@ -343,7 +355,7 @@ void TMainForm::RunHandler(const std::function<void()>& handler)
 
 void TMainForm::ResetModified()
 {
-    baseline_.Take(Bank);
+    Session.Kept();
     UpdateCaption();
 }
 
@@ -376,10 +388,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 bool TMainForm::QuerySaveChanges(bool settingsOnly, int model)
 {
     FocusPanel4();  // a number being typed is an edit too
-    const bool lost = model >= 0     ? baseline_.SettingsDiffer(Bank, model)
-                      : settingsOnly ? baseline_.SettingsDiffer(Bank)
-                                     : baseline_.Differs(Bank);
-    if (!lost)
+    const EditingSession::Loss loss = model >= 0     ? EditingSession::kShownSettings
+                                      : settingsOnly ? EditingSession::kSettings
+                                                     : EditingSession::kAnyEdit;
+    if (!Session.WouldLose(loss))
         return true;
     const std::string text =
         fileName_.isEmpty()
@@ -413,18 +425,14 @@ void TMainForm::RESET_BTNClick()
     FocusPanel4();
     if (!QuerySaveChanges(true, MDL_SEL->SelectedTab()))
         return;
-    undo_->Take();
-    MDL_SEL->ResetShownModel();
+    Session.Reset();
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
-    undo_->Record();
 }
 
 void TMainForm::SpeedButton1Click()
 {
-    undo_->Take();
     MDL_SEL->Curve().SpeedButton1Click();
-    undo_->Record();
 }
 
 void TMainForm::CompareClick()
@@ -537,7 +545,7 @@ bool TMainForm::SaveTo(const QString& name)
         MessageDialog(DialogKind::Error, DialogButtons::Ok, text, Language);
         return false;
     }
-    baseline_.Take(Bank);
+    Session.Kept();
     fileName_ = name;
     UpdateCaption();
     appSettings_.AddRecentFile(name);
@@ -651,7 +659,6 @@ void TMainForm::OpenBtnClick()
     FocusPanel4();
     if (!QuerySaveChanges(false))
         return;
-    undo_->Take();
     const auto choice = fileDialogs_.OpenDialog1(this);
     if (!choice)
         return;
@@ -660,27 +667,21 @@ void TMainForm::OpenBtnClick()
 
 void TMainForm::OpenSettingsFile(const QString& path)
 {
+    ModelBank bank = Bank;
     size_t replaced = 0;
     try {
-        replaced = SettingsFileIo::Load(path, Bank);  // throws, leaving the bank as it was
+        replaced = SettingsFileIo::Load(path, bank);  // throws, leaving the bank as it was
     } catch (const NotSettingsFileError&) {
         MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
         return;
     }
+    Session.Open(bank);
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
-    baseline_.Take(Bank);
-    undo_->Record();
     fileName_ = path;
     UpdateCaption();
     appSettings_.AddRecentFile(path);
-    // Damaged bytes: the text around them is loaded, but a memo may have lost characters. Values
-    // outside their range: loaded as the file holds them, but the editors cannot show them and a
-    // write refuses them. One warning tells both.
-    std::string warning = replaced > 0 ? TextTable::Message(TextTable::kCharactersReplaced, Language) : std::string();
-    if (const std::string outside = OutOfRange::OpenWarning(Bank, Language); !outside.empty())
-        warning += (warning.empty() ? "" : "\n\n") + outside;
-    if (!warning.empty())
+    if (const std::string warning = Session.OpenWarning(replaced); !warning.empty())
         MessageDialog(DialogKind::Warning, DialogButtons::Ok, warning, Language);
 }
 
@@ -767,8 +768,7 @@ void TMainForm::CommPortCloseUp()
 // ---- Transfers ----
 
 TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
-                                      const std::function<TransferResult(TransferOperations&)>& transfer,
-                                      const std::function<void()>& succeeded)
+                                      const std::function<TransferResult(TransferOperations&)>& transfer)
 {
     if (transferRunning_) {
         TransferResult none;
@@ -784,24 +784,17 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
         bool& flag;
         ~Done() { flag = false; }
     } done{transferRunning_};
+    Session.BeginTransfer();
     // The caption's mark goes as soon as the transfer has succeeded, not once its message is answered.
-    TWindowReporter reporter(*this, *monForm_, [this, &succeeded] {
-        succeeded();
+    TWindowReporter reporter(*this, *monForm_, [this, kind, shown] {
+        Session.TransferSucceeded(kind, shown);
         UpdateCaption();
     });
     TransferOperations operations(*exchange_, Bank, Staging, reporter, Language);
     const TransferResult result = transfer(operations);
-
-    TransferHistory::Transfer t;
-    t.kind = kind;
-    t.model = shown;
-    t.result = result;
-    t.bank = Bank;
-    t.before = operations.ControllerBefore();
-    t.port = CommPort->currentText().toStdString();
-    t.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::system_clock::now().time_since_epoch())
-                   .count();
+    const TransferHistory::Transfer t = Session.Transferred(kind, shown, result, operations.ControllerBefore(),
+                                                            CommPort->currentText().toStdString(), EditingSession::NowMs());
+    undo_->UpdateButtons();
     try {
         if (!history_.AddTransfer(t).empty() && historyForm_)
             historyForm_->Reload();
@@ -847,12 +840,9 @@ void TMainForm::RestoreHistoryEntry(const HistoryEntry& entry)
     const std::optional<ModelBank> bank = entry.Bank();
     if (!bank)
         return;
-    undo_->Take();
-    Bank = *bank;
+    Session.Open(*bank);  // kept in the history
     MDL_SEL->ShowModel();
     MDL_SEL->Curve().ClearFrqSelection();
-    baseline_.Take(Bank);  // kept in the history
-    undo_->Record();
     // Not the file opened before: a save must not put this setup over it unasked.
     fileName_.clear();
     UpdateCaption();
@@ -879,14 +869,7 @@ void TMainForm::READ_BTNClick()
 {
     if (transferRunning_ || !QuerySaveChanges(true))
         return;
-    undo_->Take();
-    // Failing only at writing the model number back, it has put the five models read into the bank.
-    const TransferResult r =
-        RunTransfer(TransferHistory::Kind::ReadAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.ReadAll(); },
-                    [this] { baseline_.TakeSettings(Bank); });
-    if (!r.ok && r.step == TransferResult::Step::WriteModelNumber)
-        baseline_.TakeSettings(Bank);
-    undo_->Record();
+    RunTransfer(TransferHistory::Kind::ReadAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.ReadAll(); });
 }
 
 void TMainForm::READ2_BTNClick()
@@ -894,21 +877,16 @@ void TMainForm::READ2_BTNClick()
     const int shown = MDL_SEL->SelectedTab();
     if (transferRunning_ || !QuerySaveChanges(true, shown))
         return;
-    undo_->Take();
-    RunTransfer(TransferHistory::Kind::ReadShown, shown, [shown](TransferOperations& t) { return t.ReadShown(shown); },
-                [this, shown] { baseline_.TakeSettings(Bank, shown); });
-    undo_->Record();
+    RunTransfer(TransferHistory::Kind::ReadShown, shown, [shown](TransferOperations& t) { return t.ReadShown(shown); });
 }
 
 void TMainForm::PROGRAM_BTNClick()
 {
-    RunTransfer(TransferHistory::Kind::WriteAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.WriteAll(); },
-                [this] { baseline_.TakeSettings(Bank); });
+    RunTransfer(TransferHistory::Kind::WriteAll, MDL_SEL->SelectedTab(), [](TransferOperations& t) { return t.WriteAll(); });
 }
 
 void TMainForm::PROG2_BTNClick()
 {
     const int shown = MDL_SEL->SelectedTab();
-    RunTransfer(TransferHistory::Kind::WriteShown, shown, [shown](TransferOperations& t) { return t.WriteShown(shown); },
-                [this, shown] { baseline_.TakeSettings(Bank, shown); });
+    RunTransfer(TransferHistory::Kind::WriteShown, shown, [shown](TransferOperations& t) { return t.WriteShown(shown); });
 }

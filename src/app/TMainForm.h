@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "AppSettings.h"
-#include "BankBaseline.h"
 #include "DeviceBank.h"
+#include "EditingSession.h"
 #include "EditorContext.h"
 #include "FileDialogs.h"
 #include "HistoryStore.h"
@@ -64,10 +64,14 @@ public:
     ~TMainForm() override;
 
     static bool SystemLocaleIsJapanese();
+    // The window's language: the system locale's, or the first argument's -J/-E.
+    static int LanguageOf(const Options& options);
 
     int Language = 1;
-    ModelBank Bank;
-    DeviceBank Staging;  // the controller's bytes of the last read of all models
+    // The editing session every control forwards to; the bank and staging copy are its own.
+    EditingSession Session;
+    ModelBank& Bank;
+    DeviceBank& Staging;  // the controller's bytes of the last read of all models
     TCommX CommX1;
 
     TModelEditor* MDL_SEL = nullptr;
@@ -148,7 +152,7 @@ public:
     void FocusPanel4();
 
     // Whether the bank holds edits kept neither in a file nor on the controller.
-    bool IsModified() const { return baseline_.Differs(Bank); }
+    bool IsModified() const { return Session.WouldLose(EditingSession::kAnyEdit); }
     // Takes the bank as it stands as kept, as a save does (for a caller that set it up itself).
     void ResetModified();
     // The settings file last opened or saved; empty before the first.
@@ -170,11 +174,10 @@ private:
     // Runs one transfer with the window's progress and messages; no second one can start inside
     // (then it reports a failure).
     // A transfer that succeeded (or a write that may have changed the controller) adds its
-    // entries to the history; succeeded runs as soon as the transfer has succeeded, before its
+    // entries to the history; what it kept counts as soon as it has succeeded, before its
     // message is shown.
     TransferResult RunTransfer(TransferHistory::Kind kind, int shown,
-                               const std::function<TransferResult(TransferOperations&)>& transfer,
-                               const std::function<void()>& succeeded);
+                               const std::function<TransferResult(TransferOperations&)>& transfer);
     // Save without its focus move; whether the file was written.
     bool SaveBank();
     // Writes the bank to name and reports a failure; whether it was written.
@@ -208,7 +211,6 @@ private:
     std::unique_ptr<CommXLine> line_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
-    BankBaseline baseline_;
     QString fileName_;
     QMenu* recentMenu_ = nullptr;
     QMenu* sheetMenu_ = nullptr;

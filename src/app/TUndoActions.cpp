@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include "EditingSession.h"
 #include "THintFilter.h"
 #include "TInputGuard.h"
 #include "TextTable.h"
@@ -26,8 +27,8 @@ KeyAction ActionOf(const QKeyEvent* e)
 }
 }  // namespace
 
-TUndoActions::TUndoActions(QWidget* window, ModelBank& bank, Hooks hooks)
-    : QObject(window), window_(window), bank_(bank), hooks_(std::move(hooks))
+TUndoActions::TUndoActions(QWidget* window, EditingSession& session, Hooks hooks)
+    : QObject(window), window_(window), session_(session), hooks_(std::move(hooks))
 {
     qApp->installEventFilter(this);
 }
@@ -52,31 +53,12 @@ void TUndoActions::AddButtons(QWidget* panel, int x, int y, int size)
     UpdateButtons();
 }
 
-void TUndoActions::Start()
-{
-    history_.Start(bank_);
-    UpdateButtons();
-}
-
-void TUndoActions::Take()
-{
-    history_.Note(bank_);
-    history_.EndGesture();
-    UpdateButtons();
-}
-
-void TUndoActions::Record()
-{
-    history_.Record(bank_);
-    UpdateButtons();
-}
-
 void TUndoActions::Undo()
 {
     if (!hooks_.idle())
         return;
     hooks_.commitPending();
-    if (history_.Undo(bank_))
+    if (session_.Undo())
         hooks_.showBank();
     UpdateButtons();
 }
@@ -86,7 +68,7 @@ void TUndoActions::Redo()
     if (!hooks_.idle())
         return;
     hooks_.commitPending();
-    if (history_.Redo(bank_))
+    if (session_.Redo())
         hooks_.showBank();
     UpdateButtons();
 }
@@ -94,9 +76,9 @@ void TUndoActions::Redo()
 void TUndoActions::UpdateButtons()
 {
     if (undoBtn_)
-        undoBtn_->setEnabled(history_.CanUndo());
+        undoBtn_->setEnabled(session_.CanUndo());
     if (redoBtn_)
-        redoBtn_->setEnabled(history_.CanRedo());
+        redoBtn_->setEnabled(session_.CanRedo());
 }
 
 bool TUndoActions::Ours(QObject* watched) const
@@ -107,20 +89,17 @@ bool TUndoActions::Ours(QObject* watched) const
     return w == window_ || window_->isAncestorOf(w);
 }
 
-void TUndoActions::NoteLater(bool endGesture)
+void TUndoActions::AfterInput(bool endGesture)
 {
     endPending_ = endPending_ || endGesture;
-    if (notePending_)
+    if (pending_)
         return;
-    notePending_ = true;
-    // After the input has been handled and the bank holds what it did.
+    pending_ = true;
+    // After the input has been handled and the session has taken what it did.
     QTimer::singleShot(0, this, [this] {
-        notePending_ = false;
-        if (!hooks_.idle())
-            return;  // a transfer records its own step when it is done
-        history_.Note(bank_);
-        if (endPending_)
-            history_.EndGesture();
+        pending_ = false;
+        if (endPending_ && hooks_.idle())
+            session_.EndGesture();
         endPending_ = false;
         UpdateButtons();
     });
@@ -143,6 +122,6 @@ bool TUndoActions::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    NoteLater(type == QEvent::MouseButtonRelease || type == QEvent::FocusIn);
+    AfterInput(type == QEvent::MouseButtonRelease || type == QEvent::FocusIn);
     return false;
 }

@@ -2,15 +2,13 @@
 #include <QObject>
 #include <functional>
 
-#include "UndoHistory.h"
-
+class EditingSession;
 class QToolButton;
 class QWidget;
-struct ModelBank;
 
 // Undo and redo in the window: Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z, and two tool buttons. The steps
-// are the core's: after each input to the window the bank is noted, a mouse release or a focus
-// change ends the gesture under way, and the window records its whole actions itself.
+// are the session's, which takes one for each operation; the window only tells it when a
+// gesture ends (a mouse release, a change of focus).
 class TUndoActions : public QObject {
 public:
     struct Hooks {
@@ -19,38 +17,32 @@ public:
         std::function<void()> showBank;       // the bank into the editors after an undo or a redo
     };
 
-    TUndoActions(QWidget* window, ModelBank& bank, Hooks hooks);
+    TUndoActions(QWidget* window, EditingSession& session, Hooks hooks);
 
     // The two buttons, placed by the caller.
     void AddButtons(QWidget* panel, int x, int y, int size);
     QToolButton* UndoButton() const { return undoBtn_; }
     QToolButton* RedoButton() const { return redoBtn_; }
 
-    // The bank as it stands is the start.
-    void Start();
-    // Before a whole action: an edit in progress becomes a step of its own.
-    void Take();
-    // After a whole action: one step, when it changed the bank.
-    void Record();
     void Undo();
     void Redo();
-
-    const UndoHistory& History() const { return history_; }
+    // The buttons enabled as the session can undo and redo.
+    void UpdateButtons();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool Ours(QObject* watched) const;
-    void NoteLater(bool endGesture);
-    void UpdateButtons();
+    // After the input being handled: the buttons follow, and a release or a focus change ends
+    // the gesture.
+    void AfterInput(bool endGesture);
 
     QWidget* window_;
-    ModelBank& bank_;
+    EditingSession& session_;
     Hooks hooks_;
-    UndoHistory history_;
     QToolButton* undoBtn_ = nullptr;
     QToolButton* redoBtn_ = nullptr;
-    bool notePending_ = false;
+    bool pending_ = false;
     bool endPending_ = false;
 };

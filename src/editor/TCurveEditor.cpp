@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "MessageDialog.h"
+#include "EditingSession.h"
 #include "ModelBank.h"
 #include "TextTable.h"
 
@@ -148,8 +149,8 @@ TCurveEditor::TCurveEditor(QWidget* page, EditorContext& ctx) : QObject(page), c
     Select_Gage1->setContentsMargins(0, 0, 0, 0);
     BuildGauge();
     ShowGauge();
-    ShowPositions(editing_.BarPositions());
-    AVG_BAR->setValue(editing_.AvgPosition());
+    ShowPositions(ctx_.session.BarPositions());
+    AVG_BAR->setValue(Editing().AvgPosition());
 }
 
 TCurveEditor::~TCurveEditor() = default;
@@ -174,17 +175,18 @@ bool TCurveEditor::ShiftHeld() const
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
 }
 
-ModelSettings& TCurveEditor::Selected()
+const CurveEditing& TCurveEditor::Editing() const
 {
-    return ctx_.bank.Model(ctx_.selectedTab ? ctx_.selectedTab() : ctx_.bank.ShownIndex());
+    return ctx_.session.Curve();
 }
 
 // ---- showing -------------------------------------------------------------------------------
 
-void TCurveEditor::ShowCurve(const ModelSettings& model)
+void TCurveEditor::ShowCurve()
 {
-    editing_.Show(model.FRQ);
-    ShowPositions(editing_.BarPositions());
+    ctx_.session.ShowModel();
+    ShowPositions(ctx_.session.BarPositions());
+    UpdateAvgBar();
 }
 
 void TCurveEditor::ShowPositions(const CurveEditing::Positions& positions)
@@ -194,23 +196,14 @@ void TCurveEditor::ShowPositions(const CurveEditing::Positions& positions)
         FrqBars[static_cast<size_t>(i)]->setValue(positions[static_cast<size_t>(i)]);
 }
 
-void TCurveEditor::StoreMoved(uint32_t moved)
-{
-    ModelSettings& model = Selected();
-    for (int j = 0; j < kBars; ++j)
-        if ((moved >> j & 1u) != 0)
-            model.FRQ[static_cast<size_t>(j)] = CurveEditing::ValueOf(editing_.Position(j));
-}
-
 void TCurveEditor::UpdateAvgBar()
 {
-    editing_.UpdateAverage();
-    AVG_BAR->setValue(editing_.AvgPosition());
+    AVG_BAR->setValue(Editing().AvgPosition());
 }
 
 void TCurveEditor::ShowFrqValue(int index)
 {
-    const CurveEditing::PointTexts texts = editing_.Texts(index);
+    const CurveEditing::PointTexts texts = Editing().Texts(index);
     FRQ_NUM->setText(FromUtf8(texts.name));
     FRQ_F->setText(FromUtf8(texts.step));
     FRQ_VAL->setText(FromUtf8(texts.kHz));
@@ -261,7 +254,7 @@ void TCurveEditor::DrawSelectGauge(int a, int b)
 
 void TCurveEditor::ClearFrqSelection()
 {
-    editing_.ClearSelection();
+    ctx_.session.ClearSelection();
     ShowFrqValue(-1);
     DrawSelectGauge(-1, -1);
 }
@@ -271,7 +264,6 @@ void TCurveEditor::ClearFrqSelection()
 void TCurveEditor::SpeedButton1Click()
 {
     LinearAdjust();
-    editing_.CollapseToEnd();
     ShowFrqValue(SelEnd());
     DrawSelectGauge(SelEnd(), SelEnd());
 }
@@ -279,13 +271,12 @@ void TCurveEditor::SpeedButton1Click()
 void TCurveEditor::LinearAdjust()
 {
     // The bars show the line while the question is open; only a Yes makes it the curve.
-    const CurveEditing::Positions line = editing_.ProposeLine();
-    ShowPositions(line);
+    ctx_.session.ProposeLine();
+    ShowPositions(ctx_.session.BarPositions());
     const int32_t answer = MessageDialog(DialogKind::Question, DialogButtons::YesNo,
                                          TextTable::Message(TextTable::kOkay, ctx_.language), ctx_.language);
-    if (answer != DialogResult::No && editing_.Accept(line))
-        StoreMoved(~uint32_t{0});  // every point from its bar, those outside the range as well
-    ShowPositions(editing_.BarPositions());
+    ctx_.session.AnswerLine(answer != DialogResult::No);
+    ShowPositions(ctx_.session.BarPositions());
     UpdateAvgBar();
 }
 
@@ -297,7 +288,7 @@ void TCurveEditor::FRQEnter(QScrollBar* Sender)
     if (i < 0)
         return;
     ShowFrqValue(i);
-    editing_.Enter(i, ShiftHeld());
+    ctx_.session.EnterBar(i, ShiftHeld());
     DrawSelectGauge(SelStart(), SelEnd());
 }
 
@@ -320,7 +311,7 @@ void TCurveEditor::FRQKeyUp(QScrollBar* Sender, int /*Key*/)
     const bool shift = ShiftHeld();
     if (i < 0 || shift)
         return;
-    editing_.KeyUp(i, shift);
+    ctx_.session.KeyUpBar(i, shift);
     DrawSelectGauge(i, i);
 }
 
@@ -330,28 +321,27 @@ void TCurveEditor::FRQScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& Sc
     if (i < 0)
         return;
     const bool shift = ShiftHeld();
-    const CurveEditing::Scrolled scrolled = editing_.Scroll(i, ScrollCode, ScrollPos, shift);
+    const CurveEditing::Scrolled scrolled = ctx_.session.ScrollBar(i, ScrollCode, ScrollPos, shift);
     if (!shift)
         DrawSelectGauge(i, i);
     ScrollPos = scrolled.position;
     if (scrolled.moved == 0)
         return;
-    ShowPositions(editing_.BarPositions());
-    StoreMoved(scrolled.moved);
+    ShowPositions(ctx_.session.BarPositions());
     UpdateAvgBar();
     ShowFrqValue(i);
 }
 
 void TCurveEditor::AVG_BARScroll(QScrollBar* /*Sender*/, TScrollCode /*ScrollCode*/, int& ScrollPos)
 {
-    const CurveEditing::Scrolled scrolled = editing_.ShiftAll(ScrollPos);
+    const CurveEditing::Scrolled scrolled = ctx_.session.ScrollAverage(ScrollPos);
     ScrollPos = scrolled.position;
     if (scrolled.moved == 0)
         return;
-    ShowPositions(editing_.BarPositions());
-    StoreMoved(scrolled.moved);
-    AVG_BAR->setValue(editing_.AvgPosition());
-    ClearFrqSelection();
+    ShowPositions(ctx_.session.BarPositions());
+    UpdateAvgBar();
+    ShowFrqValue(-1);
+    DrawSelectGauge(-1, -1);
 }
 
 void TCurveEditor::BarAction(QScrollBar* bar, int action)

@@ -16,8 +16,8 @@ class QWidget;
 
 // The drive-frequency curve of the shown model: 32 bars, the average bar, the value fields of the
 // point in focus and the gauge that marks the selected range. Every edit goes straight into the
-// model of the selected tab. The selection belongs to the editor and survives a change of model.
-// What an event does to the curve and the selection is decided by CurveEditing; the bars show
+// model through the session. The selection belongs to the editor and survives a change of model.
+// What an event does to the curve and the selection is decided by the session; the bars show
 // its positions.
 class TCurveEditor : public QObject {
 public:
@@ -30,9 +30,10 @@ public:
     TCurveEditor(QWidget* page, EditorContext& ctx);
     ~TCurveEditor() override;
 
-    // Each bar to the position of its point, limited to the bar's range; writes nothing back.
-    void ShowCurve(const ModelSettings& model);
-    // AVG_BAR from the mean of the values the bars show.
+    // Each bar to the position of the shown model's point, limited to the bar's range, and the
+    // average bar; writes nothing back.
+    void ShowCurve();
+    // AVG_BAR to the session's average.
     void UpdateAvgBar();
     // Value fields for bar index (0..31), or for the average (any other index, -1 by convention).
     void ShowFrqValue(int index);
@@ -51,9 +52,9 @@ public:
     void FRQScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& ScrollPos);
     void AVG_BARScroll(QScrollBar* Sender, TScrollCode ScrollCode, int& ScrollPos);
 
-    int SelStart() const { return editing_.SelStart(); }
-    int SelEnd() const { return editing_.SelEnd(); }
-    const CurveEditing& Editing() const { return editing_; }
+    int SelStart() const { return Editing().SelStart(); }
+    int SelEnd() const { return Editing().SelEnd(); }
+    const CurveEditing& Editing() const;
     // Bar i (0..31), nullptr for any other index.
     QScrollBar* Bar(int i) const { return i >= 0 && i < kBars ? FrqBars[static_cast<size_t>(i)] : nullptr; }
     QScrollBar* AvgBar() const { return AVG_BAR; }
@@ -77,11 +78,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ModelSettings& Selected();
-    // Bars to the given positions (the core's unless a proposal is on show).
+    // Bars to the given positions (the session's, the straight line while its question is open).
     void ShowPositions(const CurveEditing::Positions& positions);
-    // Stores the value of every bar in moved (bit j for bar j) into the selected model.
-    void StoreMoved(uint32_t moved);
     void BarAction(QScrollBar* bar, int action);
     void BuildGauge();
     void ShowGauge();
@@ -89,7 +87,6 @@ private:
     static bool MoveFocus(QWidget* w, bool next);
 
     EditorContext& ctx_;
-    CurveEditing editing_;
     QImage gauge_;
     std::function<bool()> shiftQuery_;
     // Modifiers of the key or mouse event of a bar being handled; the Shift state comes from them.

@@ -1,5 +1,7 @@
 #include "TModelEditor.h"
 
+#include "EditingSession.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -43,29 +45,6 @@ QString FromUtf8(std::string_view s)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(QByteArrayView(s.data(), static_cast<qsizetype>(s.size())));
-}
-
-// The memo keeps CR LF line ends, as the settings file reads them back; the text field uses LF.
-std::string MemoFromField(const QString& text)
-{
-    std::string out;
-    const std::string utf8 = text.toStdString();
-    out.reserve(utf8.size() + utf8.size() / 16);
-    for (char c : utf8) {
-        if (c == '\n')
-            out += "\r\n";
-        else
-            out += c;
-    }
-    return out;
-}
-
-QString MemoToField(const std::string& memo)
-{
-    QString s = FromUtf8(memo);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QChar('\r'), QChar('\n'));
-    return s;
 }
 
 }  // namespace
@@ -194,9 +173,9 @@ int TModelEditor::SelectedTab() const
     return ModelBank::ClampIndex(MDL_SEL_Tabs->currentIndex());
 }
 
-ModelSettings& TModelEditor::Selected()
+const ModelSettings& TModelEditor::Selected() const
 {
-    return ctx_.bank.Model(SelectedTab());
+    return ctx_.session.Bank().Model(ctx_.session.Bank().ShownIndex());
 }
 
 QScrollBar* TModelEditor::PartnerBar(QLineEdit* edit) const
@@ -221,33 +200,21 @@ void TModelEditor::ShowModel()
 {
     // Showing never changes the record: values the controls cannot show stay as they are.
     showing_ = true;
-    const int m = ctx_.bank.ShownIndex();
+    const int m = ctx_.session.Bank().ShownIndex();
     {
         const QSignalBlocker block(MDL_SEL_Tabs);
         MDL_SEL_Tabs->setCurrentIndex(m);
     }
-    const ModelSettings& model = ctx_.bank.Model(m);
+    const ModelSettings& model = ctx_.session.Bank().Model(m);
     NBRK_BAR->setValue(ModelFieldRules::kNbrk.Shown(model.NBRK));
     NBRK_EDIT->setText(FromUtf8(ModelFieldRules::kNbrk.Text(model.NBRK)));
     BFREQ_CMB->setCurrentIndex(ModelFieldRules::BrakeItemOf(model.BFREQ));
     PROG_BAR->setValue(ModelFieldRules::kProg.Shown(model.PROG));
     PROG_EDIT->setText(FromUtf8(ModelFieldRules::kProg.Text(model.PROG)));
     ShowCutOffItem(ModelFieldRules::CutOffItemOf(model.VLT));
-    curve_->ShowCurve(model);
-    UpdateAvgBar();
-    Memo1->setPlainText(MemoToField(model.MEMO));
+    curve_->ShowCurve();
+    Memo1->setPlainText(FromUtf8(EditingSession::MemoToField(model.MEMO)));
     showing_ = false;
-}
-
-void TModelEditor::UpdateAvgBar()
-{
-    curve_->UpdateAvgBar();
-}
-
-void TModelEditor::ResetShownModel()
-{
-    ctx_.bank.ResetShownModel(SelectedTab());
-    UpdateAvgBar();
 }
 
 void TModelEditor::CommitPendingEdit()
@@ -261,10 +228,8 @@ void TModelEditor::MDL_BARScroll(QScrollBar* sender, int position)
 {
     if (QLineEdit* edit = PartnerEdit(sender))
         edit->setText(QString::number(position));
-    if (sender == NBRK_BAR)
-        Selected().NBRK = position;
-    else if (sender == PROG_BAR)
-        Selected().PROG = position;
+    if (sender == NBRK_BAR || sender == PROG_BAR)
+        ctx_.session.MoveScalarBar(sender == NBRK_BAR ? 0 : 1, position);
 }
 
 void TModelEditor::MDL_KeyPress(QLineEdit* sender, int character)
@@ -278,14 +243,12 @@ void TModelEditor::MDL_Exit(QLineEdit* sender)
     QScrollBar* bar = PartnerBar(sender);
     if (!bar)
         return;
-    const ModelFieldRules::Range& range = bar == NBRK_BAR ? ModelFieldRules::kNbrk : ModelFieldRules::kProg;
-    const int32_t value = range.Take(sender->text().toStdString(), bar->value());
-    bar->setValue(value);
+    const bool nbrk = sender == NBRK_EDIT;
+    ctx_.session.TakeNumber(nbrk ? 0 : 1, sender->text().toStdString());
+    const ModelFieldRules::Range& range = nbrk ? ModelFieldRules::kNbrk : ModelFieldRules::kProg;
+    const int32_t value = nbrk ? Selected().NBRK : Selected().PROG;
+    bar->setValue(range.Shown(value));
     sender->setText(FromUtf8(range.Text(value)));
-    if (sender == NBRK_EDIT)
-        Selected().NBRK = value;
-    else if (sender == PROG_EDIT)
-        Selected().PROG = value;
 }
 
 void TModelEditor::CUTOFF_COMBChange()
@@ -293,21 +256,19 @@ void TModelEditor::CUTOFF_COMBChange()
     if (showing_)
         return;
     // Typed text that names no item leaves the record as it is.
-    if (const auto code = ModelFieldRules::CutOffCodeOfText(CUTOFF_COMB->currentText().toStdString()))
-        Selected().VLT = *code;
+    ctx_.session.TypeCutOff(CUTOFF_COMB->currentText().toStdString());
 }
 
 void TModelEditor::BFREQ_CMBCloseUp()
 {
-    if (const auto bfreq = ModelFieldRules::BrakeOfItem(BFREQ_CMB->currentIndex()))
-        Selected().BFREQ = *bfreq;
+    ctx_.session.PickBrake(BFREQ_CMB->currentIndex());
 }
 
 void TModelEditor::Memo1Change()
 {
     if (showing_)
         return;
-    Selected().MEMO = MemoFromField(Memo1->toPlainText());
+    ctx_.session.SetMemo(Memo1->toPlainText().toStdString());
 }
 
 bool TModelEditor::eventFilter(QObject* watched, QEvent* event)

@@ -32,9 +32,8 @@ public:
     void FillLists();
     void SetLabelTexts(int language);
 
+    // The shown model into every control (the session's curve taken from it again).
     void ShowModel();
-    void UpdateAvgBar();
-    void ResetShownModel();
     // Commits a number being typed in NBRK_EDIT or PROG_EDIT (what losing the focus does).
     void CommitPendingEdit();
 
@@ -71,7 +70,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ModelSettings& Selected();
+    const ModelSettings& Selected() const;
     QScrollBar* PartnerBar(QLineEdit* edit) const;
     QLineEdit* PartnerEdit(QScrollBar* bar) const;
     void ShowCutOffItem(int item);

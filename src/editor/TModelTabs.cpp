@@ -10,7 +10,7 @@
 
 #include "MessageDialog.h"
 #include "ModelBank.h"
-#include "ModelCopy.h"
+#include "EditingSession.h"
 #include "TCurveEditor.h"
 
 TModelTabs::TModelTabs(QTabBar* tabs, QWidget* mdlSel, EditorContext& ctx, TCurveEditor& curve)
@@ -23,7 +23,7 @@ TModelTabs::TModelTabs(QTabBar* tabs, QWidget* mdlSel, EditorContext& ctx, TCurv
     // A press on the page body (beside every control) is a press on the tab control as well.
     mdlSel_->installEventFilter(this);
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
-        if (!selecting_ && index >= 0 && index < ModelBank::kModels && index != ctx_.bank.ShownIndex())
+        if (!selecting_ && index >= 0 && index < ModelBank::kModels && index != ctx_.session.Bank().ShownIndex())
             FollowTab(index);
     });
 }
@@ -57,7 +57,7 @@ void TModelTabs::ShowModelTab(int index)
     if (ctx_.focusPanel4)
         ctx_.focusPanel4();
     SelectTab(index);
-    ctx_.bank.ModelNumber = tabs_->currentIndex() * ModelBank::kModelStep;
+    ctx_.session.SelectTab(tabs_->currentIndex());
     if (ctx_.showModel)
         ctx_.showModel();
     ShowSelection();
@@ -76,17 +76,14 @@ void TModelTabs::MDL_SELDragOver(QPoint pos)
 void TModelTabs::MDL_SELDragDrop(QPoint pos)
 {
     dragTo_ = tabs_->tabAt(pos);
-    const ModelCopy copy(dragFrom_, dragTo_);
-    if (!copy.Possible())
+    const std::string question = ctx_.session.CopyQuestion(dragFrom_, dragTo_);
+    if (question.empty())
         return;
-    if (MessageDialog(DialogKind::Question, DialogButtons::YesNo, copy.Question(ctx_.language), ctx_.language) ==
-        DialogResult::No)
+    if (MessageDialog(DialogKind::Question, DialogButtons::YesNo, question, ctx_.language) == DialogResult::No)
         return;
-    copy.Apply(ctx_.bank);
+    ctx_.session.Copy(dragFrom_, dragTo_);
     if (ctx_.showModel)
         ctx_.showModel();
-    if (ctx_.actionDone)
-        ctx_.actionDone();
 }
 
 bool TModelTabs::OnTabControl(QPoint pos) const
@@ -107,7 +104,7 @@ void TModelTabs::SelectTab(int index)
 void TModelTabs::FollowTab(int index)
 {
     MDL_SELChanging();
-    ctx_.bank.ModelNumber = index * ModelBank::kModelStep;
+    ctx_.session.SelectTab(index);
     if (ctx_.showModel)
         ctx_.showModel();
     ShowSelection();

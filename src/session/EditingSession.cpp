@@ -63,8 +63,18 @@ std::string EditingSession::MemoToField(std::string_view memo)
 void EditingSession::ShowBank()
 {
     proposing_ = false;
+    ShowModel();
+    ClearSelection();
+}
+
+void EditingSession::ShowModel()
+{
     curve_.Show(Shown().FRQ);
     curve_.UpdateAverage();
+}
+
+void EditingSession::ClearSelection()
+{
     curve_.ClearSelection();
     shownField_ = -1;
 }
@@ -73,8 +83,7 @@ void EditingSession::SelectTab(int tab)
 {
     bank_.ModelNumber = ModelBank::ClampIndex(tab) * ModelBank::kModelStep;
     undo_.Note(bank_);  // no step: undo shows the model it changes
-    curve_.Show(Shown().FRQ);
-    curve_.UpdateAverage();
+    ShowModel();
     shownField_ = curve_.SelStart();
 }
 
@@ -118,6 +127,16 @@ void EditingSession::PickCutOff(int item)
     if (const auto vlt = ModelFieldRules::CutOffCodeOfItem(item))
         Shown().VLT = *vlt;
     Edited();
+}
+
+bool EditingSession::TypeCutOff(std::string_view text)
+{
+    const auto code = ModelFieldRules::CutOffCodeOfText(text);
+    if (!code)
+        return false;
+    Shown().VLT = *code;
+    Edited();
+    return true;
 }
 
 void EditingSession::SetMemo(std::string_view fieldText)
@@ -258,8 +277,7 @@ void EditingSession::Copy(int from, int to)
 {
     BeginAction();
     ModelCopy(from, to).Apply(bank_);
-    curve_.Show(Shown().FRQ);
-    curve_.UpdateAverage();
+    ShowModel();
     EndAction();
 }
 

@@ -36,6 +36,10 @@ public:
     // The bank into the editors after a transfer, a load or an undo: the curve editor takes the
     // shown model and the selection is cleared.
     void ShowBank();
+    // The shown model's curve into the curve editor again (after the bank was replaced from
+    // outside); the selection stays.
+    void ShowModel();
+    void ClearSelection();
     // Tab t (0..4) shown; no undo step, and the selection stays.
     void SelectTab(int tab);
     // The shown model to its defaults: one step.
@@ -47,6 +51,9 @@ public:
     void MoveScalarBar(int field, int32_t position);
     void PickBrake(int item);
     void PickCutOff(int item);
+    // Text typed into the cut-off list: taken when it names an item (whether it did), else the
+    // model keeps its value.
+    bool TypeCutOff(std::string_view text);
     // The memo field's text, its lines ending in LF, CR LF or CR.
     void SetMemo(std::string_view fieldText);
 

@@ -178,12 +178,12 @@ TEST_F(ModelEditorTest, MemoKeepsLineEndsAndJapaneseText)
     QInputMethodEvent im;
     im.setCommitString(QString::fromUtf8("速い"));
     QCoreApplication::sendEvent(e->Memo1, &im);
-    EXPECT_EQ(Shown().MEMO, "abc\r\n速い");
+    EXPECT_EQ(Shown().MEMO, "abc\r\n速い\r\n");  // every line ended, as a file holds it
     // Shown again from the bank, the text reads the same and the record is unchanged.
     form->Bank.ModelNumber = 0;
     e->ShowModel();
     EXPECT_EQ(e->Memo1->toPlainText(), QString::fromUtf8("abc\n速い"));
-    EXPECT_EQ(Shown().MEMO, "abc\r\n速い");
+    EXPECT_EQ(Shown().MEMO, "abc\r\n速い\r\n");
 
     // A U+FEFF that begins the memo is text like any other: shown, and kept by an edit.
     Shown().MEMO = "\xEF\xBB\xBFx";
@@ -191,7 +191,7 @@ TEST_F(ModelEditorTest, MemoKeepsLineEndsAndJapaneseText)
     EXPECT_EQ(e->Memo1->toPlainText(), QChar(0xFEFF) + QStringLiteral("x"));
     e->Memo1->moveCursor(QTextCursor::End);
     QTest::keyClicks(e->Memo1, "y");
-    EXPECT_EQ(Shown().MEMO, "\xEF\xBB\xBFxy");
+    EXPECT_EQ(Shown().MEMO, "\xEF\xBB\xBFxy\r\n");
 }
 
 TEST_F(ModelEditorTest, ResetRestoresDefaultsKeepsMemoAndTouchesNoOtherModel)

@@ -142,7 +142,7 @@ TEST_F(UnsavedChanges, ResetAsksOverEditsOfTheShownModelAndUndoRedoTakeWholeStep
     messages.answers = {DialogResult::No};
     form->RESET_BTN->click();
     EXPECT_EQ(form->Bank.models[0].NBRK, 128);
-    EXPECT_EQ(form->Bank.models[0].MEMO, "abc");
+    EXPECT_EQ(form->Bank.models[0].MEMO, "abc\r\n");
 
     form->MDL_SEL->Memo1->setFocus();  // the memo's own undo does not stand in for the window's
     const auto key = [this](Qt::Key k, Qt::KeyboardModifiers m) {
@@ -160,7 +160,7 @@ TEST_F(UnsavedChanges, ResetAsksOverEditsOfTheShownModelAndUndoRedoTakeWholeStep
     key(Qt::Key_Y, Qt::ControlModifier);
     key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(form->Bank.models[0].NBRK, 7);
-    EXPECT_EQ(form->Bank.models[0].MEMO, "abc");
+    EXPECT_EQ(form->Bank.models[0].MEMO, "abc\r\n");
     EXPECT_TRUE(form->windowTitle().startsWith('*'));
     EXPECT_EQ(messages.requests.size(), 2u);  // undo and redo ask nothing
 }

@@ -97,7 +97,7 @@ TEST_F(CurveEditorTest, ShowingLimitsBarsAndAveragesWhatTheBarsShow)
 TEST_F(CurveEditorTest, GaugeFramesStayAndOnlyTheRangeIsLime)
 {
     QWidget page;
-    EditorContext ctx{h.bank, 1, {}, {}, {}, {}};
+    EditorContext ctx{h.session, 1, {}, {}, {}};
     TCurveEditor fresh(&page, ctx);
     const QImage before = fresh.GaugeImage();
     ASSERT_EQ(before.size(), QSize(551, 7));

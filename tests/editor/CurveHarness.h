@@ -13,6 +13,7 @@
 #include <QTest>
 #include <memory>
 
+#include "EditingSession.h"
 #include "EditorContext.h"
 #include "ModelBank.h"
 #include "RecordingPresenter.h"
@@ -25,8 +26,9 @@ struct CurveHarness {
     QTabBar* tabs = new QTabBar(page);
     QFrame* panel4 = new QFrame(&window);
     QLineEdit* numberEdit = new QLineEdit(page);
-    ModelBank bank;
-    EditorContext ctx{bank, 1, {}, {}, {}, {}};
+    EditingSession session{1};
+    ModelBank& bank = session.Bank();
+    EditorContext ctx{session, 1, {}, {}, {}};
     RecordingPresenter presenter;
     int shows = 0;        // calls of showModel
     bool active = false;  // the window has the focus, so focus changes are delivered
@@ -69,8 +71,7 @@ struct CurveHarness {
         ++shows;
         const QSignalBlocker block(tabs);
         tabs->setCurrentIndex(bank.ShownIndex());
-        curve->ShowCurve(bank.Model(bank.ShownIndex()));
-        curve->UpdateAvgBar();
+        curve->ShowCurve();
     }
     void SetCurve(const std::array<int32_t, 32>& frq)
     {
