@@ -17,6 +17,7 @@
 #include "CutOffTable.h"
 #include "DeviceExchange.h"
 #include "HistoryEntry.h"
+#include "HistoryLabels.h"
 #include "IniDocument.h"
 #include "JsonWriter.h"
 #include "ModelFieldRules.h"
@@ -344,6 +345,20 @@ EMSCRIPTEN_KEEPALIVE const char* vxr_action_text(const char* action, int model, 
     const std::string_view name = action ? action : "";
     const auto known = HistoryEntry::ActionFrom(name);
     return Hand(known ? HistoryEntry::ActionText(*known, model, language) : std::string(name));
+}
+
+// A history entry's local time, the models it changed ("1,3" or "-") and its label in the lists
+// (its number and name, or its number, time and action), as HistoryLabels makes them.
+EMSCRIPTEN_KEEPALIVE const char* vxr_history_time(double ms) { return Hand(HistoryLabels::Time(static_cast<int64_t>(ms))); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_history_models(int mask) { return Hand(HistoryLabels::Models(static_cast<uint8_t>(mask))); }
+EMSCRIPTEN_KEEPALIVE const char* vxr_entry_label(double id, const char* name, double time, const char* action, int model,
+                                                 int language)
+{
+    const std::string_view actionName = action ? action : "";
+    const auto known = HistoryEntry::ActionFrom(actionName);
+    const auto ms = static_cast<int64_t>(time);
+    return Hand(known ? HistoryLabels::Entry(static_cast<int64_t>(id), name ? name : "", ms, *known, model, language)
+                      : "#" + std::to_string(static_cast<int64_t>(id)) + " " + HistoryLabels::Time(ms) + " " + std::string(actionName));
 }
 
 // A settings file's bytes (size bytes at data) replace the bank: {"status": 0 loaded, 1 not a

@@ -159,6 +159,15 @@ export class Core {
     return this.#m.ccall('vxr_action_text', 'string', ['string', 'number', 'number'], [action, model, language]);
   }
 
+  // A history entry's time (local), the models it changed, and its name in the lists, as the
+  // window shows them.
+  historyTime(ms) { return this.#m.ccall('vxr_history_time', 'string', ['number'], [ms]); }
+  historyModels(mask) { return this.#m.ccall('vxr_history_models', 'string', ['number'], [mask]); }
+  entryLabel(id, name, time, action, model, language) {
+    return this.#m.ccall('vxr_entry_label', 'string', ['number', 'string', 'number', 'string', 'number', 'number'],
+      [id, name, time, action, model, language]);
+  }
+
   // The bank's setting sheet as the window prints it (see PageSession::SheetJson); title names the
   // settings file ('' for none), made is the day as YYYY-MM-DD.
   sheet(title, made) { return this.#json('vxr_sheet', ['string', 'string'], [title, made]); }

@@ -6,16 +6,6 @@ import { WARNING, ERROR, QUESTION, BUTTONS_OK, BUTTONS_YES_NO, YES } from './dia
 
 const CHUNK = 200;  // rows added to the list at a time, as it is scrolled to its end
 
-const two = (n) => String(n).padStart(2, '0');
-function localTime(ms) {
-  const d = new Date(ms);
-  return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())} ${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
-}
-function modelsText(mask) {
-  const models = [1, 2, 3, 4, 5].filter((m) => mask & (1 << (m - 1)));
-  return models.length ? models.join(',') : '-';
-}
-
 export class HistoryView {
   #core; #texts; #messages; #hooks;
   #db = null;
@@ -161,7 +151,8 @@ export class HistoryView {
     const tr = Object.assign(document.createElement('tr'), { tabIndex: -1 });
     tr.dataset.id = r.id;
     tr.setAttribute('aria-selected', 'false');
-    for (const text of [localTime(r.time), this.#actionText(r), r.port, modelsText(r.changed), r.name, r.memo]) {
+    const core = this.#core;
+    for (const text of [core.historyTime(r.time), this.#actionText(r), r.port, core.historyModels(r.changed), r.name, r.memo]) {
       tr.append(Object.assign(document.createElement('td'), { textContent: text }));
     }
     return tr;
@@ -240,7 +231,8 @@ export class HistoryView {
     return (await this.#db.page(null, count)).map((r) => ({ id: r.id, label: this.label(r) }));
   }
 
-  label(r) { return `${localTime(r.time)} ${this.#actionText(r)}${r.name ? ` ${r.name}` : ''}`; }
+  // As the window names an entry: "#id name", or "#id time action" without a name.
+  label(r) { return this.#core.entryLabel(r.id, r.name ?? '', r.time, r.action, r.model ?? -1, this.#texts.language); }
 
   entryBytes(id) { return this.#db?.settings(id); }
 }

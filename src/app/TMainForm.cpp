@@ -34,6 +34,7 @@
 #include "SettingsFileIo.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
+#include "TFileSaving.h"
 #include "THelpForm.h"
 #include "TModelTabs.h"
 #include "TPortComboBox.h"
@@ -518,33 +519,34 @@ void TMainForm::SaveBtnClick()
     SaveBank();
 }
 
+std::optional<QString> TMainForm::ChooseSettingsName(QWidget* owner)
+{
+    const auto choice = fileDialogs_.SaveDialog1(owner);
+    if (!choice)
+        return std::nullopt;
+    const QString name = QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
+    fileDialogs_.SetSaveName(name);
+    return name;
+}
+
 bool TMainForm::SaveBank()
 {
-    QString name;
-    for (;;) {
-        const auto choice = fileDialogs_.SaveDialog1(this);
-        if (!choice)
-            return false;
-        name = QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
-        fileDialogs_.SetSaveName(name);
-        // The dialog never saw the name with its forced extension, so the question is asked here,
-        // about the file that will be replaced. No: the dialog again, to choose another name.
-        if (!QFileInfo::exists(name) || ConfirmReplace(name))
-            break;
-    }
-    return SaveTo(name);
+    const TFileSaving saving(Language);
+    const auto written = saving.SaveChosen([this] { return ChooseSettingsName(this); },
+                                           [this](const QString& name) { TFileSaving::WriteSettings(Bank, name); },
+                                           TextTable::kUnsaved);
+    return written && Saved(*written);
 }
 
 bool TMainForm::SaveTo(const QString& name)
 {
-    std::optional<IniFileError> whyNot;
-    if (SettingsFileIo::Save(Bank, name, {}, &whyNot) == SettingsFileIo::SaveResult::NotWritable) {
-        std::string text = TextTable::Message(TextTable::kUnsaved, Language);
-        if (whyNot)
-            text += "\n" + whyNot->Text(Language);
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, text, Language);
-        return false;
-    }
+    const bool written = TFileSaving(Language).WriteTelling(
+        name, [this](const QString& n) { TFileSaving::WriteSettings(Bank, n); }, TextTable::kUnsaved);
+    return written && Saved(name);
+}
+
+bool TMainForm::Saved(const QString& name)
+{
     Session.Kept();
     fileName_ = name;
     UpdateCaption();
@@ -628,30 +630,19 @@ void TMainForm::PrintClick()
 void TMainForm::SaveSheetClick()
 {
     FocusPanel4();
-    QString name;
-    for (;;) {
+    const auto choose = [this]() -> std::optional<QString> {
         const auto choice = fileDialogs_.SheetDialog(this, fileName_);
         if (!choice)
-            return;
+            return std::nullopt;
         // As Save adds ".VXS", so the PDF gets its extension, and the question is about that file.
-        name = SettingSheet::PdfName(choice->path);
+        const QString name = SettingSheet::PdfName(choice->path);
         fileDialogs_.SetSheetName(name);
-        if (!QFileInfo::exists(name) || ConfirmReplace(name))
-            break;
-    }
-    try {
-        SettingSheet::Write(name, SettingSheet::Format::kPdf, Bank, Language, SheetTitle());
-    } catch (const IniFileError& e) {
-        MessageDialog(DialogKind::Error, DialogButtons::Ok,
-                      TextTable::Message(TextTable::kSheetNotSaved, Language) + "\n" + e.Text(Language), Language);
-    }
-}
-
-bool TMainForm::ConfirmReplace(const QString& path)
-{
-    const std::string text = TextTable::ReplaceStars(TextTable::Message(TextTable::kReplaceFile, Language),
-                                                     {QFileInfo(path).fileName().toStdString()});
-    return MessageDialog(DialogKind::Question, DialogButtons::YesNo, text, Language) == DialogResult::Yes;
+        return name;
+    };
+    TFileSaving(Language).SaveChosen(
+        choose,
+        [this](const QString& name) { SettingSheet::Write(name, SettingSheet::Format::kPdf, Bank, Language, SheetTitle()); },
+        TextTable::kSheetNotSaved);
 }
 
 void TMainForm::OpenBtnClick()
@@ -853,14 +844,11 @@ void TMainForm::SaveHistoryEntry(const HistoryEntry& entry)
     const std::optional<ModelBank> bank = entry.Bank();
     if (!bank)
         return;
-    const auto choice = fileDialogs_.SaveDialog1(historyForm_ ? static_cast<QWidget*>(historyForm_) : this);
-    if (!choice)
-        return;
-    const QString name =
-        QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
-    fileDialogs_.SetSaveName(name);
-    if (SettingsFileIo::Save(*bank, name) == SettingsFileIo::SaveResult::NotWritable)
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kUnsaved, Language), Language);
+    QWidget* owner = historyForm_ ? static_cast<QWidget*>(historyForm_) : this;
+    // Saved as Save saves the editors' setup, but it is not the window's file.
+    TFileSaving(Language).SaveChosen([this, owner] { return ChooseSettingsName(owner); },
+                                     [&bank](const QString& name) { TFileSaving::WriteSettings(*bank, name); },
+                                     TextTable::kUnsaved);
 }
 
 // A transfer that succeeded leaves the models' settings kept on the controller; their memos

@@ -182,12 +182,14 @@ private:
     bool SaveBank();
     // Writes the bank to name and reports a failure; whether it was written.
     bool SaveTo(const QString& name);
+    // The settings file's name chosen in the save dialog, its extension forced; nothing: cancelled.
+    std::optional<QString> ChooseSettingsName(QWidget* owner);
+    // After the bank was written to name: kept, the window's file, the first of the recent files.
+    bool Saved(const QString& name);
     // The Open button's menu: the files used last, read when it opens.
     void FillRecentMenu();
     // The setting sheet's title: the settings file's name; empty before there is one.
     QString SheetTitle() const;
-    // Whether the user lets an existing file be replaced.
-    bool ConfirmReplace(const QString& path);
     // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
     // whether to save them. Whether to go on: saved, or let go; not when cancelled or not saved.
     // model >= 0: only that model's settings count (what reading or resetting it overwrites).

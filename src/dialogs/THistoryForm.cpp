@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "HistoryLabels.h"
 #include "IniFileError.h"
 #include "MessageDialog.h"
 #include "TextTable.h"
@@ -55,10 +56,10 @@ public:
             return {};
         const HistoryStore::Item& item = items[static_cast<size_t>(index.row())];
         switch (index.column()) {
-        case kTime: return TimeText(item.timeMs);
+        case kTime: return QString::fromStdString(HistoryLabels::Time(item.timeMs));
         case kAction: return QString::fromStdString(HistoryEntry::ActionText(item.action, item.model, language));
         case kPort: return QString::fromStdString(item.port);
-        case kModels: return ModelsText(item.changed);
+        case kModels: return QString::fromStdString(HistoryLabels::Models(item.changed));
         case kName: return QString::fromStdString(item.name);
         case kMemo: return QString::fromStdString(item.memoLine);
         default: return {};
@@ -170,28 +171,10 @@ void THistoryForm::SetCompare(std::function<void(int64_t, const HistoryEntry&)> 
     COMPARE_BTN->setVisible(static_cast<bool>(hooks_.compare));
 }
 
-QString THistoryForm::TimeText(int64_t timeMs)
-{
-    // Local time: the clock the user read when the transfer ran.
-    return QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
 QString THistoryForm::EntryLabel(int64_t id, const std::string& name, int64_t timeMs, HistoryEntry::Action action,
                                  int model, int language)
 {
-    const QString number = QStringLiteral("#%1 ").arg(id);
-    if (!name.empty())
-        return number + QString::fromStdString(name);
-    return number + TimeText(timeMs) + u' ' + QString::fromStdString(HistoryEntry::ActionText(action, model, language));
-}
-
-QString THistoryForm::ModelsText(uint8_t changed)
-{
-    QStringList models;
-    for (int i = 0; i < ModelBank::kModels; ++i)
-        if (changed & (1u << i))
-            models << QString::number(i + 1);
-    return models.isEmpty() ? QStringLiteral("-") : models.join(u',');
+    return QString::fromStdString(HistoryLabels::Entry(id, name, timeMs, action, model, language));
 }
 
 void THistoryForm::Reload()

@@ -42,11 +42,7 @@ public:
     // Selects the row of entry id; false when it is not listed.
     bool Select(int64_t id);
 
-    // A column's text for an item (the list shows these).
-    static QString TimeText(int64_t timeMs);
-    static QString ModelsText(uint8_t changed);
-    // An entry named elsewhere (the compare dialog) by its number and as the list shows it: the
-    // user's name when it has one, else its time and action.
+    // An entry named elsewhere (the compare dialog), as HistoryLabels names it.
     static QString EntryLabel(int64_t id, const std::string& name, int64_t timeMs, HistoryEntry::Action action,
                               int model, int language);
 

@@ -1,6 +1,5 @@
 #include "CliTool.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,15 +14,15 @@
 #include <QJsonObject>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <exception>
 
 #include "AppSettings.h"
 #include "BankReport.h"
-#include "DeviceBank.h"
+#include "EditingSession.h"
 #include "CommXLine.h"
 #include "DeviceExchange.h"
+#include "HistoryLabels.h"
 #include "HistoryStore.h"
 #include "IniDocument.h"
 #include "IniFileError.h"
@@ -288,11 +287,13 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank, const std:
 
     CommXLine line(comm);
     DeviceExchange exchange(line);
-    DeviceBank staging;
+    EditingSession session(language_);
+    session.Open(bank);
     TerminalReporter reporter(err_, language_, options_.quiet);
-    TransferOperations ops(exchange, bank, staging, reporter, language_);
+    TransferOperations ops(exchange, session.Bank(), session.Staging(), reporter, language_);
     ops.SetStopRequest([] { return StopSignals::Requested(); });
     const int shown = options_.model ? *options_.model - 1 : bank.ShownIndex();
+    session.BeginTransfer();
     switch (kind) {
     case Transfer::ReadAll:
         outcome.result = ops.ReadAll();
@@ -308,29 +309,20 @@ CliTool::Outcome CliTool::RunTransfer(Transfer kind, ModelBank& bank, const std:
         break;
     }
     comm.Close();
-    KeepInHistory(kind, outcome.result, bank, ops.ControllerBefore());
+    bank = session.Bank();
+    static constexpr TransferHistory::Kind kKinds[] = {TransferHistory::Kind::ReadAll, TransferHistory::Kind::ReadShown,
+                                                       TransferHistory::Kind::WriteAll,
+                                                       TransferHistory::Kind::WriteShown};
+    KeepInHistory(session.Transferred(kKinds[static_cast<int>(kind)], shown, outcome.result, ops.ControllerBefore(),
+                                      options_.operands[0], EditingSession::NowMs()));
     outcome.ran = true;
     outcome.message = reporter.LastMessage();
     outcome.interrupted = !outcome.result.ok && outcome.result.failure.cause == ExchangeFailure::Cause::Interrupted;
     return outcome;
 }
 
-void CliTool::KeepInHistory(Transfer kind, const TransferResult& result, const ModelBank& bank,
-                            const std::optional<ModelBank>& before)
+void CliTool::KeepInHistory(const TransferHistory::Transfer& t)
 {
-    static constexpr TransferHistory::Kind kKinds[] = {TransferHistory::Kind::ReadAll, TransferHistory::Kind::ReadShown,
-                                                       TransferHistory::Kind::WriteAll,
-                                                       TransferHistory::Kind::WriteShown};
-    TransferHistory::Transfer t;
-    t.kind = kKinds[static_cast<int>(kind)];
-    t.model = options_.model ? *options_.model - 1 : bank.ShownIndex();
-    t.result = result;
-    t.bank = bank;
-    t.before = before;
-    t.port = options_.operands[0];
-    t.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::system_clock::now().time_since_epoch())
-                   .count();
     try {
         HistoryStore(HistoryStore::DefaultFolder()).AddTransfer(t);
     } catch (const std::exception& e) {
@@ -374,15 +366,11 @@ int CliTool::History()
         if (items.empty())
             Print(Text(CliText::kHistoryEmpty) + "\n");
         for (const auto& item : items) {
-            std::string changed;
-            for (int m : models(item.changed))
-                changed += (changed.empty() ? "" : ",") + std::to_string(m);
             std::string action(HistoryEntry::ActionName(item.action));
             if (item.model >= 0)
                 action += " " + std::to_string(item.model + 1);
-            const QString time = QDateTime::fromMSecsSinceEpoch(item.timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            std::string line = std::to_string(item.id) + "  " + time.toStdString() + "  " + action + "  " +
-                               item.port + "  [" + (changed.empty() ? "-" : changed) + "]";
+            std::string line = std::to_string(item.id) + "  " + HistoryLabels::Time(item.timeMs) + "  " + action + "  " +
+                               item.port + "  [" + HistoryLabels::Models(item.changed) + "]";
             if (!item.name.empty())
                 line += "  \"" + item.name + "\"";
             if (!item.memoLine.empty())

@@ -9,6 +9,7 @@
 #include "CheckedOutput.h"
 #include "CliOptions.h"
 #include "CliText.h"
+#include "TransferHistory.h"
 #include "TransferResult.h"
 
 struct ModelBank;
@@ -68,8 +69,7 @@ private:
     };
     // Keeps in the history what a transfer read or wrote, and what a write replaced; a
     // history that cannot be written is reported without failing the transfer.
-    void KeepInHistory(Transfer kind, const TransferResult& result, const ModelBank& bank,
-                       const std::optional<ModelBank>& before);
+    void KeepInHistory(const TransferHistory::Transfer& transfer);
     Outcome RunTransfer(Transfer kind, ModelBank& bank, const std::map<int, std::string>& pins);
     // Reports a failed transfer; the exit status.
     int ReportFailure(const Outcome& t);
