@@ -14,7 +14,7 @@ BUILD_DIR="$BUILD_DIR" scripts/build.sh --target vxr-bench vxr-sim vxr-bench-bar
 # The page's figures first: the transfers in chromium, the time until it takes input, its size.
 rm -rf build-web-bundle && scripts/web.sh --bundle build-web-bundle 2>/dev/null
 strict=(); for a in "$@"; do [ "$a" = --strict ] && strict=(--strict); done
-node web/bench.mjs --page "${WEB_BUILD_DIR:-build-web}" --bundle build-web-bundle --sim "$BUILD_DIR/bin/vxr-sim" "${strict[@]}"
+node web/tools/bench.mjs --page "${WEB_BUILD_DIR:-build-web}" --bundle build-web-bundle --sim "$BUILD_DIR/bin/vxr-sim" "${strict[@]}"
 
 bench="$BUILD_DIR/bin/vxr-bench"
 echo "vxrmgr benchmark: $(date -u +%Y-%m-%dT%H:%M:%SZ), $(nproc) cores, $(uname -r)"

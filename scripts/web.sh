@@ -35,8 +35,8 @@ cp "$WASM_DIR"/vxrcore/vxrcore.{mjs,wasm} "$OUT/"
 cp "$WASM_DIR"/vxrcore-single/vxrcore.mjs "$OUT.single/"
 # index.html gets the modules joined inside; they stay beside it, for a test or a reader to import
 # one alone.
-cp web/index.html web/*.css web/*.js web/manifest.webmanifest "$OUT/"
-mkdir -p "$OUT/usb" && cp web/usb/*.js "$OUT/usb/"
+cp web/page/index.html web/page/*.css web/page/*.js web/page/manifest.webmanifest "$OUT/"
+mkdir -p "$OUT/usb" && cp web/page/usb/*.js "$OUT/usb/"
 # The QR code library, from npm (locked), joined into the page like its own modules: the page
 # fetches nothing from elsewhere and works offline.
 QR_LIBRARY=node_modules/uqr/dist/index.mjs
@@ -44,9 +44,9 @@ QR_LIBRARY=node_modules/uqr/dist/index.mjs
 cp "$QR_LIBRARY" "$OUT/uqr.js"
 cp dist/org.vxrmgr.VxrManager.svg "$OUT/icon.svg"
 # The single file from the same page, before its index.html takes the joined modules.
-node web/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
+node web/tools/bundle.mjs "$OUT" "$OUT.single/vxrcore.mjs" "$OUT.single/vxrmgr.html"
 rm -f "$OUT"/vxrcore-*.wasm "$OUT"/page-*.css "$OUT"/page-*.js
-node web/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"
+node web/tools/bundle.mjs --served "$OUT" "$OUT/vxrcore.mjs"
 # The style, the script and the core by the names the served index.html gives them (their content's hash).
 NAMED=$(cd "$OUT" && echo vxrcore-*.wasm page-*.css page-*.js)
 for size in 192 512; do
@@ -68,5 +68,5 @@ fi
 
 if [ "$SERVE" = 1 ]; then
   echo "web.sh: serving $OUT on http://127.0.0.1:$PORT/ (Ctrl-C ends)" >&2
-  exec node web/serve.mjs --root "$OUT" --port "$PORT"
+  exec node web/tools/serve.mjs --root "$OUT" --port "$PORT"
 fi

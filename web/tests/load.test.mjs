@@ -6,8 +6,8 @@ import { cpSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync }
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { securityPolicy, versionedName } from '../bundle.mjs';
-import { serve } from '../serve.mjs';
+import { securityPolicy, versionedName } from '../tools/bundle.mjs';
+import { serve } from '../tools/serve.mjs';
 
 const FAULT_TEXTS = {
   noScript: ['このページには JavaScript が必要です', 'This page needs JavaScript'],

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { compressedSizes, SIZE_BUDGET } from '../bundle.mjs';
+import { compressedSizes, SIZE_BUDGET } from '../tools/bundle.mjs';
 
 export const tests = {
   async 'the single file works from file:// in both languages, its port list included'({ harness, bundleDir, defer }) {

@@ -2,7 +2,7 @@
 //   node web/tests/run.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim]
 //                          [--browser chromium|firefox] [name filter]
 import { dirname, resolve, join } from 'node:path';
-import { serve } from '../serve.mjs';
+import { serve } from '../tools/serve.mjs';
 import { Harness, Skipped } from './harness.mjs';
 import { tests as pageTests } from './page.test.mjs';
 import { tests as serialTests } from './serial.test.mjs';

@@ -1,10 +1,10 @@
-// web/serve.mjs against hostile requests: no browser is involved.
+// web/tools/serve.mjs against hostile requests: no browser is involved.
 import assert from 'node:assert/strict';
 import { request } from 'node:http';
 import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { serve } from '../serve.mjs';
+import { serve } from '../tools/serve.mjs';
 
 // The path goes on the wire as written, unnormalised, as a hostile client sends it.
 function get(port, path) {

@@ -16,7 +16,7 @@ export class Core {
   constructor(module) { this.#m = module; }
 
   // host: what the core asks of the page while a transfer runs (the line, the progress window,
-  // the message box); see web/bindings.cpp.
+  // the message box); see web/core/bindings.cpp.
   static async load(host) {
     try {
       // The module index.html began compiling early, if it did and that worked; else the core

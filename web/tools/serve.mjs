@@ -1,5 +1,5 @@
 // A static file server for the built page, on the loopback interface only.
-// node web/serve.mjs --root build-web --port 8480
+// node web/tools/serve.mjs --root build-web --port 8480
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, isAbsolute, join, relative, resolve, sep } from 'node:path';

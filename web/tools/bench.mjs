@@ -4,14 +4,14 @@
 // and fonts, on the desktop and at phone size with the CPU slowed four times; the served files
 // and the single file, compressed as a web host sends them. Medians of --repeats runs (default 3; the start-up, which varies more, 3 times as
 // many, and slowed 5 times as many). --strict: exit 1 when a figure misses its goal.
-//   node web/bench.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [--repeats N]
+//   node web/tools/bench.mjs [--page build-web] [--bundle build-web-bundle] [--sim build/bin/vxr-sim] [--repeats N]
 //                      [--strict]
 import { writeFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { compressedSizes, SIZE_BUDGET } from './bundle.mjs';
 import { serve } from './serve.mjs';
-import { Harness } from './tests/harness.mjs';
-import { Simulator } from './tests/serial-double.mjs';
+import { Harness } from '../tests/harness.mjs';
+import { Simulator } from '../tests/serial-double.mjs';
 
 const arg = (name, def) => { const i = process.argv.indexOf(name); return i < 0 ? def : process.argv[i + 1]; };
 const root = resolve(arg('--page', 'build-web'));

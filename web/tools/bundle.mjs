@@ -6,8 +6,8 @@
 // a phone-sized page with the CPU slowed four times). One file, not one per module: each further
 // request showed in the start-up on a busy machine. The single file takes the script, the style
 // sheet and the core with its WebAssembly inside, so that it works from file://.
-//   node web/bundle.mjs --served <built page folder> <core module>
-//   node web/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
+//   node web/tools/bundle.mjs --served <built page folder> <core module>
+//   node web/tools/bundle.mjs <built page folder> <core module with the wasm inside> <output.html>
 import { createHash } from 'node:crypto';
 import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
 import { join, basename, posix } from 'node:path';
