@@ -160,18 +160,6 @@ TEST_F(CurveEditorTest, ShiftSelectedRangeMovesInParallel)
     EXPECT_EQ(h.curve->SelStart(), 6);
 }
 
-TEST_F(CurveEditorTest, MoveLeavingTheRangeIsRefusedAsAWhole)
-{
-    SetBars({{4, 51}, {5, 0}});
-    const Curve c = h.Shown().FRQ;
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up}) {
-        Select(2, 6);
-        QTest::keyPress(h.Bar(6), key, Qt::ShiftModifier);
-        EXPECT_EQ(OnBars(), c);
-        EXPECT_EQ(h.Shown().FRQ, c);
-    }
-}
-
 TEST_F(CurveEditorTest, DraggedThumbAppliesEveryStepAtOnce)
 {
     const QPoint start = CurveHarness::Thumb(h.Bar(1));

@@ -87,7 +87,16 @@ TEST(EditingSessionOperations, EachOperationTakesItsOwnUndoStepsAndShowsTheModel
              s.PickBrake(3);
              s.PickCutOff(1);
          }, 2, 1, true, true},
-        {"memo typed", [](EditingSession& s) { s.SetMemo("rain"); }, 1, 1, true, false},
+        {"memo typed letter by letter, then another model's", [](EditingSession& s) {
+             for (const char* typed : {"r", "ra", "rain"})
+                 s.SetMemo(typed);
+             s.SelectTab(3);
+             s.SetMemo("x");  // the same field of another model: a step of its own
+         }, 2, 3, true, false},
+        {"number typed, then another model shown", [](EditingSession& s) {
+             s.TakeNumber(1, "3");
+             s.SelectTab(4);
+         }, 1, 1, true, true},
         {"curve bar stepped", [](EditingSession& s) { s.ScrollBar(5, scLineDown, 0, false); }, 1, 1, true, true},
         {"average shifted", [](EditingSession& s) { s.ScrollAverage(s.Curve().AvgPosition() + 3); }, 1, 1, true, true},
         {"straight line accepted", [](EditingSession& s) {

@@ -48,8 +48,8 @@ export const tests = {
     assert.equal(await p.$eval('#CUTOFF_COMB', (s) => s.selectedIndex), 4);
     assert.deepEqual(new Set(await bars(p)), new Set([47]));
     assert.equal((await fields(p))[0], 'AVG');
-    for (const [field, typed, shown, how] of [['#NBRK_EDIT', '300', '255', 'Enter'], ['#NBRK_EDIT', '-7', '0', 'Tab'],
-      ['#PROG_EDIT', 'ab', '1', 'Tab'], ['#PROG_EDIT', ' 12 ', '12', 'Enter']]) {
+    // What a typed text becomes is the core's rule; here each way of committing it.
+    for (const [field, typed, shown, how] of [['#NBRK_EDIT', '300', '255', 'Enter'], ['#PROG_EDIT', 'ab', '1', 'Tab']]) {
       await p.fill(field, typed);
       await p.press(field, how);
       assert.equal(await p.inputValue(field), shown, `${typed} + ${how}`);
@@ -68,7 +68,7 @@ export const tests = {
       ['128', 4, 'abc\nline two'], 'reset keeps the memo');
   },
 
-  async 'a Shift-selected range moves together, refused as a whole at the edge; the average bar shifts all'(env) {
+  async 'a Shift-selected range moves together; the average bar shifts all or nothing'(env) {
     const view = await start(env);
     const p = view.page;
     await clickThumb(p, 2);
@@ -83,16 +83,10 @@ export const tests = {
     await view.screenshot('curve-range');
     await p.keyboard.up('Shift');
     assert.deepEqual(await lit(p), [6], 'releasing Shift on a bar keeps that bar alone');
-    // Bar 4 to the bottom, then the range can no longer go down.
+    // Bar 4 to the bottom (a range refused at the edge is the core's rule).
     await clickThumb(p, 4);
     await press(p, 'ArrowDown', 5);
     assert.equal((await bars(p))[4], 51);
-    await clickThumb(p, 2);
-    await p.keyboard.down('Shift');
-    await clickThumb(p, 6);
-    await p.keyboard.press('ArrowDown');
-    await p.keyboard.up('Shift');
-    assert.deepEqual((await bars(p)).slice(2, 7), [48, 48, 51, 48, 48], 'nothing moved');
     // Left and Right move the focus along the bars, never a bar; not past the ends.
     await clickThumb(p, 0);
     await p.keyboard.press('ArrowLeft');
