@@ -27,8 +27,6 @@
 #include "DeviceExchange.h"
 #include "IniFileError.h"
 #include "MessageDialog.h"
-#include "PortCauseText.h"
-#include "PortTable.h"
 #include "NotSettingsFileError.h"
 #include "SettingsFile.h"
 #include "SettingsFileIo.h"
@@ -66,7 +64,6 @@ TMainForm::TMainForm(Options options, QWidget* parent)
       Staging(Session.Staging()),
       ctx_{Session, 1, {}, {}, {}},
       appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath)),
-      devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir),
       history_(options.historyFolder.isEmpty() ? HistoryStore::DefaultFolder() : options.historyFolder)
 {
     // The controller's line: 1200 bit/s, 8N1, no flow control.
@@ -107,6 +104,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     MDL_SEL = new TModelEditor(ctx_, this);
     MDL_SEL->move(0, 0);
     BuildPanel4();
+    ports_ = std::make_unique<TPortSelection>(CommPort, CommX1, appSettings_,
+                                              options.devDir.empty() ? std::string("/dev") : options.devDir, Language);
     FormCreate(options);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -674,86 +673,6 @@ void TMainForm::OpenSettingsFile(const QString& path)
     appSettings_.AddRecentFile(path);
     if (const std::string warning = Session.OpenWarning(replaced); !warning.empty())
         MessageDialog(DialogKind::Warning, DialogButtons::Ok, warning, Language);
-}
-
-// ---- Port selection ----
-
-std::string TMainForm::DeviceOfPort(int32_t portNo) const
-{
-    if (portNo < 1 || portNo > static_cast<int32_t>(portDevices_.size()))
-        return {};
-    return portDevices_[static_cast<size_t>(portNo - 1)];
-}
-
-void TMainForm::FillPortList()
-{
-    CommPort->clear();
-    CommPort->addItem(QStringLiteral("OFF"));
-    for (int n = 1; n <= PortTable::kPorts; ++n)
-        CommPort->addItem(QStringLiteral("COM%1").arg(n));
-}
-
-void TMainForm::ReadPortTable()
-{
-    // Adapters come and go and the settings file may be edited while the program runs: the
-    // numbers follow what is plugged in and pinned at the moment of the choice.
-    // A settings file that cannot be read leaves every number without a device.
-    const auto pins = appSettings_.LoadPortTable();
-    const PortTable table = pins ? PortTable(*pins, PortTable::PresentDevices(devDir_)) : PortTable({}, {});
-    portDevices_.clear();
-    for (int n = 1; n <= PortTable::kPorts; ++n)
-        portDevices_.push_back(table.DeviceFor(n));
-}
-
-void TMainForm::LoadAppSettings()
-{
-    const int index = appSettings_.LoadAppSettings();
-    // An index outside the list leaves it without a choice, which the close-up turns into OFF.
-    CommPort->setCurrentIndex(index >= 0 && index < CommPort->count() ? index : -1);
-}
-
-void TMainForm::SaveAppSettings()
-{
-    appSettings_.SaveAppSettings(CommPort->currentIndex());
-}
-
-void TMainForm::CommPortCloseUp()
-{
-    if (CommPort->currentIndex() < 0)
-        CommPort->setCurrentIndex(0);
-    const int n = CommPort->currentIndex();
-    if (n == 0) {
-        CommX1.Close();
-        MessageDialog(DialogKind::Information, DialogButtons::Ok, TextTable::Message(TextTable::kNoConnection, Language),
-                      Language);
-        return;
-    }
-    // The list keeps the choice although the port is closed. The component's message itself
-    // is not shown; what Linux said about the device is, on a line of its own.
-    const auto failed = [this](const OpenCause& cause) {
-        std::string text = TextTable::ReplaceStar(TextTable::Message(TextTable::kPortMissing, Language), CommX1.PortNo());
-        const std::string line = PortCauseText::Line(cause, Language);
-        if (!line.empty())
-            text += "\n" + line;
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, text, Language);
-        CommX1.Close();
-    };
-    try {
-        CommX1.Close();
-        ReadPortTable();
-        CommX1.SetPortNo(n);
-        CommX1.Open();
-        CommX1.SetDtr(true);
-        CommX1.SetDtr(false);
-        CommX1.PurgeReceive();
-        CommX1.PurgeTrans();
-        MessageDialog(DialogKind::Information, DialogButtons::Ok,
-                      TextTable::ReplaceStar(TextTable::Message(TextTable::kPortOk, Language), CommX1.PortNo()), Language);
-    } catch (const ECommError& e) {
-        failed(e.Cause());
-    } catch (...) {
-        failed(OpenCause{});
-    }
 }
 
 // ---- Transfers ----

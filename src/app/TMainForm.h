@@ -14,6 +14,7 @@
 #include "HistoryStore.h"
 #include "ModelBank.h"
 #include "TCommX.h"
+#include "TPortSelection.h"
 #include "WindowTexts.h"
 #include "TransferHistory.h"
 #include "TransferResult.h"
@@ -119,7 +120,7 @@ public:
     void HelpClick();
     // Ctrl+Tab (+1) and Ctrl+Shift+Tab (-1): the next or previous model, round the five.
     void ShowNextModel(int step);
-    void CommPortCloseUp();
+    void CommPortCloseUp() { ports_->CommPortCloseUp(); }
     void READ_BTNClick();
     void READ2_BTNClick();
     void PROGRAM_BTNClick();
@@ -146,7 +147,7 @@ public:
     THelpForm* HelpForm() const { return helpForm_; }
     const AppSettings& Settings() const { return appSettings_; }
     // The device each port number opens, as of the last port choice.
-    std::string DeviceOfPort(int32_t portNo) const;
+    std::string DeviceOfPort(int32_t portNo) const { return ports_->DeviceOfPort(portNo); }
 
     // Moves the keyboard focus to the button panel; a number being typed commits first.
     void FocusPanel4();
@@ -166,11 +167,9 @@ protected:
 private:
     void FormCreate(const Options& options);
     void BuildPanel4();
-    void FillPortList();
-    // Reads the pinned numbers and the devices present again, for the port about to be chosen.
-    void ReadPortTable();
-    void LoadAppSettings();
-    void SaveAppSettings();
+    void FillPortList() { ports_->FillPortList(); }
+    void LoadAppSettings() { ports_->LoadAppSettings(); }
+    void SaveAppSettings() { ports_->SaveAppSettings(); }
     // Runs one transfer with the window's progress and messages; no second one can start inside
     // (then it reports a failure).
     // A transfer that succeeded (or a write that may have changed the controller) adds its
@@ -208,8 +207,7 @@ private:
     std::unique_ptr<TMonForm> ownMonForm_;  // used when the program entry hands none over
     FileDialogs fileDialogs_;
     AppSettings appSettings_;
-    std::vector<std::string> portDevices_;  // index n - 1: the device of COMn
-    std::string devDir_;
+    std::unique_ptr<TPortSelection> ports_;
     std::unique_ptr<CommXLine> line_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
