@@ -106,6 +106,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     BuildPanel4();
     ports_ = std::make_unique<TPortSelection>(CommPort, CommX1, appSettings_,
                                               options.devDir.empty() ? std::string("/dev") : options.devDir, Language);
+    fileCommands_ = std::make_unique<TFileCommands>(this, *this, Session, MDL_SEL, fileDialogs_, appSettings_, fileName_,
+                                                    recentMenu_, Language);
     FormCreate(options);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -385,29 +387,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool TMainForm::QuerySaveChanges(bool settingsOnly, int model)
-{
-    FocusPanel4();  // a number being typed is an edit too
-    const EditingSession::Loss loss = model >= 0     ? EditingSession::kShownSettings
-                                      : settingsOnly ? EditingSession::kSettings
-                                                     : EditingSession::kAnyEdit;
-    if (!Session.WouldLose(loss))
-        return true;
-    const std::string text =
-        fileName_.isEmpty()
-            ? TextTable::Message(TextTable::kSaveChanges, Language)
-            : TextTable::ReplaceStars(TextTable::Message(TextTable::kSaveChangesTo, Language),
-                                      {QFileInfo(fileName_).fileName().toStdString()});
-    const std::vector<std::string> buttons = {TextTable::Message(TextTable::kSaveButton, Language),
-                                              TextTable::Message(TextTable::kDiscardButton, Language),
-                                              TextTable::Message(TextTable::kCancelButton, Language)};
-    switch (MessageDialog(DialogKind::Question, DialogButtons::YesNoCancel, text, Language, buttons)) {
-    case DialogResult::Yes: return SaveBank();
-    case DialogResult::No: return true;
-    default: return false;  // Cancel, or no box at all: nothing is lost
-    }
-}
-
 void TMainForm::FocusPanel4()
 {
     // Commit explicitly: a window that is not active gets no focus-out event from setFocus.
@@ -512,82 +491,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 // ---- Settings files ----
 
-void TMainForm::SaveBtnClick()
-{
-    FocusPanel4();
-    SaveBank();
-}
-
-std::optional<QString> TMainForm::ChooseSettingsName(QWidget* owner)
-{
-    const auto choice = fileDialogs_.SaveDialog1(owner);
-    if (!choice)
-        return std::nullopt;
-    const QString name = QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
-    fileDialogs_.SetSaveName(name);
-    return name;
-}
-
-bool TMainForm::SaveBank()
-{
-    const TFileSaving saving(Language);
-    const auto written = saving.SaveChosen([this] { return ChooseSettingsName(this); },
-                                           [this](const QString& name) { TFileSaving::WriteSettings(Bank, name); },
-                                           TextTable::kUnsaved);
-    return written && Saved(*written);
-}
-
-bool TMainForm::SaveTo(const QString& name)
-{
-    const bool written = TFileSaving(Language).WriteTelling(
-        name, [this](const QString& n) { TFileSaving::WriteSettings(Bank, n); }, TextTable::kUnsaved);
-    return written && Saved(name);
-}
-
-bool TMainForm::Saved(const QString& name)
-{
-    Session.Kept();
-    fileName_ = name;
-    UpdateCaption();
-    appSettings_.AddRecentFile(name);
-    return true;
-}
-
-void TMainForm::SaveToFileClick()
-{
-    FocusPanel4();
-    if (fileName_.isEmpty())
-        SaveBank();
-    else
-        SaveTo(fileName_);
-}
-
-void TMainForm::OpenRecent(const QString& path)
-{
-    FocusPanel4();
-    if (!QuerySaveChanges(false))
-        return;
-    // Gone since: said as a name typed on the command line is said.
-    if (!QFileInfo::exists(path))
-        throw IniFileError(IniFileError::Action::Read, path.toStdString(), IniFileError::Reason::System, 0,
-                           std::strerror(ENOENT));
-    OpenSettingsFile(path);
-}
-
-void TMainForm::FillRecentMenu()
-{
-    recentMenu_->clear();
-    const QStringList files = appSettings_.RecentFiles();
-    if (files.isEmpty())
-        recentMenu_->addAction(QString::fromStdString(TextTable::Message(TextTable::kNoRecentFiles, Language)))->setEnabled(false);
-    for (int k = 0; k < files.size(); ++k) {
-        // The number is the key that picks it; the folder tells files of the same name apart.
-        const QString path = files[k];
-        QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
-        connect(a, &QAction::triggered, this, [this, path] { RunHandler([this, path] { OpenRecent(path); }); });
-    }
-}
-
 void TMainForm::HelpClick()
 {
     if (!helpForm_) {
@@ -642,37 +545,6 @@ void TMainForm::SaveSheetClick()
         choose,
         [this](const QString& name) { SettingSheet::Write(name, SettingSheet::Format::kPdf, Bank, Language, SheetTitle()); },
         TextTable::kSheetNotSaved);
-}
-
-void TMainForm::OpenBtnClick()
-{
-    FocusPanel4();
-    if (!QuerySaveChanges(false))
-        return;
-    const auto choice = fileDialogs_.OpenDialog1(this);
-    if (!choice)
-        return;
-    OpenSettingsFile(choice->path);
-}
-
-void TMainForm::OpenSettingsFile(const QString& path)
-{
-    ModelBank bank = Bank;
-    size_t replaced = 0;
-    try {
-        replaced = SettingsFileIo::Load(path, bank);  // throws, leaving the bank as it was
-    } catch (const NotSettingsFileError&) {
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
-        return;
-    }
-    Session.Open(bank);
-    MDL_SEL->ShowModel();
-    MDL_SEL->Curve().ClearFrqSelection();
-    fileName_ = path;
-    UpdateCaption();
-    appSettings_.AddRecentFile(path);
-    if (const std::string warning = Session.OpenWarning(replaced); !warning.empty())
-        MessageDialog(DialogKind::Warning, DialogButtons::Ok, warning, Language);
 }
 
 // ---- Transfers ----

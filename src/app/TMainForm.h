@@ -14,10 +14,12 @@
 #include "HistoryStore.h"
 #include "ModelBank.h"
 #include "TCommX.h"
+#include "TFileCommands.h"
 #include "TPortSelection.h"
 #include "WindowTexts.h"
 #include "TransferHistory.h"
 #include "TransferResult.h"
+#include "TWindowSteps.h"
 
 class CommXLine;
 class DeviceExchange;
@@ -37,7 +39,7 @@ class TUndoActions;
 class THistoryForm;
 
 // The main window: the model editor on its tab control, the tool buttons and the port list.
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TWindowSteps {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 601;
@@ -106,16 +108,12 @@ public:
     // else a settings file asked for.
     void CompareClick();
     void CompareWith(std::optional<std::pair<QString, ModelBank>> right);
-    void OpenBtnClick();
-    // Loads a settings file into the bank and shows it: Open after its dialog, and a file named
-    // on the command line. Throws, leaving the bank as it was, when the file cannot be loaded.
-    void OpenSettingsFile(const QString& path);
-    void SaveBtnClick();
-    // Ctrl+S: saves to the file last opened or saved without the dialog; before there is one,
-    // as the Save button.
-    void SaveToFileClick();
-    // A file of the Open button's menu of files used last, opened as Open opens it.
-    void OpenRecent(const QString& path);
+    // The settings file commands (TFileCommands).
+    void OpenBtnClick() { fileCommands_->OpenBtnClick(); }
+    void OpenSettingsFile(const QString& path) { fileCommands_->OpenSettingsFile(path); }
+    void SaveBtnClick() { fileCommands_->SaveBtnClick(); }
+    void SaveToFileClick() { fileCommands_->SaveToFileClick(); }
+    void OpenRecent(const QString& path) { fileCommands_->OpenRecent(path); }
     // F1: the help window.
     void HelpClick();
     // Ctrl+Tab (+1) and Ctrl+Shift+Tab (-1): the next or previous model, round the five.
@@ -150,7 +148,7 @@ public:
     std::string DeviceOfPort(int32_t portNo) const { return ports_->DeviceOfPort(portNo); }
 
     // Moves the keyboard focus to the button panel; a number being typed commits first.
-    void FocusPanel4();
+    void FocusPanel4() override;
 
     // Whether the bank holds edits kept neither in a file nor on the controller.
     bool IsModified() const { return Session.WouldLose(EditingSession::kAnyEdit); }
@@ -177,27 +175,14 @@ private:
     // message is shown.
     TransferResult RunTransfer(TransferHistory::Kind kind, int shown,
                                const std::function<TransferResult(TransferOperations&)>& transfer);
-    // Save without its focus move; whether the file was written.
-    bool SaveBank();
-    // Writes the bank to name and reports a failure; whether it was written.
-    bool SaveTo(const QString& name);
-    // The settings file's name chosen in the save dialog, its extension forced; nothing: cancelled.
-    std::optional<QString> ChooseSettingsName(QWidget* owner);
-    // After the bank was written to name: kept, the window's file, the first of the recent files.
-    bool Saved(const QString& name);
-    // The Open button's menu: the files used last, read when it opens.
-    void FillRecentMenu();
+    std::optional<QString> ChooseSettingsName(QWidget* owner) { return fileCommands_->ChooseSettingsName(owner); }
+    void FillRecentMenu() { fileCommands_->FillRecentMenu(); }
     // The setting sheet's title: the settings file's name; empty before there is one.
     QString SheetTitle() const;
-    // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
-    // whether to save them. Whether to go on: saved, or let go; not when cancelled or not saved.
-    // model >= 0: only that model's settings count (what reading or resetting it overwrites).
-    bool QuerySaveChanges(bool settingsOnly, int model = -1);
-    // The caption: the modified mark, the file's name and the program's caption.
-    void UpdateCaption();
+    bool QuerySaveChanges(bool settingsOnly, int model = -1) { return fileCommands_->QuerySaveChanges(settingsOnly, model); }
+    void UpdateCaption() override;
     QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
-    // Runs a handler; an exception it throws is shown in a message box and the program goes on.
-    void RunHandler(const std::function<void()>& handler);
+    void RunHandler(const std::function<void()>& handler) override;
 
     EditorContext ctx_;
     std::unique_ptr<THintFilter> hints_;
@@ -207,7 +192,6 @@ private:
     std::unique_ptr<TMonForm> ownMonForm_;  // used when the program entry hands none over
     FileDialogs fileDialogs_;
     AppSettings appSettings_;
-    std::unique_ptr<TPortSelection> ports_;
     std::unique_ptr<CommXLine> line_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
@@ -220,4 +204,7 @@ private:
     HistoryStore history_;
     THistoryForm* historyForm_ = nullptr;
     std::function<void(int64_t, const HistoryEntry&)> historyCompare_;
+    // The command classes: made after the panel, gone before the state they work on.
+    std::unique_ptr<TPortSelection> ports_;
+    std::unique_ptr<TFileCommands> fileCommands_;
 };
