@@ -108,6 +108,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
                                               options.devDir.empty() ? std::string("/dev") : options.devDir, Language);
     fileCommands_ = std::make_unique<TFileCommands>(this, *this, Session, MDL_SEL, fileDialogs_, appSettings_, fileName_,
                                                     recentMenu_, Language);
+    sheetCommands_ = std::make_unique<TSheetCommands>(this, *this, Bank, fileDialogs_, fileName_, Language);
     FormCreate(options);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -507,44 +508,6 @@ void TMainForm::ShowNextModel(int step)
 {
     const int next = (MDL_SEL->SelectedTab() + step + ModelBank::kModels) % ModelBank::kModels;
     MDL_SEL->Tabs().ShowModelTab(next);
-}
-
-QString TMainForm::SheetTitle() const
-{
-    return fileName_.isEmpty() ? QString() : QFileInfo(fileName_).fileName();
-}
-
-void TMainForm::PrintClick()
-{
-    FocusPanel4();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    printer.setFullPage(true);  // the sheet keeps its own margins
-    printer.setDocName(SheetTitle());
-    printer.setCreator(QCoreApplication::applicationName());
-    if (!fileDialogs_.PrintDialog(this, printer))
-        return;
-    if (!SettingSheet::Print(printer, Bank, Language, SheetTitle()))
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kSheetNotPrinted, Language),
-                      Language);
-}
-
-void TMainForm::SaveSheetClick()
-{
-    FocusPanel4();
-    const auto choose = [this]() -> std::optional<QString> {
-        const auto choice = fileDialogs_.SheetDialog(this, fileName_);
-        if (!choice)
-            return std::nullopt;
-        // As Save adds ".VXS", so the PDF gets its extension, and the question is about that file.
-        const QString name = SettingSheet::PdfName(choice->path);
-        fileDialogs_.SetSheetName(name);
-        return name;
-    };
-    TFileSaving(Language).SaveChosen(
-        choose,
-        [this](const QString& name) { SettingSheet::Write(name, SettingSheet::Format::kPdf, Bank, Language, SheetTitle()); },
-        TextTable::kSheetNotSaved);
 }
 
 // ---- Transfers ----

@@ -16,6 +16,7 @@
 #include "TCommX.h"
 #include "TFileCommands.h"
 #include "TPortSelection.h"
+#include "TSheetCommands.h"
 #include "WindowTexts.h"
 #include "TransferHistory.h"
 #include "TransferResult.h"
@@ -126,10 +127,9 @@ public:
     bool FormCloseQuery();
     // Shows the history of setups (also Ctrl+H).
     void HIST_BTNClick();
-    // The setting sheet of the editors' bank, in the window's language: printed after the print
-    // dialog (Ctrl+P), or saved as a PDF chosen in a save dialog (Ctrl+Shift+P).
-    void PrintClick();
-    void SaveSheetClick();
+    // The setting sheet (TSheetCommands).
+    void PrintClick() { sheetCommands_->PrintClick(); }
+    void SaveSheetClick() { sheetCommands_->SaveSheetClick(); }
     QMenu* SheetMenu() const { return sheetMenu_; }
     THistoryForm* HistoryForm() const { return historyForm_; }
     const HistoryStore& History() const { return history_; }
@@ -177,8 +177,6 @@ private:
                                const std::function<TransferResult(TransferOperations&)>& transfer);
     std::optional<QString> ChooseSettingsName(QWidget* owner) { return fileCommands_->ChooseSettingsName(owner); }
     void FillRecentMenu() { fileCommands_->FillRecentMenu(); }
-    // The setting sheet's title: the settings file's name; empty before there is one.
-    QString SheetTitle() const;
     bool QuerySaveChanges(bool settingsOnly, int model = -1) { return fileCommands_->QuerySaveChanges(settingsOnly, model); }
     void UpdateCaption() override;
     QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
@@ -207,4 +205,5 @@ private:
     // The command classes: made after the panel, gone before the state they work on.
     std::unique_ptr<TPortSelection> ports_;
     std::unique_ptr<TFileCommands> fileCommands_;
+    std::unique_ptr<TSheetCommands> sheetCommands_;
 };
