@@ -85,13 +85,6 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     ctx_.selectedTab = [this] { return MDL_SEL->SelectedTab(); };
     ctx_.focusPanel4 = [this] { FocusPanel4(); };
     ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
-    // The history's Compare: the entry beside the editors' bank, its own item in the dialog's list.
-    historyCompare_ = [this](int64_t id, const HistoryEntry& e) {
-        RunHandler([this, id, &e] {
-            if (const auto bank = e.Bank())
-                CompareWith(std::pair{THistoryForm::EntryLabel(id, e.name, e.timeMs, e.action, e.model, Language), *bank});
-        });
-    };
     undo_ = new TUndoActions(this, Session,
                              {[this] { return isEnabled() && !transferRunning_; },
                               [this] { MDL_SEL->CommitPendingEdit(); },
@@ -109,6 +102,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     fileCommands_ = std::make_unique<TFileCommands>(this, *this, Session, MDL_SEL, fileDialogs_, appSettings_, fileName_,
                                                     recentMenu_, Language);
     sheetCommands_ = std::make_unique<TSheetCommands>(this, *this, Bank, fileDialogs_, fileName_, Language);
+    historyCommands_ = std::make_unique<THistoryCommands>(this, *this, *fileCommands_, Session, MDL_SEL, history_, fileDialogs_,
+                                                          fileName_, transferRunning_, Language);
     FormCreate(options);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -415,53 +410,6 @@ void TMainForm::SpeedButton1Click()
     MDL_SEL->Curve().SpeedButton1Click();
 }
 
-void TMainForm::CompareClick()
-{
-    CompareWith(std::nullopt);
-}
-
-void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
-{
-    FocusPanel4();  // a number being typed belongs to the editors' side
-    const auto pickFile = [this](QWidget* owner) -> std::optional<TCompareDialog::Setup> {
-        const auto choice = fileDialogs_.OpenDialog1(owner);
-        if (!choice)
-            return std::nullopt;
-        TCompareDialog::Setup setup{QFileInfo(choice->path).fileName(), {}};
-        setup.bank.Initialise();
-        try {
-            SettingsFileIo::Load(choice->path, setup.bank);
-        } catch (const NotSettingsFileError&) {
-            MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
-            return std::nullopt;
-        } catch (const std::exception& e) {
-            TApplication::ShowException(&e, Language);
-            return std::nullopt;
-        }
-        return setup;
-    };
-    // Every history entry on either side, newest first, by its number and its name (else its
-    // time and action, as the history list shows them); read only when chosen.
-    std::vector<TCompareDialog::Entry> entries;
-    for (const HistoryStore::Item& item : history_.List()) {
-        entries.push_back({THistoryForm::EntryLabel(item.id, item.name, item.timeMs, item.action, item.model, Language),
-                           [this, id = item.id]() -> std::optional<ModelBank> {
-                               const auto entry = history_.Load(id);
-                               return entry ? entry->Bank() : std::nullopt;
-                           }});
-    }
-    TCompareDialog dialog(Bank, pickFile, Language, this, std::move(entries));
-    dialog.ShowModel(MDL_SEL->SelectedTab());
-    if (right) {
-        dialog.SetSide(1, {right->first, right->second});
-    } else {
-        // Opened with a file on the right, the usual question ("what did I change?").
-        dialog.Source(1)->setCurrentIndex(1);
-        QMetaObject::invokeMethod(dialog.Source(1), "activated", Qt::QueuedConnection, Q_ARG(int, 1));
-    }
-    dialog.exec();
-}
-
 bool TMainForm::FormCloseQuery()
 {
     SaveAppSettings();
@@ -541,8 +489,8 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
                                                             CommPort->currentText().toStdString(), EditingSession::NowMs());
     undo_->UpdateButtons();
     try {
-        if (!history_.AddTransfer(t).empty() && historyForm_)
-            historyForm_->Reload();
+        if (!history_.AddTransfer(t).empty() && HistoryForm())
+            HistoryForm()->Reload();
     } catch (const std::exception& e) {
         // The transfer itself is done; only its record is missing.
         MessageDialog(DialogKind::Warning, DialogButtons::Ok,
@@ -553,57 +501,6 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
 }
 
 // ---- History ----
-
-void TMainForm::HIST_BTNClick()
-{
-    if (!historyForm_) {
-        THistoryForm::Hooks hooks;
-        hooks.restore = [this](const HistoryEntry& e) { RunHandler([this, &e] { RestoreHistoryEntry(e); }); };
-        hooks.save = [this](const HistoryEntry& e) { RunHandler([this, &e] { SaveHistoryEntry(e); }); };
-        hooks.compare = historyCompare_;
-        historyForm_ = new THistoryForm(history_, Language, std::move(hooks), this);
-        historyForm_->setWindowFlag(Qt::Window);
-    } else {
-        historyForm_->Reload();
-    }
-    historyForm_->show();
-    historyForm_->raise();
-    historyForm_->activateWindow();
-}
-
-void TMainForm::SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare)
-{
-    historyCompare_ = std::move(compare);
-    if (historyForm_)
-        historyForm_->SetCompare(historyCompare_);
-}
-
-void TMainForm::RestoreHistoryEntry(const HistoryEntry& entry)
-{
-    if (transferRunning_ || !QuerySaveChanges(false))
-        return;
-    const std::optional<ModelBank> bank = entry.Bank();
-    if (!bank)
-        return;
-    Session.Open(*bank);  // kept in the history
-    MDL_SEL->ShowModel();
-    MDL_SEL->Curve().ClearFrqSelection();
-    // Not the file opened before: a save must not put this setup over it unasked.
-    fileName_.clear();
-    UpdateCaption();
-}
-
-void TMainForm::SaveHistoryEntry(const HistoryEntry& entry)
-{
-    const std::optional<ModelBank> bank = entry.Bank();
-    if (!bank)
-        return;
-    QWidget* owner = historyForm_ ? static_cast<QWidget*>(historyForm_) : this;
-    // Saved as Save saves the editors' setup, but it is not the window's file.
-    TFileSaving(Language).SaveChosen([this, owner] { return ChooseSettingsName(owner); },
-                                     [&bank](const QString& name) { TFileSaving::WriteSettings(*bank, name); },
-                                     TextTable::kUnsaved);
-}
 
 // A transfer that succeeded leaves the models' settings kept on the controller; their memos
 // are kept only in files.

@@ -15,6 +15,7 @@
 #include "ModelBank.h"
 #include "TCommX.h"
 #include "TFileCommands.h"
+#include "THistoryCommands.h"
 #include "TPortSelection.h"
 #include "TSheetCommands.h"
 #include "WindowTexts.h"
@@ -105,10 +106,9 @@ public:
     void EXIT_BTNClick();
     void RESET_BTNClick();
     void SpeedButton1Click();
-    // Two setups side by side: the editors' bank on the left; on the right the given setup, or
-    // else a settings file asked for.
-    void CompareClick();
-    void CompareWith(std::optional<std::pair<QString, ModelBank>> right);
+    // The history and the comparison of two setups (THistoryCommands).
+    void CompareClick() { historyCommands_->CompareClick(); }
+    void CompareWith(std::optional<std::pair<QString, ModelBank>> right) { historyCommands_->CompareWith(std::move(right)); }
     // The settings file commands (TFileCommands).
     void OpenBtnClick() { fileCommands_->OpenBtnClick(); }
     void OpenSettingsFile(const QString& path) { fileCommands_->OpenSettingsFile(path); }
@@ -125,20 +125,19 @@ public:
     void PROGRAM_BTNClick();
     void PROG2_BTNClick();
     bool FormCloseQuery();
-    // Shows the history of setups (also Ctrl+H).
-    void HIST_BTNClick();
+    void HIST_BTNClick() { historyCommands_->HIST_BTNClick(); }
     // The setting sheet (TSheetCommands).
     void PrintClick() { sheetCommands_->PrintClick(); }
     void SaveSheetClick() { sheetCommands_->SaveSheetClick(); }
     QMenu* SheetMenu() const { return sheetMenu_; }
-    THistoryForm* HistoryForm() const { return historyForm_; }
+    THistoryForm* HistoryForm() const { return historyCommands_->HistoryForm(); }
     const HistoryStore& History() const { return history_; }
-    // What the history's Compare does with an entry; none hides the button.
-    void SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare);
-    // A history entry into the editors, asking first about edits not kept, as Open does.
-    void RestoreHistoryEntry(const HistoryEntry& entry);
-    // A history entry saved as a settings file chosen in the save dialog.
-    void SaveHistoryEntry(const HistoryEntry& entry);
+    void SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare)
+    {
+        historyCommands_->SetHistoryCompare(std::move(compare));
+    }
+    void RestoreHistoryEntry(const HistoryEntry& entry) { historyCommands_->RestoreHistoryEntry(entry); }
+    void SaveHistoryEntry(const HistoryEntry& entry) { historyCommands_->SaveHistoryEntry(entry); }
 
     FileDialogs& Dialogs() { return fileDialogs_; }
     QMenu* RecentMenu() const { return recentMenu_; }
@@ -175,7 +174,6 @@ private:
     // message is shown.
     TransferResult RunTransfer(TransferHistory::Kind kind, int shown,
                                const std::function<TransferResult(TransferOperations&)>& transfer);
-    std::optional<QString> ChooseSettingsName(QWidget* owner) { return fileCommands_->ChooseSettingsName(owner); }
     void FillRecentMenu() { fileCommands_->FillRecentMenu(); }
     bool QuerySaveChanges(bool settingsOnly, int model = -1) { return fileCommands_->QuerySaveChanges(settingsOnly, model); }
     void UpdateCaption() override;
@@ -200,10 +198,9 @@ private:
     QString caption_;  // the program's caption: with the version, the date stamp, or plain
     bool captionCheckPending_ = false;
     HistoryStore history_;
-    THistoryForm* historyForm_ = nullptr;
-    std::function<void(int64_t, const HistoryEntry&)> historyCompare_;
     // The command classes: made after the panel, gone before the state they work on.
     std::unique_ptr<TPortSelection> ports_;
     std::unique_ptr<TFileCommands> fileCommands_;
     std::unique_ptr<TSheetCommands> sheetCommands_;
+    std::unique_ptr<THistoryCommands> historyCommands_;
 };
