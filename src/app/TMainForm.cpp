@@ -49,14 +49,6 @@
 #include "TMonForm.h"
 #include "ToolIcons.h"
 
-namespace {
-
-constexpr int kPanelTop = TModelEditor::kHeight;
-constexpr int kPanelHeight = TMainForm::kClientHeight - kPanelTop;
-constexpr int kButtonSize = 32;
-constexpr int kButtonStep = 34;
-}  // namespace
-
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
       Session(LanguageOf(options)),
@@ -148,104 +140,6 @@ bool TMainForm::SystemLocaleIsJapanese()
 {
     const QLocale locale = QLocale::system();
     return locale.language() == QLocale::Japanese && locale.territory() == QLocale::Japan;
-}
-
-void TMainForm::BuildPanel4()
-{
-    Panel4 = new QFrame(this);
-    Panel4->setObjectName("Panel4");
-    Panel4->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel4->setGeometry(0, kPanelTop, kClientWidth, kPanelHeight);
-    Panel4->setFocusPolicy(Qt::StrongFocus);  // the neutral focus target
-
-    int x = 6;
-    auto next = [&x] { const int at = x; x += kButtonStep; return at; };
-    PROGRAM_BTN = AddToolButton("PROGRAM_BTN", 0, next(), ToolIcons::Make(ToolIcons::WriteAll), &TMainForm::PROGRAM_BTNClick);
-    READ_BTN = AddToolButton("READ_BTN", 1, next(), ToolIcons::Make(ToolIcons::ReadAll), &TMainForm::READ_BTNClick);
-    OpenBtn = AddToolButton("OpenBtn", 2, next(), ToolIcons::Make(ToolIcons::Open), &TMainForm::OpenBtnClick);
-    // The files used last: held down or right-clicked, the Open button offers them.
-    recentMenu_ = new QMenu(OpenBtn);
-    recentMenu_->setObjectName("RecentMenu");
-    connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
-    OpenBtn->setMenu(recentMenu_);
-    OpenBtn->setPopupMode(QToolButton::DelayedPopup);
-    OpenBtn->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(OpenBtn, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { recentMenu_->popup(OpenBtn->mapToGlobal(at)); });
-    SaveBtn = AddToolButton("SaveBtn", 3, next(), ToolIcons::Make(ToolIcons::Save), &TMainForm::SaveBtnClick);
-    EXIT_BTN = AddToolButton("EXIT_BTN", 4, next(), ToolIcons::Make(ToolIcons::Exit), &TMainForm::EXIT_BTNClick);
-    x += 10;  // the single-model buttons form a group of their own
-    PROG2_BTN = AddToolButton("PROG2_BTN", 5, next(), ToolIcons::Make(ToolIcons::WriteShown), &TMainForm::PROG2_BTNClick);
-    READ2_BTN = AddToolButton("READ2_BTN", 6, next(), ToolIcons::Make(ToolIcons::ReadShown), &TMainForm::READ2_BTNClick);
-    RESET_BTN = AddToolButton("RESET_BTN", 7, next(), ToolIcons::Make(ToolIcons::Reset), &TMainForm::RESET_BTNClick);
-    x += 10;
-    SpeedButton1 = AddToolButton("SpeedButton1", 8, next(), ToolIcons::Make(ToolIcons::LinearAdjust),
-                                 &TMainForm::SpeedButton1Click);
-
-    undo_->AddButtons(Panel4, x + 8, (kPanelHeight - kButtonSize) / 2, kButtonSize);
-    // The history, after undo and redo: the setups of earlier edits and transfers.
-    HIST_BTN = new QToolButton(Panel4);
-    HIST_BTN->setObjectName("HIST_BTN");
-    HIST_BTN->setProperty(THintFilter::kMessageProperty, TextTable::kHistory);
-    HIST_BTN->setAutoRaise(true);
-    HIST_BTN->setIcon(ToolIcons::Make(ToolIcons::History));
-    HIST_BTN->setIconSize(QSize(24, 24));
-    HIST_BTN->setGeometry(x + 8 + 2 * (kButtonSize + 2) + 2, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
-    HIST_BTN->setFocusPolicy(Qt::NoFocus);
-    connect(HIST_BTN, &QToolButton::clicked, this, [this] { RunHandler([this] { HIST_BTNClick(); }); });
-    // The setting sheet, printed or saved as a PDF: one button with both in its menu.
-    SHEET_BTN = new QToolButton(Panel4);
-    SHEET_BTN->setObjectName("SHEET_BTN");
-    SHEET_BTN->setProperty(THintFilter::kMessageProperty, TextTable::kSheetHint);
-    SHEET_BTN->setAutoRaise(true);
-    SHEET_BTN->setIcon(ToolIcons::Make(ToolIcons::Sheet));
-    SHEET_BTN->setIconSize(QSize(24, 24));
-    SHEET_BTN->setGeometry(HIST_BTN->geometry().right() + 3, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
-    SHEET_BTN->setFocusPolicy(Qt::NoFocus);
-    sheetMenu_ = new QMenu(SHEET_BTN);
-    sheetMenu_->setObjectName("SheetMenu");
-    const auto sheetAction = [this](const char* name, void (TMainForm::*handler)()) {
-        QAction* a = sheetMenu_->addAction(QString());
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-    };
-    sheetAction("PrintAction", &TMainForm::PrintClick);
-    sheetAction("SavePdfAction", &TMainForm::SaveSheetClick);
-    // The texts in the language chosen at start-up, which comes after the panel is built.
-    connect(sheetMenu_, &QMenu::aboutToShow, this, [this] {
-        const QList<QAction*> actions = sheetMenu_->actions();
-        actions[0]->setText(QString::fromStdString(TextTable::Message(TextTable::kPrintSheet, Language)) +
-                            QStringLiteral("...\tCtrl+P"));
-        actions[1]->setText(QString::fromStdString(TextTable::Message(TextTable::kSaveSheetPdf, Language)) +
-                            QStringLiteral("...\tCtrl+Shift+P"));
-    });
-    SHEET_BTN->setMenu(sheetMenu_);
-    SHEET_BTN->setPopupMode(QToolButton::InstantPopup);
-
-    Label28 = new QLabel(QStringLiteral("COMM"), Panel4);
-    Label28->setObjectName("Label28");
-    Label28->setGeometry(482, 13, 36, 16);
-
-    CommPort = new TPortComboBox(Panel4);
-    CommPort->setObjectName("CommPort");
-    CommPort->setGeometry(518, 9, 78, 24);
-    CommPort->setMaxVisibleItems(30);
-    connect(CommPort, &TPortComboBox::closedUp, this, [this] { RunHandler([this] { CommPortCloseUp(); }); });
-}
-
-QToolButton* TMainForm::AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)())
-{
-    auto* b = new QToolButton(Panel4);
-    b->setObjectName(name);
-    b->setProperty(THintFilter::kTagProperty, tag);
-    b->setAutoRaise(true);  // flat until the mouse is over it
-    b->setIcon(icon);
-    b->setIconSize(QSize(24, 24));
-    b->setGeometry(x, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
-    b->setFocusPolicy(Qt::NoFocus);
-    if (handler)
-        connect(b, &QToolButton::clicked, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-    return b;
 }
 
 void TMainForm::FormCreate(const Options& options)

@@ -16,6 +16,7 @@
 #include "TCommX.h"
 #include "TFileCommands.h"
 #include "THistoryCommands.h"
+#include "TPanelBuilder.h"
 #include "TPortSelection.h"
 #include "TSheetCommands.h"
 #include "WindowTexts.h"
@@ -162,8 +163,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TPanelBuilder;  // fills in the panel's controls and menus
+
     void FormCreate(const Options& options);
-    void BuildPanel4();
+    void BuildPanel4() { TPanelBuilder(*this).BuildPanel4(); }
     void FillPortList() { ports_->FillPortList(); }
     void LoadAppSettings() { ports_->LoadAppSettings(); }
     void SaveAppSettings() { ports_->SaveAppSettings(); }
@@ -177,7 +180,6 @@ private:
     void FillRecentMenu() { fileCommands_->FillRecentMenu(); }
     bool QuerySaveChanges(bool settingsOnly, int model = -1) { return fileCommands_->QuerySaveChanges(settingsOnly, model); }
     void UpdateCaption() override;
-    QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
     void RunHandler(const std::function<void()>& handler) override;
 
     EditorContext ctx_;
