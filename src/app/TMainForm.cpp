@@ -2,52 +2,37 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLocale>
-#include <QMenu>
 #include <QStandardPaths>
 #include <QScreen>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPrinter>
 #include <QShortcut>
 #include <QTimer>
-#include <QToolButton>
 
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <optional>
 
 #include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "IniFileError.h"
 #include "MessageDialog.h"
-#include "NotSettingsFileError.h"
-#include "SettingsFile.h"
-#include "SettingsFileIo.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
-#include "TFileSaving.h"
 #include "THelpForm.h"
 #include "TModelTabs.h"
 #include "TPortComboBox.h"
 #include "TWindowReporter.h"
 #include "TextTable.h"
 #include "TransferOperations.h"
-#include "SettingSheet.h"
 #include "THintFilter.h"
 #include "THistoryForm.h"
 #include "TInputGuard.h"
 #include "TModelEditor.h"
 #include "TUndoActions.h"
-#include "TCompareDialog.h"
 #include "TMonForm.h"
-#include "ToolIcons.h"
 
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
@@ -332,7 +317,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-// ---- Settings files ----
+// ---- Help, and the next model ----
 
 void TMainForm::HelpClick()
 {
@@ -393,8 +378,6 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
     }
     return result;
 }
-
-// ---- History ----
 
 // A transfer that succeeded leaves the models' settings kept on the controller; their memos
 // are kept only in files.

@@ -3,8 +3,9 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "AppSettings.h"
 #include "DeviceBank.h"
@@ -42,6 +43,9 @@ class TUndoActions;
 class THistoryForm;
 
 // The main window: the model editor on its tab control, the tool buttons and the port list.
+// It keeps the layout, the widgets, the wiring and the transfers; TPanelBuilder builds the tool
+// panel, and the other groups of commands are classes of their own (TPortSelection,
+// TFileCommands, TSheetCommands, THistoryCommands) that the window's handlers forward to.
 class TMainForm : public QWidget, public TWindowSteps {
     Q_OBJECT
 public:
