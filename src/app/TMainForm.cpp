@@ -2,62 +2,37 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLocale>
-#include <QMenu>
 #include <QStandardPaths>
 #include <QScreen>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPrinter>
 #include <QShortcut>
 #include <QTimer>
-#include <QToolButton>
 
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <optional>
 
 #include "CommXLine.h"
 #include "DeviceExchange.h"
 #include "IniFileError.h"
 #include "MessageDialog.h"
-#include "PortCauseText.h"
-#include "PortTable.h"
-#include "NotSettingsFileError.h"
-#include "SettingsFile.h"
-#include "SettingsFileIo.h"
 #include "TApplication.h"
 #include "TCurveEditor.h"
-#include "TFileSaving.h"
 #include "THelpForm.h"
 #include "TModelTabs.h"
 #include "TPortComboBox.h"
 #include "TWindowReporter.h"
 #include "TextTable.h"
 #include "TransferOperations.h"
-#include "SettingSheet.h"
 #include "THintFilter.h"
 #include "THistoryForm.h"
 #include "TInputGuard.h"
 #include "TModelEditor.h"
 #include "TUndoActions.h"
-#include "TCompareDialog.h"
 #include "TMonForm.h"
-#include "ToolIcons.h"
-
-namespace {
-
-constexpr int kPanelTop = TModelEditor::kHeight;
-constexpr int kPanelHeight = TMainForm::kClientHeight - kPanelTop;
-constexpr int kButtonSize = 32;
-constexpr int kButtonStep = 34;
-}  // namespace
 
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent),
@@ -66,7 +41,6 @@ TMainForm::TMainForm(Options options, QWidget* parent)
       Staging(Session.Staging()),
       ctx_{Session, 1, {}, {}, {}},
       appSettings_(options.appSettingsPath.isEmpty() ? AppSettings() : AppSettings(options.appSettingsPath)),
-      devDir_(options.devDir.empty() ? std::string("/dev") : options.devDir),
       history_(options.historyFolder.isEmpty() ? HistoryStore::DefaultFolder() : options.historyFolder)
 {
     // The controller's line: 1200 bit/s, 8N1, no flow control.
@@ -88,13 +62,6 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     ctx_.selectedTab = [this] { return MDL_SEL->SelectedTab(); };
     ctx_.focusPanel4 = [this] { FocusPanel4(); };
     ctx_.showModel = [this] { MDL_SEL->ShowModel(); };
-    // The history's Compare: the entry beside the editors' bank, its own item in the dialog's list.
-    historyCompare_ = [this](int64_t id, const HistoryEntry& e) {
-        RunHandler([this, id, &e] {
-            if (const auto bank = e.Bank())
-                CompareWith(std::pair{THistoryForm::EntryLabel(id, e.name, e.timeMs, e.action, e.model, Language), *bank});
-        });
-    };
     undo_ = new TUndoActions(this, Session,
                              {[this] { return isEnabled() && !transferRunning_; },
                               [this] { MDL_SEL->CommitPendingEdit(); },
@@ -107,6 +74,13 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     MDL_SEL = new TModelEditor(ctx_, this);
     MDL_SEL->move(0, 0);
     BuildPanel4();
+    ports_ = std::make_unique<TPortSelection>(CommPort, CommX1, appSettings_,
+                                              options.devDir.empty() ? std::string("/dev") : options.devDir, Language);
+    fileCommands_ = std::make_unique<TFileCommands>(this, *this, Session, MDL_SEL, fileDialogs_, appSettings_, fileName_,
+                                                    recentMenu_, Language);
+    sheetCommands_ = std::make_unique<TSheetCommands>(this, *this, Bank, fileDialogs_, fileName_, Language);
+    historyCommands_ = std::make_unique<THistoryCommands>(this, *this, *fileCommands_, Session, MDL_SEL, history_, fileDialogs_,
+                                                          fileName_, transferRunning_, Language);
     FormCreate(options);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -151,104 +125,6 @@ bool TMainForm::SystemLocaleIsJapanese()
 {
     const QLocale locale = QLocale::system();
     return locale.language() == QLocale::Japanese && locale.territory() == QLocale::Japan;
-}
-
-void TMainForm::BuildPanel4()
-{
-    Panel4 = new QFrame(this);
-    Panel4->setObjectName("Panel4");
-    Panel4->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel4->setGeometry(0, kPanelTop, kClientWidth, kPanelHeight);
-    Panel4->setFocusPolicy(Qt::StrongFocus);  // the neutral focus target
-
-    int x = 6;
-    auto next = [&x] { const int at = x; x += kButtonStep; return at; };
-    PROGRAM_BTN = AddToolButton("PROGRAM_BTN", 0, next(), ToolIcons::Make(ToolIcons::WriteAll), &TMainForm::PROGRAM_BTNClick);
-    READ_BTN = AddToolButton("READ_BTN", 1, next(), ToolIcons::Make(ToolIcons::ReadAll), &TMainForm::READ_BTNClick);
-    OpenBtn = AddToolButton("OpenBtn", 2, next(), ToolIcons::Make(ToolIcons::Open), &TMainForm::OpenBtnClick);
-    // The files used last: held down or right-clicked, the Open button offers them.
-    recentMenu_ = new QMenu(OpenBtn);
-    recentMenu_->setObjectName("RecentMenu");
-    connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
-    OpenBtn->setMenu(recentMenu_);
-    OpenBtn->setPopupMode(QToolButton::DelayedPopup);
-    OpenBtn->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(OpenBtn, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { recentMenu_->popup(OpenBtn->mapToGlobal(at)); });
-    SaveBtn = AddToolButton("SaveBtn", 3, next(), ToolIcons::Make(ToolIcons::Save), &TMainForm::SaveBtnClick);
-    EXIT_BTN = AddToolButton("EXIT_BTN", 4, next(), ToolIcons::Make(ToolIcons::Exit), &TMainForm::EXIT_BTNClick);
-    x += 10;  // the single-model buttons form a group of their own
-    PROG2_BTN = AddToolButton("PROG2_BTN", 5, next(), ToolIcons::Make(ToolIcons::WriteShown), &TMainForm::PROG2_BTNClick);
-    READ2_BTN = AddToolButton("READ2_BTN", 6, next(), ToolIcons::Make(ToolIcons::ReadShown), &TMainForm::READ2_BTNClick);
-    RESET_BTN = AddToolButton("RESET_BTN", 7, next(), ToolIcons::Make(ToolIcons::Reset), &TMainForm::RESET_BTNClick);
-    x += 10;
-    SpeedButton1 = AddToolButton("SpeedButton1", 8, next(), ToolIcons::Make(ToolIcons::LinearAdjust),
-                                 &TMainForm::SpeedButton1Click);
-
-    undo_->AddButtons(Panel4, x + 8, (kPanelHeight - kButtonSize) / 2, kButtonSize);
-    // The history, after undo and redo: the setups of earlier edits and transfers.
-    HIST_BTN = new QToolButton(Panel4);
-    HIST_BTN->setObjectName("HIST_BTN");
-    HIST_BTN->setProperty(THintFilter::kMessageProperty, TextTable::kHistory);
-    HIST_BTN->setAutoRaise(true);
-    HIST_BTN->setIcon(ToolIcons::Make(ToolIcons::History));
-    HIST_BTN->setIconSize(QSize(24, 24));
-    HIST_BTN->setGeometry(x + 8 + 2 * (kButtonSize + 2) + 2, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
-    HIST_BTN->setFocusPolicy(Qt::NoFocus);
-    connect(HIST_BTN, &QToolButton::clicked, this, [this] { RunHandler([this] { HIST_BTNClick(); }); });
-    // The setting sheet, printed or saved as a PDF: one button with both in its menu.
-    SHEET_BTN = new QToolButton(Panel4);
-    SHEET_BTN->setObjectName("SHEET_BTN");
-    SHEET_BTN->setProperty(THintFilter::kMessageProperty, TextTable::kSheetHint);
-    SHEET_BTN->setAutoRaise(true);
-    SHEET_BTN->setIcon(ToolIcons::Make(ToolIcons::Sheet));
-    SHEET_BTN->setIconSize(QSize(24, 24));
-    SHEET_BTN->setGeometry(HIST_BTN->geometry().right() + 3, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
-    SHEET_BTN->setFocusPolicy(Qt::NoFocus);
-    sheetMenu_ = new QMenu(SHEET_BTN);
-    sheetMenu_->setObjectName("SheetMenu");
-    const auto sheetAction = [this](const char* name, void (TMainForm::*handler)()) {
-        QAction* a = sheetMenu_->addAction(QString());
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-    };
-    sheetAction("PrintAction", &TMainForm::PrintClick);
-    sheetAction("SavePdfAction", &TMainForm::SaveSheetClick);
-    // The texts in the language chosen at start-up, which comes after the panel is built.
-    connect(sheetMenu_, &QMenu::aboutToShow, this, [this] {
-        const QList<QAction*> actions = sheetMenu_->actions();
-        actions[0]->setText(QString::fromStdString(TextTable::Message(TextTable::kPrintSheet, Language)) +
-                            QStringLiteral("...\tCtrl+P"));
-        actions[1]->setText(QString::fromStdString(TextTable::Message(TextTable::kSaveSheetPdf, Language)) +
-                            QStringLiteral("...\tCtrl+Shift+P"));
-    });
-    SHEET_BTN->setMenu(sheetMenu_);
-    SHEET_BTN->setPopupMode(QToolButton::InstantPopup);
-
-    Label28 = new QLabel(QStringLiteral("COMM"), Panel4);
-    Label28->setObjectName("Label28");
-    Label28->setGeometry(482, 13, 36, 16);
-
-    CommPort = new TPortComboBox(Panel4);
-    CommPort->setObjectName("CommPort");
-    CommPort->setGeometry(518, 9, 78, 24);
-    CommPort->setMaxVisibleItems(30);
-    connect(CommPort, &TPortComboBox::closedUp, this, [this] { RunHandler([this] { CommPortCloseUp(); }); });
-}
-
-QToolButton* TMainForm::AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)())
-{
-    auto* b = new QToolButton(Panel4);
-    b->setObjectName(name);
-    b->setProperty(THintFilter::kTagProperty, tag);
-    b->setAutoRaise(true);  // flat until the mouse is over it
-    b->setIcon(icon);
-    b->setIconSize(QSize(24, 24));
-    b->setGeometry(x, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
-    b->setFocusPolicy(Qt::NoFocus);
-    if (handler)
-        connect(b, &QToolButton::clicked, this, [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
-    return b;
 }
 
 void TMainForm::FormCreate(const Options& options)
@@ -386,29 +262,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool TMainForm::QuerySaveChanges(bool settingsOnly, int model)
-{
-    FocusPanel4();  // a number being typed is an edit too
-    const EditingSession::Loss loss = model >= 0     ? EditingSession::kShownSettings
-                                      : settingsOnly ? EditingSession::kSettings
-                                                     : EditingSession::kAnyEdit;
-    if (!Session.WouldLose(loss))
-        return true;
-    const std::string text =
-        fileName_.isEmpty()
-            ? TextTable::Message(TextTable::kSaveChanges, Language)
-            : TextTable::ReplaceStars(TextTable::Message(TextTable::kSaveChangesTo, Language),
-                                      {QFileInfo(fileName_).fileName().toStdString()});
-    const std::vector<std::string> buttons = {TextTable::Message(TextTable::kSaveButton, Language),
-                                              TextTable::Message(TextTable::kDiscardButton, Language),
-                                              TextTable::Message(TextTable::kCancelButton, Language)};
-    switch (MessageDialog(DialogKind::Question, DialogButtons::YesNoCancel, text, Language, buttons)) {
-    case DialogResult::Yes: return SaveBank();
-    case DialogResult::No: return true;
-    default: return false;  // Cancel, or no box at all: nothing is lost
-    }
-}
-
 void TMainForm::FocusPanel4()
 {
     // Commit explicitly: a window that is not active gets no focus-out event from setFocus.
@@ -434,53 +287,6 @@ void TMainForm::RESET_BTNClick()
 void TMainForm::SpeedButton1Click()
 {
     MDL_SEL->Curve().SpeedButton1Click();
-}
-
-void TMainForm::CompareClick()
-{
-    CompareWith(std::nullopt);
-}
-
-void TMainForm::CompareWith(std::optional<std::pair<QString, ModelBank>> right)
-{
-    FocusPanel4();  // a number being typed belongs to the editors' side
-    const auto pickFile = [this](QWidget* owner) -> std::optional<TCompareDialog::Setup> {
-        const auto choice = fileDialogs_.OpenDialog1(owner);
-        if (!choice)
-            return std::nullopt;
-        TCompareDialog::Setup setup{QFileInfo(choice->path).fileName(), {}};
-        setup.bank.Initialise();
-        try {
-            SettingsFileIo::Load(choice->path, setup.bank);
-        } catch (const NotSettingsFileError&) {
-            MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
-            return std::nullopt;
-        } catch (const std::exception& e) {
-            TApplication::ShowException(&e, Language);
-            return std::nullopt;
-        }
-        return setup;
-    };
-    // Every history entry on either side, newest first, by its number and its name (else its
-    // time and action, as the history list shows them); read only when chosen.
-    std::vector<TCompareDialog::Entry> entries;
-    for (const HistoryStore::Item& item : history_.List()) {
-        entries.push_back({THistoryForm::EntryLabel(item.id, item.name, item.timeMs, item.action, item.model, Language),
-                           [this, id = item.id]() -> std::optional<ModelBank> {
-                               const auto entry = history_.Load(id);
-                               return entry ? entry->Bank() : std::nullopt;
-                           }});
-    }
-    TCompareDialog dialog(Bank, pickFile, Language, this, std::move(entries));
-    dialog.ShowModel(MDL_SEL->SelectedTab());
-    if (right) {
-        dialog.SetSide(1, {right->first, right->second});
-    } else {
-        // Opened with a file on the right, the usual question ("what did I change?").
-        dialog.Source(1)->setCurrentIndex(1);
-        QMetaObject::invokeMethod(dialog.Source(1), "activated", Qt::QueuedConnection, Q_ARG(int, 1));
-    }
-    dialog.exec();
 }
 
 bool TMainForm::FormCloseQuery()
@@ -511,83 +317,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-// ---- Settings files ----
-
-void TMainForm::SaveBtnClick()
-{
-    FocusPanel4();
-    SaveBank();
-}
-
-std::optional<QString> TMainForm::ChooseSettingsName(QWidget* owner)
-{
-    const auto choice = fileDialogs_.SaveDialog1(owner);
-    if (!choice)
-        return std::nullopt;
-    const QString name = QString::fromStdString(SettingsFile::ForcedSaveName(choice->path.toStdString(), choice->filterIndex));
-    fileDialogs_.SetSaveName(name);
-    return name;
-}
-
-bool TMainForm::SaveBank()
-{
-    const TFileSaving saving(Language);
-    const auto written = saving.SaveChosen([this] { return ChooseSettingsName(this); },
-                                           [this](const QString& name) { TFileSaving::WriteSettings(Bank, name); },
-                                           TextTable::kUnsaved);
-    return written && Saved(*written);
-}
-
-bool TMainForm::SaveTo(const QString& name)
-{
-    const bool written = TFileSaving(Language).WriteTelling(
-        name, [this](const QString& n) { TFileSaving::WriteSettings(Bank, n); }, TextTable::kUnsaved);
-    return written && Saved(name);
-}
-
-bool TMainForm::Saved(const QString& name)
-{
-    Session.Kept();
-    fileName_ = name;
-    UpdateCaption();
-    appSettings_.AddRecentFile(name);
-    return true;
-}
-
-void TMainForm::SaveToFileClick()
-{
-    FocusPanel4();
-    if (fileName_.isEmpty())
-        SaveBank();
-    else
-        SaveTo(fileName_);
-}
-
-void TMainForm::OpenRecent(const QString& path)
-{
-    FocusPanel4();
-    if (!QuerySaveChanges(false))
-        return;
-    // Gone since: said as a name typed on the command line is said.
-    if (!QFileInfo::exists(path))
-        throw IniFileError(IniFileError::Action::Read, path.toStdString(), IniFileError::Reason::System, 0,
-                           std::strerror(ENOENT));
-    OpenSettingsFile(path);
-}
-
-void TMainForm::FillRecentMenu()
-{
-    recentMenu_->clear();
-    const QStringList files = appSettings_.RecentFiles();
-    if (files.isEmpty())
-        recentMenu_->addAction(QString::fromStdString(TextTable::Message(TextTable::kNoRecentFiles, Language)))->setEnabled(false);
-    for (int k = 0; k < files.size(); ++k) {
-        // The number is the key that picks it; the folder tells files of the same name apart.
-        const QString path = files[k];
-        QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
-        connect(a, &QAction::triggered, this, [this, path] { RunHandler([this, path] { OpenRecent(path); }); });
-    }
-}
+// ---- Help, and the next model ----
 
 void TMainForm::HelpClick()
 {
@@ -605,155 +335,6 @@ void TMainForm::ShowNextModel(int step)
 {
     const int next = (MDL_SEL->SelectedTab() + step + ModelBank::kModels) % ModelBank::kModels;
     MDL_SEL->Tabs().ShowModelTab(next);
-}
-
-QString TMainForm::SheetTitle() const
-{
-    return fileName_.isEmpty() ? QString() : QFileInfo(fileName_).fileName();
-}
-
-void TMainForm::PrintClick()
-{
-    FocusPanel4();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    printer.setFullPage(true);  // the sheet keeps its own margins
-    printer.setDocName(SheetTitle());
-    printer.setCreator(QCoreApplication::applicationName());
-    if (!fileDialogs_.PrintDialog(this, printer))
-        return;
-    if (!SettingSheet::Print(printer, Bank, Language, SheetTitle()))
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kSheetNotPrinted, Language),
-                      Language);
-}
-
-void TMainForm::SaveSheetClick()
-{
-    FocusPanel4();
-    const auto choose = [this]() -> std::optional<QString> {
-        const auto choice = fileDialogs_.SheetDialog(this, fileName_);
-        if (!choice)
-            return std::nullopt;
-        // As Save adds ".VXS", so the PDF gets its extension, and the question is about that file.
-        const QString name = SettingSheet::PdfName(choice->path);
-        fileDialogs_.SetSheetName(name);
-        return name;
-    };
-    TFileSaving(Language).SaveChosen(
-        choose,
-        [this](const QString& name) { SettingSheet::Write(name, SettingSheet::Format::kPdf, Bank, Language, SheetTitle()); },
-        TextTable::kSheetNotSaved);
-}
-
-void TMainForm::OpenBtnClick()
-{
-    FocusPanel4();
-    if (!QuerySaveChanges(false))
-        return;
-    const auto choice = fileDialogs_.OpenDialog1(this);
-    if (!choice)
-        return;
-    OpenSettingsFile(choice->path);
-}
-
-void TMainForm::OpenSettingsFile(const QString& path)
-{
-    ModelBank bank = Bank;
-    size_t replaced = 0;
-    try {
-        replaced = SettingsFileIo::Load(path, bank);  // throws, leaving the bank as it was
-    } catch (const NotSettingsFileError&) {
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, TextTable::Message(TextTable::kNotSettingsFile, Language), Language);
-        return;
-    }
-    Session.Open(bank);
-    MDL_SEL->ShowModel();
-    MDL_SEL->Curve().ClearFrqSelection();
-    fileName_ = path;
-    UpdateCaption();
-    appSettings_.AddRecentFile(path);
-    if (const std::string warning = Session.OpenWarning(replaced); !warning.empty())
-        MessageDialog(DialogKind::Warning, DialogButtons::Ok, warning, Language);
-}
-
-// ---- Port selection ----
-
-std::string TMainForm::DeviceOfPort(int32_t portNo) const
-{
-    if (portNo < 1 || portNo > static_cast<int32_t>(portDevices_.size()))
-        return {};
-    return portDevices_[static_cast<size_t>(portNo - 1)];
-}
-
-void TMainForm::FillPortList()
-{
-    CommPort->clear();
-    CommPort->addItem(QStringLiteral("OFF"));
-    for (int n = 1; n <= PortTable::kPorts; ++n)
-        CommPort->addItem(QStringLiteral("COM%1").arg(n));
-}
-
-void TMainForm::ReadPortTable()
-{
-    // Adapters come and go and the settings file may be edited while the program runs: the
-    // numbers follow what is plugged in and pinned at the moment of the choice.
-    // A settings file that cannot be read leaves every number without a device.
-    const auto pins = appSettings_.LoadPortTable();
-    const PortTable table = pins ? PortTable(*pins, PortTable::PresentDevices(devDir_)) : PortTable({}, {});
-    portDevices_.clear();
-    for (int n = 1; n <= PortTable::kPorts; ++n)
-        portDevices_.push_back(table.DeviceFor(n));
-}
-
-void TMainForm::LoadAppSettings()
-{
-    const int index = appSettings_.LoadAppSettings();
-    // An index outside the list leaves it without a choice, which the close-up turns into OFF.
-    CommPort->setCurrentIndex(index >= 0 && index < CommPort->count() ? index : -1);
-}
-
-void TMainForm::SaveAppSettings()
-{
-    appSettings_.SaveAppSettings(CommPort->currentIndex());
-}
-
-void TMainForm::CommPortCloseUp()
-{
-    if (CommPort->currentIndex() < 0)
-        CommPort->setCurrentIndex(0);
-    const int n = CommPort->currentIndex();
-    if (n == 0) {
-        CommX1.Close();
-        MessageDialog(DialogKind::Information, DialogButtons::Ok, TextTable::Message(TextTable::kNoConnection, Language),
-                      Language);
-        return;
-    }
-    // The list keeps the choice although the port is closed. The component's message itself
-    // is not shown; what Linux said about the device is, on a line of its own.
-    const auto failed = [this](const OpenCause& cause) {
-        std::string text = TextTable::ReplaceStar(TextTable::Message(TextTable::kPortMissing, Language), CommX1.PortNo());
-        const std::string line = PortCauseText::Line(cause, Language);
-        if (!line.empty())
-            text += "\n" + line;
-        MessageDialog(DialogKind::Error, DialogButtons::Ok, text, Language);
-        CommX1.Close();
-    };
-    try {
-        CommX1.Close();
-        ReadPortTable();
-        CommX1.SetPortNo(n);
-        CommX1.Open();
-        CommX1.SetDtr(true);
-        CommX1.SetDtr(false);
-        CommX1.PurgeReceive();
-        CommX1.PurgeTrans();
-        MessageDialog(DialogKind::Information, DialogButtons::Ok,
-                      TextTable::ReplaceStar(TextTable::Message(TextTable::kPortOk, Language), CommX1.PortNo()), Language);
-    } catch (const ECommError& e) {
-        failed(e.Cause());
-    } catch (...) {
-        failed(OpenCause{});
-    }
 }
 
 // ---- Transfers ----
@@ -787,8 +368,8 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
                                                             CommPort->currentText().toStdString(), EditingSession::NowMs());
     undo_->UpdateButtons();
     try {
-        if (!history_.AddTransfer(t).empty() && historyForm_)
-            historyForm_->Reload();
+        if (!history_.AddTransfer(t).empty() && HistoryForm())
+            HistoryForm()->Reload();
     } catch (const std::exception& e) {
         // The transfer itself is done; only its record is missing.
         MessageDialog(DialogKind::Warning, DialogButtons::Ok,
@@ -796,59 +377,6 @@ TransferResult TMainForm::RunTransfer(TransferHistory::Kind kind, int shown,
                       Language);
     }
     return result;
-}
-
-// ---- History ----
-
-void TMainForm::HIST_BTNClick()
-{
-    if (!historyForm_) {
-        THistoryForm::Hooks hooks;
-        hooks.restore = [this](const HistoryEntry& e) { RunHandler([this, &e] { RestoreHistoryEntry(e); }); };
-        hooks.save = [this](const HistoryEntry& e) { RunHandler([this, &e] { SaveHistoryEntry(e); }); };
-        hooks.compare = historyCompare_;
-        historyForm_ = new THistoryForm(history_, Language, std::move(hooks), this);
-        historyForm_->setWindowFlag(Qt::Window);
-    } else {
-        historyForm_->Reload();
-    }
-    historyForm_->show();
-    historyForm_->raise();
-    historyForm_->activateWindow();
-}
-
-void TMainForm::SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare)
-{
-    historyCompare_ = std::move(compare);
-    if (historyForm_)
-        historyForm_->SetCompare(historyCompare_);
-}
-
-void TMainForm::RestoreHistoryEntry(const HistoryEntry& entry)
-{
-    if (transferRunning_ || !QuerySaveChanges(false))
-        return;
-    const std::optional<ModelBank> bank = entry.Bank();
-    if (!bank)
-        return;
-    Session.Open(*bank);  // kept in the history
-    MDL_SEL->ShowModel();
-    MDL_SEL->Curve().ClearFrqSelection();
-    // Not the file opened before: a save must not put this setup over it unasked.
-    fileName_.clear();
-    UpdateCaption();
-}
-
-void TMainForm::SaveHistoryEntry(const HistoryEntry& entry)
-{
-    const std::optional<ModelBank> bank = entry.Bank();
-    if (!bank)
-        return;
-    QWidget* owner = historyForm_ ? static_cast<QWidget*>(historyForm_) : this;
-    // Saved as Save saves the editors' setup, but it is not the window's file.
-    TFileSaving(Language).SaveChosen([this, owner] { return ChooseSettingsName(owner); },
-                                     [&bank](const QString& name) { TFileSaving::WriteSettings(*bank, name); },
-                                     TextTable::kUnsaved);
 }
 
 // A transfer that succeeded leaves the models' settings kept on the controller; their memos

@@ -3,8 +3,9 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "AppSettings.h"
 #include "DeviceBank.h"
@@ -14,9 +15,15 @@
 #include "HistoryStore.h"
 #include "ModelBank.h"
 #include "TCommX.h"
+#include "TFileCommands.h"
+#include "THistoryCommands.h"
+#include "TPanelBuilder.h"
+#include "TPortSelection.h"
+#include "TSheetCommands.h"
 #include "WindowTexts.h"
 #include "TransferHistory.h"
 #include "TransferResult.h"
+#include "TWindowSteps.h"
 
 class CommXLine;
 class DeviceExchange;
@@ -36,7 +43,10 @@ class TUndoActions;
 class THistoryForm;
 
 // The main window: the model editor on its tab control, the tool buttons and the port list.
-class TMainForm : public QWidget {
+// It keeps the layout, the widgets, the wiring and the transfers; TPanelBuilder builds the tool
+// panel, and the other groups of commands are classes of their own (TPortSelection,
+// TFileCommands, TSheetCommands, THistoryCommands) that the window's handlers forward to.
+class TMainForm : public QWidget, public TWindowSteps {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 601;
@@ -101,55 +111,48 @@ public:
     void EXIT_BTNClick();
     void RESET_BTNClick();
     void SpeedButton1Click();
-    // Two setups side by side: the editors' bank on the left; on the right the given setup, or
-    // else a settings file asked for.
-    void CompareClick();
-    void CompareWith(std::optional<std::pair<QString, ModelBank>> right);
-    void OpenBtnClick();
-    // Loads a settings file into the bank and shows it: Open after its dialog, and a file named
-    // on the command line. Throws, leaving the bank as it was, when the file cannot be loaded.
-    void OpenSettingsFile(const QString& path);
-    void SaveBtnClick();
-    // Ctrl+S: saves to the file last opened or saved without the dialog; before there is one,
-    // as the Save button.
-    void SaveToFileClick();
-    // A file of the Open button's menu of files used last, opened as Open opens it.
-    void OpenRecent(const QString& path);
+    // The history and the comparison of two setups (THistoryCommands).
+    void CompareClick() { historyCommands_->CompareClick(); }
+    void CompareWith(std::optional<std::pair<QString, ModelBank>> right) { historyCommands_->CompareWith(std::move(right)); }
+    // The settings file commands (TFileCommands).
+    void OpenBtnClick() { fileCommands_->OpenBtnClick(); }
+    void OpenSettingsFile(const QString& path) { fileCommands_->OpenSettingsFile(path); }
+    void SaveBtnClick() { fileCommands_->SaveBtnClick(); }
+    void SaveToFileClick() { fileCommands_->SaveToFileClick(); }
+    void OpenRecent(const QString& path) { fileCommands_->OpenRecent(path); }
     // F1: the help window.
     void HelpClick();
     // Ctrl+Tab (+1) and Ctrl+Shift+Tab (-1): the next or previous model, round the five.
     void ShowNextModel(int step);
-    void CommPortCloseUp();
+    void CommPortCloseUp() { ports_->CommPortCloseUp(); }
     void READ_BTNClick();
     void READ2_BTNClick();
     void PROGRAM_BTNClick();
     void PROG2_BTNClick();
     bool FormCloseQuery();
-    // Shows the history of setups (also Ctrl+H).
-    void HIST_BTNClick();
-    // The setting sheet of the editors' bank, in the window's language: printed after the print
-    // dialog (Ctrl+P), or saved as a PDF chosen in a save dialog (Ctrl+Shift+P).
-    void PrintClick();
-    void SaveSheetClick();
+    void HIST_BTNClick() { historyCommands_->HIST_BTNClick(); }
+    // The setting sheet (TSheetCommands).
+    void PrintClick() { sheetCommands_->PrintClick(); }
+    void SaveSheetClick() { sheetCommands_->SaveSheetClick(); }
     QMenu* SheetMenu() const { return sheetMenu_; }
-    THistoryForm* HistoryForm() const { return historyForm_; }
+    THistoryForm* HistoryForm() const { return historyCommands_->HistoryForm(); }
     const HistoryStore& History() const { return history_; }
-    // What the history's Compare does with an entry; none hides the button.
-    void SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare);
-    // A history entry into the editors, asking first about edits not kept, as Open does.
-    void RestoreHistoryEntry(const HistoryEntry& entry);
-    // A history entry saved as a settings file chosen in the save dialog.
-    void SaveHistoryEntry(const HistoryEntry& entry);
+    void SetHistoryCompare(std::function<void(int64_t, const HistoryEntry&)> compare)
+    {
+        historyCommands_->SetHistoryCompare(std::move(compare));
+    }
+    void RestoreHistoryEntry(const HistoryEntry& entry) { historyCommands_->RestoreHistoryEntry(entry); }
+    void SaveHistoryEntry(const HistoryEntry& entry) { historyCommands_->SaveHistoryEntry(entry); }
 
     FileDialogs& Dialogs() { return fileDialogs_; }
     QMenu* RecentMenu() const { return recentMenu_; }
     THelpForm* HelpForm() const { return helpForm_; }
     const AppSettings& Settings() const { return appSettings_; }
     // The device each port number opens, as of the last port choice.
-    std::string DeviceOfPort(int32_t portNo) const;
+    std::string DeviceOfPort(int32_t portNo) const { return ports_->DeviceOfPort(portNo); }
 
     // Moves the keyboard focus to the button panel; a number being typed commits first.
-    void FocusPanel4();
+    void FocusPanel4() override;
 
     // Whether the bank holds edits kept neither in a file nor on the controller.
     bool IsModified() const { return Session.WouldLose(EditingSession::kAnyEdit); }
@@ -164,13 +167,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TPanelBuilder;  // fills in the panel's controls and menus
+
     void FormCreate(const Options& options);
-    void BuildPanel4();
-    void FillPortList();
-    // Reads the pinned numbers and the devices present again, for the port about to be chosen.
-    void ReadPortTable();
-    void LoadAppSettings();
-    void SaveAppSettings();
+    void BuildPanel4() { TPanelBuilder(*this).BuildPanel4(); }
+    void FillPortList() { ports_->FillPortList(); }
+    void LoadAppSettings() { ports_->LoadAppSettings(); }
+    void SaveAppSettings() { ports_->SaveAppSettings(); }
     // Runs one transfer with the window's progress and messages; no second one can start inside
     // (then it reports a failure).
     // A transfer that succeeded (or a write that may have changed the controller) adds its
@@ -178,27 +181,10 @@ private:
     // message is shown.
     TransferResult RunTransfer(TransferHistory::Kind kind, int shown,
                                const std::function<TransferResult(TransferOperations&)>& transfer);
-    // Save without its focus move; whether the file was written.
-    bool SaveBank();
-    // Writes the bank to name and reports a failure; whether it was written.
-    bool SaveTo(const QString& name);
-    // The settings file's name chosen in the save dialog, its extension forced; nothing: cancelled.
-    std::optional<QString> ChooseSettingsName(QWidget* owner);
-    // After the bank was written to name: kept, the window's file, the first of the recent files.
-    bool Saved(const QString& name);
-    // The Open button's menu: the files used last, read when it opens.
-    void FillRecentMenu();
-    // The setting sheet's title: the settings file's name; empty before there is one.
-    QString SheetTitle() const;
-    // Before edits would be lost (settingsOnly: only what reading all overwrites counts): asks
-    // whether to save them. Whether to go on: saved, or let go; not when cancelled or not saved.
-    // model >= 0: only that model's settings count (what reading or resetting it overwrites).
-    bool QuerySaveChanges(bool settingsOnly, int model = -1);
-    // The caption: the modified mark, the file's name and the program's caption.
-    void UpdateCaption();
-    QToolButton* AddToolButton(const char* name, int tag, int x, const QIcon& icon, void (TMainForm::*handler)());
-    // Runs a handler; an exception it throws is shown in a message box and the program goes on.
-    void RunHandler(const std::function<void()>& handler);
+    void FillRecentMenu() { fileCommands_->FillRecentMenu(); }
+    bool QuerySaveChanges(bool settingsOnly, int model = -1) { return fileCommands_->QuerySaveChanges(settingsOnly, model); }
+    void UpdateCaption() override;
+    void RunHandler(const std::function<void()>& handler) override;
 
     EditorContext ctx_;
     std::unique_ptr<THintFilter> hints_;
@@ -208,8 +194,6 @@ private:
     std::unique_ptr<TMonForm> ownMonForm_;  // used when the program entry hands none over
     FileDialogs fileDialogs_;
     AppSettings appSettings_;
-    std::vector<std::string> portDevices_;  // index n - 1: the device of COMn
-    std::string devDir_;
     std::unique_ptr<CommXLine> line_;
     std::unique_ptr<DeviceExchange> exchange_;
     bool transferRunning_ = false;
@@ -220,6 +204,9 @@ private:
     QString caption_;  // the program's caption: with the version, the date stamp, or plain
     bool captionCheckPending_ = false;
     HistoryStore history_;
-    THistoryForm* historyForm_ = nullptr;
-    std::function<void(int64_t, const HistoryEntry&)> historyCompare_;
+    // The command classes: made after the panel, gone before the state they work on.
+    std::unique_ptr<TPortSelection> ports_;
+    std::unique_ptr<TFileCommands> fileCommands_;
+    std::unique_ptr<TSheetCommands> sheetCommands_;
+    std::unique_ptr<THistoryCommands> historyCommands_;
 };
