@@ -17,9 +17,10 @@ function tempDir(env) {
   return dir;
 }
 
-// A simulator whose frames and final state land in dir/name.frames and dir/name.state.
-async function sim(env, dir, name, args = []) {
-  const s = await Simulator.start(env.sim, ['--transcript', join(dir, `${name}.frames`), '--state', join(dir, `${name}.state`), ...args]);
+// A simulator whose frames and final state land in dir/name.frames and dir/name.state; paced at
+// the line's 1200 bit/s where the test needs a transfer in progress.
+async function sim(env, dir, name, args = [], paced = false) {
+  const s = await Simulator.start(env.sim, ['--transcript', join(dir, `${name}.frames`), '--state', join(dir, `${name}.state`), ...args], { paced });
   env.defer(() => stopped(s));
   return s;
 }
@@ -49,7 +50,8 @@ const watchLabel = (page) => page.evaluate(() => {
 export const tests = {
   async 'read all and write all put the same bytes on the line as the desktop, with their progress'(env) {
     const dir = tempDir(env);
-    const [pageFrom, pageTo] = [await sim(env, dir, 'page-from', ['--model-number', '80']), await sim(env, dir, 'page-to')];
+    // The page's read all is watched while it runs: at the line's pace.
+    const [pageFrom, pageTo] = [await sim(env, dir, 'page-from', ['--model-number', '80'], true), await sim(env, dir, 'page-to', [], true)];
     const view = await env.harness.open({ query: '?lang=en', ports: [USB(1), USB(2)], backends: [pageFrom, pageTo] });
     env.defer(() => view.close());
     await view.answer('OK');
@@ -149,7 +151,7 @@ export const tests = {
 
   async 'while a transfer runs, buttons, keys and the progress window\'s close do nothing'(env) {
     const dir = tempDir(env);
-    const s = await sim(env, dir, 'busy', ['--delay', 'D6:1500']);
+    const s = await sim(env, dir, 'busy', ['--delay', 'D6:1500'], true);
     const view = await env.harness.open({ query: '?lang=en', ports: [USB(1)], backends: [s] });
     env.defer(() => view.close());
     await view.answer('OK');

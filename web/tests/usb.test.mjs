@@ -1,6 +1,7 @@
 // USB adapters through WebUSB: each chip family set up by the requests its Linux driver sends,
-// then read all and write all byte for byte against vxr-sim at 1200 bit/s; a Bluetooth port and an
-// adapter side by side on Android; an adapter unplugged during a transfer.
+// then read all and write all byte for byte against vxr-sim (unpaced: the bytes, not their pace, are
+// checked); a Bluetooth port and an adapter side by side on Android; an adapter unplugged during a
+// transfer.
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';

@@ -43,7 +43,7 @@ async function transferSeconds(view, button) {
 async function transfers(label, portOptions) {
   const times = { read: [], write: [] };
   for (let r = 0; r < repeats; ++r) {
-    const s = await Simulator.start(sim);
+    const s = await Simulator.start(sim, [], { paced: true });
     const view = await harness.open({ query: '?lang=en', ...portOptions, backends: [s] });
     await view.answer('OK');
     await view.page.selectOption('#CommPort', '1');
