@@ -33,8 +33,8 @@ export async function launchBrowser(name) {
 export class Skipped extends Error {}
 
 // Marks a test whose outcome depends on the line's timing (a transfer in progress on the paced
-// simulator, a time bound on a transfer's result): the runner runs it with no other test beside
-// it, in no browser.
+// simulator, a time bound on a transfer's result): the runner runs it with no other test running
+// beside it in any browser.
 export const alone = (test) => Object.assign(test, { alone: true });
 
 const firefoxDownloads = new Map();

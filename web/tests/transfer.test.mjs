@@ -52,7 +52,7 @@ export const tests = {
   'read all and write all put the same bytes on the line as the desktop, with their progress': alone(async (env) => {
     const dir = tempDir(env);
     // The page's read all is watched while it runs: at the line's pace.
-    const [pageFrom, pageTo] = [await sim(env, dir, 'page-from', ['--model-number', '80'], true), await sim(env, dir, 'page-to', [], true)];
+    const [pageFrom, pageTo] = [await sim(env, dir, 'page-from', ['--model-number', '80'], true), await sim(env, dir, 'page-to')];
     const view = await env.harness.open({ query: '?lang=en', ports: [USB(1), USB(2)], backends: [pageFrom, pageTo] });
     env.defer(() => view.close());
     await view.answer('OK');
