@@ -402,7 +402,7 @@ export const tests = {
       await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
       return performance.now() - t0;
     }, line);
-    console.log(`  a memo line of ${line.length / 1e6} MB shown in ${Math.round(ms)} ms`);
+    env.log(`  a memo line of ${line.length / 1e6} MB shown in ${Math.round(ms)} ms`);
     await p.focus('#Memo1');
     await p.keyboard.press('Control+End');
     await p.keyboard.press('Enter');

@@ -32,6 +32,11 @@ export async function launchBrowser(name) {
 // Thrown by a test that cannot run in this browser; the message says why.
 export class Skipped extends Error {}
 
+// Marks a test whose outcome depends on the line's timing (a transfer in progress on the paced
+// simulator, a time bound on a transfer's result): the runner runs it with no other test running
+// beside it in any browser.
+export const alone = (test) => Object.assign(test, { alone: true });
+
 const firefoxDownloads = new Map();
 
 // The file a download started by action() saves: { name, bytes }. Firefox reports no download
@@ -53,12 +58,13 @@ export async function downloaded(page, action) {
 }
 
 export class Harness {
-  constructor(browser, name, baseUrl, screens, routes) { Object.assign(this, { browser, name, baseUrl, screens, routes }); }
+  constructor(browser, name, baseUrl, screens, routes, log) { Object.assign(this, { browser, name, baseUrl, screens, routes, log }); }
 
-  // server: the page's server (serve.mjs), which then also carries the doubles' sockets.
-  static async launch(baseUrl, screens, name = 'chromium', server = null) {
+  // server: the page's server (serve.mjs), which then also carries the doubles' sockets; log: where
+  // the pages' errors and warnings are written (a run of two browsers at once tells them apart).
+  static async launch(baseUrl, screens, name = 'chromium', server = null, log = console.log) {
     mkdirSync(screens, { recursive: true });
-    return new Harness(await launchBrowser(name), name, baseUrl, screens, server && new SocketRoutes(server));
+    return new Harness(await launchBrowser(name), name, baseUrl, screens, server && new SocketRoutes(server), log);
   }
 
   get firefox() { return this.name === 'firefox'; }
@@ -79,7 +85,7 @@ export class Harness {
     const errors = [];
     page.on('pageerror', (e) => errors.push(e));
     // What the page logs goes to the test's output, for a failing test's reader.
-    page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') console.log(`  page ${m.type()}: ${m.text()}`); });
+    page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') this.log(`  page ${m.type()}: ${m.text()}`); });
     const view = new PageView(this, context, page, relay, errors);
     await page.goto(url ?? `${this.baseUrl}${query}`);
     await page.waitForSelector('html[data-state="started"], html[data-state="failed"]');

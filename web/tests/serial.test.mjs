@@ -1,5 +1,5 @@
 // Ports over the Web Serial double: choosing, refusals, remembering, and the line module against
-// vxr-sim at 1200 bit/s on its pseudo-terminal.
+// vxr-sim on its pseudo-terminal.
 import assert from 'node:assert/strict';
 import { Simulator } from './serial-double.mjs';
 

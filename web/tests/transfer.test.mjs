@@ -6,6 +6,7 @@ import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { promisify } from 'node:util';
+import { alone } from './harness.mjs';
 import { Simulator } from './serial-double.mjs';
 
 const run = promisify(execFile);
@@ -17,9 +18,10 @@ function tempDir(env) {
   return dir;
 }
 
-// A simulator whose frames and final state land in dir/name.frames and dir/name.state.
-async function sim(env, dir, name, args = []) {
-  const s = await Simulator.start(env.sim, ['--transcript', join(dir, `${name}.frames`), '--state', join(dir, `${name}.state`), ...args]);
+// A simulator whose frames and final state land in dir/name.frames and dir/name.state; paced at
+// the line's 1200 bit/s where the test needs a transfer in progress.
+async function sim(env, dir, name, args = [], paced = false) {
+  const s = await Simulator.start(env.sim, ['--transcript', join(dir, `${name}.frames`), '--state', join(dir, `${name}.state`), ...args], { paced });
   env.defer(() => stopped(s));
   return s;
 }
@@ -47,9 +49,10 @@ const watchLabel = (page) => page.evaluate(() => {
 });
 
 export const tests = {
-  async 'read all and write all put the same bytes on the line as the desktop, with their progress'(env) {
+  'read all and write all put the same bytes on the line as the desktop, with their progress': alone(async (env) => {
     const dir = tempDir(env);
-    const [pageFrom, pageTo] = [await sim(env, dir, 'page-from', ['--model-number', '80']), await sim(env, dir, 'page-to')];
+    // The page's read all is watched while it runs: at the line's pace.
+    const [pageFrom, pageTo] = [await sim(env, dir, 'page-from', ['--model-number', '80'], true), await sim(env, dir, 'page-to')];
     const view = await env.harness.open({ query: '?lang=en', ports: [USB(1), USB(2)], backends: [pageFrom, pageTo] });
     env.defer(() => view.close());
     await view.answer('OK');
@@ -82,9 +85,10 @@ export const tests = {
     assert.equal(text('page-to.frames'), text('cli-to.frames'));
     assert.equal(text('page-to.state'), text('cli-to.state'));
     assert.match(text('page-to.frames'), /^E6 50 50$/m);
-  },
+  }),
 
-  async 'a failed step is the transfer\'s failure, reported at once, the bank left alone'(env) {
+  // Timed: reported at once, or only at the reply's time-out.
+  'a failed step is the transfer\'s failure, reported at once, the bank left alone': alone(async (env) => {
     const CASES = [
       // simulator fault, button, language, message
       // simulator fault, button, language, message and its second line (the step and the cause)
@@ -119,7 +123,7 @@ export const tests = {
       await view.answer('OK');
       if (c.tab === undefined) assert.equal(await view.page.evaluate(() => document.getElementById('MDL_SEL').outerHTML), before, 'nothing shown changed');
     }
-  },
+  }),
 
   async 'the demonstration controller answers the transfers in the page and is chosen again at the next start'(env) {
     const view = await env.harness.open({ query: '?lang=en' });
@@ -147,9 +151,9 @@ export const tests = {
     assert.equal(await view.page.inputValue('#CommPort'), 'demo');
   },
 
-  async 'while a transfer runs, buttons, keys and the progress window\'s close do nothing'(env) {
+  'while a transfer runs, buttons, keys and the progress window\'s close do nothing': alone(async (env) => {
     const dir = tempDir(env);
-    const s = await sim(env, dir, 'busy', ['--delay', 'D6:1500']);
+    const s = await sim(env, dir, 'busy', ['--delay', 'D6:1500'], true);
     const view = await env.harness.open({ query: '?lang=en', ports: [USB(1)], backends: [s] });
     env.defer(() => view.close());
     await view.answer('OK');
@@ -168,5 +172,5 @@ export const tests = {
     await stopped(s);
     const frames = readFileSync(join(dir, 'busy.frames'), 'utf8').trim().split('\n');
     assert.equal(frames.filter((f) => f === 'D6').length, 1, frames.join(' | '));
-  },
+  }),
 };
