@@ -18,7 +18,12 @@ ALL_TARGETS=(fuzz_ini_document fuzz_settings_file fuzz_controller_reply fuzz_sim
 TARGETS=("$@")
 [ ${#TARGETS[@]} -gt 0 ] || TARGETS=("${ALL_TARGETS[@]}")
 
-CC=clang CXX=clang++ cmake -S fuzz -B "$FUZZ_DIR" ${CMAKE_ARGS:-} >/dev/null
+# The ignore list's path is left out of the compiler cache's hash: the hash of its content is on
+# every compile line (fuzz/CMakeLists.txt).
+VXR_CCACHE_SETTINGS='CCACHE_IGNOREOPTIONS=-fsanitize-coverage-ignorelist=*'
+. scripts/compiler-cache.sh
+# shellcheck disable=SC2086
+CC=clang CXX=clang++ cmake -S fuzz -B "$FUZZ_DIR" "${VXR_LAUNCHER[@]}" ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$FUZZ_DIR" -j"$(nproc)" --target vxr-fuzz-seeds "${TARGETS[@]}"
 
 # Seeds are regenerated each run; what the fuzzer found before stays beside them.
