@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchStats.h"
+#include "BuiltPrograms.h"
 #include "ChildProcess.h"
 #include "HistoryBench.h"
 #include "CliTransferRunner.h"
@@ -43,10 +44,10 @@ struct Settings {
     int repeats = 5;
     int startupRuns = 7;
     std::vector<std::string> platforms{"offscreen"};
-    std::string sim = VXR_BENCH_SIM;
-    std::string tool = VXR_BENCH_TOOL;
-    std::string bare = VXR_BENCH_BARE;
-    std::string cli = VXR_BENCH_CLI;
+    std::string sim = BuiltPrograms::kSim;
+    std::string tool = BuiltPrograms::kBenchTool;
+    std::string bare = BuiltPrograms::kBenchBare;
+    std::string cli = BuiltPrograms::kCli;
     bool strict = false;
     bool transfers = true;
     bool startup = true;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer),
-# writes the seed corpora and runs every target for the given number of seconds.
+# writes the seed corpora and runs every target for the given number of seconds, as many at a
+# time as there are processors (or FUZZ_JOBS).
 #   fuzz/run.sh [seconds-per-target] [target...]
 # Each run starts from the minimized corpus kept in fuzz/corpus/<target> (read from a copy, never
 # written), plus the seeds and the inputs of past findings. New inputs grow in
@@ -18,7 +19,12 @@ ALL_TARGETS=(fuzz_ini_document fuzz_settings_file fuzz_controller_reply fuzz_sim
 TARGETS=("$@")
 [ ${#TARGETS[@]} -gt 0 ] || TARGETS=("${ALL_TARGETS[@]}")
 
-CC=clang CXX=clang++ cmake -S fuzz -B "$FUZZ_DIR" ${CMAKE_ARGS:-} >/dev/null
+# The ignore list's path is left out of the compiler cache's hash: the hash of its content is on
+# every compile line (fuzz/CMakeLists.txt).
+VXR_CCACHE_SETTINGS='CCACHE_IGNOREOPTIONS=-fsanitize-coverage-ignorelist=*'
+. scripts/compiler-cache.sh
+# shellcheck disable=SC2086
+CC=clang CXX=clang++ cmake -S fuzz -B "$FUZZ_DIR" "${VXR_LAUNCHER[@]}" ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$FUZZ_DIR" -j"$(nproc)" --target vxr-fuzz-seeds "${TARGETS[@]}"
 
 # Seeds are regenerated each run; what the fuzzer found before stays beside them.
@@ -28,42 +34,70 @@ ASAN_OPTIONS=detect_leaks=0 "$FUZZ_DIR/bin/vxr-fuzz-seeds" "$SEEDS"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-failed=()
 KEPT_COPY=$(mktemp -d)
-trap 'rm -rf "$KEPT_COPY"' EXIT
-for t in "${TARGETS[@]}"; do
-  corpus="$FUZZ_DIR/corpus/$t"
-  crashes="$FUZZ_DIR/crashes/$t"
-  kept="$KEPT_COPY/$t"
+pids=()
+names=()
+failed=()
+# Runs still going when the script ends early (interrupted, or a failure) end with it.
+trap '[ ${#pids[@]} -eq 0 ] || kill "${pids[@]}" 2>/dev/null; rm -rf "$KEPT_COPY"' EXIT
+
+max_len() {
+  case "$1" in
+    fuzz_settings_file|fuzz_ini_document) echo 65536 ;;
+    *) echo 4096 ;;
+  esac
+}
+
+# Starts one target's run in the background.
+start_target() {
+  local t=$1
+  local corpus="$FUZZ_DIR/corpus/$t" crashes="$FUZZ_DIR/crashes/$t" kept="$KEPT_COPY/$t"
   mkdir -p "$corpus" "$crashes" "$kept"
   [ -d "fuzz/corpus/$t" ] && cp -r "fuzz/corpus/$t/." "$kept/"
-  max_len=4096
-  case "$t" in
-    fuzz_settings_file|fuzz_ini_document) max_len=65536 ;;
-  esac
-  echo "== $t for ${SECONDS_PER_TARGET}s"
   # Inputs of past findings run first, every time.
-  regressions=()
+  local regressions=()
   [ -d "fuzz/regressions/$t" ] && regressions+=("fuzz/regressions/$t")
-  if ! "$FUZZ_DIR/bin/$t" "$corpus" "$kept" "$SEEDS/$t" "${regressions[@]}" \
-        -max_total_time="$SECONDS_PER_TARGET" -max_len="$max_len" -timeout=10 -rss_limit_mb=4096 \
-        -artifact_prefix="$crashes/" -print_final_stats=1 2>"$FUZZ_DIR/$t.log"; then
+  "$FUZZ_DIR/bin/$t" "$corpus" "$kept" "$SEEDS/$t" "${regressions[@]}" \
+    -max_total_time="$SECONDS_PER_TARGET" -max_len="$(max_len "$t")" -timeout=10 -rss_limit_mb=4096 \
+    -artifact_prefix="$crashes/" -print_final_stats=1 2>"$FUZZ_DIR/$t.log" &
+  pids+=("$!")
+  names+=("$t")
+}
+
+# Waits for the earliest run still going and reports it: the end of its log after a crash, else
+# its figures (and, asked for, the kept corpus rebuilt).
+finish_first() {
+  local t=${names[0]} rc=0
+  wait "${pids[0]}" || rc=$?
+  pids=("${pids[@]:1}")
+  names=("${names[@]:1}")
+  echo "== $t for ${SECONDS_PER_TARGET}s"
+  if [ "$rc" -ne 0 ]; then
     failed+=("$t")
     tail -n 40 "$FUZZ_DIR/$t.log"
-  else
-    grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|Done)" "$FUZZ_DIR/$t.log" || true
-    if [ "${FUZZ_UPDATE_CORPUS:-0}" = 1 ]; then
-      merged="$KEPT_COPY/merged-$t"
-      mkdir -p "$merged"
-      "$FUZZ_DIR/bin/$t" -merge=1 -max_len="$max_len" "$merged" "$kept" "$corpus" "$SEEDS/$t" \
-        2>>"$FUZZ_DIR/$t.log"
-      rm -rf "fuzz/corpus/$t"
-      mkdir -p "fuzz/corpus/$t"
-      cp "$merged"/* "fuzz/corpus/$t/"
-      echo "corpus: fuzz/corpus/$t holds $(ls "fuzz/corpus/$t" | wc -l) inputs, $(du -sk "fuzz/corpus/$t" | cut -f1) KiB"
-    fi
+    return
   fi
+  grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|Done)" "$FUZZ_DIR/$t.log" || true
+  if [ "${FUZZ_UPDATE_CORPUS:-0}" = 1 ]; then
+    local merged="$KEPT_COPY/merged-$t"
+    mkdir -p "$merged"
+    "$FUZZ_DIR/bin/$t" -merge=1 -max_len="$(max_len "$t")" "$merged" "$KEPT_COPY/$t" "$FUZZ_DIR/corpus/$t" \
+      "$SEEDS/$t" 2>>"$FUZZ_DIR/$t.log"
+    rm -rf "fuzz/corpus/$t"
+    mkdir -p "fuzz/corpus/$t"
+    cp "$merged"/* "fuzz/corpus/$t/"
+    echo "corpus: fuzz/corpus/$t holds $(ls "fuzz/corpus/$t" | wc -l) inputs, $(du -sk "fuzz/corpus/$t" | cut -f1) KiB"
+  fi
+}
+
+# The targets run side by side, as many at a time as there are processors (FUZZ_JOBS; a libFuzzer
+# run uses one), each for its whole time; the reports follow in the targets' order.
+JOBS=${FUZZ_JOBS:-$(nproc)}
+for t in "${TARGETS[@]}"; do
+  [ ${#pids[@]} -lt "$JOBS" ] || finish_first
+  start_target "$t"
 done
+while [ ${#pids[@]} -gt 0 ]; do finish_first; done
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzz: crashes in ${failed[*]} (inputs in $FUZZ_DIR/crashes/)" >&2

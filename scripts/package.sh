@@ -2,8 +2,8 @@
 # Builds the Debian package from debian/ with dpkg-buildpackage: vxrmgr_<version>_<arch>.deb and
 # its debugging symbols, vxrmgr-dbgsym_<version>_<arch>.deb, in the project folder (or
 # $PKG_OUT_DIR). The build runs in a copy of the tree (the files git tracks or would track), so
-# the build folder and debian/'s work files never land in the checkout. Prints the package's path
-# as its last line.
+# the build folder and debian/'s work files never land in the checkout; through ccache when it is
+# installed. Prints the package's path as its last line.
 #
 # It needs only what debian/control's Build-Depends name (and build-essential, which every Debian
 # package build assumes): no browser, Emscripten, Node or npm, and no network once those are
@@ -38,10 +38,30 @@ if [ "$version" != "$changelog_version" ]; then
 fi
 arch=$(dpkg --print-architecture)
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-src="$tmp/vxrmgr-$version"
-mkdir "$src"
+# The copy is made in the same folder every time, one build at a time (a lock): Debian's flags name
+# that folder (-ffile-prefix-map), so the compile lines repeat from one build to the next and
+# ccache, when installed, hands back what the last build compiled. What the package holds is the
+# same either way. The folder is removed afterwards.
+work=${VXR_PACKAGE_BUILD_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/vxrmgr-package}
+mkdir -p "$(dirname "$work")"
+exec 9>"$work.lock"
+if ! flock -n 9; then
+    echo "package: waiting for another package build to end" >&2
+    flock 9
+fi
+rm -rf "$work"
+trap 'rm -rf "$work"' EXIT
+src="$work/vxrmgr"
+mkdir -p "$src"
+if command -v ccache >/dev/null 2>&1; then
+    # debhelper gives the build a HOME of its own: ccache is told where the user's cache and its
+    # settings are (asked before CCACHE_DIR is set, which would change the answer).
+    cache_dir=$(ccache --get-config cache_dir)
+    config=$(ccache --show-stats --verbose | sed -n 's/^Config file: *//p')
+    export CCACHE_DIR="$cache_dir"
+    [ -z "$config" ] || export CCACHE_CONFIGPATH="$config"
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     # Uncommitted edits are built too; files deleted but not yet committed are left out.
     git ls-files -z --cached --others --exclude-standard |
@@ -53,14 +73,14 @@ else
 fi
 
 # Output only when it fails: the last line must stay the package's path.
-if ! (cd "$src" && dpkg-buildpackage -us -uc -b -J"$(nproc)") >"$tmp/build.log" 2>&1; then
-    tail -n 60 "$tmp/build.log" >&2
+if ! (cd "$src" && dpkg-buildpackage -us -uc -b -J"$(nproc)") >"$work/build.log" 2>&1; then
+    tail -n 60 "$work/build.log" >&2
     echo "package: dpkg-buildpackage failed (the end of its output above)" >&2
     exit 1
 fi
 
 mkdir -p "$OUT_DIR"
 for name in "vxrmgr-dbgsym_${version}_${arch}.deb" "vxrmgr_${version}_${arch}.deb"; do
-    cp "$tmp/$name" "$OUT_DIR/"
+    cp "$work/$name" "$OUT_DIR/"
     echo "$OUT_DIR/$name"
 done

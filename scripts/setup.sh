@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
 
-PACKAGES=(cmake g++ make pkg-config emscripten nodejs qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev fonts-noto-cjk
+PACKAGES=(cmake g++ make pkg-config ccache emscripten nodejs qt6-base-dev qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev fonts-noto-cjk
           clang libclang-rt-14-dev xvfb xauth openbox x11-utils xdotool
           dpkg-dev debhelper lintian desktop-file-utils appstream librsvg2-bin shared-mime-info
           chromium firefox-esr)

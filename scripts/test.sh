@@ -5,7 +5,9 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 BUILD_DIR=${BUILD_DIR:-build}
 BUILD_DIR="$BUILD_DIR" scripts/build.sh
-(cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300)
+# Four tests per processor at a time: they mostly wait (for the simulated line's pace, timeouts,
+# the programs they start), using about a quarter of a processor each on average.
+(cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(($(nproc) * 4))" --timeout 300)
 # The sanitizer passes of CI rerun only the native suite: the WebAssembly and browser runs
 # below do not depend on how the native programs were instrumented.
 [ "${VXR_NATIVE_ONLY:-}" = 1 ] && exit 0

@@ -7,11 +7,13 @@ cd "$(dirname "$0")/.."
 WASM_DIR=${WASM_DIR:-build-wasm}
 # Debian's emcc finds its JavaScript helpers (acorn) only here.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+. scripts/compiler-cache.sh
 # Built for size: the page's core is what a phone downloads and compiles before the window takes
-# input, and the core's work is small. A build folder made before for speed is configured anew.
-if ! grep -qx 'CMAKE_BUILD_TYPE:STRING=MinSizeRel' "$WASM_DIR/CMakeCache.txt" 2>/dev/null; then
-  emcmake cmake -S . -B "$WASM_DIR" -DCMAKE_BUILD_TYPE=MinSizeRel -DVXR_WERROR=ON "${launcher[@]}"
+# input, and the core's work is small. A build folder made before for speed, or with another
+# compiler launcher, is configured anew.
+if ! grep -qx 'CMAKE_BUILD_TYPE:STRING=MinSizeRel' "$WASM_DIR/CMakeCache.txt" 2>/dev/null ||
+   ! grep -qxF "CMAKE_CXX_COMPILER_LAUNCHER:UNINITIALIZED=${VXR_LAUNCHER[0]#-DCMAKE_CXX_COMPILER_LAUNCHER=}" \
+     "$WASM_DIR/CMakeCache.txt"; then
+  emcmake cmake -S . -B "$WASM_DIR" -DCMAKE_BUILD_TYPE=MinSizeRel -DVXR_WERROR=ON "${VXR_LAUNCHER[@]}"
 fi
 cmake --build "$WASM_DIR" -j"$(nproc)" "$@"

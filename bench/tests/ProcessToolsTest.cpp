@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "BuiltPrograms.h"
 #include "ChildProcess.h"
 #include "CliTransferRunner.h"
 #include "ControllerSimulator.h"
@@ -94,7 +95,7 @@ TEST(ChildProcess, AMissingProgramIsReported)
 
 TEST(ChildProcess, TheSimulatorProgramNamesItsDeviceFirst)
 {
-    ChildProcess sim(VXR_BENCH_SIM, {"--paced"});
+    ChildProcess sim(BuiltPrograms::kSim, {"--paced"});
     const auto device = sim.ReadLine(10s);
     ASSERT_TRUE(device.has_value());
     EXPECT_EQ(device->rfind("/dev/pts/", 0), 0u) << *device;
@@ -126,14 +127,14 @@ TEST(StartupRunner, ParsesResultLinesAndRefusesIncompleteOnes)
 // window starts without opening a port.
 TEST(StartupRunner, BothWindowProgramsReportAndTheToolOpensNoPort)
 {
-    const StartupRunner::Sample bare = StartupRunner::RunOnce(VXR_BENCH_BARE, "offscreen");
+    const StartupRunner::Sample bare = StartupRunner::RunOnce(BuiltPrograms::kBenchBare, "offscreen");
     EXPECT_GT(bare.startupMs, 0.0);
     EXPECT_GT(bare.rssKiB, 1000);
     EXPECT_GT(bare.rssAnonKiB, 0);
     EXPECT_GT(bare.rssFileKiB, 0);
     EXPECT_GE(bare.rssKiB, bare.rssAnonKiB + bare.rssFileKiB);
 
-    const StartupRunner::Sample tool = StartupRunner::RunOnce(VXR_BENCH_TOOL, "offscreen");
+    const StartupRunner::Sample tool = StartupRunner::RunOnce(BuiltPrograms::kBenchTool, "offscreen");
     EXPECT_GT(tool.startupMs, 0.0);
     EXPECT_GT(tool.rssKiB, bare.rssKiB);
     EXPECT_NE(tool.rest.find("messages=No Connection"), std::string::npos) << tool.rest;
@@ -145,7 +146,7 @@ TEST(CliTransferRunner, TimesSuccessfulRunsAndRefusesFailedOnes)
     ControllerSimulator sim;
     QTemporaryDir dir;
     const std::string file = dir.filePath(QStringLiteral("b.VXS")).toStdString();
-    const CliTransferRunner cli(VXR_BENCH_CLI, sim.DevicePath(), file);
+    const CliTransferRunner cli(BuiltPrograms::kCli, sim.DevicePath(), file);
     EXPECT_EQ(cli.Arguments(LineFloor::Transfer::WriteAll), (std::vector<std::string>{"write", sim.DevicePath(), file}));
 
     EXPECT_GT(cli.RunOnce(LineFloor::Transfer::ReadAll), 0.0);
@@ -153,7 +154,7 @@ TEST(CliTransferRunner, TimesSuccessfulRunsAndRefusesFailedOnes)
     EXPECT_GT(cli.RunOnce(LineFloor::Transfer::WriteAll), 0.0);
     EXPECT_EQ(sim.Transcript().back()[0], 0xE6);
 
-    const CliTransferRunner noDevice(VXR_BENCH_CLI, dir.filePath(QStringLiteral("no-device")).toStdString(), file);
+    const CliTransferRunner noDevice(BuiltPrograms::kCli, dir.filePath(QStringLiteral("no-device")).toStdString(), file);
     EXPECT_THROW(noDevice.RunOnce(LineFloor::Transfer::ReadAll), std::runtime_error);
 }
 

@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QToolButton>
 
+#include "BuiltPrograms.h"
 #include "MainFormHarness.h"
 #include "RecordingPresenter.h"
 #include "TCurveEditor.h"
@@ -111,7 +112,7 @@ TEST_F(MainFormStartup, HelpAndVersionPrintWithoutAWindow)
         p.setProcessEnvironment(env);
         if (!c.output.isEmpty())
             p.setStandardOutputFile(c.output);
-        p.start(QStringLiteral(VXRMGR_PATH), c.args);
+        p.start(QString::fromUtf8(BuiltPrograms::kVxrmgr), c.args);
         const std::string what = c.args.join(' ').toStdString() + " " + c.lang.toStdString();
         ASSERT_TRUE(p.waitForFinished(30000)) << what;
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << what;

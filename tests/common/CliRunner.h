@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "BuiltPrograms.h"
+
 struct CliRun {
     int status = -1;  // -1: crashed or did not finish
     std::string out;
@@ -41,7 +43,7 @@ inline CliRun Cli(const QStringList& args, const CliSetting& setting = {}, const
         p.setStandardOutputFile(setting.outputFile);
     if (!errorFile.isEmpty())
         p.setStandardErrorFile(errorFile);
-    p.start(QStringLiteral(VXRMGR_CLI_PATH), args);
+    p.start(QString::fromUtf8(BuiltPrograms::kCli), args);
     p.write(setting.input);
     p.closeWriteChannel();
     CliRun r;

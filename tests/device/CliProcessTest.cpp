@@ -182,7 +182,7 @@ TEST_F(CliTest, AStopSignalEndsATransferBetweenFramesAndKeepsTheFile)
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VXRMGR_CLI_PATH), {c.command, QString::fromStdString(sim.DevicePath()), PathOf("x.VXS")});
+        p.start(QString::fromUtf8(BuiltPrograms::kCli), {c.command, QString::fromStdString(sim.DevicePath()), PathOf("x.VXS")});
         ASSERT_TRUE(sim.WaitForFrames(c.frames, std::chrono::seconds(30)));
         ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), c.signal), 0);
         ASSERT_TRUE(p.waitForFinished(30000));

@@ -8,8 +8,10 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string>
 #include <thread>
 
+#include "BuiltPrograms.h"
 #include "ControllerSimulator.h"
 #include "ControllerStateFile.h"
 #include "SimCommandLine.h"
@@ -162,12 +164,12 @@ protected:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::vector<std::string> all = {VXR_SIM_PROGRAM};
+        std::vector<std::string> all = {BuiltPrograms::kSim};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& a : all) argv.push_back(a.data());
         argv.push_back(nullptr);
-        const int rc = posix_spawn(&pid, VXR_SIM_PROGRAM, &actions, nullptr, argv.data(), environ);
+        const int rc = posix_spawn(&pid, BuiltPrograms::kSim, &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(fds[1]);
         if (rc != 0) {
@@ -255,7 +257,7 @@ TEST_F(SimProgramTest, HelpVersionAndBadOptions)
     }
 
     // Help that cannot be written is said and fails.
-    FILE* full = ::popen(VXR_SIM_PROGRAM " --help 2>&1 >/dev/full", "r");
+    FILE* full = ::popen((std::string(BuiltPrograms::kSim) + " --help 2>&1 >/dev/full").c_str(), "r");
     ASSERT_NE(full, nullptr);
     char said[200] = {};
     const size_t n = std::fread(said, 1, sizeof said - 1, full);
