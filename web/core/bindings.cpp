@@ -1,5 +1,5 @@
 // The core's entry points for the page. This is the only file that knows about Emscripten; the
-// exports are listed in web/CMakeLists.txt. Texts, constants and views go to JavaScript as JSON
+// exports are listed in web/core/CMakeLists.txt. Texts, constants and views go to JavaScript as JSON
 // made here, so the page holds no copy of them. The transfers run synchronously in C++; where they
 // wait (for the line, a pause, a message answered), Asyncify suspends them while JavaScript
 // awaits.
