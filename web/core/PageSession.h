@@ -18,7 +18,7 @@ public:
     EditingSession& Session() { return session_; }
     const EditingSession& Session() const { return session_; }
 
-    // The shown model as the editors show it, as one JSON object (see web/main.js, render). The
+    // The shown model as the editors show it, as one JSON object (see web/page/main.js, render). The
     // memo's text is in it only when it differs from the text the page was last given or sent:
     // a memo of megabytes would otherwise travel with every scroll and keystroke.
     std::string ViewJson();
